@@ -1,0 +1,105 @@
+// The XML DOM the library reads login texts and cell exports with: MSXML 3.0
+// through COM on Windows, libxml2 elsewhere. Texts cross this interface as
+// narrow GBK texts; element text is read as the MSXML DOM gives it by default
+// (white space trimmed at both ends, white space from CDATA sections kept).
+//
+// Failures of the DOM (an object that cannot be created, a failing call) are
+// thrown as XmlError; a lookup that finds nothing is an empty optional.
+// Parsers resolve no external entity and load no external DTD.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace vok::platform {
+
+class XmlError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Makes the DOM usable on the calling thread while it lives (a COM apartment
+// on Windows) and undoes only what it did itself. Declare it before any DOM
+// object so that the objects are released first.
+class XmlSession {
+ public:
+  XmlSession();
+  ~XmlSession();
+  XmlSession(const XmlSession&) = delete;
+  XmlSession& operator=(const XmlSession&) = delete;
+
+ private:
+  bool owns_;
+};
+
+class XmlNode {
+ public:
+  struct Impl;
+  explicit XmlNode(std::unique_ptr<Impl> impl);
+  XmlNode(XmlNode&&) noexcept;
+  XmlNode& operator=(XmlNode&&) noexcept;
+  ~XmlNode();
+
+  // The text of all descendants, as the DOM gives it, in GBK.
+  [[nodiscard]] std::string Text() const;
+
+  // First node matching `path` relative to this one (a child element name,
+  // or an XPath expression), or nothing.
+  [[nodiscard]] std::optional<XmlNode> SelectSingleNode(const std::string& path) const;
+
+ private:
+  std::unique_ptr<Impl> impl_;
+};
+
+class XmlNodeList {
+ public:
+  struct Impl;
+  explicit XmlNodeList(std::unique_ptr<Impl> impl);
+  XmlNodeList(XmlNodeList&&) noexcept;
+  XmlNodeList& operator=(XmlNodeList&&) noexcept;
+  ~XmlNodeList();
+
+  [[nodiscard]] long Length() const;
+
+  // Item `index`; throws XmlError when it lies outside the list.
+  [[nodiscard]] XmlNode Item(long index) const;
+
+ private:
+  std::unique_ptr<Impl> impl_;
+};
+
+enum class XmlLoad {
+  kParsed,     // well-formed; the document holds it
+  kNotParsed,  // not well-formed (or empty); the document is empty
+};
+
+class XmlDocument {
+ public:
+  struct Impl;
+  // Creates an empty document; throws XmlError when the DOM is unavailable.
+  static XmlDocument Create();
+
+  XmlDocument(XmlDocument&&) noexcept;
+  XmlDocument& operator=(XmlDocument&&) noexcept;
+  ~XmlDocument();
+
+  // Loads a GBK text as the document's content, whatever encoding the text
+  // declares (loadXML).
+  XmlLoad LoadText(std::string_view gbkText);
+
+  // Loads a file, honouring its declared encoding (load). Throws XmlError
+  // when the DOM reports an error status (for instance a missing file).
+  XmlLoad LoadFile(const std::string& gbkPath);
+
+  [[nodiscard]] std::optional<XmlNode> SelectSingleNode(const std::string& path) const;
+  [[nodiscard]] XmlNodeList SelectNodes(const std::string& path) const;
+
+ private:
+  explicit XmlDocument(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace vok::platform
