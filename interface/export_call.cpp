@@ -1,0 +1,30 @@
+#include "interface/export_call.h"
+
+#include "driver/install_location.h"
+#include "interface/messages.h"
+#include "platform/xml.h"
+
+namespace vok {
+
+std::optional<LoginRequest> ExportCall::ReadLogin(const char* login_xml, LoginFieldList fields) {
+  Step(msg::kParseFailed);
+  std::optional<LoginRequest> login;
+  {
+    platform::XmlSession session;
+    login = ParseLoginRequest(login_xml, fields);
+  }
+  if (!login) message_.Set(msg::kParseFailed);
+  return login;
+}
+
+std::optional<std::string> ExportCall::RequireInstallLocation() {
+  Step(msg::kInstallMissing);
+  const std::string& location = FindInstallLocation();
+  if (location.empty()) {
+    message_.Set(msg::kInstallMissing);
+    return std::nullopt;
+  }
+  return location;
+}
+
+}  // namespace vok

@@ -1,0 +1,50 @@
+// What every export shares: the caller's message buffer and a guarantee that
+// nothing thrown inside (memory exhausted, above all) reaches the host.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "interface/login_request.h"
+#include "interface/message_buffer.h"
+#include "interface/messages.h"
+
+namespace vok {
+
+class ExportCall {
+ public:
+  explicit ExportCall(char* message_buffer) : message_(message_buffer) {}
+
+  MessageBuffer& message() { return message_; }
+
+  // The message to leave if something unexpected ends the call during the
+  // step that begins now.
+  void Step(const char* failure_message) { step_message_ = failure_message; }
+
+  // Runs `body(*this)` and returns its result; an exception becomes the
+  // current step's message and -1.
+  template <typename Body>
+  std::int32_t Run(Body&& body) noexcept {
+    try {
+      return body(*this);
+    } catch (...) {
+      message_.Set(step_message_);
+      return -1;
+    }
+  }
+
+  // The common frame: reads the login fields with the XML DOM held only for
+  // the parse. On failure the parse message is set and nothing returned.
+  std::optional<LoginRequest> ReadLogin(const char* login_xml, LoginFieldList fields);
+
+  // The InstallLocation, or nothing (with its message set) when it is not
+  // known; for the exports that run the batch tool.
+  std::optional<std::string> RequireInstallLocation();
+
+ private:
+  MessageBuffer message_;
+  const char* step_message_ = msg::kParseFailed;
+};
+
+}  // namespace vok

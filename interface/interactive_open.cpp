@@ -1,0 +1,28 @@
+// OpenReportV2: the interactive report tool, started logged in and left to
+// run on its own.
+#include "driver/commands.h"
+#include "driver/install_location.h"
+#include "driver/paths.h"
+#include "interface/messages.h"
+#include "interface/requests.h"
+#include "platform/process.h"
+
+namespace vok {
+
+std::int32_t OpenInteractiveReport(ExportCall& call, const char* login_xml) {
+  std::optional<LoginRequest> login = call.ReadLogin(login_xml, kInteractiveLoginFields);
+  if (!login) return -1;
+
+  // No test of an empty InstallLocation here: the start of "\vokdesk.exe"
+  // then fails and says so.
+  call.Step(msg::kOpenLaunchFailed);
+  const std::string command =
+      FormatInteractiveCommand(FindInstallLocation() + paths::kInteractiveTool, *login);
+  if (!platform::StartDetached(command)) {
+    call.message().Set(msg::kOpenLaunchFailed);
+    return -1;
+  }
+  return 0;
+}
+
+}  // namespace vok

@@ -1,0 +1,12 @@
+#include "interface/message_buffer.h"
+
+#include <cstring>
+
+namespace vok {
+
+void MessageBuffer::Set(const char* message) noexcept {
+  if (buffer_ == nullptr || message == nullptr) return;
+  std::memcpy(buffer_, message, std::strlen(message) + 1);
+}
+
+}  // namespace vok

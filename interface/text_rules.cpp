@@ -1,0 +1,51 @@
+#include "interface/text_rules.h"
+
+#include <limits>
+
+namespace vok {
+
+std::int32_t ParseLeadingInteger(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && IsAsciiSpace(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  // Accumulate as a negative number so that INT32_MIN is reachable, and stop
+  // growing once past the limit: the digits after that cannot bring it back.
+  constexpr std::int64_t kMin = std::numeric_limits<std::int32_t>::min();
+  std::int64_t value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    if (value >= kMin) value = value * 10 - (text[i] - '0');
+  }
+  if (value < kMin) value = kMin;
+  if (!negative) {
+    return value < -std::numeric_limits<std::int32_t>::max()
+               ? std::numeric_limits<std::int32_t>::max()
+               : static_cast<std::int32_t>(-value);
+  }
+  return static_cast<std::int32_t>(value);
+}
+
+std::string_view TrimAsciiSpace(std::string_view text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && IsAsciiSpace(text[begin])) ++begin;
+  while (end > begin && IsAsciiSpace(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i];
+    char y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+}  // namespace vok

@@ -1,0 +1,27 @@
+// Small text rules shared by the login parse and the cell export reader.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vok {
+
+// True for the C locale's white space: blank, tab, line feed, vertical tab,
+// form feed, carriage return.
+constexpr bool IsAsciiSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// The leading-integer rule: leading white space skipped, an optional sign,
+// then decimal digits up to the first other character; no digits give 0.
+// Values beyond the 32-bit range saturate at its limits.
+std::int32_t ParseLeadingInteger(std::string_view text);
+
+// `text` without white space (IsAsciiSpace) at either end.
+std::string_view TrimAsciiSpace(std::string_view text);
+
+// Byte-for-byte comparison that treats ASCII letters of either case alike.
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+
+}  // namespace vok
