@@ -1,0 +1,19 @@
+// Narrow <-> wide conversion through a Windows code page, shared by the
+// code-page functions and the XML layer.
+#pragma once
+
+#include "platform/win32/win32.h"
+
+#include <string>
+#include <string_view>
+
+namespace vok::platform::win32 {
+
+// MultiByteToWideChar(codePage, 0, ...). Throws std::bad_alloc only.
+std::wstring NarrowToWide(UINT codePage, std::string_view narrow);
+
+// WideCharToMultiByte(codePage, 0, ...), characters the code page lacks
+// becoming its default character. Throws std::bad_alloc only.
+std::string WideToNarrow(UINT codePage, std::wstring_view wide);
+
+}  // namespace vok::platform::win32

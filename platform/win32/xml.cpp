@@ -1,0 +1,158 @@
+#include "platform/xml.h"
+
+#include "platform/win32/com.h"
+#include "platform/win32/text.h"
+
+#include <objbase.h>
+#include <msxml2.h>
+
+#include <cstdio>
+
+namespace vok::platform {
+
+using win32::Bstr;
+using win32::ComPtr;
+
+struct XmlNode::Impl {
+  ComPtr<IXMLDOMNode> node;
+};
+
+struct XmlNodeList::Impl {
+  ComPtr<IXMLDOMNodeList> list;
+};
+
+struct XmlDocument::Impl {
+  ComPtr<IXMLDOMDocument> document;
+};
+
+namespace {
+
+[[noreturn]] void Fail(const char* what, HRESULT status) {
+  char text[96];
+  std::snprintf(text, sizeof text, "%s failed: 0x%08lX", what,
+                static_cast<unsigned long>(status));
+  throw XmlError(text);
+}
+
+void Check(HRESULT status, const char* what) {
+  if (FAILED(status)) Fail(what, status);
+}
+
+Bstr ToBstr(std::string_view gbk) { return Bstr(win32::NarrowToWide(CP_ACP, gbk)); }
+
+// selectSingleNode on a document or a node: S_FALSE (no match) is nothing,
+// not an error.
+template <typename Dom>
+std::optional<XmlNode> SelectOne(Dom* dom, const std::string& path) {
+  if (dom == nullptr) throw XmlError("selectSingleNode on an empty object");
+  const Bstr query = ToBstr(path);
+  auto impl = std::make_unique<XmlNode::Impl>();
+  const HRESULT status = dom->selectSingleNode(query.get(), impl->node.put());
+  Check(status, "selectSingleNode");
+  if (status != S_OK || !impl->node) return std::nullopt;
+  return XmlNode(std::move(impl));
+}
+
+}  // namespace
+
+XmlSession::XmlSession() {
+  // S_FALSE: the thread already had an apartment of this kind; the call still
+  // counts and must be balanced. Any failure leaves nothing to undo.
+  const HRESULT status = ::CoInitialize(nullptr);
+  owns_ = status == S_OK || status == S_FALSE;
+}
+
+XmlSession::~XmlSession() {
+  if (owns_) ::CoUninitialize();
+}
+
+XmlNode::XmlNode(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+XmlNode::XmlNode(XmlNode&&) noexcept = default;
+XmlNode& XmlNode::operator=(XmlNode&&) noexcept = default;
+XmlNode::~XmlNode() = default;
+
+std::string XmlNode::Text() const {
+  if (!impl_ || !impl_->node) throw XmlError("get_text on an empty node");
+  Bstr text;
+  Check(impl_->node->get_text(text.put()), "get_text");
+  return win32::WideToNarrow(CP_ACP, text.view());
+}
+
+std::optional<XmlNode> XmlNode::SelectSingleNode(const std::string& path) const {
+  return SelectOne(impl_ ? impl_->node.get() : nullptr, path);
+}
+
+XmlNodeList::XmlNodeList(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+XmlNodeList::XmlNodeList(XmlNodeList&&) noexcept = default;
+XmlNodeList& XmlNodeList::operator=(XmlNodeList&&) noexcept = default;
+XmlNodeList::~XmlNodeList() = default;
+
+long XmlNodeList::Length() const {
+  if (!impl_ || !impl_->list) throw XmlError("get_length on an empty list");
+  long length = 0;
+  Check(impl_->list->get_length(&length), "get_length");
+  return length;
+}
+
+XmlNode XmlNodeList::Item(long index) const {
+  if (index < 0 || index >= Length()) throw XmlError("node list index out of range");
+  auto impl = std::make_unique<XmlNode::Impl>();
+  const HRESULT status = impl_->list->get_item(index, impl->node.put());
+  Check(status, "get_item");
+  if (!impl->node) throw XmlError("get_item returned no node");
+  return XmlNode(std::move(impl));
+}
+
+XmlDocument::XmlDocument(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+XmlDocument::XmlDocument(XmlDocument&&) noexcept = default;
+XmlDocument& XmlDocument::operator=(XmlDocument&&) noexcept = default;
+XmlDocument::~XmlDocument() = default;
+
+XmlDocument XmlDocument::Create() {
+  CLSID classId{};
+  Check(::CLSIDFromProgID(L"Msxml2.DOMDocument.3.0", &classId), "CLSIDFromProgID");
+  auto impl = std::make_unique<Impl>();
+  Check(::CoCreateInstance(classId, nullptr,
+                           CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER,
+                           IID_IXMLDOMDocument, impl->document.put_void()),
+        "CoCreateInstance");
+  if (!impl->document) throw XmlError("CoCreateInstance returned no document");
+  IXMLDOMDocument* document = impl->document.get();
+  // load() must have finished when it returns, and nothing outside the text
+  // itself (external entities, DTDs) may ever be fetched.
+  Check(document->put_async(VARIANT_FALSE), "put_async");
+  Check(document->put_validateOnParse(VARIANT_FALSE), "put_validateOnParse");
+  Check(document->put_resolveExternals(VARIANT_FALSE), "put_resolveExternals");
+  return XmlDocument(std::move(impl));
+}
+
+XmlLoad XmlDocument::LoadText(std::string_view gbkText) {
+  if (!impl_ || !impl_->document) throw XmlError("loadXML on an empty document");
+  const Bstr text = ToBstr(gbkText);
+  VARIANT_BOOL parsed = VARIANT_FALSE;
+  Check(impl_->document->loadXML(text.get(), &parsed), "loadXML");
+  return parsed == VARIANT_TRUE ? XmlLoad::kParsed : XmlLoad::kNotParsed;
+}
+
+XmlLoad XmlDocument::LoadFile(const std::string& gbkPath) {
+  if (!impl_ || !impl_->document) throw XmlError("load on an empty document");
+  const win32::Variant source(ToBstr(gbkPath));
+  VARIANT_BOOL parsed = VARIANT_FALSE;
+  Check(impl_->document->load(source.get(), &parsed), "load");
+  return parsed == VARIANT_TRUE ? XmlLoad::kParsed : XmlLoad::kNotParsed;
+}
+
+std::optional<XmlNode> XmlDocument::SelectSingleNode(const std::string& path) const {
+  return SelectOne(impl_ ? impl_->document.get() : nullptr, path);
+}
+
+XmlNodeList XmlDocument::SelectNodes(const std::string& path) const {
+  if (!impl_ || !impl_->document) throw XmlError("selectNodes on an empty document");
+  const Bstr query = ToBstr(path);
+  auto impl = std::make_unique<XmlNodeList::Impl>();
+  Check(impl_->document->selectNodes(query.get(), impl->list.put()), "selectNodes");
+  if (!impl->list) throw XmlError("selectNodes returned no list");
+  return XmlNodeList(std::move(impl));
+}
+
+}  // namespace vok::platform
