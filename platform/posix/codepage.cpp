@@ -1,0 +1,194 @@
+// GBK <-> UTF-16 / UTF-8 through iconv. A converter is opened per call:
+// iconv_t carries state and must not be shared between threads, and pure
+// ASCII texts (most of what the library converts) skip iconv entirely.
+#include "platform/codepage.h"
+
+#include <cerrno>
+#include <cstring>
+#include <iconv.h>
+
+#include "platform/posix/posix_codepage.h"
+
+namespace vok::platform {
+namespace {
+
+constexpr const char* kGbk = "GBK";
+constexpr const char* kUtf8 = "UTF-8";
+// char16_t units in host byte order.
+constexpr const char* kUtf16 =
+    __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ ? "UTF-16LE" : "UTF-16BE";
+
+class IconvOwner {
+ public:
+  IconvOwner(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  ~IconvOwner() {
+    if (Valid()) iconv_close(cd_);
+  }
+  IconvOwner(const IconvOwner&) = delete;
+  IconvOwner& operator=(const IconvOwner&) = delete;
+
+  [[nodiscard]] bool Valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+  [[nodiscard]] iconv_t Get() const { return cd_; }
+
+ private:
+  iconv_t cd_;
+};
+
+// How to go on after input the converter rejects: skip `skip` bytes and
+// emit `replacement` (already in the target encoding). skip == 0 fails.
+struct Substitution {
+  std::size_t skip;
+  std::string_view replacement;
+};
+
+template <typename OnBadInput>
+bool Convert(const char* to, const char* from, std::string_view in, std::string& out,
+             OnBadInput onBadInput) {
+  out.clear();
+  IconvOwner cd(to, from);
+  if (!cd.Valid()) return false;
+  out.reserve(in.size() * 2);
+  char* inPtr = const_cast<char*>(in.data());
+  std::size_t inLeft = in.size();
+  char buffer[8192];
+  while (inLeft > 0) {
+    char* outPtr = buffer;
+    std::size_t outLeft = sizeof buffer;
+    const std::size_t rc = iconv(cd.Get(), &inPtr, &inLeft, &outPtr, &outLeft);
+    const int err = errno;
+    out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
+    if (rc != static_cast<std::size_t>(-1) || err == E2BIG) continue;
+    if (err != EILSEQ && err != EINVAL) {
+      errno = err;
+      return false;
+    }
+    const Substitution s = onBadInput(std::string_view(inPtr, inLeft));
+    if (s.skip == 0) {
+      errno = EILSEQ;
+      return false;
+    }
+    out.append(s.replacement);
+    const std::size_t skip = s.skip < inLeft ? s.skip : inLeft;
+    inPtr += skip;
+    inLeft -= skip;
+  }
+  return true;
+}
+
+bool IsAscii(std::string_view text) {
+  for (unsigned char c : text) {
+    if (c >= 0x80) return false;
+  }
+  return true;
+}
+
+// One bad GBK character: a lead byte with a byte of the trail range after
+// it counts as one (unassigned) character, anything else as a single byte.
+std::size_t BadGbkLength(std::string_view rest) {
+  if (rest.size() < 2) return 1;
+  const auto lead = static_cast<unsigned char>(rest[0]);
+  const auto trail = static_cast<unsigned char>(rest[1]);
+  const bool isLead = lead >= 0x81 && lead <= 0xFE;
+  const bool isTrail = (trail >= 0x40 && trail <= 0x7E) || (trail >= 0x80 && trail <= 0xFE);
+  return isLead && isTrail ? 2 : 1;
+}
+
+// A well-formed UTF-8 character GBK lacks is skipped whole; a malformed
+// byte alone.
+std::size_t BadUtf8Length(std::string_view rest) {
+  const auto lead = static_cast<unsigned char>(rest[0]);
+  std::size_t length = 1;
+  if (lead >= 0xC2 && lead <= 0xDF) length = 2;
+  else if (lead >= 0xE0 && lead <= 0xEF) length = 3;
+  else if (lead >= 0xF0 && lead <= 0xF4) length = 4;
+  if (length > rest.size()) return 1;
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((static_cast<unsigned char>(rest[i]) & 0xC0) != 0x80) return 1;
+  }
+  return length;
+}
+
+// A surrogate pair GBK lacks is one character; a lone surrogate is one.
+std::size_t BadUtf16Length(std::string_view rest) {
+  if (rest.size() < 4) return 2;
+  char16_t first;
+  char16_t second;
+  std::memcpy(&first, rest.data(), 2);
+  std::memcpy(&second, rest.data() + 2, 2);
+  const bool pair = first >= 0xD800 && first <= 0xDBFF && second >= 0xDC00 && second <= 0xDFFF;
+  return pair ? 4 : 2;
+}
+
+}  // namespace
+
+std::u16string GbkToUtf16(std::string_view gbk) {
+  std::string bytes;
+  static constexpr char kReplacement[] = {'\xFD', '\xFF'};
+  static constexpr char kReplacementBe[] = {'\xFF', '\xFD'};
+  const std::string_view replacement(
+      __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ ? kReplacement : kReplacementBe, 2);
+  if (!Convert(kUtf16, kGbk, gbk, bytes, [&](std::string_view rest) {
+        return Substitution{BadGbkLength(rest), replacement};
+      })) {
+    return {};
+  }
+  std::u16string out(bytes.size() / 2, u'\0');
+  std::memcpy(out.data(), bytes.data(), out.size() * 2);
+  return out;
+}
+
+std::string Utf16ToGbk(std::u16string_view utf16) {
+  const std::string_view bytes(reinterpret_cast<const char*>(utf16.data()), utf16.size() * 2);
+  std::string out;
+  if (!Convert(kGbk, kUtf16, bytes, out, [](std::string_view rest) {
+        return Substitution{BadUtf16Length(rest), "?"};
+      })) {
+    return {};
+  }
+  return out;
+}
+
+std::string GbkToUtf8(std::string_view gbk) {
+  if (IsAscii(gbk)) return std::string(gbk);
+  std::string out;
+  if (!Convert(kUtf8, kGbk, gbk, out, [](std::string_view rest) {
+        return Substitution{BadGbkLength(rest), "\xEF\xBF\xBD"};
+      })) {
+    return {};
+  }
+  return out;
+}
+
+std::string Utf8ToGbk(std::string_view utf8) {
+  if (IsAscii(utf8)) return std::string(utf8);
+  std::string out;
+  if (!Convert(kGbk, kUtf8, utf8, out, [](std::string_view rest) {
+        return Substitution{BadUtf8Length(rest), "?"};
+      })) {
+    return {};
+  }
+  return out;
+}
+
+namespace posix {
+
+std::optional<std::string> GbkToUtf8Strict(std::string_view gbk) {
+  if (IsAscii(gbk)) return std::string(gbk);
+  std::string out;
+  if (!Convert(kUtf8, kGbk, gbk, out, [](std::string_view) { return Substitution{0, {}}; })) {
+    return std::nullopt;
+  }
+  return out;
+}
+
+std::optional<std::string> Utf8ToGbkStrict(std::string_view utf8) {
+  if (IsAscii(utf8)) return std::string(utf8);
+  std::string out;
+  if (!Convert(kGbk, kUtf8, utf8, out, [](std::string_view) { return Substitution{0, {}}; })) {
+    return std::nullopt;
+  }
+  return out;
+}
+
+}  // namespace posix
+}  // namespace vok::platform

@@ -1,0 +1,181 @@
+// File operations with the Windows semantics the library was written
+// against, on POSIX calls.
+#include "platform/files.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/posix/posix_fd.h"
+#include "platform/posix/posix_paths.h"
+
+namespace vok::platform {
+namespace {
+
+using posix::ToSystemPath;
+using posix::UniqueFd;
+
+constexpr std::uint32_t kFileAttributeDirectory = 0x10;
+constexpr mode_t kPermissionBits = S_IRWXU | S_IRWXG | S_IRWXO;
+
+// Removes `path` keeping the errno of the failure that made us remove it.
+void RemoveQuietly(const std::string& path) {
+  const int saved = errno;
+  ::unlink(path.c_str());
+  errno = saved;
+}
+
+// The folder part of an OS path ("." when there is none).
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+bool CopyBytes(int from, int to) {
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(from, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) return true;
+    if (!posix::WriteAll(to, std::string_view(buffer, static_cast<std::size_t>(n)))) return false;
+  }
+}
+
+// Opens the copy target for writing. Like Windows CopyFile this refuses a
+// target that is read-only, a folder, or the source itself; root would
+// otherwise write through a missing write bit.
+UniqueFd OpenCopyTarget(const std::string& path, const struct stat& source) {
+  UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR));
+  if (fd.Valid() || errno != EEXIST) return fd;
+  fd.Reset(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
+  if (!fd.Valid()) return fd;
+  struct stat target {};
+  if (::fstat(fd.Get(), &target) != 0) return UniqueFd();
+  if (!S_ISREG(target.st_mode) || (target.st_dev == source.st_dev && target.st_ino == source.st_ino)) {
+    errno = EINVAL;
+    return UniqueFd();
+  }
+  if ((target.st_mode & S_IWUSR) == 0) {
+    errno = EACCES;
+    return UniqueFd();
+  }
+  if (::ftruncate(fd.Get(), 0) != 0) return UniqueFd();
+  return fd;
+}
+
+}  // namespace
+
+bool DeleteFile(const std::string& path) {
+  const auto sys = ToSystemPath(path);
+  // unlink refuses folders (EISDIR), as DeleteFile does.
+  return sys && ::unlink(sys->c_str()) == 0;
+}
+
+bool CopyFile(const std::string& from, const std::string& to) {
+  const auto source = ToSystemPath(from);
+  const auto target = ToSystemPath(to);
+  if (!source || !target) return false;
+
+  UniqueFd in(::open(source->c_str(), O_RDONLY | O_CLOEXEC));
+  if (!in.Valid()) return false;
+  struct stat sourceStat {};
+  if (::fstat(in.Get(), &sourceStat) != 0) return false;
+  if (!S_ISREG(sourceStat.st_mode)) {
+    errno = EISDIR;
+    return false;
+  }
+
+  UniqueFd out = OpenCopyTarget(*target, sourceStat);
+  if (!out.Valid()) return false;
+  // The copy gets the source's permission bits, read-only included, as
+  // CopyFile copies the attributes; the descriptor stays writable.
+  const bool ok = CopyBytes(in.Get(), out.Get()) &&
+                  ::fchmod(out.Get(), sourceStat.st_mode & kPermissionBits) == 0 && out.Close();
+  if (!ok) {
+    out.Reset();
+    // A partial copy is worse than none.
+    RemoveQuietly(*target);
+  }
+  return ok;
+}
+
+bool PathExists(const std::string& path) {
+  const auto sys = ToSystemPath(path);
+  struct stat st {};
+  return sys && ::lstat(sys->c_str(), &st) == 0;
+}
+
+std::optional<std::uint32_t> GetFileAttributes(const std::string& path) {
+  const auto sys = ToSystemPath(path);
+  struct stat st {};
+  if (!sys || ::stat(sys->c_str(), &st) != 0) return std::nullopt;
+  std::uint32_t attributes = 0;
+  if (S_ISDIR(st.st_mode)) attributes |= kFileAttributeDirectory;
+  if ((st.st_mode & S_IWUSR) == 0) attributes |= kFileAttributeReadOnly;
+  return attributes == 0 ? kFileAttributeNormal : attributes;
+}
+
+bool SetFileAttributesNormal(const std::string& path) {
+  const auto sys = ToSystemPath(path);
+  struct stat st {};
+  if (!sys || ::stat(sys->c_str(), &st) != 0) return false;
+  return ::chmod(sys->c_str(), (st.st_mode & kPermissionBits) | S_IRUSR | S_IWUSR) == 0;
+}
+
+bool SetFileReadOnly(const std::string& path) {
+  const auto sys = ToSystemPath(path);
+  struct stat st {};
+  if (!sys || ::stat(sys->c_str(), &st) != 0) return false;
+  return ::chmod(sys->c_str(), st.st_mode & kPermissionBits & ~(S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+bool WriteWholeFile(const std::string& path, std::string_view bytes) {
+  const auto sys = ToSystemPath(path);
+  if (!sys) return false;
+  UniqueFd fd(::open(sys->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  return fd.Valid() && posix::WriteAll(fd.Get(), bytes) && fd.Close();
+}
+
+bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
+  const auto sys = ToSystemPath(path);
+  if (!sys) return false;
+  const std::string folder = FolderOf(*sys);
+
+  // The new file keeps the permissions of the one it replaces; a new name
+  // gets the usual rw-r--r--.
+  mode_t mode = S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH;
+  struct stat old {};
+  if (::stat(sys->c_str(), &old) == 0 && S_ISREG(old.st_mode)) mode = old.st_mode & kPermissionBits;
+
+  std::string temporary = *sys + ".tmp.XXXXXX";
+  UniqueFd fd(::mkostemp(temporary.data(), O_CLOEXEC));
+  if (!fd.Valid()) return false;
+  const bool written = posix::WriteAll(fd.Get(), bytes) && ::fchmod(fd.Get(), mode) == 0 &&
+                       ::fsync(fd.Get()) == 0 && fd.Close();
+  if (!written || ::rename(temporary.c_str(), sys->c_str()) != 0) {
+    fd.Reset();
+    RemoveQuietly(temporary);
+    return false;
+  }
+  // Make the rename itself durable; the replacement already happened, so a
+  // failure here is not reported.
+  UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.Valid()) ::fsync(dir.Get());
+  return true;
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+  const auto sys = ToSystemPath(path);
+  if (!sys) return std::nullopt;
+  UniqueFd fd(::open(sys->c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.Valid()) return std::nullopt;
+  return posix::ReadAll(fd.Get(), std::string::npos - 1);
+}
+
+}  // namespace vok::platform

@@ -1,0 +1,130 @@
+// Waited-for children. A pidfd lets a wait with a limit sleep in poll()
+// until the child ends instead of polling waitpid.
+#include "platform/process.h"
+
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <csignal>
+#include <poll.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/posix/posix_fd.h"
+#include "platform/posix/posix_spawn.h"
+
+namespace vok::platform {
+
+struct ChildProcess::State {
+  pid_t pid = -1;
+  // Invalid when the kernel has no pidfds; waits with a limit then fail.
+  posix::UniqueFd pidfd;
+  // Once reaped the pid may belong to another process: never use it again.
+  bool reaped = false;
+
+  // Blocks until the child has ended and reaps it.
+  bool Reap() {
+    for (;;) {
+      if (::waitpid(pid, nullptr, 0) == pid) break;
+      if (errno == EINTR) continue;
+      // ECHILD: someone else reaped it (a host with SIGCHLD ignored or a
+      // handler calling waitpid(-1)). Either way it has ended.
+      if (errno != ECHILD) return false;
+      break;
+    }
+    reaped = true;
+    return true;
+  }
+
+  // Destroyed without a wait: reap the child if it has already ended. One
+  // still running stays a child of the host and is reaped by whatever reaps
+  // the host's children (or init once the host exits). Blocking or killing
+  // here would contradict "close the handles without waiting".
+  ~State() {
+    if (pid > 0 && !reaped) {
+      const int saved = errno;
+      ::waitpid(pid, nullptr, WNOHANG);
+      errno = saved;
+    }
+  }
+};
+
+namespace {
+
+// glibc 2.36 declares pidfd_open in <sys/pidfd.h> without C linkage, so C++
+// cannot link against it; the system calls are used directly.
+int PidfdOpen(pid_t pid) { return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)); }
+
+int PidfdKill(int pidfd) {
+  return static_cast<int>(::syscall(SYS_pidfd_send_signal, pidfd, SIGKILL, nullptr, 0));
+}
+
+// 1 when `fd` became readable within `limitMs`, 0 on time-out, -1 on error.
+int WaitReadable(int fd, std::uint32_t limitMs) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limitMs);
+  for (;;) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    const long long leftMs = left.count() < 0 ? 0 : left.count();
+    pollfd entry{fd, POLLIN, 0};
+    const int rc = ::poll(&entry, 1, static_cast<int>(leftMs < INT_MAX ? leftMs : INT_MAX));
+    if (rc > 0) return 1;
+    if (rc == 0) {
+      if (Clock::now() >= deadline) return 0;
+      continue;
+    }
+    if (errno != EINTR) return -1;
+  }
+}
+
+}  // namespace
+
+ChildProcess::ChildProcess(std::unique_ptr<State> state) : state_(std::move(state)) {}
+ChildProcess::ChildProcess(ChildProcess&&) noexcept = default;
+ChildProcess& ChildProcess::operator=(ChildProcess&&) noexcept = default;
+ChildProcess::~ChildProcess() = default;
+
+std::optional<ChildProcess> ChildProcess::Start(const std::string& commandLine, int* error) {
+  std::unique_ptr<posix::SpawnRequest> request =
+      posix::SpawnRequest::FromCommandLine(commandLine, error);
+  if (!request) return std::nullopt;
+  auto state = std::make_unique<State>();
+  // glibc's posix_spawn waits for the exec, so a missing or non-executable
+  // program is reported here.
+  const int rc = request->Spawn(&state->pid);
+  if (rc != 0) {
+    state->pid = -1;
+    if (error != nullptr) *error = rc;
+    return std::nullopt;
+  }
+  state->pidfd.Reset(PidfdOpen(state->pid));
+  return ChildProcess(std::move(state));
+}
+
+WaitOutcome ChildProcess::Wait(std::optional<std::uint32_t> limitMs) {
+  if (!state_) return WaitOutcome::kFailed;
+  State& state = *state_;
+  if (state.reaped) return WaitOutcome::kExited;
+  if (limitMs) {
+    if (!state.pidfd.Valid()) return WaitOutcome::kFailed;
+    const int ready = WaitReadable(state.pidfd.Get(), *limitMs);
+    if (ready == 0) return WaitOutcome::kTimedOut;
+    if (ready < 0) return WaitOutcome::kFailed;
+  }
+  return state.Reap() ? WaitOutcome::kExited : WaitOutcome::kFailed;
+}
+
+// POSIX cannot make another process exit with a chosen code: the child dies
+// of SIGKILL and `exitCode` is ignored. Nobody reads the code anyway.
+bool ChildProcess::Terminate(std::uint32_t /*exitCode*/) {
+  if (!state_) return false;
+  State& state = *state_;
+  if (state.reaped) return true;
+  const int rc = state.pidfd.Valid() ? PidfdKill(state.pidfd.Get()) : ::kill(state.pid, SIGKILL);
+  // ESRCH: it ended on its own and only needs reaping.
+  if (rc != 0 && errno != ESRCH) return false;
+  return state.Reap();
+}
+
+}  // namespace vok::platform

@@ -1,0 +1,260 @@
+// The XML DOM on libxml2. Parsing never loads a DTD or an external entity
+// and never substitutes entities; texts cross the interface in GBK.
+#include "platform/xml.h"
+
+#include <fcntl.h>
+#include <libxml/parser.h>
+#include <libxml/xpath.h>
+#include <limits>
+#include <mutex>
+#include <vector>
+
+#include "platform/codepage.h"
+#include "platform/posix/posix_fd.h"
+#include "platform/posix/posix_paths.h"
+#include "platform/posix/posix_xml_text.h"
+
+namespace vok::platform {
+
+using Document = std::shared_ptr<xmlDoc>;
+
+struct XmlNode::Impl {
+  Document doc;  // keeps `node` alive
+  xmlNode* node;
+};
+
+struct XmlNodeList::Impl {
+  Document doc;
+  std::vector<xmlNode*> nodes;
+};
+
+struct XmlDocument::Impl {
+  Document doc;  // null while the document is empty
+};
+
+namespace {
+
+// No NOENT, DTDLOAD, DTDATTR or HUGE: entities stay references, no external
+// subset or entity is read, and libxml2's size and amplification limits hold.
+constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+
+void InitParserOnce() {
+  static std::once_flag once;
+  std::call_once(once, [] { xmlInitParser(); });
+}
+
+struct XPathContextDeleter {
+  void operator()(xmlXPathContext* context) const { xmlXPathFreeContext(context); }
+};
+struct XPathObjectDeleter {
+  void operator()(xmlXPathObject* object) const { xmlXPathFreeObject(object); }
+};
+struct XPathCompiledDeleter {
+  void operator()(xmlXPathCompExpr* expression) const { xmlXPathFreeCompExpr(expression); }
+};
+struct DocDeleter {
+  void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
+};
+using XPathContext = std::unique_ptr<xmlXPathContext, XPathContextDeleter>;
+using XPathObject = std::unique_ptr<xmlXPathObject, XPathObjectDeleter>;
+using XPathCompiled = std::unique_ptr<xmlXPathCompExpr, XPathCompiledDeleter>;
+using OwnedDoc = std::unique_ptr<xmlDoc, DocDeleter>;
+
+XPathContext NewContext(xmlDoc* doc, xmlNode* node) {
+  XPathContext context(xmlXPathNewContext(doc));
+  if (!context) throw XmlError("cannot create an XPath context");
+  // XPath errors become XmlError; libxml2 must not print them on the host's
+  // stderr. (Generic, as newer libxml2 passes a const xmlError*.)
+  context->error = [](void*, auto*) {};
+  if (node != nullptr) context->node = node;
+  return context;
+}
+
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// A plain element name ("row1", "value"): selected by walking the children,
+// which the cell reader does for every field of every record. ASCII only,
+// whatever the host's locale.
+bool IsPlainName(const std::string& path) {
+  if (path.empty() || !(IsAsciiLetter(path[0]) || path[0] == '_')) return false;
+  for (char c : path) {
+    if (!IsAsciiLetter(c) && !(c >= '0' && c <= '9') && c != '_' && c != '-' && c != '.') {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Nodes matching `gbkPath` relative to `from` in document order, at most
+// `limit` of them. `doc` is null for an empty document.
+std::vector<xmlNode*> Select(xmlDoc* doc, xmlNode* from, const std::string& gbkPath,
+                             std::size_t limit) {
+  const std::string path = GbkToUtf8(gbkPath);
+  std::vector<xmlNode*> found;
+  if (doc != nullptr && IsPlainName(path)) {
+    const auto* name = reinterpret_cast<const xmlChar*>(path.c_str());
+    for (xmlNode* child = from->children; child != nullptr && found.size() < limit;
+         child = child->next) {
+      if (child->type == XML_ELEMENT_NODE && child->ns == nullptr && xmlStrEqual(child->name, name)) {
+        found.push_back(child);
+      }
+    }
+    return found;
+  }
+
+  XPathContext context = NewContext(doc, from);
+  XPathCompiled expression(
+      xmlXPathCtxtCompile(context.get(), reinterpret_cast<const xmlChar*>(path.c_str())));
+  if (!expression) throw XmlError("invalid XPath expression: " + gbkPath);
+  // An empty document matches nothing, but a bad expression is still bad.
+  if (doc == nullptr) return found;
+  XPathObject result(xmlXPathCompiledEval(expression.get(), context.get()));
+  if (!result || result->type != XPATH_NODESET) {
+    throw XmlError("XPath expression does not select nodes: " + gbkPath);
+  }
+  const xmlNodeSet* set = result->nodesetval;
+  if (set == nullptr) return found;
+  for (int i = 0; i < set->nodeNr && found.size() < limit; ++i) {
+    xmlNode* node = set->nodeTab[i];
+    // Namespace nodes are not xmlNode structures.
+    if (node != nullptr && node->type != XML_NAMESPACE_DECL) found.push_back(node);
+  }
+  return found;
+}
+
+std::optional<XmlNode> SelectFirst(const Document& doc, xmlNode* from, const std::string& path) {
+  std::vector<xmlNode*> found = Select(doc.get(), from, path, 1);
+  if (found.empty()) return std::nullopt;
+  return XmlNode(std::make_unique<XmlNode::Impl>(XmlNode::Impl{doc, found.front()}));
+}
+
+// The encoding named in the XML declaration, lower-cased, or "".
+std::string DeclaredEncoding(std::string_view bytes) {
+  if (bytes.substr(0, 5) != "<?xml") return {};
+  const std::size_t close = bytes.find("?>");
+  const std::string_view declaration = bytes.substr(0, close);
+  const std::size_t key = declaration.find("encoding");
+  if (key == std::string_view::npos) return {};
+  std::size_t at = key + 8;
+  while (at < declaration.size() && (declaration[at] == ' ' || declaration[at] == '=' ||
+                                     declaration[at] == '\t' || declaration[at] == '\r' ||
+                                     declaration[at] == '\n')) {
+    ++at;
+  }
+  if (at >= declaration.size() || (declaration[at] != '"' && declaration[at] != '\'')) return {};
+  const std::size_t end = declaration.find(declaration[at], at + 1);
+  if (end == std::string_view::npos) return {};
+  std::string name(declaration.substr(at + 1, end - at - 1));
+  for (char& c : name) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return name;
+}
+
+// Windows reads the GB2312 family of names as code page 936 (GBK), and
+// files that say gb2312 routinely hold GBK-only characters.
+bool IsGbkName(const std::string& name) {
+  static const char* const kNames[] = {"gb2312", "gbk", "cp936", "ms936", "windows-936",
+                                       "x-gbk", "csgb2312", "gb_2312-80", "euc-cn"};
+  for (const char* known : kNames) {
+    if (name == known) return true;
+  }
+  return false;
+}
+
+XmlLoad Parse(XmlDocument::Impl& impl, std::string_view bytes, const char* encoding,
+              int extraOptions) {
+  impl.doc.reset();
+  if (bytes.empty() || bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+    return XmlLoad::kNotParsed;
+  }
+  OwnedDoc doc(xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, encoding,
+                             kParseOptions | extraOptions));
+  if (!doc || xmlDocGetRootElement(doc.get()) == nullptr) return XmlLoad::kNotParsed;
+  impl.doc = Document(doc.release(), DocDeleter());
+  return XmlLoad::kParsed;
+}
+
+}  // namespace
+
+XmlSession::XmlSession() : owns_(false) { InitParserOnce(); }
+XmlSession::~XmlSession() = default;
+
+XmlNode::XmlNode(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+XmlNode::XmlNode(XmlNode&&) noexcept = default;
+XmlNode& XmlNode::operator=(XmlNode&&) noexcept = default;
+XmlNode::~XmlNode() = default;
+
+std::string XmlNode::Text() const {
+  if (!impl_) throw XmlError("moved-from XML node");
+  return Utf8ToGbk(posix::NodeTextUtf8(impl_->node));
+}
+
+std::optional<XmlNode> XmlNode::SelectSingleNode(const std::string& path) const {
+  if (!impl_) throw XmlError("moved-from XML node");
+  return SelectFirst(impl_->doc, impl_->node, path);
+}
+
+XmlNodeList::XmlNodeList(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+XmlNodeList::XmlNodeList(XmlNodeList&&) noexcept = default;
+XmlNodeList& XmlNodeList::operator=(XmlNodeList&&) noexcept = default;
+XmlNodeList::~XmlNodeList() = default;
+
+long XmlNodeList::Length() const { return impl_ ? static_cast<long>(impl_->nodes.size()) : 0; }
+
+XmlNode XmlNodeList::Item(long index) const {
+  if (index < 0 || index >= Length()) throw XmlError("XML node list index out of range");
+  const auto at = static_cast<std::size_t>(index);
+  return XmlNode(std::make_unique<XmlNode::Impl>(XmlNode::Impl{impl_->doc, impl_->nodes[at]}));
+}
+
+XmlDocument::XmlDocument(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+XmlDocument::XmlDocument(XmlDocument&&) noexcept = default;
+XmlDocument& XmlDocument::operator=(XmlDocument&&) noexcept = default;
+XmlDocument::~XmlDocument() = default;
+
+XmlDocument XmlDocument::Create() {
+  InitParserOnce();
+  return XmlDocument(std::make_unique<Impl>());
+}
+
+XmlLoad XmlDocument::LoadText(std::string_view gbkText) {
+  if (!impl_) throw XmlError("moved-from XML document");
+  // loadXML takes a string of characters: the declared encoding means
+  // nothing once the text is characters, so it is ignored.
+  const std::string utf8 = GbkToUtf8(gbkText);
+  return Parse(*impl_, utf8, "UTF-8", XML_PARSE_IGNORE_ENC);
+}
+
+XmlLoad XmlDocument::LoadFile(const std::string& gbkPath) {
+  if (!impl_) throw XmlError("moved-from XML document");
+  impl_->doc.reset();
+  // The file is read here so that libxml2 itself opens nothing.
+  const std::optional<std::string> path = posix::ToSystemPath(gbkPath);
+  if (!path) throw XmlError("cannot open XML file: " + gbkPath);
+  posix::UniqueFd fd(::open(path->c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.Valid()) throw XmlError("cannot open XML file: " + gbkPath);
+  const std::optional<std::string> bytes =
+      posix::ReadAll(fd.Get(), static_cast<std::size_t>(std::numeric_limits<int>::max()));
+  if (!bytes) throw XmlError("cannot read XML file: " + gbkPath);
+  if (IsGbkName(DeclaredEncoding(*bytes))) {
+    return Parse(*impl_, *bytes, "GBK", XML_PARSE_IGNORE_ENC);
+  }
+  return Parse(*impl_, *bytes, nullptr, 0);
+}
+
+std::optional<XmlNode> XmlDocument::SelectSingleNode(const std::string& path) const {
+  if (!impl_) throw XmlError("moved-from XML document");
+  return SelectFirst(impl_->doc, reinterpret_cast<xmlNode*>(impl_->doc.get()), path);
+}
+
+XmlNodeList XmlDocument::SelectNodes(const std::string& path) const {
+  if (!impl_) throw XmlError("moved-from XML document");
+  auto list = std::make_unique<XmlNodeList::Impl>();
+  list->doc = impl_->doc;
+  list->nodes = Select(impl_->doc.get(), reinterpret_cast<xmlNode*>(impl_->doc.get()), path,
+                       std::numeric_limits<std::size_t>::max());
+  return XmlNodeList(std::move(list));
+}
+
+}  // namespace vok::platform
