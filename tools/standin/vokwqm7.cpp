@@ -1,0 +1,57 @@
+// Stand-in for the accounting package's batch report tool, vokwqm7.exe.
+//
+// The real tool computes a report template for an account and writes the
+// report's cells to rep_vok.xml in its folder. This double does what the
+// library can observe of that: it records its command line, then copies the
+// work file named on it to rep_vok.xml (the demo installation's templates
+// already hold a sheet's cells). Environment variables make it misbehave.
+#include <string>
+
+#include "platform/files.h"
+#include "platform/program.h"
+#include "standin.h"
+
+namespace {
+
+constexpr char kHelp[] =
+    "vokwqm7 (stand-in): a TEST DOUBLE of the accounting package's batch report tool.\n"
+    "It is not the real tool and computes nothing.\n"
+    "\n"
+    "usage: vokwqm7.exe -LQM7_VOK{<account> <year> <date> \"<server>\" \"<work file>\" <n> }\n"
+    "\n"
+    "Records its command line in vokwqm7.args (exact bytes) and vokwqm7.log beside\n"
+    "itself, then copies the work file to rep_vok.xml beside itself.\n"
+    "  VOKWQM7_SLEEP_MS=N    sleep N milliseconds first\n"
+    "  VOKWQM7_NO_OUTPUT=1   write no rep_vok.xml\n"
+    "  VOKWQM7_NO_OUTPUT=T   write none when the work file's path contains T\n"
+    "  VOKWQM7_EXIT_CODE=N   exit with code N\n";
+
+// The work file is the second double-quoted field: the last quoted text.
+std::string WorkFileOf(const std::string& tail) {
+  std::size_t close = tail.rfind('"');
+  if (close == std::string::npos || close == 0) return "";
+  std::size_t open = tail.rfind('"', close - 1);
+  if (open == std::string::npos) return "";
+  return tail.substr(open + 1, close - open - 1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace vok;
+  if (standin::HelpAsked(argc, argv, kHelp)) return 0;
+
+  const std::string tail = platform::CommandLineTail(argc, argv);
+  standin::RecordCommandLine("vokwqm7", tail);
+  platform::SleepMilliseconds(standin::EnvironmentNumber("VOKWQM7_SLEEP_MS", 0));
+  const int exit_code = static_cast<int>(standin::EnvironmentNumber("VOKWQM7_EXIT_CODE", 0));
+
+  if (tail.rfind("-LQM7_VOK{", 0) != 0) return 2;
+  const std::string work_file = WorkFileOf(tail);
+  const std::string no_output = standin::Environment("VOKWQM7_NO_OUTPUT").value_or("");
+  if (no_output == "1" || (!no_output.empty() && work_file.find(no_output) != std::string::npos)) {
+    return exit_code;
+  }
+  if (!platform::CopyFile(work_file, standin::OwnFile("rep_vok.xml"))) return 3;
+  return exit_code;
+}
