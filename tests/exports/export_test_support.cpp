@@ -1,0 +1,10 @@
+#include "export_test_support.h"
+
+namespace vok::test {
+
+const TestInstallation& SharedInstallation() {
+  static const TestInstallation installation;
+  return installation;
+}
+
+}  // namespace vok::test
