@@ -4,6 +4,7 @@
 #include "platform/win32/text.h"
 
 #include <objbase.h>
+#include <ole2.h>
 #include <msxml2.h>
 
 #include <cstdio>
@@ -118,6 +119,9 @@ XmlDocument XmlDocument::Create() {
         "CoCreateInstance");
   if (!impl->document) throw XmlError("CoCreateInstance returned no document");
   IXMLDOMDocument* document = impl->document.get();
+  // Puts a local-server document into its running state; for the in-process
+  // server this is a no-op, and a failure here leaves the document usable.
+  (void)::OleRun(document);
   // load() must have finished when it returns, and nothing outside the text
   // itself (external entities, DTDs) may ever be fetched.
   Check(document->put_async(VARIANT_FALSE), "put_async");
