@@ -3,10 +3,8 @@
 #   run-wine-tests.sh <build-dir> [test.exe ...]
 # (default: <build-dir>/tests/wine/vokqm7_wine_tests.exe).
 #
-# Wine takes its ANSI code page from the Linux locale: zh_CN.UTF-8 gives code
-# page 936 (GBK), so that locale is generated when missing. The prefix lives
-# in <build-dir>/wineprefix and is reused. The Chinese locale and the Wine
-# variables are set on the wine command only. A 64-bit program runs under
+# The locale and prefix set-up is in wine-env.sh. The prefix lives in
+# <build-dir>/wineprefix and is reused. A 64-bit program runs under
 # wine64; a 32-bit one needs a Wine that runs 32-bit code, and without one
 # it is skipped (exit 77 when nothing was run at all).
 set -u
@@ -17,7 +15,7 @@ shift
 programs=("$@")
 [ ${#programs[@]} -gt 0 ] || programs=("$build/tests/wine/vokqm7_wine_tests.exe")
 
-wine_lib=/usr/lib/wine
+. "$(dirname "$0")/wine-env.sh"
 prefix=$build/wineprefix
 started=$(date +%s)
 
@@ -30,15 +28,10 @@ pe_magic() {
   od -An -tx2 -j$((header + 24)) -N2 "$1" | tr -d ' '
 }
 
-if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
-  say "generating the zh_CN.UTF-8 locale"
-  localedef -i zh_CN -f UTF-8 zh_CN.UTF-8 || { say "FAIL: cannot generate zh_CN.UTF-8"; exit 1; }
-fi
+wine_ensure_locale || { say "FAIL: cannot generate zh_CN.UTF-8"; exit 1; }
 
 # Everything Wine needs, on the wine commands only.
-wine_env=(env)
-for variable in $(env | sed -n 's/^\(LC_[A-Z_]*\)=.*/\1/p'); do wine_env+=(-u "$variable"); done
-wine_env+=(WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=zh_CN.UTF-8 DISPLAY=)
+wine_make_env "$prefix"
 
 servers=()
 stop_servers() {
@@ -76,15 +69,7 @@ for program in "${programs[@]}"; do
   [ -x "$loader" ] || { say "FAIL: no Wine loader at $loader"; failed=$((failed + 1)); continue; }
   servers+=("$server")
 
-  # wineboot returns before the server has saved the registry, so a marker
-  # of our own tells a finished prefix from an interrupted one.
-  if [ ! -f "$prefix/.vokqm7-prefix-ready" ]; then
-    say "creating the Wine prefix $prefix"
-    rm -rf "$prefix"
-    "${wine_env[@]}" "$loader" wineboot -i >/dev/null 2>&1
-    [ -d "$prefix/drive_c/windows/system32" ] || { say "FAIL: wineboot made no prefix"; exit 1; }
-    touch "$prefix/.vokqm7-prefix-ready"
-  fi
+  wine_ensure_prefix "$prefix" "$loader" || { say "FAIL: no Wine prefix"; exit 1; }
 
   log=${program%.exe}.log
   say "running $program"

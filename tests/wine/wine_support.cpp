@@ -1,12 +1,6 @@
 #include "wine_support.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "windows_headers.h"
 
 #include <algorithm>
 #include <cstring>

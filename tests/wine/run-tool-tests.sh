@@ -1,0 +1,54 @@
+#!/bin/bash
+# vokqm7.exe and the integration guide's C example under Wine, on a copy of
+# the demo installation that the Wine registry points to:
+#   run-tool-tests.sh <build-dir> tool <vokqm7.exe> <VOKQM7.dll> <tools dir> <demo dir>
+#   run-tool-tests.sh <build-dir> example <filing_client.exe> <VOKQM7.dll> <tools dir> <demo dir> <integration.md>
+# Output of a Windows program into a pipe is GBK with CRLF line ends.
+set -u
+build=$(cd "${1:?}" && pwd) || exit 2
+mode=$2 program=$3 dll=$4 tools=$5 demo=$6
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/wine-env.sh"
+group=wine_$mode
+work=$build/tests/wine/$mode-run
+. "$here/../tool/assert.sh"
+
+loader=$wine_lib/wine64
+[ -x "$loader" ] || { echo "no wine64: skipped"; exit 77; }
+wine_ensure_locale || exit 1
+prefix=$build/wineprefix-tools
+wine_make_env "$prefix"
+wine_ensure_prefix "$prefix" "$loader" || exit 1
+"${wine_env[@]}" "$wine_lib/wineserver" -p 2>/dev/null
+trap '"${wine_env[@]}" "$wine_lib/wineserver" -k 2>/dev/null' EXIT
+
+rm -rf "$work"
+mkdir -p "$work/bin"
+cp "$program" "$dll" "$work/bin/"
+install=$work/install
+cp -r "$demo/install" "$install"
+cp "$tools/vokwqm7.exe" "$tools/vokdesk.exe" "$install/vok/"
+model=$install/vok/vokModel
+cd "$work"
+
+key='HKLM\Software\Tarvel\Oramet\2.0\Install\CurrentInst'
+set_install_value() {
+  "${wine_env[@]}" "$loader" reg add "$key" /v VOKCONFIGFILE /t REG_SZ /d "Z:${1//\//\\}" /f >/dev/null 2>&1
+}
+delete_install_value() {
+  "${wine_env[@]}" "$loader" reg delete "$key" /v VOKCONFIGFILE /f >/dev/null 2>&1
+}
+# Runs a program of $work/bin under Wine; out/err as UTF-8 without CRs.
+wine_run() {
+  local exe=$1
+  shift
+  (cd "$work/bin" && "${wine_env[@]}" "$loader" "$exe" "$@") >"$work/.out.gbk" 2>"$work/.err.gbk"
+  status=$?
+  out=$(tr -d '\r' <"$work/.out.gbk" | iconv -f GBK -t UTF-8)
+  err=$(tr -d '\r' <"$work/.err.gbk" | iconv -f GBK -t UTF-8)
+}
+set_install_value "$install"
+login=(--account 001 --year 2026 --period 11 --server demo-server)
+
+. "$here/tool-groups-$mode.sh"
+finish

@@ -1,0 +1,34 @@
+# Wine set-up shared by the Wine test drivers and scripts/demo (bash; source
+# it). Wine takes its ANSI code page from the Linux locale: zh_CN.UTF-8 gives
+# code page 936 (GBK). The Chinese locale and the Wine variables are set on
+# the wine commands only, never exported to the calling shell.
+
+wine_lib=/usr/lib/wine
+
+# Generates the zh_CN.UTF-8 locale when it is missing.
+wine_ensure_locale() {
+  locale -a 2>/dev/null | grep -qix 'zh_CN.utf8' && return 0
+  echo "generating the zh_CN.UTF-8 locale"
+  localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
+}
+
+# Fills the array wine_env with an `env` command that runs Wine in prefix $1.
+wine_make_env() {
+  local variable
+  wine_env=(env)
+  for variable in $(env | sed -n 's/^\(LC_[A-Z_]*\)=.*/\1/p'); do wine_env+=(-u "$variable"); done
+  wine_env+=(WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=zh_CN.UTF-8 DISPLAY=)
+}
+
+# Creates the prefix of wine_env with loader $2 unless prefix $1 is ready.
+# wineboot returns before the server has saved the registry, so a marker of
+# our own tells a finished prefix from an interrupted one.
+wine_ensure_prefix() {
+  local prefix=$1 loader=$2
+  [ -f "$prefix/.vokqm7-prefix-ready" ] && return 0
+  echo "creating the Wine prefix $prefix"
+  rm -rf "$prefix"
+  "${wine_env[@]}" "$loader" wineboot -i >/dev/null 2>&1
+  [ -d "$prefix/drive_c/windows/system32" ] || { echo "wineboot made no prefix"; return 1; }
+  touch "$prefix/.vokqm7-prefix-ready"
+}
