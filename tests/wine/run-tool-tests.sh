@@ -13,8 +13,7 @@ group=wine_$mode
 work=$build/tests/wine/$mode-run
 . "$here/../tool/assert.sh"
 
-loader=$wine_lib/wine64
-[ -x "$loader" ] || { echo "no wine64: skipped"; exit 77; }
+wine_loader_for "$program" || { echo "this Wine cannot run $program: skipped"; exit 77; }
 wine_ensure_locale || exit 1
 prefix=$build/wineprefix-tools
 wine_make_env "$prefix"

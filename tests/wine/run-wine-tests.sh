@@ -21,13 +21,6 @@ started=$(date +%s)
 
 say() { echo "run-wine-tests: $*"; }
 
-# "010b" for a 32-bit PE (PE32), "020b" for a 64-bit one (PE32+).
-pe_magic() {
-  local header
-  header=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ') || return 1
-  od -An -tx2 -j$((header + 24)) -N2 "$1" | tr -d ' '
-}
-
 wine_ensure_locale || { say "FAIL: cannot generate zh_CN.UTF-8"; exit 1; }
 
 # Everything Wine needs, on the wine commands only.

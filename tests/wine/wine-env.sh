@@ -5,6 +5,25 @@
 
 wine_lib=/usr/lib/wine
 
+# "010b" for a 32-bit PE (PE32), "020b" for a 64-bit one (PE32+).
+pe_magic() {
+  local header
+  header=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ') || return 1
+  od -An -tx2 -j$((header + 24)) -N2 "$1" | tr -d ' '
+}
+
+# Sets `loader` to the Wine loader for the program $1; fails when this Wine
+# cannot run it (a 32-bit program needs a Wine that runs 32-bit code).
+wine_loader_for() {
+  case $(pe_magic "$1") in
+    020b) loader=$wine_lib/wine64 ;;
+    010b) "$wine_lib/wineserver32" --version >/dev/null 2>&1 || return 1
+          loader=$wine_lib/wine ;;
+    *) return 1 ;;
+  esac
+  [ -x "$loader" ]
+}
+
 # Generates the zh_CN.UTF-8 locale when it is missing.
 wine_ensure_locale() {
   locale -a 2>/dev/null | grep -qix 'zh_CN.utf8' && return 0

@@ -1,0 +1,28 @@
+#!/bin/bash
+# End-to-end tests of the vokqm7 tool on a copy of the demo installation:
+#   tool-test.sh <vokqm7> <folder of the stand-in tools> <demo folder> <group>
+# Each group runs the tool as a user would and checks what it prints, its
+# exit status and the files it leaves.
+set -u
+tool=$1 standin=$2 demo=$3 group=$4
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/assert.sh"
+
+work=$(mktemp -d)
+trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
+cd "$work"
+
+# A fresh installation: the registry folder names it, the tools sit in vok/.
+install=$work/install
+cp -r "$demo/install" "$install"
+cp "$standin/vokwqm7.exe" "$standin/vokdesk.exe" "$install/vok/"
+export VOKQM7_REGISTRY=$work/registry
+value_file=$VOKQM7_REGISTRY/HKEY_LOCAL_MACHINE/Software/Tarvel/Oramet/2.0/Install/CurrentInst/VOKCONFIGFILE
+mkdir -p "$(dirname "$value_file")"
+printf '%s\n' "$install" >"$value_file"
+vok=$install/vok
+model=$vok/vokModel
+login=(--account 001 --year 2026 --period 11 --server demo-server)
+
+. "$here/groups-$group.sh"
+finish

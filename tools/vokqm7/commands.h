@@ -1,0 +1,14 @@
+// The subcommands, each registered on the tool's CLI11 application. A
+// command's callback leaves its exit status in `status`.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+namespace vok::tool {
+
+void AddVersionCommand(CLI::App& app, int& status);
+void AddDoctorCommand(CLI::App& app, int& status);
+void AddExportCommands(CLI::App& app, int& status);  // report-date, report, export, open
+void AddConvertCommand(CLI::App& app, int& status);
+
+}  // namespace vok::tool

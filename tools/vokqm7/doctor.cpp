@@ -1,0 +1,136 @@
+// doctor: walks the road the library takes through an installation and says
+// in plain words where it ends.
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "driver/install_location.h"
+#include "driver/paths.h"
+#include "exit_codes.h"
+#include "output.h"
+#include "platform/files.h"
+#include "platform/registry.h"
+
+namespace vok::tool {
+namespace {
+
+constexpr std::uint32_t kFolderAttribute = 0x10;
+
+class Checklist {
+ public:
+  void Ok(const std::string& what) { Say("  ok       " + what); }
+  void Problem(const std::string& what) {
+    Say("  PROBLEM  " + what);
+    ++problems_;
+  }
+  void Note(const std::string& what) { Say("  note     " + what); }
+  int problems() const { return problems_; }
+
+ private:
+  int problems_ = 0;
+};
+
+void CheckFile(Checklist& list, const std::string& location, const char* piece, const char* what) {
+  const std::string path = location + piece;
+  const std::optional<std::uint32_t> attributes = platform::GetFileAttributes(path);
+  if (!attributes) {
+    list.Problem(std::string(what) + " is missing: " + path);
+  } else if ((*attributes & kFolderAttribute) != 0) {
+    list.Problem(std::string(what) + " is a folder, not a file: " + path);
+  } else {
+    list.Ok(std::string(what) + ": " + path);
+  }
+}
+
+void CheckWriteAccess(Checklist& list, const std::string& location) {
+  // The library writes work files and cell exports here on every call.
+  const std::string probe = location + "\\vokqm7-doctor.tmp";
+  if (platform::WriteWholeFile(probe, "doctor")) {
+    platform::DeleteFile(probe);
+    list.Ok("the installation folder is writable");
+  } else {
+    list.Problem("cannot write in the installation folder " + location +
+                 " (the library puts its work files there)");
+  }
+}
+
+void CheckLeftovers(Checklist& list, const std::string& location) {
+  const char* work_files[] = {paths::kSingleWorkFile, paths::kFirstWorkFile,
+                              paths::kSecondWorkFile};
+  const char* exports[] = {paths::kCellExport, paths::kFirstCellExport,
+                           paths::kSecondCellExport};
+  bool any_work_file = false;
+  for (const char* piece : work_files) {
+    if (!platform::PathExists(location + piece)) continue;
+    any_work_file = true;
+    const std::optional<std::uint32_t> attributes = platform::GetFileAttributes(location + piece);
+    list.Note(std::string("work file left by an earlier call: ") + (piece + 1) +
+              (attributes && (*attributes & platform::kFileAttributeReadOnly) ? " (read-only)" : ""));
+  }
+  for (const char* piece : exports) {
+    if (platform::PathExists(location + piece)) {
+      list.Note(std::string("cell export left by an earlier call: ") + (piece + 1));
+    }
+  }
+  if (any_work_file && !platform::PathExists(location + paths::kCellExport)) {
+    list.Note("a work file without its cell export: the last call was probably interrupted "
+              "or the report tool wrote nothing");
+  }
+  if (any_work_file) list.Note("the next call deletes or replaces these files");
+}
+
+int RunDoctor() {
+  Checklist list;
+  const std::string value_name = std::string("HKEY_LOCAL_MACHINE\\") + kInstallRegistrySubkey +
+                                 kInstallRegistryValue;
+  Say("Checking the report tool installation the library would use:");
+  const std::optional<std::string> value = platform::ReadMachineValue(
+      kInstallRegistrySubkey, kInstallRegistryValue, kInstallRegistryBufferBytes);
+  if (!value) {
+    list.Problem("the registry value " + value_name + " is missing or cannot be read (it must "
+                 "exist and be shorter than " + std::to_string(kInstallRegistryBufferBytes) +
+                 " bytes); the accounting package seems not to be installed");
+  } else if (value->empty()) {
+    list.Problem("the registry value " + value_name + " is empty");
+  } else {
+    list.Ok("registry value " + value_name + " = " + *value);
+  }
+  const std::string location = value && !value->empty() ? *value + "\\vok" : "";
+  const std::optional<std::uint32_t> attributes =
+      location.empty() ? std::nullopt : platform::GetFileAttributes(location);
+  if (!location.empty() && !attributes) {
+    list.Problem("the installation folder " + location + " does not exist");
+  } else if (attributes && (*attributes & kFolderAttribute) == 0) {
+    list.Problem("the installation folder " + location + " is a file, not a folder");
+  } else if (attributes) {
+    list.Ok("installation folder: " + location);
+    CheckFile(list, location, paths::kBatchTool, "batch report tool");
+    CheckFile(list, location, paths::kInteractiveTool, "interactive report tool");
+    CheckFile(list, location, paths::kNationalIncomeTemplate, "national-tax income statement template");
+    CheckFile(list, location, paths::kNationalBalanceTemplate, "national-tax balance sheet template");
+    CheckFile(list, location, paths::kFinancialIncomeTemplate, "financial income statement template");
+    CheckFile(list, location, paths::kFinancialBalanceTemplate, "financial balance sheet template");
+    CheckWriteAccess(list, location);
+    CheckLeftovers(list, location);
+  }
+  if (location.empty() || !attributes || (*attributes & kFolderAttribute) == 0) {
+    Say("  skipped  the tools, templates and work files: there is no installation folder");
+  }
+  if (list.problems() == 0) {
+    Say("Everything the library needs is in place.");
+    return kExitSuccess;
+  }
+  Say(std::to_string(list.problems()) + " problem(s) found.");
+  return kExitCheckFailed;
+}
+
+}  // namespace
+
+void AddDoctorCommand(CLI::App& app, int& status) {
+  CLI::App* command = app.add_subcommand(
+      "doctor", "check the installation step by step: registry value, installation folder, "
+                "both tools, the four templates, write access, files left by earlier calls");
+  command->callback([&status] { status = RunDoctor(); });
+}
+
+}  // namespace vok::tool

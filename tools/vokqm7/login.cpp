@@ -1,0 +1,65 @@
+#include "login.h"
+
+#include <utility>
+
+namespace vok::tool {
+namespace {
+
+struct FieldName {
+  const char* option;
+  const char* element;
+  std::optional<std::string> LoginFields::*member;
+};
+
+constexpr FieldName kFields[] = {
+    {"--account", "AccountCode", &LoginFields::account},
+    {"--year", "Year", &LoginFields::year},
+    {"--period", "Period", &LoginFields::period},
+    {"--server", "Server", &LoginFields::server},
+    {"--user", "UserID", &LoginFields::user},
+    {"--password", "Password", &LoginFields::password},
+    {"--login-date", "LoginDate", &LoginFields::login_date},
+    {"--template", "FileRep", &LoginFields::file_rep},
+    {"--type", "ReportType", &LoginFields::report_type},
+};
+
+}  // namespace
+
+std::string EscapeXml(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&apos;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+std::string BuildLoginXml(const LoginFields& fields) {
+  std::string xml = "<Info><LoginInfo>";
+  for (const FieldName& field : kFields) {
+    const std::optional<std::string>& value = fields.*(field.member);
+    if (!value) continue;
+    xml += std::string("<") + field.element + ">" + EscapeXml(*value) + "</" + field.element + ">";
+  }
+  return xml + "</LoginInfo></Info>";
+}
+
+std::vector<std::string> MissingFields(const LoginFields& fields,
+                                       const std::vector<std::string>& required) {
+  std::vector<std::string> missing;
+  for (const std::string& option : required) {
+    for (const FieldName& field : kFields) {
+      if (option == field.option && !(fields.*(field.member))) missing.push_back(option);
+    }
+  }
+  return missing;
+}
+
+}  // namespace vok::tool

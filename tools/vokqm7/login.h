@@ -1,0 +1,30 @@
+// The login text the exports read, from options or from a file.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vok::tool {
+
+// Login fields given as options, GBK; an empty optional leaves the element out.
+struct LoginFields {
+  std::optional<std::string> account, year, period, server, user, password, login_date,
+      file_rep, report_type;
+};
+
+// `text` with the five XML special characters escaped. Works on GBK bytes:
+// every GBK trail byte is 0x40 or above, so none is taken for one of them.
+std::string EscapeXml(std::string_view text);
+
+// <Info><LoginInfo>...</LoginInfo></Info> with the given fields in the
+// order the library documents them.
+std::string BuildLoginXml(const LoginFields& fields);
+
+// The names of the options among `required` (e.g. "--account") that are
+// not set.
+std::vector<std::string> MissingFields(const LoginFields& fields,
+                                       const std::vector<std::string>& required);
+
+}  // namespace vok::tool

@@ -1,0 +1,50 @@
+#include "output.h"
+
+#include <cstdio>
+
+#include "host.h"
+#include "platform/codepage.h"
+#include "platform/files.h"
+
+namespace vok::tool {
+
+void Say(std::string_view gbk) {
+  WriteText(stdout, std::string(gbk) + "\n");
+  std::fflush(stdout);
+}
+
+void Complain(std::string_view gbk) {
+  std::fflush(stdout);
+  WriteText(stderr, std::string(gbk) + "\n");
+  std::fflush(stderr);
+}
+
+std::optional<std::string> ReadFileBytes(const std::string& gbk_path) {
+  return platform::ReadWholeFile(gbk_path);
+}
+
+std::string DocumentToUtf8(std::string_view gbk) {
+  std::string utf8 = platform::GbkToUtf8(gbk);
+  if (utf8.rfind("<?xml", 0) == 0) {
+    const std::size_t end = utf8.find("?>");
+    for (const char* declared : {"encoding=\"GBK\"", "encoding=\"gbk\"", "encoding='GBK'"}) {
+      const std::size_t at = utf8.find(declared);
+      if (at != std::string::npos && at < end) {
+        utf8.replace(at, std::string_view(declared).size(), "encoding=\"UTF-8\"");
+        break;
+      }
+    }
+  }
+  return utf8;
+}
+
+bool WriteDocument(const std::string& gbk_path, std::string_view gbk, bool utf8) {
+  return platform::WriteWholeFile(gbk_path, utf8 ? DocumentToUtf8(gbk) : std::string(gbk));
+}
+
+bool ConvertFileToUtf8(const std::string& gbk_path) {
+  std::optional<std::string> bytes = platform::ReadWholeFile(gbk_path);
+  return bytes && WriteDocument(gbk_path, *bytes, true);
+}
+
+}  // namespace vok::tool

@@ -1,0 +1,26 @@
+// How the commands talk to the user and to files.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vok::tool {
+
+// One line of GBK text on stdout / stderr, in the reader's encoding.
+void Say(std::string_view gbk);
+void Complain(std::string_view gbk);
+
+// A whole file named by a GBK path; nothing when it cannot be read.
+std::optional<std::string> ReadFileBytes(const std::string& gbk_path);
+
+// A GBK document as UTF-8, its XML declaration (if any) naming UTF-8.
+std::string DocumentToUtf8(std::string_view gbk);
+
+// Writes `gbk` to the file, converted by DocumentToUtf8 when `utf8`.
+bool WriteDocument(const std::string& gbk_path, std::string_view gbk, bool utf8);
+
+// Rewrites a GBK file written by the library as UTF-8.
+bool ConvertFileToUtf8(const std::string& gbk_path);
+
+}  // namespace vok::tool
