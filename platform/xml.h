@@ -8,13 +8,22 @@
 // Parsers resolve no external entity and load no external DTD.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vok::platform {
+
+struct XmlField;
+enum class XmlLoad;
+using XmlRecordVisitor = std::function<void(const std::vector<XmlField>&)>;
+XmlLoad ReadXmlRecords(const std::string& gbkPath, const std::string& parent,
+                       const std::string& record, const std::vector<std::string>& fields,
+                       const XmlRecordVisitor& visit);
 
 class XmlError : public std::runtime_error {
  public:
@@ -37,6 +46,9 @@ class XmlSession {
 
 class XmlNode {
  public:
+  // The record reader walks the platform's nodes directly.
+  friend XmlLoad ReadXmlRecords(const std::string&, const std::string&, const std::string&,
+                                const std::vector<std::string>&, const XmlRecordVisitor&);
   struct Impl;
   explicit XmlNode(std::unique_ptr<Impl> impl);
   XmlNode(XmlNode&&) noexcept;
@@ -56,6 +68,9 @@ class XmlNode {
 
 class XmlNodeList {
  public:
+  // The record reader walks the platform's nodes directly.
+  friend XmlLoad ReadXmlRecords(const std::string&, const std::string&, const std::string&,
+                                const std::vector<std::string>&, const XmlRecordVisitor&);
   struct Impl;
   explicit XmlNodeList(std::unique_ptr<Impl> impl);
   XmlNodeList(XmlNodeList&&) noexcept;
@@ -101,5 +116,28 @@ class XmlDocument {
   explicit XmlDocument(std::unique_ptr<Impl> impl);
   std::unique_ptr<Impl> impl_;
 };
+
+// One field of a record read by ReadXmlRecords.
+struct XmlField {
+  enum class State {
+    kMissing,  // the record has no child element of that name
+    kText,     // `text` is the child's text, as XmlNode::Text gives it
+    kFailed,   // the text could not be read; `text` says why
+  };
+  State state = State::kMissing;
+  std::string text;
+};
+
+// Reads the file at `gbkPath` as XmlDocument::LoadFile does and hands every
+// element that "//<parent>/<record>" selects to `visit`, in document order,
+// as the fields named `fields` (plain ASCII element names): field i is the
+// first child element named fields[i]. The document is not kept, so large
+// files need memory in proportion to the file, not to a DOM (where the
+// platform can stream). kNotParsed when the file is not well-formed; records
+// before the fault may have been visited by then. Throws XmlError as
+// LoadFile does and passes on whatever `visit` throws.
+XmlLoad ReadXmlRecords(const std::string& gbkPath, const std::string& parent,
+                       const std::string& record, const std::vector<std::string>& fields,
+                       const XmlRecordVisitor& visit);
 
 }  // namespace vok::platform

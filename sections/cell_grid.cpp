@@ -1,5 +1,6 @@
 #include "sections/cell_grid.h"
 
+#include <iterator>
 #include <utility>
 
 #include "interface/text_rules.h"
@@ -7,71 +8,102 @@
 namespace vok {
 namespace {
 
-std::string ChildText(const platform::XmlNode& cell, const char* name) {
-  const std::optional<platform::XmlNode> child = cell.SelectSingleNode(name);
-  if (!child) throw CellExportError(std::string("cell record without ") + name);
-  return child->Text();
-}
+const char* const kFieldNames[] = {"row1", "col1", "row2", "col2", "value"};
 
-std::int32_t ChildInteger(const platform::XmlNode& cell, const char* name) {
-  return ParseLeadingInteger(ChildText(cell, name));
-}
-
-CellCoordinates ReadCoordinates(const platform::XmlNode& cell) {
-  CellCoordinates where;
-  where.row1 = ChildInteger(cell, "row1");
-  where.col1 = ChildInteger(cell, "col1");
-  where.row2 = ChildInteger(cell, "row2");
-  where.col2 = ChildInteger(cell, "col2");
-  return where;
-}
+constexpr std::uint16_t kCoordinateFields = 0x0F;
+constexpr std::uint16_t kValueField = 0x10;
 
 }  // namespace
-
-CellGrid::CellGrid(std::unique_ptr<platform::XmlSession> session, platform::XmlDocument document,
-                   platform::XmlNodeList cells)
-    : session_(std::move(session)),
-      document_(std::move(document)),
-      cells_(std::move(cells)),
-      size_(cells_.Length()) {}
 
 CellGrid::CellGrid(CellGrid&&) noexcept = default;
 CellGrid& CellGrid::operator=(CellGrid&&) noexcept = default;
 CellGrid::~CellGrid() = default;
 
-platform::XmlNode CellGrid::Cell(std::int64_t position) const {
+void CellGrid::Add(const std::vector<platform::XmlField>& fields) {
+  StoredRecord stored{};
+  const std::int64_t position = static_cast<std::int64_t>(records_.size());
+  for (int f = 0; f < kFieldCount; ++f) {
+    const platform::XmlField& field = fields[static_cast<std::size_t>(f)];
+    const auto bit = static_cast<std::uint16_t>(1u << f);
+    if (field.state == platform::XmlField::State::kMissing) {
+      stored.missing |= bit;
+    } else if (field.state == platform::XmlField::State::kFailed) {
+      stored.failed |= bit;
+      failures_.emplace(std::make_pair(position, f), field.text);
+    } else if (f == kValue) {
+      stored.value_offset = values_.size();
+      stored.value_length = static_cast<std::uint32_t>(field.text.size());
+      values_ += field.text;
+    } else {
+      stored.coordinates[f] = ParseLeadingInteger(field.text);
+    }
+  }
+  records_.push_back(stored);
+}
+
+const CellGrid::StoredRecord& CellGrid::At(std::int64_t position) const {
   // Layouts compute positions before and far beyond the list; both are
-  // failures of the export, not of the DOM.
+  // failures of the export, not of the XML layer.
   if (position < 0 || position >= size_) {
     throw CellExportError("cell position outside the cell list");
   }
-  return cells_.Item(static_cast<long>(position));
+  return records_[static_cast<std::size_t>(position)];
+}
+
+void CellGrid::ThrowFault(std::int64_t position, std::uint16_t fields) const {
+  const StoredRecord& stored = records_[static_cast<std::size_t>(position)];
+  for (int f = 0; f < kFieldCount; ++f) {
+    const auto bit = static_cast<std::uint16_t>(1u << f);
+    if ((fields & bit) == 0) continue;
+    if (stored.missing & bit) {
+      throw CellExportError(std::string("cell record without ") + kFieldNames[f]);
+    }
+    if (stored.failed & bit) throw platform::XmlError(failures_.at({position, f}));
+  }
+}
+
+CellCoordinates CellGrid::CoordinatesOf(const StoredRecord& stored) const {
+  CellCoordinates where;
+  where.row1 = stored.coordinates[kRow1];
+  where.col1 = stored.coordinates[kCol1];
+  where.row2 = stored.coordinates[kRow2];
+  where.col2 = stored.coordinates[kCol2];
+  return where;
 }
 
 CellRecord CellGrid::Record(std::int64_t position) const {
-  const platform::XmlNode cell = Cell(position);
+  const StoredRecord& stored = At(position);
+  ThrowFault(position, kCoordinateFields | kValueField);
   CellRecord record;
-  static_cast<CellCoordinates&>(record) = ReadCoordinates(cell);
-  record.value = ChildText(cell, "value");
+  static_cast<CellCoordinates&>(record) = CoordinatesOf(stored);
+  record.value.assign(values_, stored.value_offset, stored.value_length);
   return record;
 }
 
 CellCoordinates CellGrid::Coordinates(std::int64_t position) const {
-  return ReadCoordinates(Cell(position));
+  const StoredRecord& stored = At(position);
+  ThrowFault(position, kCoordinateFields);
+  return CoordinatesOf(stored);
 }
 
 std::string CellGrid::Value(std::int64_t position) const {
-  return ChildText(Cell(position), "value");
+  const StoredRecord& stored = At(position);
+  ThrowFault(position, kValueField);
+  return values_.substr(stored.value_offset, stored.value_length);
 }
 
 CellGrid ReadCellExport(const std::string& path) {
-  auto session = std::make_unique<platform::XmlSession>();
-  platform::XmlDocument document = platform::XmlDocument::Create();
-  if (document.LoadFile(path) != platform::XmlLoad::kParsed) {
+  static const std::vector<std::string> kFields(std::begin(kFieldNames), std::end(kFieldNames));
+  const platform::XmlSession session;
+  CellGrid grid;
+  if (platform::ReadXmlRecords(path, "vok", "cell", kFields,
+                               [&](const std::vector<platform::XmlField>& fields) {
+                                 grid.Add(fields);
+                               }) != platform::XmlLoad::kParsed) {
     throw CellExportError("cell export is not well-formed XML");
   }
-  platform::XmlNodeList cells = document.SelectNodes("//vok/cell");
-  return CellGrid(std::move(session), std::move(document), std::move(cells));
+  grid.size_ = static_cast<std::int64_t>(grid.records_.size());
+  return grid;
 }
 
 }  // namespace vok

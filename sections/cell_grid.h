@@ -1,12 +1,15 @@
-// The cell records of a report tool's cell export, in file order, read from
-// the export's DOM one record at a time when a scan asks for it: a record
-// that is never asked for is never examined.
+// The cell records of a report tool's cell export, in file order. The
+// export is streamed once into a compact table (coordinates as numbers, values
+// side by side in one text), so that neither a DOM nor a string per field
+// outlives the read; a record's faults (a missing child, a text the XML layer
+// could not give) are kept and raised only when a scan asks for that record.
 #pragma once
 
 #include <cstdint>
-#include <memory>
+#include <map>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "platform/xml.h"
 
@@ -45,7 +48,8 @@ class CellGrid {
 
   // The record at `position`: its four coordinates (leading-integer rule) and
   // its value. Throws CellExportError when the position lies outside the
-  // list or one of the five children is missing; XmlError when the DOM fails.
+  // list or one of the five children is missing; XmlError when the XML layer
+  // could not give one of their texts.
   [[nodiscard]] CellRecord Record(std::int64_t position) const;
 
   // Only the four coordinates of the record at `position`.
@@ -56,20 +60,32 @@ class CellGrid {
 
  private:
   friend CellGrid ReadCellExport(const std::string& path);
-  CellGrid(std::unique_ptr<platform::XmlSession> session, platform::XmlDocument document,
-           platform::XmlNodeList cells);
+  CellGrid() = default;
 
-  platform::XmlNode Cell(std::int64_t position) const;
+  // The five children in the order a full record reads them.
+  enum Field { kRow1, kCol1, kRow2, kCol2, kValue, kFieldCount };
 
-  // Declared first so that it goes last, after every DOM object.
-  std::unique_ptr<platform::XmlSession> session_;
-  platform::XmlDocument document_;
-  platform::XmlNodeList cells_;
-  std::int64_t size_;
+  struct StoredRecord {
+    std::int32_t coordinates[4];
+    std::uint32_t value_length;
+    std::size_t value_offset;  // into values_
+    std::uint16_t missing;     // bit per Field
+    std::uint16_t failed;      // bit per Field, the reason in failures_
+  };
+
+  void Add(const std::vector<platform::XmlField>& fields);
+  const StoredRecord& At(std::int64_t position) const;
+  // Raises the first fault among `fields` (bits per Field), if any.
+  void ThrowFault(std::int64_t position, std::uint16_t fields) const;
+  CellCoordinates CoordinatesOf(const StoredRecord& stored) const;
+
+  std::vector<StoredRecord> records_;
+  std::string values_;
+  std::map<std::pair<std::int64_t, int>, std::string> failures_;
+  std::int64_t size_ = 0;
 };
 
-// Loads the cell export at `path` (GBK) and selects its "//vok/cell" records.
-// The grid keeps the DOM usable on this thread for as long as it lives.
+// Reads the "//vok/cell" records of the cell export at `path` (GBK).
 // Throws CellExportError when the file is not well-formed XML and XmlError
 // when it cannot be read or the DOM fails. A well-formed file without such
 // records gives an empty grid.

@@ -25,7 +25,7 @@ std::int32_t RunSectionWriter(const std::string& export_path, std::string& outpu
     {
       const CellGrid grid = ReadCellExport(export_path);
       rest = gather_rest(grid);
-    }  // The DOM is released before the document grows.
+    }  // The cell table is released before the document grows.
     output += rest;
     return 0;
   } catch (...) {

@@ -1,11 +1,14 @@
-// GBK <-> UTF-16 / UTF-8 through iconv. A converter is opened per call:
-// iconv_t carries state and must not be shared between threads, and pure
-// ASCII texts (most of what the library converts) skip iconv entirely.
+// GBK <-> UTF-16 / UTF-8 through iconv. Each thread keeps its own
+// converters (iconv_t carries state and must not be shared between threads):
+// opening one costs far more than converting a cell's text, and a cell export
+// converts one text per field. Pure ASCII texts skip iconv entirely.
 #include "platform/codepage.h"
 
 #include <cerrno>
 #include <cstring>
 #include <iconv.h>
+#include <memory>
+#include <vector>
 
 #include "platform/posix/posix_codepage.h"
 
@@ -34,6 +37,29 @@ class IconvOwner {
   iconv_t cd_;
 };
 
+// This thread's converter from `from` to `to`, in its initial state. The
+// names are the constants above, so the pointers tell the directions apart.
+const IconvOwner& ThreadConverter(const char* to, const char* from) {
+  struct Entry {
+    const char* to;
+    const char* from;
+    std::unique_ptr<IconvOwner> converter;
+  };
+  thread_local std::vector<Entry> converters;
+  for (Entry& entry : converters) {
+    if (entry.to == to && entry.from == from) {
+      // A conversion that failed half-way may have left a shift state.
+      if (entry.converter->Valid()) {
+        iconv(entry.converter->Get(), nullptr, nullptr, nullptr, nullptr);
+      }
+      return *entry.converter;
+    }
+  }
+  // One that cannot be opened is kept too: it would not open the next time.
+  converters.push_back(Entry{to, from, std::make_unique<IconvOwner>(to, from)});
+  return *converters.back().converter;
+}
+
 // How to go on after input the converter rejects: skip `skip` bytes and
 // emit `replacement` (already in the target encoding). skip == 0 fails.
 struct Substitution {
@@ -45,7 +71,7 @@ template <typename OnBadInput>
 bool Convert(const char* to, const char* from, std::string_view in, std::string& out,
              OnBadInput onBadInput) {
   out.clear();
-  IconvOwner cd(to, from);
+  const IconvOwner& cd = ThreadConverter(to, from);
   if (!cd.Valid()) return false;
   out.reserve(in.size() * 2);
   char* inPtr = const_cast<char*>(in.data());

@@ -2,16 +2,13 @@
 // and never substitutes entities; texts cross the interface in GBK.
 #include "platform/xml.h"
 
-#include <fcntl.h>
 #include <libxml/parser.h>
 #include <libxml/xpath.h>
 #include <limits>
-#include <mutex>
 #include <vector>
 
 #include "platform/codepage.h"
-#include "platform/posix/posix_fd.h"
-#include "platform/posix/posix_paths.h"
+#include "platform/posix/posix_xml_source.h"
 #include "platform/posix/posix_xml_text.h"
 
 namespace vok::platform {
@@ -33,15 +30,6 @@ struct XmlDocument::Impl {
 };
 
 namespace {
-
-// No NOENT, DTDLOAD, DTDATTR or HUGE: entities stay references, no external
-// subset or entity is read, and libxml2's size and amplification limits hold.
-constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
-
-void InitParserOnce() {
-  static std::once_flag once;
-  std::call_once(once, [] { xmlInitParser(); });
-}
 
 struct XPathContextDeleter {
   void operator()(xmlXPathContext* context) const { xmlXPathFreeContext(context); }
@@ -128,40 +116,6 @@ std::optional<XmlNode> SelectFirst(const Document& doc, xmlNode* from, const std
   return XmlNode(std::make_unique<XmlNode::Impl>(XmlNode::Impl{doc, found.front()}));
 }
 
-// The encoding named in the XML declaration, lower-cased, or "".
-std::string DeclaredEncoding(std::string_view bytes) {
-  if (bytes.substr(0, 5) != "<?xml") return {};
-  const std::size_t close = bytes.find("?>");
-  const std::string_view declaration = bytes.substr(0, close);
-  const std::size_t key = declaration.find("encoding");
-  if (key == std::string_view::npos) return {};
-  std::size_t at = key + 8;
-  while (at < declaration.size() && (declaration[at] == ' ' || declaration[at] == '=' ||
-                                     declaration[at] == '\t' || declaration[at] == '\r' ||
-                                     declaration[at] == '\n')) {
-    ++at;
-  }
-  if (at >= declaration.size() || (declaration[at] != '"' && declaration[at] != '\'')) return {};
-  const std::size_t end = declaration.find(declaration[at], at + 1);
-  if (end == std::string_view::npos) return {};
-  std::string name(declaration.substr(at + 1, end - at - 1));
-  for (char& c : name) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return name;
-}
-
-// Windows reads the GB2312 family of names as code page 936 (GBK), and
-// files that say gb2312 routinely hold GBK-only characters.
-bool IsGbkName(const std::string& name) {
-  static const char* const kNames[] = {"gb2312", "gbk", "cp936", "ms936", "windows-936",
-                                       "x-gbk", "csgb2312", "gb_2312-80", "euc-cn"};
-  for (const char* known : kNames) {
-    if (name == known) return true;
-  }
-  return false;
-}
-
 XmlLoad Parse(XmlDocument::Impl& impl, std::string_view bytes, const char* encoding,
               int extraOptions) {
   impl.doc.reset();
@@ -169,7 +123,7 @@ XmlLoad Parse(XmlDocument::Impl& impl, std::string_view bytes, const char* encod
     return XmlLoad::kNotParsed;
   }
   OwnedDoc doc(xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, encoding,
-                             kParseOptions | extraOptions));
+                             posix::kParseOptions | extraOptions));
   if (!doc || xmlDocGetRootElement(doc.get()) == nullptr) return XmlLoad::kNotParsed;
   impl.doc = Document(doc.release(), DocDeleter());
   return XmlLoad::kParsed;
@@ -177,7 +131,7 @@ XmlLoad Parse(XmlDocument::Impl& impl, std::string_view bytes, const char* encod
 
 }  // namespace
 
-XmlSession::XmlSession() : owns_(false) { InitParserOnce(); }
+XmlSession::XmlSession() : owns_(false) { posix::InitXmlParser(); }
 XmlSession::~XmlSession() = default;
 
 XmlNode::XmlNode(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
@@ -214,7 +168,7 @@ XmlDocument& XmlDocument::operator=(XmlDocument&&) noexcept = default;
 XmlDocument::~XmlDocument() = default;
 
 XmlDocument XmlDocument::Create() {
-  InitParserOnce();
+  posix::InitXmlParser();
   return XmlDocument(std::make_unique<Impl>());
 }
 
@@ -229,18 +183,8 @@ XmlLoad XmlDocument::LoadText(std::string_view gbkText) {
 XmlLoad XmlDocument::LoadFile(const std::string& gbkPath) {
   if (!impl_) throw XmlError("moved-from XML document");
   impl_->doc.reset();
-  // The file is read here so that libxml2 itself opens nothing.
-  const std::optional<std::string> path = posix::ToSystemPath(gbkPath);
-  if (!path) throw XmlError("cannot open XML file: " + gbkPath);
-  posix::UniqueFd fd(::open(path->c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd.Valid()) throw XmlError("cannot open XML file: " + gbkPath);
-  const std::optional<std::string> bytes =
-      posix::ReadAll(fd.Get(), static_cast<std::size_t>(std::numeric_limits<int>::max()));
-  if (!bytes) throw XmlError("cannot read XML file: " + gbkPath);
-  if (IsGbkName(DeclaredEncoding(*bytes))) {
-    return Parse(*impl_, *bytes, "GBK", XML_PARSE_IGNORE_ENC);
-  }
-  return Parse(*impl_, *bytes, nullptr, 0);
+  const posix::XmlSource source = posix::ReadXmlSource(gbkPath);
+  return Parse(*impl_, source.bytes, source.encoding, source.extra_options);
 }
 
 std::optional<XmlNode> XmlDocument::SelectSingleNode(const std::string& path) const {

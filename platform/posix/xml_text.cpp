@@ -70,6 +70,13 @@ std::string NodeTextUtf8(const xmlNode* node) {
     builder.Add(node->content, node->type == XML_CDATA_SECTION_NODE);
     return builder.Finish();
   }
+  // The usual cell field, an element holding one text node, needs no walk.
+  const xmlNode* only = node->children;
+  if (only == nullptr) return builder.Finish();
+  if (only->next == nullptr && only->type == XML_TEXT_NODE) {
+    builder.Add(only->content, false);
+    return builder.Finish();
+  }
   // Depth-first, iteratively: each entry is the next sibling to visit on
   // one level, so deep nesting cannot overflow the stack.
   std::vector<const xmlNode*> pending{node->children};

@@ -159,4 +159,73 @@ XmlNodeList XmlDocument::SelectNodes(const std::string& path) const {
   return XmlNodeList(std::move(impl));
 }
 
+namespace {
+
+// The text of the first child element of `record` for each of `names`
+// (UTF-16), walking the children once: selectSingleNode per field would
+// compile and run an XPath expression per field, which costs many times the
+// load of the document itself.
+void ReadFields(IXMLDOMNode* record, const std::vector<std::wstring>& names,
+                std::vector<XmlField>& fields) {
+  for (XmlField& field : fields) {
+    field.state = XmlField::State::kMissing;
+    field.text.clear();
+  }
+  ComPtr<IXMLDOMNode> child;
+  Check(record->get_firstChild(child.put()), "get_firstChild");
+  while (child) {
+    DOMNodeType type = NODE_INVALID;
+    Check(child->get_nodeType(&type), "get_nodeType");
+    if (type == NODE_ELEMENT) {
+      Bstr name;
+      Check(child->get_nodeName(name.put()), "get_nodeName");
+      Bstr space;
+      Check(child->get_namespaceURI(space.put()), "get_namespaceURI");
+      for (std::size_t i = 0; i < names.size(); ++i) {
+        if (fields[i].state != XmlField::State::kMissing || name.view() != names[i] ||
+            !space.view().empty()) {
+          continue;
+        }
+        Bstr text;
+        const HRESULT status = child->get_text(text.put());
+        if (FAILED(status)) {
+          fields[i].state = XmlField::State::kFailed;
+          fields[i].text = "get_text failed";
+        } else {
+          fields[i].state = XmlField::State::kText;
+          fields[i].text = win32::WideToNarrow(CP_ACP, text.view());
+        }
+        break;
+      }
+    }
+    ComPtr<IXMLDOMNode> next;
+    Check(child->get_nextSibling(next.put()), "get_nextSibling");
+    child = std::move(next);
+  }
+}
+
+}  // namespace
+
+// MSXML has no streaming reader: the document is loaded whole and the
+// records taken from one selectNodes list.
+XmlLoad ReadXmlRecords(const std::string& gbkPath, const std::string& parent,
+                       const std::string& record, const std::vector<std::string>& fields,
+                       const XmlRecordVisitor& visit) {
+  XmlDocument document = XmlDocument::Create();
+  if (document.LoadFile(gbkPath) != XmlLoad::kParsed) return XmlLoad::kNotParsed;
+  const XmlNodeList records = document.SelectNodes("//" + parent + "/" + record);
+  const long count = records.Length();
+  std::vector<std::wstring> names;
+  for (const std::string& field : fields) names.push_back(win32::NarrowToWide(CP_ACP, field));
+  std::vector<XmlField> texts(fields.size());
+  for (long i = 0; i < count; ++i) {
+    ComPtr<IXMLDOMNode> node;
+    Check(records.impl_->list->get_item(i, node.put()), "get_item");
+    if (!node) throw XmlError("get_item returned no node");
+    ReadFields(node.get(), names, texts);
+    visit(texts);
+  }
+  return XmlLoad::kParsed;
+}
+
 }  // namespace vok::platform
