@@ -5,6 +5,7 @@
 // library can observe of that: it records its command line, then copies the
 // work file named on it to rep_vok.xml (the demo installation's templates
 // already hold a sheet's cells). Environment variables make it misbehave.
+#include <chrono>
 #include <string>
 
 #include "platform/files.h"
@@ -24,7 +25,9 @@ constexpr char kHelp[] =
     "  VOKWQM7_SLEEP_MS=N    sleep N milliseconds first\n"
     "  VOKWQM7_NO_OUTPUT=1   write no rep_vok.xml\n"
     "  VOKWQM7_NO_OUTPUT=T   write none when the work file's path contains T\n"
-    "  VOKWQM7_EXIT_CODE=N   exit with code N\n";
+    "  VOKWQM7_EXIT_CODE=N   exit with code N\n"
+    "  VOKWQM7_EXIT_STAMP=F  write the steady clock's nanoseconds to F just before\n"
+    "                        exiting (the benchmark's exit latency)\n";
 
 // The work file is the second double-quoted field: the last quoted text.
 std::string WorkFileOf(const std::string& tail) {
@@ -33,6 +36,17 @@ std::string WorkFileOf(const std::string& tail) {
   std::size_t open = tail.rfind('"', close - 1);
   if (open == std::string::npos) return "";
   return tail.substr(open + 1, close - open - 1);
+}
+
+// The steady clock is system-wide (CLOCK_MONOTONIC; QueryPerformanceCounter
+// on Windows), so the caller can set the stamp against its own clock.
+int Exit(int code) {
+  if (std::optional<std::string> stamp = vok::standin::Environment("VOKWQM7_EXIT_STAMP")) {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    (void)vok::platform::WriteWholeFile(
+        *stamp, std::to_string(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+  }
+  return code;
 }
 
 }  // namespace
@@ -50,8 +64,8 @@ int main(int argc, char** argv) {
   const std::string work_file = WorkFileOf(tail);
   const std::string no_output = standin::Environment("VOKWQM7_NO_OUTPUT").value_or("");
   if (no_output == "1" || (!no_output.empty() && work_file.find(no_output) != std::string::npos)) {
-    return exit_code;
+    return Exit(exit_code);
   }
   if (!platform::CopyFile(work_file, standin::OwnFile("rep_vok.xml"))) return 3;
-  return exit_code;
+  return Exit(exit_code);
 }
