@@ -41,7 +41,7 @@ class XmlSession {
   XmlSession& operator=(const XmlSession&) = delete;
 
  private:
-  bool owns_;
+  [[maybe_unused]] bool owns_;  // read by the Windows layer only
 };
 
 class XmlNode {

@@ -7,14 +7,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/posix/faults.h"
 #include "platform/posix/posix_fd.h"
 #include "platform/posix/posix_paths.h"
 
 namespace vok::platform {
 namespace {
 
+using posix::InjectedFailure;
 using posix::ToSystemPath;
 using posix::UniqueFd;
+using testing::Operation;
 
 constexpr std::uint32_t kFileAttributeDirectory = 0x10;
 constexpr mode_t kPermissionBits = S_IRWXU | S_IRWXG | S_IRWXO;
@@ -69,15 +72,29 @@ UniqueFd OpenCopyTarget(const std::string& path, const struct stat& source) {
   return fd;
 }
 
+// WriteAll, unless a test has made this write fail: then only the first half
+// of the bytes reaches the file, as when the disk fills up part way.
+bool WriteFileBytes(int fd, std::string_view bytes) {
+  if (InjectedFailure(Operation::kWriteFile)) {
+    const int error = errno;
+    static_cast<void>(posix::WriteAll(fd, bytes.substr(0, bytes.size() / 2)));
+    errno = error;
+    return false;
+  }
+  return posix::WriteAll(fd, bytes);
+}
+
 }  // namespace
 
 bool DeleteFile(const std::string& path) {
+  if (InjectedFailure(Operation::kDeleteFile)) return false;
   const auto sys = ToSystemPath(path);
   // unlink refuses folders (EISDIR), as DeleteFile does.
   return sys && ::unlink(sys->c_str()) == 0;
 }
 
 bool CopyFile(const std::string& from, const std::string& to) {
+  if (InjectedFailure(Operation::kCopyFile)) return false;
   const auto source = ToSystemPath(from);
   const auto target = ToSystemPath(to);
   if (!source || !target) return false;
@@ -122,6 +139,7 @@ std::optional<std::uint32_t> GetFileAttributes(const std::string& path) {
 }
 
 bool SetFileAttributesNormal(const std::string& path) {
+  if (InjectedFailure(Operation::kSetFileAttributesNormal)) return false;
   const auto sys = ToSystemPath(path);
   struct stat st {};
   if (!sys || ::stat(sys->c_str(), &st) != 0) return false;
@@ -139,7 +157,7 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes) {
   const auto sys = ToSystemPath(path);
   if (!sys) return false;
   UniqueFd fd(::open(sys->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-  return fd.Valid() && posix::WriteAll(fd.Get(), bytes) && fd.Close();
+  return fd.Valid() && WriteFileBytes(fd.Get(), bytes) && fd.Close();
 }
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
@@ -156,7 +174,7 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
   std::string temporary = *sys + ".tmp.XXXXXX";
   UniqueFd fd(::mkostemp(temporary.data(), O_CLOEXEC));
   if (!fd.Valid()) return false;
-  const bool written = posix::WriteAll(fd.Get(), bytes) && ::fchmod(fd.Get(), mode) == 0 &&
+  const bool written = WriteFileBytes(fd.Get(), bytes) && ::fchmod(fd.Get(), mode) == 0 &&
                        ::fsync(fd.Get()) == 0 && fd.Close();
   if (!written || ::rename(temporary.c_str(), sys->c_str()) != 0) {
     fd.Reset();

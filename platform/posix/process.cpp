@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/posix/faults.h"
 #include "platform/posix/posix_fd.h"
 #include "platform/posix/posix_spawn.h"
 
@@ -80,12 +81,36 @@ int WaitReadable(int fd, std::uint32_t limitMs) {
 
 }  // namespace
 
+// Without a pidfd (kernels before 5.3, valgrind) a wait with a limit polls
+// waitpid; failing at once instead would send the caller to look for the
+// tool's output while the tool still runs.
+namespace {
+WaitOutcome PollUntilExited(ChildProcess::State& state, std::uint32_t limitMs) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limitMs);
+  for (;;) {
+    const pid_t rc = ::waitpid(state.pid, nullptr, WNOHANG);
+    if (rc == state.pid || (rc < 0 && errno == ECHILD)) {
+      state.reaped = true;
+      return WaitOutcome::kExited;
+    }
+    if (rc < 0 && errno != EINTR) return WaitOutcome::kFailed;
+    if (Clock::now() >= deadline) return WaitOutcome::kTimedOut;
+    ::usleep(5000);
+  }
+}
+}  // namespace
+
 ChildProcess::ChildProcess(std::unique_ptr<State> state) : state_(std::move(state)) {}
 ChildProcess::ChildProcess(ChildProcess&&) noexcept = default;
 ChildProcess& ChildProcess::operator=(ChildProcess&&) noexcept = default;
 ChildProcess::~ChildProcess() = default;
 
 std::optional<ChildProcess> ChildProcess::Start(const std::string& commandLine, int* error) {
+  if (posix::InjectedFailure(testing::Operation::kStartProcess)) {
+    if (error != nullptr) *error = errno;
+    return std::nullopt;
+  }
   std::unique_ptr<posix::SpawnRequest> request =
       posix::SpawnRequest::FromCommandLine(commandLine, error);
   if (!request) return std::nullopt;
@@ -106,8 +131,8 @@ WaitOutcome ChildProcess::Wait(std::optional<std::uint32_t> limitMs) {
   if (!state_) return WaitOutcome::kFailed;
   State& state = *state_;
   if (state.reaped) return WaitOutcome::kExited;
+  if (limitMs && !state.pidfd.Valid()) return PollUntilExited(state, *limitMs);
   if (limitMs) {
-    if (!state.pidfd.Valid()) return WaitOutcome::kFailed;
     const int ready = WaitReadable(state.pidfd.Get(), *limitMs);
     if (ready == 0) return WaitOutcome::kTimedOut;
     if (ready < 0) return WaitOutcome::kFailed;

@@ -1,0 +1,38 @@
+// Injected failures for the tests: they make the Nth copy, delete, attribute
+// change, file write or process start fail with a chosen errno, to reach
+// failure paths (a full disk, a refused start) that real files cannot reach
+// when the tests run as root. POSIX layer only; nothing in the library
+// arms a fault, so outside the tests every check is one relaxed load.
+#pragma once
+
+namespace vok::platform::testing {
+
+enum class Operation {
+  kCopyFile,                 // CopyFile
+  kDeleteFile,               // DeleteFile
+  kSetFileAttributesNormal,  // SetFileAttributesNormal
+  kWriteFile,                // the write of WriteWholeFile and ReplaceFileAtomically
+  kStartProcess,             // ChildProcess::Start and StartDetached
+};
+
+// The `n`th call of `op` from now on (1: the next one) fails with `error`;
+// the calls before and after it run normally. Replaces an earlier fault
+// armed for the same operation.
+void FailNth(Operation op, int n, int error);
+
+// Disarms every fault.
+void ClearFaults();
+
+// How many calls of `op` were made since the last FailNth for it, the
+// failed one included; calls are counted only while some fault is armed.
+int CallCount(Operation op);
+
+}  // namespace vok::platform::testing
+
+namespace vok::platform::posix {
+
+// Called at the entry of each operation above: true, with errno set to the
+// chosen error, when this call is the one to fail.
+bool InjectedFailure(testing::Operation op);
+
+}  // namespace vok::platform::posix
