@@ -3,6 +3,7 @@
 #pragma once
 
 #include <libxml/parser.h>
+#include <libxml/xmlerror.h>
 
 #include <string>
 
@@ -25,5 +26,23 @@ XmlSource ReadXmlSource(const std::string& gbkPath);
 
 // libxml2's global set-up, once per process.
 void InitXmlParser();
+
+// While it lives, libxml2's messages that reach no parser context (a byte
+// sequence the declared encoding lacks, an I/O error) go nowhere instead of
+// to the host's stderr; the handlers the host had are put back afterwards.
+// Errors still show as the parse's result.
+class QuietXmlErrors {
+ public:
+  QuietXmlErrors();
+  ~QuietXmlErrors();
+  QuietXmlErrors(const QuietXmlErrors&) = delete;
+  QuietXmlErrors& operator=(const QuietXmlErrors&) = delete;
+
+ private:
+  xmlGenericErrorFunc generic_;
+  void* generic_context_;
+  xmlStructuredErrorFunc structured_;
+  void* structured_context_;
+};
 
 }  // namespace vok::platform::posix

@@ -122,6 +122,7 @@ XmlLoad Parse(XmlDocument::Impl& impl, std::string_view bytes, const char* encod
   if (bytes.empty() || bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
     return XmlLoad::kNotParsed;
   }
+  const posix::QuietXmlErrors quiet;
   OwnedDoc doc(xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, encoding,
                              posix::kParseOptions | extraOptions));
   if (!doc || xmlDocGetRootElement(doc.get()) == nullptr) return XmlLoad::kNotParsed;

@@ -85,6 +85,7 @@ XmlLoad ReadXmlRecords(const std::string& gbkPath, const std::string& parent,
   posix::InitXmlParser();
   const posix::XmlSource source = posix::ReadXmlSource(gbkPath);
   if (source.bytes.empty()) return XmlLoad::kNotParsed;
+  const posix::QuietXmlErrors quiet;
   Reader reader(xmlReaderForMemory(source.bytes.data(), static_cast<int>(source.bytes.size()),
                                    nullptr, source.encoding,
                                    posix::kParseOptions | source.extra_options));

@@ -72,4 +72,23 @@ void InitXmlParser() {
   std::call_once(once, [] { xmlInitParser(); });
 }
 
+namespace {
+void IgnoreGenericError(void*, const char*, ...) {}
+void IgnoreStructuredError(void*, xmlErrorPtr) {}
+}  // namespace
+
+QuietXmlErrors::QuietXmlErrors()
+    : generic_(xmlGenericError),
+      generic_context_(xmlGenericErrorContext),
+      structured_(xmlStructuredError),
+      structured_context_(xmlStructuredErrorContext) {
+  xmlSetGenericErrorFunc(nullptr, IgnoreGenericError);
+  xmlSetStructuredErrorFunc(nullptr, IgnoreStructuredError);
+}
+
+QuietXmlErrors::~QuietXmlErrors() {
+  xmlSetGenericErrorFunc(generic_context_, generic_);
+  xmlSetStructuredErrorFunc(structured_context_, structured_);
+}
+
 }  // namespace vok::platform::posix
