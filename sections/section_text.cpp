@@ -17,6 +17,28 @@ void AppendElement(std::string& out, const char* name, const std::string& text) 
   out += '>';
 }
 
+// One item: its element, then line number, name and the two amounts.
+struct ItemElements {
+  const char* item;
+  const char* line_number;
+  const char* name;
+  const char* first_amount;
+  const char* second_amount;
+};
+
+void AppendItem(std::string& out, const ItemElements& elements, const ItemTexts& item) {
+  out += '<';
+  out += elements.item;
+  out += '>';
+  AppendElement(out, elements.line_number, item.line_number);
+  AppendElement(out, elements.name, item.name);
+  AppendElement(out, elements.first_amount, item.first_amount);
+  AppendElement(out, elements.second_amount, item.second_amount);
+  out += "</";
+  out += elements.item;
+  out += '>';
+}
+
 }  // namespace
 
 void AppendBalanceSheetHead(std::string& out, const platform::LocalDate& today) {
@@ -43,12 +65,9 @@ void AppendBalanceSheetHead(std::string& out, const platform::LocalDate& today) 
 }
 
 void AppendBalanceSheetItem(std::string& out, const ItemTexts& item) {
-  out += "<SB_ZCFZB_XM>";
-  AppendElement(out, "SB_ZCFZB_LC", item.line_number);
-  AppendElement(out, "SB_ZCFZB_XMMC", item.name);
-  AppendElement(out, "SB_ZCFZB_NCS", item.first_amount);
-  AppendElement(out, "SB_ZCFZB_QMS", item.second_amount);
-  out += "</SB_ZCFZB_XM>";
+  AppendItem(out,
+             {"SB_ZCFZB_XM", "SB_ZCFZB_LC", "SB_ZCFZB_XMMC", "SB_ZCFZB_NCS", "SB_ZCFZB_QMS"},
+             item);
 }
 
 void AppendIncomeStatementHead(std::string& out, std::int32_t year, std::int32_t period) {
@@ -68,21 +87,15 @@ void AppendIncomeStatementHead(std::string& out, std::int32_t year, std::int32_t
 }
 
 void AppendMonthlyIncomeItem(std::string& out, const ItemTexts& item) {
-  out += "<SB_SYB_XM>";
-  AppendElement(out, "SB_SYB_LC", item.line_number);
-  AppendElement(out, "SB_SYB_XMMC", item.name);
-  AppendElement(out, "SB_SYB_BYS", item.first_amount);
-  AppendElement(out, "SB_SYB_BNLJ", item.second_amount);
-  out += "</SB_SYB_XM>";
+  AppendItem(out,
+             {"SB_SYB_XM", "SB_SYB_LC", "SB_SYB_XMMC", "SB_SYB_BYS", "SB_SYB_BNLJ"},
+             item);
 }
 
 void AppendYearOnYearIncomeItem(std::string& out, const ItemTexts& item) {
-  out += "<SB_SYB_XM>";
-  AppendElement(out, "SB_SYB_LC", item.line_number);
-  AppendElement(out, "SB_SYB_XMMC", item.name);
-  AppendElement(out, "SB_SYB_BNLJ", item.first_amount);
-  AppendElement(out, "SB_SYB_SNS", item.second_amount);
-  out += "</SB_SYB_XM>";
+  AppendItem(out,
+             {"SB_SYB_XM", "SB_SYB_LC", "SB_SYB_XMMC", "SB_SYB_BNLJ", "SB_SYB_SNS"},
+             item);
 }
 
 }  // namespace vok

@@ -79,12 +79,9 @@ int WaitReadable(int fd, std::uint32_t limitMs) {
   }
 }
 
-}  // namespace
-
 // Without a pidfd (kernels before 5.3, valgrind) a wait with a limit polls
 // waitpid; failing at once instead would send the caller to look for the
 // tool's output while the tool still runs.
-namespace {
 WaitOutcome PollUntilExited(ChildProcess::State& state, std::uint32_t limitMs) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limitMs);
@@ -99,6 +96,7 @@ WaitOutcome PollUntilExited(ChildProcess::State& state, std::uint32_t limitMs) {
     ::usleep(5000);
   }
 }
+
 }  // namespace
 
 ChildProcess::ChildProcess(std::unique_ptr<State> state) : state_(std::move(state)) {}
