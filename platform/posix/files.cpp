@@ -89,8 +89,15 @@ bool WriteFileBytes(int fd, std::string_view bytes) {
 bool DeleteFile(const std::string& path) {
   if (InjectedFailure(Operation::kDeleteFile)) return false;
   const auto sys = ToSystemPath(path);
+  if (!sys) return false;
+  // DeleteFile refuses a read-only file; root's unlink would not.
+  struct stat st {};
+  if (::lstat(sys->c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0) {
+    errno = EACCES;
+    return false;
+  }
   // unlink refuses folders (EISDIR), as DeleteFile does.
-  return sys && ::unlink(sys->c_str()) == 0;
+  return ::unlink(sys->c_str()) == 0;
 }
 
 bool CopyFile(const std::string& from, const std::string& to) {
@@ -166,10 +173,17 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
   const std::string folder = FolderOf(*sys);
 
   // The new file keeps the permissions of the one it replaces; a new name
-  // gets the usual rw-r--r--.
+  // gets the usual rw-r--r--. A read-only file is not replaced, as Windows
+  // refuses to open it for writing or to move another file over it.
   mode_t mode = S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH;
   struct stat old {};
-  if (::stat(sys->c_str(), &old) == 0 && S_ISREG(old.st_mode)) mode = old.st_mode & kPermissionBits;
+  if (::stat(sys->c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+    if ((old.st_mode & S_IWUSR) == 0) {
+      errno = EACCES;
+      return false;
+    }
+    mode = old.st_mode & kPermissionBits;
+  }
 
   std::string temporary = *sys + ".tmp.XXXXXX";
   UniqueFd fd(::mkostemp(temporary.data(), O_CLOEXEC));

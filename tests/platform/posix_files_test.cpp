@@ -5,6 +5,7 @@
 // explicit read-only check of CopyFile).
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -60,6 +61,14 @@ TEST(PosixFiles, DeleteFileRemovesFilesOnly) {
   EXPECT_FALSE(DeleteFile(dir / "f"));
   EXPECT_FALSE(DeleteFile(dir / "sub"));
   EXPECT_TRUE(PathExists(dir / "sub"));
+  // A read-only file stays, even for root, until its attribute is cleared.
+  WriteUtf8(dir / "read-only", "kept");
+  ASSERT_EQ(::chmod((dir / "read-only").c_str(), 0444), 0);
+  EXPECT_FALSE(DeleteFile(dir / "read-only"));
+  EXPECT_EQ(errno, EACCES);
+  EXPECT_EQ(ReadUtf8(dir / "read-only"), "kept");
+  ASSERT_TRUE(SetFileAttributesNormal(dir / "read-only"));
+  EXPECT_TRUE(DeleteFile(dir / "read-only"));
 }
 
 TEST(PosixFiles, CopyReplacesTheTargetAndTakesTheSourcePermissions) {
@@ -144,6 +153,12 @@ TEST(PosixFiles, FailedAtomicReplaceLeavesNoTraceAndTheTargetAsItWas) {
   EXPECT_EQ(ReadUtf8(dir / "target/inside"), "kept");
   EXPECT_EQ(EntriesIn(dir.Path()), 1);
   EXPECT_FALSE(ReplaceFileAtomically(dir / "missing/f", "new"));
+
+  WriteUtf8(dir / "read-only", "kept");
+  ASSERT_EQ(::chmod((dir / "read-only").c_str(), 0444), 0);
+  EXPECT_FALSE(ReplaceFileAtomically(dir / "read-only", "new"));
+  EXPECT_EQ(ReadUtf8(dir / "read-only"), "kept");
+  EXPECT_EQ(EntriesIn(dir.Path()), 2);
 }
 
 }  // namespace
