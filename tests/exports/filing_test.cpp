@@ -7,11 +7,10 @@
 #include <ctime>
 #include <filesystem>
 #include <memory>
-#include <sstream>
 #include <vector>
 
-#include "export_test_support.h"
 #include "filing_documents.h"
+#include "filing_fixture.h"
 #include "vokqm7.h"
 
 namespace vok::test {
@@ -19,7 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kDataDir = std::string(VOKQM7_TEST_DATA_DIR) + "/filing/";
+const std::string& kDataDir = kFilingDataDir;
 
 std::string TodayText() {
   std::time_t now = std::time(nullptr);
@@ -30,49 +29,7 @@ std::string TodayText() {
   return text;
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-class FilingTest : public ::testing::Test {
- protected:
-  FilingTest() : install_(SharedInstallation()) {
-    std::error_code ignored;
-    for (const char* name : {"rep_vok.xml", "rep_vok1.xml", "rep_vok2.xml", "voktemp1.rep",
-                             "voktemp2.rep", "vokwqm7.args", "vokwqm7.log"}) {
-      fs::remove(install_.InLocation(name), ignored);
-    }
-    fs::remove_all(install_.InLocation("vokModel"), ignored);
-    MakeFolders(install_.InLocation("vokModel/国税申报"));
-    MakeFolders(install_.InLocation("vokModel/财务申报"));
-  }
-
-  void InstallNational(const char* income = "income.rep", const char* balance = "balance.rep") {
-    if (income) fs::copy_file(kDataDir + income, install_.InLocation("vokModel/国税申报/hxsyb.rep"));
-    if (balance) fs::copy_file(kDataDir + balance, install_.InLocation("vokModel/国税申报/hxzcfzb.rep"));
-  }
-  void InstallFinancial() {
-    fs::copy_file(kDataDir + "financial_income.rep", install_.InLocation("vokModel/财务申报/lrb.rep"));
-    fs::copy_file(kDataDir + "balance.rep", install_.InLocation("vokModel/财务申报/zcfzb.rep"));
-  }
-  std::string Work(const char* name) const { return install_.library_location() + "\\" + name; }
-  std::string ToolRun(const char* work_file, const std::string& date = "2007-02-28") const {
-    return "-LQM7_VOK{001 2007 " + date + " \"srv\" \"" + Work(work_file) + "\" 0 }";
-  }
-  std::vector<std::string> ToolRuns() const {
-    return Lines(ReadFile(install_.InLocation("vokwqm7.log")));
-  }
-  bool InLocation(const char* name) const { return Exists(install_.InLocation(name)); }
-
-  const TestInstallation& install_;
-  TempFolder caller_;
-  std::string login_ = BatchLogin("001", "2007", "2", "srv");
-  std::string output_ = caller_ / "filing.xml";
-  Buffer buffer_;
-};
+class FilingTest : public FilingFixture {};
 
 TEST_F(FilingTest, NationalFilingHoldsIncomeStatementThenBalanceSheet) {
   InstallNational();
@@ -188,20 +145,15 @@ TEST_F(FilingTest, CellTextsAreEscapedSoTheDocumentParses) {
 
 class FilingByTypeTest : public FilingTest {
  protected:
-  std::string Login(const std::string& type, const std::string& file_rep) const {
-    return "<Info><LoginInfo><AccountCode>001</AccountCode><Year>2007</Year><Period>2</Period>"
-           "<Server>srv</Server><ReportType>" + type + "</ReportType><FileRep>" + file_rep +
-           "</FileRep></LoginInfo></Info>";
-  }
   int Call(const std::string& type, const std::string& file_rep) {
-    return GetReportV2(Login(type, file_rep).c_str(), output_.c_str(), buffer_.bytes);
+    return GetReportV2(ByTypeLogin(type, file_rep).c_str(), output_.c_str(), buffer_.bytes);
   }
 };
 
 TEST_F(FilingByTypeTest, BalanceSheetInAnyLetterCase) {
   for (const char* type : {"ZCFZB", "zcfzb", "ZcFzB"}) {
     Buffer buffer;
-    ASSERT_EQ(GetReportV2(Login(type, kDataDir + "balance.rep").c_str(), output_.c_str(),
+    ASSERT_EQ(GetReportV2(ByTypeLogin(type, kDataDir + "balance.rep").c_str(), output_.c_str(),
                           buffer.bytes), 0) << type;
     EXPECT_TRUE(buffer.Untouched());
     EXPECT_EQ(ReadFile(output_), Gbk(kFilingHead + BalanceSection(TodayText()) + "</DZSBB>"));
@@ -222,7 +174,7 @@ TEST_F(FilingByTypeTest, UnsupportedTypeFailsAfterTheRun) {
   for (const char* type : {"", "XJLLB", "S YB"}) {
     Buffer buffer;
     fs::remove(install_.InLocation("rep_vok1.xml"));
-    EXPECT_EQ(GetReportV2(Login(type, kDataDir + "income.rep").c_str(), output_.c_str(),
+    EXPECT_EQ(GetReportV2(ByTypeLogin(type, kDataDir + "income.rep").c_str(), output_.c_str(),
                           buffer.bytes), -1);
     EXPECT_TRUE(buffer.Holds(Gbk("不支持的报表类型!"))) << type;
     EXPECT_TRUE(InLocation("rep_vok1.xml"));
@@ -238,7 +190,7 @@ TEST_F(FilingByTypeTest, TemplateIsTheCallersPathAsGiven) {
   // A path relative to the installation is not looked up there.
   InstallNational();
   Buffer relative;
-  EXPECT_EQ(GetReportV2(Login("SYB", Gbk("\\vokModel\\国税申报\\hxsyb.rep")).c_str(),
+  EXPECT_EQ(GetReportV2(ByTypeLogin("SYB", Gbk("\\vokModel\\国税申报\\hxsyb.rep")).c_str(),
                         output_.c_str(), relative.bytes), -1);
   EXPECT_TRUE(relative.Holds(Gbk("复制模版文件出错，请检查模版文件是否存在!")));
 }

@@ -6,6 +6,7 @@
 // work file named on it to rep_vok.xml (the demo installation's templates
 // already hold a sheet's cells). Environment variables make it misbehave.
 #include <chrono>
+#include <cstdlib>
 #include <string>
 
 #include "platform/files.h"
@@ -26,6 +27,8 @@ constexpr char kHelp[] =
     "  VOKWQM7_NO_OUTPUT=1   write no rep_vok.xml\n"
     "  VOKWQM7_NO_OUTPUT=T   write none when the work file's path contains T\n"
     "  VOKWQM7_EXIT_CODE=N   exit with code N\n"
+    "  VOKWQM7_CRASH=before  abort before writing rep_vok.xml\n"
+    "  VOKWQM7_CRASH=after   abort after writing it\n"
     "  VOKWQM7_EXIT_STAMP=F  write the steady clock's nanoseconds to F just before\n"
     "                        exiting (the benchmark's exit latency)\n";
 
@@ -61,11 +64,14 @@ int main(int argc, char** argv) {
   const int exit_code = static_cast<int>(standin::EnvironmentNumber("VOKWQM7_EXIT_CODE", 0));
 
   if (tail.rfind("-LQM7_VOK{", 0) != 0) return 2;
+  const std::string crash = standin::Environment("VOKWQM7_CRASH").value_or("");
+  if (crash == "before") std::abort();
   const std::string work_file = WorkFileOf(tail);
   const std::string no_output = standin::Environment("VOKWQM7_NO_OUTPUT").value_or("");
   if (no_output == "1" || (!no_output.empty() && work_file.find(no_output) != std::string::npos)) {
     return Exit(exit_code);
   }
   if (!platform::CopyFile(work_file, standin::OwnFile("rep_vok.xml"))) return 3;
+  if (crash == "after") std::abort();
   return Exit(exit_code);
 }
