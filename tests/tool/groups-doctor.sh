@@ -21,6 +21,15 @@ expect_out "note     cell export left by an earlier call: rep_vok.xml" "doctor, 
 expect_no_out "interrupted" "doctor, work file with its export"
 rm "$vok/voktemp1.rep" "$vok/rep_vok.xml"
 
+# A read-only work file (a read-only template whose call failed before its
+# run) blocks every later call: a problem, not a note.
+echo stale >"$vok/voktemp2.rep"
+chmod 0444 "$vok/voktemp2.rep"
+run "$tool" doctor
+expect_status 3 "doctor, read-only leftover"
+expect_out "PROBLEM  work file left read-only by an earlier call: $install\\vok\\voktemp2.rep" "doctor, read-only leftover"
+rm -f "$vok/voktemp2.rep"
+
 mv "$model/财务申报/lrb.rep" "$work/lrb.rep"
 rm "$vok/vokdesk.exe"
 run "$tool" doctor

@@ -54,29 +54,48 @@ void CheckWriteAccess(Checklist& list, const std::string& location) {
   }
 }
 
+bool IsReadOnly(const std::string& path) {
+  const std::optional<std::uint32_t> attributes = platform::GetFileAttributes(path);
+  return attributes && (*attributes & platform::kFileAttributeReadOnly) != 0;
+}
+
+// A leftover the library can delete is harmless; a read-only one it can
+// neither delete nor replace, so every call that stages or keeps that file
+// fails until somebody removes it.
+// Returns whether the leftover is read-only.
+bool NoteLeftover(Checklist& list, const std::string& location, const char* piece, const char* what) {
+  const std::string path = location + piece;
+  if (IsReadOnly(path)) {
+    list.Problem(std::string(what) + " left read-only by an earlier call: " + path +
+                 " (the library can neither delete nor replace it; calls fail until it is "
+                 "removed or made writable)");
+    return true;
+  }
+  list.Note(std::string(what) + " left by an earlier call: " + (piece + 1));
+  return false;
+}
+
 void CheckLeftovers(Checklist& list, const std::string& location) {
   const char* work_files[] = {paths::kSingleWorkFile, paths::kFirstWorkFile,
                               paths::kSecondWorkFile};
   const char* exports[] = {paths::kCellExport, paths::kFirstCellExport,
                            paths::kSecondCellExport};
   bool any_work_file = false;
+  bool any_read_only = false;
   for (const char* piece : work_files) {
     if (!platform::PathExists(location + piece)) continue;
     any_work_file = true;
-    const std::optional<std::uint32_t> attributes = platform::GetFileAttributes(location + piece);
-    list.Note(std::string("work file left by an earlier call: ") + (piece + 1) +
-              (attributes && (*attributes & platform::kFileAttributeReadOnly) ? " (read-only)" : ""));
+    any_read_only |= NoteLeftover(list, location, piece, "work file");
   }
   for (const char* piece : exports) {
-    if (platform::PathExists(location + piece)) {
-      list.Note(std::string("cell export left by an earlier call: ") + (piece + 1));
-    }
+    if (!platform::PathExists(location + piece)) continue;
+    any_read_only |= NoteLeftover(list, location, piece, "cell export");
   }
   if (any_work_file && !platform::PathExists(location + paths::kCellExport)) {
     list.Note("a work file without its cell export: the last call was probably interrupted "
               "or the report tool wrote nothing");
   }
-  if (any_work_file) list.Note("the next call deletes or replaces these files");
+  if (any_work_file && !any_read_only) list.Note("the next call deletes or replaces these files");
 }
 
 int RunDoctor() {
