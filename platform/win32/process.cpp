@@ -24,11 +24,21 @@ namespace {
 
 constexpr DWORD kReapLimitMs = 30000;
 
+// The longest command line Windows passes to a program, in characters with
+// the terminating zero. Windows refuses a longer one; Wine cuts it short and
+// starts the tool with whatever is left, so it is refused here on both.
+constexpr std::size_t kCommandLineLimit = 32767;
+
 // CreateProcessA as the report tools are started: the text is the whole
 // command line and the first token names the program; nothing is inherited
 // but the environment and the current folder. On failure returns false and
 // leaves the system's error code in `error`.
 bool CreateChild(const std::string& commandLine, PROCESS_INFORMATION& started, DWORD& error) {
+  // A GBK byte is at most one UTF-16 character: bytes bound characters.
+  if (commandLine.size() >= kCommandLineLimit) {
+    error = ERROR_FILENAME_EXCED_RANGE;
+    return false;
+  }
   // CreateProcessA may write into the command line, so it gets its own copy.
   std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
   mutableLine.push_back('\0');

@@ -476,5 +476,68 @@ TEST_F(FilingByType, ToolWithoutOutputHasItsOwnMessage) {
   EXPECT_FALSE(Exists(output_));
 }
 
+// What a desk can do to the files and inputs around a call.
+class HostileFiling : public Filing {};
+
+TEST_F(HostileFiling, LockedOutputFileIsLeftAsItWas) {
+  InstallNational();
+  WriteBytes(output_, "the previous filing");
+  {
+    // Another program holds the file open without sharing it.
+    HANDLE held = CreateFileA(output_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(National(message_), -1);
+    CloseHandle(held);
+  }
+  EXPECT_TRUE(message_.Holds(expected::OutputWriteFailed()));
+  EXPECT_EQ(ReadBytes(output_).value_or("<gone>"), "the previous filing");
+  EXPECT_EQ(ListFolder(caller_.path()), std::vector<std::string>{outputName_});
+}
+
+TEST_F(HostileFiling, ReadOnlyOutputFileIsNotReplaced) {
+  if (!ReadOnlyIsEnforced(caller_.path())) GTEST_SKIP() << "read-only files stay writable here";
+  InstallNational();
+  WriteBytes(output_, "the previous filing");
+  ASSERT_TRUE(SetFileAttributesA(output_.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(National(message_), -1);
+  EXPECT_TRUE(message_.Holds(expected::OutputWriteFailed()));
+  SetFileAttributesA(output_.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(ReadBytes(output_).value_or("<gone>"), "the previous filing");
+}
+
+TEST_F(HostileFiling, ToolThatIsNoProgramCannotBeStarted) {
+  InstallNational();
+  WriteBytes(install_.InLocation("\\vokwqm7.exe"), "MZ this is no program");
+  EXPECT_EQ(National(message_), -1);
+  EXPECT_TRUE(message_.Holds(Gbk(u8"在生成损益数据时,调用接口程序失败!")));
+  EXPECT_EQ(WorkFiles(), (std::vector<std::string>{"voktemp1.rep", "voktemp2.rep"}));
+  EXPECT_FALSE(Exists(output_));
+}
+
+TEST_F(HostileFiling, FieldLongerThanAnyCommandLineIsRefusedAtTheStart) {
+  InstallNational();
+  login_ = BatchLogin("001", "2007", "2", std::string(200000, 's').c_str());
+  EXPECT_EQ(National(message_), -1);
+  EXPECT_TRUE(message_.Holds(Gbk(u8"在生成损益数据时,调用接口程序失败!")));
+  EXPECT_TRUE(ToolRuns().empty());
+}
+
+TEST_F(HostileFiling, DeeplyNestedLoginTexts) {
+  InstallNational();
+  std::string login = login_;
+  for (int depth = 0; depth < 200; ++depth) login = "<n>" + login + "</n>";
+  MessageBuffer nested;
+  EXPECT_EQ(library_.GetReportDate()(login.c_str(), output_.c_str(), nested.get()), 0)
+      << Readable(nested.get());
+
+  std::string deep;
+  for (int depth = 0; depth < 100000; ++depth) deep += "<n>";
+  deep += login_;
+  for (int depth = 0; depth < 100000; ++depth) deep += "</n>";
+  EXPECT_EQ(library_.GetReportDate()(deep.c_str(), output_.c_str(), message_.get()), -1);
+  EXPECT_TRUE(message_.Holds(expected::ParseFailed()));
+}
+
 }  // namespace
 }  // namespace vok::wine_test
