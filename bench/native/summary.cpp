@@ -15,6 +15,11 @@ constexpr double kScalingTarget = 11.0;
 constexpr double kCallOverheadTargetMs = 5.0;
 constexpr double kExitLatencyTargetMs = 5.0;
 constexpr double kMemoryToFileTarget = 4.0;
+// The "plus a constant" of the memory target: what a conversion of any size
+// holds beyond an idle process (libxml2's reader buffers and dictionary, the
+// code-page tables, the section text's first allocations). It decides the
+// verdict only for small exports; at 1M cells it is under 8% of 4x the file.
+constexpr double kMemoryConstantBytes = 8.0 * 1048576.0;
 
 const Measured* Find(const std::string& name) {
   auto found = Results().find(name);
@@ -82,8 +87,9 @@ void PrintMemory() {
   auto idle = Results().find("memory/idle");
   if (idle == Results().end()) return;
   const double constant = idle->second.counters["peak_bytes"];
-  std::printf("\n== Peak RSS of one conversion in its own process (idle process: %.1f MiB)\n",
-              constant / 1048576.0);
+  std::printf("\n== Peak RSS of one conversion in its own process (idle process: %.1f MiB;"
+              " target: writer - idle <= %.0fx file + %.0f MiB)\n",
+              constant / 1048576.0, kMemoryToFileTarget, kMemoryConstantBytes / 1048576.0);
   std::printf("%-11s %8s %9s %12s %12s %10s %8s\n", "writer", "cells", "file MiB", "parse MiB",
               "writer MiB", "(w-idle)/f", "target");
   for (Writer writer : kWriters) {
@@ -92,12 +98,13 @@ void PrintMemory() {
     if (convert == Results().end() || parse == Results().end()) continue;
     auto& counters = convert->second.counters;
     const double file = counters["file_bytes"];
-    const double ratio = (counters["peak_bytes"] - constant) / file;
+    const double above_idle = counters["peak_bytes"] - constant;
+    const double ratio = above_idle / file;
     std::printf("%-11s %8.0f %9.1f %12.1f %12.1f %10.2f %8s\n", WriterName(writer),
                 counters["cells"], file / 1048576.0,
                 parse->second.counters["peak_bytes"] / 1048576.0,
                 counters["peak_bytes"] / 1048576.0, ratio,
-                Verdict(ratio <= kMemoryToFileTarget));
+                Verdict(above_idle <= kMemoryToFileTarget * file + kMemoryConstantBytes));
   }
 }
 
