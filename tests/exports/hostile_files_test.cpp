@@ -23,7 +23,9 @@ namespace fs = std::filesystem;
 
 const char kOutputMessage[] = "生成最终数据文件错误,请检查导出文件名称是否合法!";
 
-void SetMode(const std::string& path, mode_t mode) { ASSERT_EQ(::chmod(path.c_str(), mode), 0) << path; }
+void SetMode(const std::string& path, mode_t mode) {
+  ASSERT_EQ(::chmod(path.c_str(), mode), 0) << path;
+}
 
 bool ParsesAsXml(const std::string& document) {
   xmlDocPtr doc = xmlReadMemory(document.data(), static_cast<int>(document.size()), nullptr,
@@ -253,7 +255,8 @@ TEST_F(HostileFilesTest, OverlappingCallsFromTwoProcessesEachEndWithAResult) {
       int status = 0;
       ASSERT_EQ(::waitpid(children[i], &status, 0), children[i]);
       ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "call " << i << " crashed";
-      const std::vector<std::string> lines = Lines(ReadFile(caller_ / ("result" + std::to_string(i))));
+      const std::string result = caller_ / ("result" + std::to_string(i));
+      const std::vector<std::string> lines = Lines(ReadFile(result));
       ASSERT_FALSE(lines.empty());
       const std::string output = caller_ / ("filing" + std::to_string(i) + ".xml");
       if (lines[0] == "0") {

@@ -59,11 +59,12 @@ bool IsReadOnly(const std::string& path) {
   return attributes && (*attributes & platform::kFileAttributeReadOnly) != 0;
 }
 
-// A leftover the library can delete is harmless; a read-only one it can
-// neither delete nor replace, so every call that stages or keeps that file
-// fails until somebody removes it.
-// Returns whether the leftover is read-only.
-bool NoteLeftover(Checklist& list, const std::string& location, const char* piece, const char* what) {
+// Reports one leftover and returns whether it is read-only. A leftover the
+// library can delete is harmless; a read-only one it can neither delete nor
+// replace, so every call that stages or keeps that file fails until
+// somebody removes it.
+bool NoteLeftover(Checklist& list, const std::string& location, const char* piece,
+                  const char* what) {
   const std::string path = location + piece;
   if (IsReadOnly(path)) {
     list.Problem(std::string(what) + " left read-only by an earlier call: " + path +
