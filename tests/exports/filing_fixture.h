@@ -4,6 +4,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <libxml/parser.h>
 
 #include <filesystem>
 #include <sstream>
@@ -21,6 +22,14 @@ inline std::vector<std::string> Lines(const std::string& text) {
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
+}
+
+// Whether a written document is well-formed XML, as libxml2 reads it.
+inline bool ParsesAsXml(const std::string& document) {
+  xmlDocPtr doc = xmlReadMemory(document.data(), static_cast<int>(document.size()), nullptr,
+                                nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+  xmlFreeDoc(doc);
+  return doc != nullptr;
 }
 
 class FilingFixture : public ::testing::Test {

@@ -4,7 +4,6 @@
 // call ends with a result and its message, and nothing the caller had is
 // lost.
 #include <grp.h>
-#include <libxml/parser.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -27,13 +26,6 @@ void SetMode(const std::string& path, mode_t mode) {
   ASSERT_EQ(::chmod(path.c_str(), mode), 0) << path;
 }
 
-bool ParsesAsXml(const std::string& document) {
-  xmlDocPtr doc = xmlReadMemory(document.data(), static_cast<int>(document.size()), nullptr,
-                                nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
-  xmlFreeDoc(doc);
-  return doc != nullptr;
-}
-
 class HostileFilesTest : public FilingFixture {
  protected:
   int National() { return GetReportDate(login_.c_str(), output_.c_str(), buffer_.bytes); }
@@ -41,13 +33,7 @@ class HostileFilesTest : public FilingFixture {
     return GetReportV2(ByTypeLogin("SYB", kFilingDataDir + "income.rep").c_str(), output_.c_str(),
                        buffer_.bytes);
   }
-  std::vector<std::string> CallerFiles() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(caller_.path())) {
-      names.push_back(entry.path().filename().string());
-    }
-    return names;
-  }
+  std::vector<std::string> CallerFiles() const { return FolderEntries(caller_.path()); }
 };
 
 TEST_F(HostileFilesTest, OutputPathThatIsAFolderIsLeftAsItWas) {

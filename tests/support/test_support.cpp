@@ -90,6 +90,14 @@ void MakeReadOnly(const std::string& path) {
                   fs::perm_options::remove);
 }
 
+std::vector<std::string> FolderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  return names;
+}
+
 TestInstallation::TestInstallation()
     : registry_env_("VOKQM7_REGISTRY", temp_ / "registry"), root_(temp_ / "install") {
   MakeFolders(location() + "/vokModel/国税申报");

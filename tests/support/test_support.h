@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vok::test {
 
@@ -47,6 +48,8 @@ bool Exists(const std::string& path);
 void MakeFolders(const std::string& path);
 bool IsReadOnly(const std::string& path);
 void MakeReadOnly(const std::string& path);
+// The names in a folder, in the order the system lists them.
+std::vector<std::string> FolderEntries(const std::string& folder);
 
 // A report tool installation in a temporary folder: the registry folder,
 // named by VOKQM7_REGISTRY while the object lives, with the install value, the folder "<root>/vok" holding

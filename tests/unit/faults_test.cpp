@@ -26,6 +26,7 @@ namespace fs = std::filesystem;
 namespace faults = platform::testing;
 using faults::Operation;
 using test::Exists;
+using test::FolderEntries;
 using test::Gbk;
 using test::ReadFile;
 using test::WriteFile;
@@ -37,14 +38,6 @@ const std::string kDataDir = std::string(VOKQM7_TEST_DATA_DIR) + "/filing/";
 const test::TestInstallation& Installation() {
   static const test::TestInstallation installation;
   return installation;
-}
-
-std::vector<std::string> FolderEntries(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    names.push_back(entry.path().filename().string());
-  }
-  return names;
 }
 
 class FaultTest : public ::testing::Test {
