@@ -1,27 +1,16 @@
 // The filing-document exports end to end under Wine: GetReportDate,
 // GetReportDateV2 and GetReportV2 run the stand-in batch tool on the fixture
-// templates of tests/data/filing (the build copies them into "filing" beside
-// the test program) and must write the documents of
+// templates of tests/data/filing and must write the documents of
 // tests/exports/filing_documents.h, in GBK.
 #include <cstddef>
-#include <cstdio>
-#include <functional>
-#include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include <objbase.h>
-#include <msxml2.h>
-#include <oleauto.h>
-
-#include "expected_messages.h"
-#include "exports/filing_documents.h"
-#include "test_installation.h"
-#include "vok_library.h"
-#include "wine_support.h"
+#include "filing_fixture.h"
+#include "windows_headers.h"
+#include "msxml_probe.h"
 
 namespace vok::wine_test {
 namespace {
@@ -31,216 +20,6 @@ using vok::test::IncomeSectionV1;
 using vok::test::IncomeSectionV2;
 using vok::test::IncomeSectionV3;
 using vok::test::kFilingHead;
-
-constexpr char kServer[] = u8"账务服务器";
-
-std::string Fixture(const char* name) { return ProgramFolder() + "\\filing\\" + name; }
-
-std::string FixtureBytes(const char* name) {
-  std::optional<std::string> bytes = ReadBytes(Fixture(name));
-  if (!bytes) throw std::runtime_error(std::string("no fixture ") + name + " beside the program");
-  return *bytes;
-}
-
-// Today as the balance sheet's TBRQ carries it: YYYYMMDD, local time.
-std::string Today() {
-  SYSTEMTIME now{};
-  GetLocalTime(&now);
-  char text[16];
-  std::snprintf(text, sizeof text, "%04u%02u%02u", static_cast<unsigned>(now.wYear),
-                static_cast<unsigned>(now.wMonth), static_cast<unsigned>(now.wDay));
-  return text;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
-
-std::wstring WideFromGbk(const std::string& gbk) {
-  const int length = MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), wide.data(), length);
-  return wide;
-}
-
-std::string Utf8FromWide(const wchar_t* wide, UINT length) {
-  if (length == 0) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(length), nullptr, 0,
-                                       nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(length), utf8.data(), size, nullptr,
-                      nullptr);
-  return utf8;
-}
-
-struct ComRelease {
-  void operator()(IUnknown* object) const { object->Release(); }
-};
-template <typename T>
-using Com = std::unique_ptr<T, ComRelease>;
-
-// The texts (UTF-8) of the elements `xpath` selects in the XML file at
-// `gbkPath`, as MSXML 3.0 reads the file from disk, declaration and all.
-// Throws when the file does not load, so a document MSXML refuses fails.
-std::vector<std::string> MsxmlTexts(const std::string& gbkPath, const wchar_t* xpath) {
-  const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  struct Apartment {
-    bool owned;
-    ~Apartment() {
-      if (owned) CoUninitialize();
-    }
-  } apartment{init == S_OK || init == S_FALSE};
-
-  CLSID classId{};
-  if (FAILED(CLSIDFromProgID(L"Msxml2.DOMDocument.3.0", &classId))) {
-    throw std::runtime_error("MSXML 3.0 is not registered");
-  }
-  IXMLDOMDocument* created = nullptr;
-  if (FAILED(CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument,
-                              reinterpret_cast<void**>(&created))) ||
-      created == nullptr) {
-    throw std::runtime_error("cannot create an MSXML document");
-  }
-  Com<IXMLDOMDocument> document(created);
-  document->put_async(VARIANT_FALSE);
-  document->put_resolveExternals(VARIANT_FALSE);
-
-  VARIANT source;
-  VariantInit(&source);
-  source.vt = VT_BSTR;
-  source.bstrVal = SysAllocString(WideFromGbk(gbkPath).c_str());
-  VARIANT_BOOL loaded = VARIANT_FALSE;
-  const HRESULT status = document->load(source, &loaded);
-  VariantClear(&source);
-  if (status != S_OK || loaded != VARIANT_TRUE) {
-    char code[16];
-    std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(status));
-    throw std::runtime_error("MSXML does not load " + Readable(gbkPath) + ", status " + code);
-  }
-
-  BSTR query = SysAllocString(xpath);
-  IXMLDOMNodeList* selected = nullptr;
-  const HRESULT found = document->selectNodes(query, &selected);
-  SysFreeString(query);
-  if (FAILED(found) || selected == nullptr) throw std::runtime_error("selectNodes failed");
-  Com<IXMLDOMNodeList> list(selected);
-  long count = 0;
-  list->get_length(&count);
-  std::vector<std::string> texts;
-  for (long i = 0; i < count; ++i) {
-    IXMLDOMNode* item = nullptr;
-    if (FAILED(list->get_item(i, &item)) || item == nullptr) throw std::runtime_error("get_item");
-    Com<IXMLDOMNode> node(item);
-    BSTR text = nullptr;
-    if (FAILED(node->get_text(&text))) throw std::runtime_error("get_text failed");
-    texts.push_back(Utf8FromWide(text, text != nullptr ? SysStringLen(text) : 0));
-    SysFreeString(text);
-  }
-  return texts;
-}
-
-class Filing : public ::testing::Test {
- protected:
-  void SetUp() override {
-    install_.Register();
-    ASSERT_TRUE(library_.loaded()) << "error " << library_.load_error();
-    MakeFolder(ModelFolder(u8"国税申报"));
-    MakeFolder(ModelFolder(u8"财务申报"));
-  }
-
-  std::string ModelFolder(const char* folderUtf8) const {
-    return install_.location() + "\\vokModel\\" + Gbk(folderUtf8);
-  }
-  std::string NationalTemplate(const char* name) const {
-    return ModelFolder(u8"国税申报") + "\\" + name;
-  }
-  void InstallNational(const char* income = "income.rep", const char* balance = "balance.rep") {
-    if (income != nullptr) CopyInto(Fixture(income), NationalTemplate("hxsyb.rep"));
-    if (balance != nullptr) CopyInto(Fixture(balance), NationalTemplate("hxzcfzb.rep"));
-  }
-  void InstallFinancial() {
-    CopyInto(Fixture("financial_income.rep"), ModelFolder(u8"财务申报") + "\\lrb.rep");
-    CopyInto(Fixture("balance.rep"), ModelFolder(u8"财务申报") + "\\zcfzb.rep");
-  }
-
-  // Runs one call and notes the day before and after it, for the TBRQ.
-  int Dated(const std::function<int()>& call) {
-    dayBefore_ = Today();
-    const int result = call();
-    dayAfter_ = Today();
-    return result;
-  }
-  int National(MessageBuffer& message) {
-    return Dated([&] {
-      return library_.GetReportDate()(login_.c_str(), output_.c_str(), message.get());
-    });
-  }
-  int Financial(MessageBuffer& message) {
-    return Dated([&] {
-      return library_.GetReportDateV2()(login_.c_str(), output_.c_str(), message.get());
-    });
-  }
-
-  // The output file holds exactly the GBK form of `utf8For(today)`; a call
-  // that ran across midnight may carry either day.
-  ::testing::AssertionResult OutputHolds(
-      const std::function<std::string(const std::string& today)>& utf8For) const {
-    const std::optional<std::string> written = ReadBytes(output_);
-    if (!written) return ::testing::AssertionFailure() << "no output file";
-    const std::string expected = Gbk(utf8For(dayBefore_));
-    if (*written == expected || *written == Gbk(utf8For(dayAfter_))) {
-      return ::testing::AssertionSuccess();
-    }
-    std::size_t at = 0;
-    while (at < written->size() && at < expected.size() && (*written)[at] == expected[at]) ++at;
-    return ::testing::AssertionFailure()
-           << "output differs from byte " << at << " on (" << written->size() << " bytes, "
-           << expected.size() << " expected)\n  written:  " << Readable(*written)
-           << "\n  expected: " << Readable(expected);
-  }
-
-  // The command line the batch tool must have been given for a work file.
-  std::string ToolRun(const char* workFile, const char* year, const char* reportDate) const {
-    return "-LQM7_VOK{001 " + std::string(year) + " " + reportDate + " \"" + Gbk(kServer) +
-           "\" \"" + install_.root() + "\\vok\\" + workFile + "\" 0 }";
-  }
-  std::vector<std::string> ToolRuns() const {
-    return Lines(ReadBytes(install_.InLocation("\\vokwqm7.log")).value_or(""));
-  }
-  std::vector<std::string> LastToolRuns(std::size_t count) const {
-    std::vector<std::string> runs = ToolRuns();
-    if (runs.size() > count) runs.erase(runs.begin(), runs.end() - static_cast<std::ptrdiff_t>(count));
-    return runs;
-  }
-
-  // The work files and cell exports in the installation folder.
-  std::vector<std::string> WorkFiles() const {
-    std::vector<std::string> found;
-    for (const std::string& name : ListFolder(install_.location())) {
-      if (name.rfind("rep_vok", 0) == 0 || name.rfind("voktemp", 0) == 0) found.push_back(name);
-    }
-    return found;
-  }
-  std::string InLocation(const char* name) const { return install_.location() + "\\" + name; }
-
-  TestInstallation install_{u8"申报安装"};
-  VokLibrary library_;
-  ScratchFolder caller_{u8"申报调用方"};
-  MessageBuffer message_;
-  std::string login_ = BatchLogin("001", "2007", "2", kServer);
-  const std::string outputName_ = Gbk(u8"申报数据.xml");
-  std::string output_ = caller_.path() + "\\" + outputName_;
-  std::string dayBefore_;
-  std::string dayAfter_;
-};
 
 TEST_F(Filing, NationalFilingIsIncomeStatementThenBalanceSheet) {
   InstallNational();
@@ -375,35 +154,6 @@ TEST_F(Filing, EscapedCellTextsReadBackThroughMsxml) {
             (std::vector<std::string>{u8"货币资金", u8"资产总计", u8"短期借款", u8"实收资本"}));
 }
 
-// GetReportV2: the caller names the template (FileRep) and the statement
-// (ReportType); the template lives outside the installation.
-class FilingByType : public Filing {
- protected:
-  void SetUp() override {
-    Filing::SetUp();
-    CopyInto(Fixture("income.rep"), IncomeTemplate());
-    CopyInto(Fixture("balance.rep"), BalanceTemplate());
-  }
-
-  std::string IncomeTemplate() const { return templates_ / u8"损益表.rep"; }
-  std::string BalanceTemplate() const { return templates_ / u8"资产负债表.rep"; }
-
-  // `type` and `fileRep` go into the login text as they are (GBK).
-  std::string Login(const std::string& type, const std::string& fileRep) const {
-    return Gbk(u8"<Info><LoginInfo><AccountCode>001</AccountCode><Year>2007</Year>"
-               u8"<Period>2</Period><Server>") +
-           Gbk(kServer) + "</Server><ReportType>" + type + "</ReportType><FileRep>" + fileRep +
-           "</FileRep></LoginInfo></Info>";
-  }
-  int ByType(const std::string& type, const std::string& fileRep, MessageBuffer& message) {
-    const std::string login = Login(type, fileRep);
-    return Dated([&] {
-      return library_.GetReportV2()(login.c_str(), output_.c_str(), message.get());
-    });
-  }
-
-  ScratchFolder templates_{u8"调用方模版"};
-};
 
 TEST_F(FilingByType, BalanceSheetInAnyLetterCase) {
   std::size_t runs = 0;

@@ -54,6 +54,10 @@ std::string Gbk(std::string_view utf8) {
 
 std::string Readable(std::string_view gbk) { return Narrow(CP_UTF8, Widen(936, 0, gbk), nullptr); }
 
+std::wstring WideFromGbk(std::string_view gbk) { return Widen(936, 0, gbk); }
+
+std::string Utf8FromWide(std::wstring_view wide) { return Narrow(CP_UTF8, wide, nullptr); }
+
 std::string ProgramFolder() {
   char path[MAX_PATH * 2] = {};
   const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);

@@ -20,6 +20,10 @@ std::string Gbk(std::string_view utf8);
 // The UTF-8 form of GBK bytes, for readable failure messages.
 std::string Readable(std::string_view gbk);
 
+// GBK bytes as UTF-16, and UTF-16 as UTF-8.
+std::wstring WideFromGbk(std::string_view gbk);
+std::string Utf8FromWide(std::wstring_view wide);
+
 // The folder holding the test program, without a trailing backslash.
 std::string ProgramFolder();
 
