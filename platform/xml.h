@@ -93,6 +93,9 @@ enum class XmlLoad {
 
 class XmlDocument {
  public:
+  // The record reader may load a file another way than LoadFile does.
+  friend XmlLoad ReadXmlRecords(const std::string&, const std::string&, const std::string&,
+                                const std::vector<std::string>&, const XmlRecordVisitor&);
   struct Impl;
   // Creates an empty document; throws XmlError when the DOM is unavailable.
   static XmlDocument Create();

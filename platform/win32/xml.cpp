@@ -1,13 +1,17 @@
 #include "platform/xml.h"
 
+#include "platform/files.h"
 #include "platform/win32/com.h"
 #include "platform/win32/text.h"
+#include "platform/win32/xml_declaration.h"
 
 #include <objbase.h>
 #include <ole2.h>
 #include <msxml2.h>
 
+#include <climits>
 #include <cstdio>
+#include <initializer_list>
 
 namespace vok::platform {
 
@@ -204,6 +208,54 @@ void ReadFields(IXMLDOMNode* record, const std::vector<std::wstring>& names,
   }
 }
 
+// The pieces of code page 936 text, converted one after the other into one
+// BSTR; nothing when a piece holds a byte sequence that is no GBK character.
+std::optional<Bstr> WideFromGbkPieces(std::initializer_list<std::string_view> pieces) {
+  std::size_t total = 0;
+  for (std::string_view piece : pieces) {
+    if (piece.size() > INT_MAX) return std::nullopt;
+    if (piece.empty()) continue;
+    const int length = ::MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, piece.data(),
+                                             static_cast<int>(piece.size()), nullptr, 0);
+    if (length <= 0) return std::nullopt;
+    total += static_cast<std::size_t>(length);
+  }
+  if (total > 0x7FFFFFF0u) return std::nullopt;
+  Bstr wide = Bstr::OfLength(static_cast<UINT>(total));
+  std::size_t at = 0;
+  for (std::string_view piece : pieces) {
+    if (piece.empty()) continue;
+    const int written = ::MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, piece.data(),
+                                              static_cast<int>(piece.size()), wide.get() + at,
+                                              static_cast<int>(total - at));
+    if (written <= 0) return std::nullopt;
+    at += static_cast<std::size_t>(written);
+  }
+  return wide;
+}
+
+// Wine's msxml3 refuses some well-formed GBK files in load(): when the
+// encoding is switched at the declaration, a double-byte character whose
+// lead byte is the 180th byte after the encoding name's closing quote is
+// split between two conversion steps, and the parse fails; "gb2312" and
+// "cp936" it does not know at all. Windows' MSXML loads these files. So a
+// file that load() refused and that declares a GBK encoding is decoded here
+// and given to loadXML() as UTF-16, its declaration without the encoding so
+// that the parser does not decode the text a second time.
+XmlLoad LoadGbkFileAsText(IXMLDOMDocument* document, const std::string& gbkPath) {
+  const std::optional<std::string> bytes = ReadWholeFile(gbkPath);
+  if (!bytes) return XmlLoad::kNotParsed;
+  const std::string_view text = *bytes;
+  const std::optional<win32::EncodingDeclaration> declared = win32::FindEncodingDeclaration(text);
+  if (!declared || !win32::IsGbkEncodingName(declared->name)) return XmlLoad::kNotParsed;
+  const std::optional<Bstr> wide =
+      WideFromGbkPieces({text.substr(0, declared->begin), text.substr(declared->end)});
+  if (!wide) return XmlLoad::kNotParsed;
+  VARIANT_BOOL parsed = VARIANT_FALSE;
+  Check(document->loadXML(wide->get(), &parsed), "loadXML");
+  return parsed == VARIANT_TRUE ? XmlLoad::kParsed : XmlLoad::kNotParsed;
+}
+
 }  // namespace
 
 // MSXML has no streaming reader: the document is loaded whole and the
@@ -212,7 +264,10 @@ XmlLoad ReadXmlRecords(const std::string& gbkPath, const std::string& parent,
                        const std::string& record, const std::vector<std::string>& fields,
                        const XmlRecordVisitor& visit) {
   XmlDocument document = XmlDocument::Create();
-  if (document.LoadFile(gbkPath) != XmlLoad::kParsed) return XmlLoad::kNotParsed;
+  if (document.LoadFile(gbkPath) != XmlLoad::kParsed &&
+      LoadGbkFileAsText(document.impl_->document.get(), gbkPath) != XmlLoad::kParsed) {
+    return XmlLoad::kNotParsed;
+  }
   const XmlNodeList records = document.SelectNodes("//" + parent + "/" + record);
   const long count = records.Length();
   std::vector<std::wstring> names;

@@ -1,12 +1,16 @@
 // The MSXML 3.0 DOM behind platform/xml.h: texts in and out as GBK, lookups
 // that find nothing, list bounds, files, and no external content ever read.
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include <objbase.h>
 
+#include "msxml_probe.h"
 #include "platform/xml.h"
 #include "wine_support.h"
 
@@ -95,6 +99,35 @@ TEST_F(PlatformXml, FilesAreReadInTheirDeclaredEncoding) {
       // an error status is the other answer the DOM may give
     }
   }
+}
+
+// The smallest cell export that Wine's msxml3 refuses to load from the file:
+// the lead byte of its first Chinese character is the 180th byte after the
+// encoding name's closing quote. The record reader reads it all the same.
+TEST(PlatformXmlRecords, GbkExportThatWineCannotLoadIsRead) {
+  const std::string path = ProgramFolder() + "\\msxml3\\split_gbk_character.xml";
+  const std::optional<std::string> bytes = ReadBytes(path);
+  ASSERT_TRUE(bytes.has_value()) << "no fixture beside the program";
+  const std::size_t quote = bytes->find("\"GBK\"") + 5;
+  ASSERT_GT(bytes->size(), quote + 180);
+  ASSERT_GE(static_cast<unsigned char>((*bytes)[quote + 179]), 0x81u) << "not a lead byte there";
+  EXPECT_EQ(MsxmlLoadsFile(path), !RunningUnderWine())
+      << "Wine's msxml3 refuses this file and Windows' MSXML loads it";
+
+  XmlSession session;
+  std::vector<std::vector<platform::XmlField>> records;
+  ASSERT_EQ(platform::ReadXmlRecords(path, "vok", "cell", {"row1", "col2", "value"},
+                                     [&](const std::vector<platform::XmlField>& fields) {
+                                       records.push_back(fields);
+                                     }),
+            XmlLoad::kParsed);
+  ASSERT_EQ(records.size(), 1u);
+  ASSERT_EQ(records[0].size(), 3u);
+  for (const platform::XmlField& field : records[0]) {
+    EXPECT_EQ(field.state, platform::XmlField::State::kText);
+  }
+  EXPECT_EQ(records[0][0].text, "1");
+  EXPECT_EQ(records[0][2].text, Gbk(u8"编制单位")) << Readable(records[0][2].text);
 }
 
 // Wine's msxml3 never fetches external entities or DTDs, whatever

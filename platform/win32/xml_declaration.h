@@ -1,0 +1,28 @@
+// The encoding an XML document's bytes declare, read without a parser, for
+// the cell exports that Wine's msxml3 cannot load from a file (xml.cpp).
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+namespace vok::platform::win32 {
+
+// The encoding pseudo-attribute of the XML declaration at the very start of
+// `text`: the name as written and the bytes [begin, end) that remove it
+// whole, from the white space before "encoding" to the closing quote.
+struct EncodingDeclaration {
+  std::string_view name;
+  std::size_t begin = 0;
+  std::size_t end = 0;
+};
+
+// Nothing when `text` does not start with an XML declaration, when the
+// declaration names no encoding, or when it is malformed.
+[[nodiscard]] std::optional<EncodingDeclaration> FindEncodingDeclaration(std::string_view text);
+
+// GBK, GB2312 and CP936 in any letter case: the names under which report
+// tools write code page 936.
+[[nodiscard]] bool IsGbkEncodingName(std::string_view name);
+
+}  // namespace vok::platform::win32
