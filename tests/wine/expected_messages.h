@@ -31,6 +31,7 @@ inline std::string IncomeNoOutput() { return Gbk(u8"接口程序无损益表数�
 inline std::string BalanceNoOutput() { return Gbk(u8"接口程序无资产负债表文件输出!"); }
 inline std::string ByTypeNoOutput() { return Gbk(u8"接口程序数据文件输出!"); }
 inline std::string BalanceExportUnreadable() { return Gbk(u8"分析资产负债表数据文件错误!"); }
+inline std::string IncomeExportUnreadable() { return Gbk(u8"分析损益表数据文件错误!"); }
 inline std::string UnsupportedReportType() { return Gbk(u8"不支持的报表类型!"); }
 inline std::string OutputWriteFailed() {
   return Gbk(u8"生成最终数据文件错误,请检查导出文件名称是否合法!");
