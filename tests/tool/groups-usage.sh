@@ -2,7 +2,10 @@
 run "$tool" version
 expect_status 0 "version"
 expect_out "interface version: 2" "version"
-expect_out "build version: " "version"
+expect_out "build version: $VOKQM7_VERSION" "version"
+# The library file the tool loaded, and the version its name carries.
+expect_out "library version: $VOKQM7_VERSION" "version"
+expect_out "libVOKQM7.so.$VOKQM7_VERSION" "version names the loaded file"
 
 run "$tool" --help
 expect_status 0 "--help"

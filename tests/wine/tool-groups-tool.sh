@@ -2,7 +2,9 @@
 wine_run vokqm7.exe version
 expect_status 0 "version"
 expect_out "interface version: 2" "version"
-expect_out "VOKQM7.dll" "version names the loaded DLL"
+expect_out "library: Z:${work//\//\\}\\bin\\VOKQM7.dll" "version names the loaded DLL"
+# Its version resource, as the version APIs read it from the loaded module.
+expect_out "library version: $VOKQM7_VERSION (file version $VOKQM7_VERSION.0)" "version"
 
 wine_run vokqm7.exe doctor
 expect_status 0 "doctor, healthy"

@@ -23,6 +23,10 @@ struct LibraryFunctions {
 struct LoadedLibrary {
   LibraryFunctions functions;
   std::string location;          // where the library was found, for the user
+  // The version the library file carries itself (Windows: its VERSIONINFO;
+  // Linux: the versioned file name libVOKQM7.so.X.Y.Z), or why it is not
+  // known.
+  std::string file_version;
   std::shared_ptr<void> handle;  // keeps a loaded module loaded
 };
 

@@ -1,4 +1,5 @@
-// version: the library's interface version and this build's version.
+// version: the library's interface version, this build's version, and
+// which library file was loaded with the version it carries.
 #include <string>
 
 #include "commands.h"
@@ -22,6 +23,7 @@ void AddVersionCommand(CLI::App& app, int& status) {
     Say("interface version: " + std::to_string(library->functions.get_version()));
     Say("build version: " VOKQM7_BUILD_VERSION);
     Say("library: " + library->location);
+    Say("library version: " + library->file_version);
     status = kExitSuccess;
   });
 }

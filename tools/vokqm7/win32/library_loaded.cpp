@@ -1,10 +1,13 @@
 // Windows: VOKQM7.dll found by the system's search order and its functions
-// looked up by name, as a filing client does it.
+// looked up by name, as a filing client does it; the path and version
+// resource of the module that was loaded, for the support engineer.
 #include "library.h"
 
 #include "platform/win32/win32.h"
 
+#include <cstring>
 #include <string>
+#include <vector>
 
 namespace vok::tool {
 namespace {
@@ -20,6 +23,42 @@ bool Find(HMODULE module, const char* name, Function& function, std::string& err
   // The cast through a generic function pointer keeps -Wcast-function-type quiet.
   function = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
   return true;
+}
+
+// The version resource of the module's file, read with the version APIs:
+// the fixed file version and the product version text, as Explorer shows
+// them in the file's properties.
+std::string FileVersion(const char* path) {
+  DWORD ignored = 0;
+  const DWORD size = ::GetFileVersionInfoSizeA(path, &ignored);
+  if (size == 0) {
+    return "unknown (no version resource, error " + std::to_string(::GetLastError()) + ")";
+  }
+  std::vector<unsigned char> block(size);
+  if (!::GetFileVersionInfoA(path, 0, size, block.data())) {
+    return "unknown (the version resource cannot be read, error " +
+           std::to_string(::GetLastError()) + ")";
+  }
+  void* value = nullptr;
+  UINT length = 0;
+  std::string text;
+  if (::VerQueryValueA(block.data(), "\\StringFileInfo\\040904B0\\ProductVersion", &value,
+                       &length) &&
+      length > 0) {
+    // The length counts characters and, on some systems, the terminator.
+    const char* chars = static_cast<const char*>(value);
+    text = std::string(chars, ::strnlen(chars, length));
+  }
+  if (::VerQueryValueA(block.data(), "\\", &value, &length) &&
+      length >= sizeof(VS_FIXEDFILEINFO)) {
+    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
+    const std::string numbers = std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." +
+                                std::to_string(LOWORD(fixed->dwFileVersionMS)) + "." +
+                                std::to_string(HIWORD(fixed->dwFileVersionLS)) + "." +
+                                std::to_string(LOWORD(fixed->dwFileVersionLS));
+    text = text.empty() ? "file version " + numbers : text + " (file version " + numbers + ")";
+  }
+  return text.empty() ? "unknown (the version resource holds no version)" : text;
 }
 
 }  // namespace
@@ -45,6 +84,9 @@ std::optional<LoadedLibrary> LoadVokLibrary(std::string& error) {
   char path[MAX_PATH] = "";
   const DWORD length = ::GetModuleFileNameA(module, path, MAX_PATH);
   library.location = length > 0 && length < MAX_PATH ? std::string(path, length) : "VOKQM7.dll";
+  library.file_version = length > 0 && length < MAX_PATH
+                             ? FileVersion(path)
+                             : "unknown (the module's path cannot be read)";
   return library;
 }
 
