@@ -1,17 +1,75 @@
-# `cmake --install` lays out bin/ (the DLL and vokqm7), lib/ (libVOKQM7.so or
-# the import library, and the package config) and include/.
+# What `cmake --install` lays out, in install components that the packages
+# pick from (cmake/VOKQM7Package.cmake):
+#   runtime        the library (VOKQM7.dll / libVOKQM7.so.N) and vokqm7
+#   development    include/vokqm7.h, the import library and VOKQM7.def, the
+#                  libVOKQM7.so link
+#   cmake          the package configuration for find_package(VOKQM7)
+#   documentation  the integration guide and the C examples; on Windows the
+#                  package's README.txt, on Linux the Debian copyright and
+#                  changelog
+include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
+set(VOKQM7_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/VOKQM7)
+if(WIN32)
+  set(VOKQM7_DOC_DIR docs)
+  set(VOKQM7_EXAMPLES_DIR examples)
+else()
+  set(VOKQM7_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/vokqm7)
+  set(VOKQM7_EXAMPLES_DIR ${VOKQM7_DOC_DIR}/examples)
+endif()
+
 install(TARGETS VOKQM7 EXPORT VOKQM7Targets
-  RUNTIME DESTINATION bin
-  LIBRARY DESTINATION lib
-  ARCHIVE DESTINATION lib)
-install(FILES ${PROJECT_SOURCE_DIR}/include/vokqm7.h DESTINATION include)
-install(EXPORT VOKQM7Targets NAMESPACE VOKQM7:: DESTINATION lib/cmake/VOKQM7)
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime
+    PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ
+    NAMELINK_COMPONENT development
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development)
+install(FILES ${PROJECT_SOURCE_DIR}/include/vokqm7.h
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development)
+install(EXPORT VOKQM7Targets NAMESPACE VOKQM7:: DESTINATION ${VOKQM7_CMAKE_DIR}
+  COMPONENT cmake)
 
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/VOKQM7Config.cmake.in
-  ${PROJECT_BINARY_DIR}/VOKQM7Config.cmake INSTALL_DESTINATION lib/cmake/VOKQM7)
+  ${PROJECT_BINARY_DIR}/VOKQM7Config.cmake INSTALL_DESTINATION ${VOKQM7_CMAKE_DIR})
 write_basic_package_version_file(${PROJECT_BINARY_DIR}/VOKQM7ConfigVersion.cmake
   VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
 install(FILES ${PROJECT_BINARY_DIR}/VOKQM7Config.cmake
-  ${PROJECT_BINARY_DIR}/VOKQM7ConfigVersion.cmake DESTINATION lib/cmake/VOKQM7)
+  ${PROJECT_BINARY_DIR}/VOKQM7ConfigVersion.cmake DESTINATION ${VOKQM7_CMAKE_DIR}
+  COMPONENT cmake)
+
+install(FILES ${PROJECT_SOURCE_DIR}/docs/integration.md
+  DESTINATION ${VOKQM7_DOC_DIR} COMPONENT documentation)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/examples/filing_client.c
+  DESTINATION ${VOKQM7_DOC_DIR}/examples COMPONENT documentation)
+install(FILES ${PROJECT_SOURCE_DIR}/examples/get_report.c ${PROJECT_SOURCE_DIR}/examples/get_filing.c
+  DESTINATION ${VOKQM7_EXAMPLES_DIR} COMPONENT documentation)
+
+if(WIN32)
+  # Integrators on other toolchains make their own import library from it.
+  install(FILES ${PROJECT_SOURCE_DIR}/platform/win32/VOKQM7.def
+    DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(VOKQM7_WINDOWS_BITS 32)
+  else()
+    set(VOKQM7_WINDOWS_BITS 64)
+  endif()
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/windows/README.txt.in
+    ${PROJECT_BINARY_DIR}/README.txt @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${PROJECT_BINARY_DIR}/README.txt DESTINATION . COMPONENT documentation)
+else()
+  # Debian wants the changelog compressed the reproducible way (no name,
+  # no time stamp in the gzip header).
+  find_program(VOKQM7_GZIP gzip REQUIRED)
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/debian/changelog.in
+    ${PROJECT_BINARY_DIR}/changelog @ONLY)
+  set(changelog ${PROJECT_BINARY_DIR}/changelog.gz)
+  add_custom_command(OUTPUT ${changelog}
+    COMMAND sh -c "\"$0\" -9nc \"$1\" >\"$2\"" ${VOKQM7_GZIP} ${PROJECT_BINARY_DIR}/changelog
+      ${changelog}
+    DEPENDS ${PROJECT_BINARY_DIR}/changelog
+    VERBATIM)
+  add_custom_target(vokqm7_changelog ALL DEPENDS ${changelog})
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/copyright ${changelog}
+    DESTINATION ${VOKQM7_DOC_DIR} COMPONENT documentation)
+endif()
