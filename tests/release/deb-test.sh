@@ -1,0 +1,104 @@
+#!/bin/bash
+# The Debian package installed into this machine, as a support engineer
+# installs it:  deb-test.sh <packages folder> <version> <top of the source tree>
+# dpkg -i; vokqm7 doctor, convert and report-date from the installed files
+# on the demo installation; a consumer built with find_package(VOKQM7)
+# against the installed package; dpkg -r, after which none of its files is
+# left. Needs root (exit 77 otherwise).
+set -u
+packages=${1:?usage: deb-test.sh <packages folder> <version> <source tree>}
+version=${2:?} top=$(cd "${3:?}" && pwd)
+deb=$packages/vokqm7_${version}_$(dpkg --print-architecture).deb
+[ -f "$deb" ] || { echo "FAIL: no $deb"; exit 1; }
+if [ "$(id -u)" -ne 0 ]; then
+  echo "skipped: installing a package needs root"
+  exit 77
+fi
+if dpkg-query -W -f='${db:Status-Status}' vokqm7 2>/dev/null | grep -qx installed; then
+  echo "FAIL: vokqm7 is installed on this machine already; remove it (dpkg -r vokqm7) first"
+  exit 1
+fi
+
+work=$(mktemp -d)
+group=deb
+. "$top/tests/tool/assert.sh"
+installed=false
+cleanup() {
+  $installed && dpkg -r vokqm7 >/dev/null 2>&1
+  # CPack's ldconfig scripts keep dpkg's record of a removed package until
+  # it is purged.
+  dpkg -P vokqm7 >/dev/null 2>&1
+  rm -rf "$work"
+}
+# The file the dynamic linker takes for libVOKQM7.so.1 in `ldd $1`, its
+# links resolved (/lib is /usr/lib on a merged-/usr system).
+linked_library() {
+  ldd "$1" | awk '$1 == "libVOKQM7.so.1" {print $3}' | xargs -r readlink -f
+}
+trap cleanup EXIT
+
+run dpkg -i "$deb"
+expect_status 0 "dpkg -i"
+[ "$status" -eq 0 ] || finish
+installed=true
+files=$(dpkg -L vokqm7 | while read -r path; do [ -d "$path" ] || echo "$path"; done)
+
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+[ "$(command -v vokqm7)" = /usr/bin/vokqm7 ] || fail "vokqm7 is not /usr/bin/vokqm7"
+library=$(readlink -f "/usr/lib/$multiarch/libVOKQM7.so.1")
+[ "$library" = "/usr/lib/$multiarch/libVOKQM7.so.$version" ] ||
+  fail "libVOKQM7.so.1 leads to '$library'"
+[ "$(linked_library /usr/bin/vokqm7)" = "$library" ] ||
+  fail "the installed tool loads '$(linked_library /usr/bin/vokqm7)'"
+
+run vokqm7 version
+expect_status 0 "version"
+expect_out "library: /usr/lib/$multiarch/libVOKQM7.so.$version" "version"
+expect_out "library version: $version" "version"
+
+# The demo installation, found through a registry folder of its own, with
+# the stand-ins of the report tools from the native build.
+install=$work/install
+cp -r "$top/demo/install" "$install"
+cp "$top/build/native/tools/standin/vokwqm7.exe" "$top/build/native/tools/standin/vokdesk.exe" \
+  "$install/vok/"
+export VOKQM7_REGISTRY=$work/registry
+value=$VOKQM7_REGISTRY/HKEY_LOCAL_MACHINE/Software/Tarvel/Oramet/2.0/Install/CurrentInst/VOKCONFIGFILE
+mkdir -p "$(dirname "$value")"
+printf '%s\n' "$install" >"$value"
+cd "$work"
+
+run vokqm7 doctor
+expect_status 0 "doctor"
+expect_out "Everything the library needs is in place." "doctor"
+
+run vokqm7 convert --layout income-1 "$install/vok/vokModel/国税申报/hxsyb.rep" --year 2026 \
+  --period 11 -o income.xml
+expect_status 0 "convert"
+head -c 8 income.xml 2>/dev/null | grep -qF "<SB_SYB>" || fail "convert: no income statement section"
+
+run vokqm7 report-date --account 001 --year 2026 --period 11 --server demo-server -o national.xml
+expect_status 0 "report-date"
+grep -qF "$(cat income.xml)" national.xml 2>/dev/null ||
+  fail "report-date: the filing lacks the section convert wrote"
+
+# An integrator's project, finding the package where dpkg put it.
+run cmake -S "$top/tests/package/consumer" -B consumer -G Ninja
+expect_status 0 "find_package(VOKQM7) against the installed package"
+run cmake --build consumer
+expect_status 0 "the consumer builds"
+run ./consumer/consumer
+expect_out "interface version 2" "the consumer runs"
+[ "$(linked_library ./consumer/consumer)" = "$library" ] ||
+  fail "the consumer loads '$(linked_library ./consumer/consumer)'"
+
+run dpkg -r vokqm7
+expect_status 0 "dpkg -r"
+installed=false
+left=$(while read -r path; do [ -e "$path" ] || [ -L "$path" ] && echo "$path"; done <<<"$files")
+[ -z "$left" ] || fail "dpkg -r left: $left"
+dpkg-query -W -f='${db:Status-Status}' vokqm7 2>/dev/null | grep -qx installed &&
+  fail "vokqm7 is still installed"
+hash -r
+[ -z "$(command -v vokqm7)" ] || fail "vokqm7 is still on the PATH: $(command -v vokqm7)"
+finish
