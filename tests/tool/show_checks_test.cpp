@@ -1,0 +1,130 @@
+// show's checks: a balance sheet that does not balance, line numbers used
+// twice, amounts that are not numbers; each finding names items and figures.
+#include <gtest/gtest.h>
+
+#include "show/checks.h"
+#include "support/test_support.h"
+
+namespace vok::tool {
+namespace {
+
+using test::Gbk;
+using Outcome = CheckResult::Outcome;
+
+StatementItem Item(const char* line, const char* name, std::optional<std::string> first,
+                   std::optional<std::string> second) {
+  return StatementItem{line, Gbk(name), {std::move(first), std::move(second)}};
+}
+
+Statement BalanceSheet(std::vector<StatementItem> items) {
+  ItemList list{"", {{"NCS", Gbk("年初数")}, {"QMS", Gbk("期末数")}}, std::move(items)};
+  return Statement{StatementKind::kBalanceSheet, Gbk("资产负债表"), "SB_ZCFZB", {}, {list}};
+}
+
+Statement IncomeStatement(std::vector<StatementItem> main, std::vector<StatementItem> extra) {
+  ItemList detail{"", {{"BYS", Gbk("本月数")}, {"BNLJ", Gbk("本年累计")}}, std::move(main)};
+  ItemList supplementary{
+      Gbk("补充资料"), {{"BNLJ", Gbk("本年累计")}, {"SNS", Gbk("上年数")}}, std::move(extra)};
+  return Statement{
+      StatementKind::kIncomeStatement, Gbk("损益表"), "SB_SYB", {}, {detail, supplementary}};
+}
+
+std::vector<CheckResult> Check(std::vector<Statement> statements) {
+  return CheckFilingDocument(FilingDocument{std::move(statements)});
+}
+
+std::string Details(const CheckResult& result) {
+  std::string text;
+  for (const std::string& detail : result.details) text += detail + "\n";
+  return text;
+}
+
+TEST(ShowChecks, BalancedSheetPassesAndShowsTheFigures) {
+  const std::vector<CheckResult> results = Check({BalanceSheet(
+      {Item("1", "货币资金", "100.00", "200.00"), Item("15", "资产总计", "2,021,590.00", "200.00"),
+       Item("30", "负债和所有者权益总计", "2021590", "200.0")})});
+  ASSERT_EQ(results.size(), 3U);
+  EXPECT_EQ(results[0].outcome, Outcome::kPassed);
+  EXPECT_EQ(results[0].title, Gbk("balance sheet: 资产总计 (line 15) equals "
+                                  "负债和所有者权益总计 (line 30)"));
+  EXPECT_EQ(Details(results[0]), Gbk("年初数: 2,021,590.00 = 2021590\n期末数: 200.00 = 200.0\n"));
+  EXPECT_FALSE(AnyCheckFailed(results));
+}
+
+TEST(ShowChecks, TotalsThatDifferFailNamingItemsFiguresAndDifference) {
+  const std::vector<CheckResult> results =
+      Check({BalanceSheet({Item("15", "资产总计", "2021590.00", "2621680.15"),
+                           Item("30", "负债和所有者权益总计", "2021590.00", "2621680.05")})});
+  EXPECT_EQ(results[0].outcome, Outcome::kFailed);
+  EXPECT_EQ(Details(results[0]), Gbk("年初数: 2021590.00 = 2021590.00\n"
+                                     "期末数: 资产总计 2621680.15, 负债和所有者权益总计 "
+                                     "2621680.05, difference 0.10\n"));
+  EXPECT_TRUE(AnyCheckFailed(results));
+}
+
+TEST(ShowChecks, TotalsAreFoundUnderTheTemplatesVariants) {
+  for (const char* name :
+       {"负债和所有者权益总计", "负债及所有者权益总计", "负债和所有者权益（或股东权益）总计",
+        "负债和所有者权益(或股东权益)总计", "负债及股东权益总计", "负债与所有者权益合计",
+        "负 债 和 所 有 者 权 益 总 计", "　负债和所有者权益总计"}) {
+    EXPECT_TRUE(IsTotalLiabilitiesAndEquity(Gbk(name))) << name;
+  }
+  for (const char* name : {"负债合计", "所有者权益合计", "负债和所有者权益", "负债总计",
+                           "负债和所有者权益总计数", "流动负债合计", "负债和"}) {
+    EXPECT_FALSE(IsTotalLiabilitiesAndEquity(Gbk(name))) << name;
+  }
+  EXPECT_TRUE(IsTotalAssets(Gbk("资产总计")));
+  EXPECT_TRUE(IsTotalAssets(Gbk("资 产 总 计")));
+  EXPECT_TRUE(IsTotalAssets(Gbk("资产合计")));
+  EXPECT_FALSE(IsTotalAssets(Gbk("流动资产合计")));
+  EXPECT_FALSE(IsTotalAssets(Gbk("资产")));
+}
+
+TEST(ShowChecks, NoBalanceCheckWithoutTheTotals) {
+  const std::vector<CheckResult> results = Check(
+      {BalanceSheet({Item("15", "资产总计", "1.00", "2.00"), Item("16", "短期借款", "9", "9")})});
+  EXPECT_EQ(results[0].outcome, Outcome::kNotMade);
+  EXPECT_NE(Details(results[0]).find("liabilities and owners' equity"), std::string::npos);
+  EXPECT_FALSE(AnyCheckFailed(results));
+  // An income statement alone has no balance check at all.
+  EXPECT_EQ(Check({IncomeStatement({}, {})}).size(), 2U);
+}
+
+TEST(ShowChecks, TotalThatIsNotANumberIsNotCompared) {
+  const std::vector<CheckResult> results = Check({BalanceSheet(
+      {Item("15", "资产总计", "-", "abc"), Item("30", "负债及所有者权益总计", "0", "1.0")})});
+  EXPECT_EQ(results[0].outcome, Outcome::kFailed);
+  EXPECT_EQ(Details(results[0]), Gbk("年初数: - = 0\n期末数: not compared, not a number: "
+                                     "资产总计 (line 15) \"abc\"\n"));
+  EXPECT_EQ(results[2].outcome, Outcome::kFailed);
+}
+
+TEST(ShowChecks, LineNumbersUsedTwiceInOneListAreNamed) {
+  const std::vector<CheckResult> results =
+      Check({IncomeStatement({Item("1", "营业收入", "1", "1"), Item("2", "营业成本", "1", "1"),
+                              Item("2", "税金及附加", "1", "1"), Item("2", "销售费用", "1", "1")},
+                             // The supplementary list numbers its items itself.
+                             {Item("1", "1.债务重组损失", "1", "1")}),
+             BalanceSheet({Item("1", "货币资金", "1", "1"), Item("1", "短期借款", "1", "1")})});
+  const CheckResult& lines = results[1];
+  EXPECT_EQ(lines.outcome, Outcome::kFailed);
+  EXPECT_EQ(Details(lines),
+            Gbk("损益表: line 2 is used by 3 items: 营业成本, 税金及附加, 销售费用\n"
+                "资产负债表: line 1 is used by 2 items: 货币资金, 短期借款\n"));
+}
+
+TEST(ShowChecks, AmountsThatAreNotNumbersAreNamed) {
+  const std::vector<CheckResult> results = Check({IncomeStatement(
+      {Item("1", "营业收入", "1,234.50", Gbk("—")), Item("2", "营业成本", "12,34.00", std::nullopt),
+       Item("3", "管理费用", "", "--")},
+      {Item("1", "1.其他", "3.00", "n/a")})});
+  const CheckResult& amounts = results[1];
+  EXPECT_EQ(amounts.outcome, Outcome::kFailed);
+  EXPECT_EQ(Details(amounts),
+            Gbk("损益表 营业成本 (line 2), 本月数: \"12,34.00\" is not a number\n"
+                "损益表 补充资料 1.其他 (line 1), 上年数: \"n/a\" is not a number\n"));
+  EXPECT_EQ(results[0].outcome, Outcome::kPassed);  // line numbers
+}
+
+}  // namespace
+}  // namespace vok::tool

@@ -1,0 +1,184 @@
+#include "show/checks.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+
+#include "platform/codepage.h"
+#include "show/amount.h"
+
+namespace vok::tool {
+namespace {
+
+using Outcome = CheckResult::Outcome;
+
+// The name as the total tests read it: no blanks, ASCII brackets.
+std::u16string NormalizedName(std::string_view gbk) {
+  std::u16string name;
+  for (char16_t c : platform::GbkToUtf16(gbk)) {
+    if (c == u' ' || c == u'\t' || c == u'\u3000') continue;
+    name += c == u'\uFF08' ? u'(' : c == u'\uFF09' ? u')' : c;
+  }
+  return name;
+}
+
+bool StartsWith(std::u16string_view text, std::u16string_view start) {
+  return text.substr(0, start.size()) == start;
+}
+
+bool EndsWith(std::u16string_view text, std::u16string_view end) {
+  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+// The list's name in a finding: "资产负债表", "损益表 补充资料".
+std::string ListName(const Statement& statement, const ItemList& list) {
+  return statement.title + (list.heading.empty() ? "" : " " + list.heading);
+}
+
+std::string ItemName(const StatementItem& item) { return item.name + " (line " + item.line + ")"; }
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+const StatementItem* FindItem(const ItemList& list, bool (*is)(std::string_view)) {
+  for (const StatementItem& item : list.items) {
+    if (is(item.name)) return &item;
+  }
+  return nullptr;
+}
+
+CheckResult CheckBalance(const Statement& sheet) {
+  CheckResult result{Outcome::kPassed,
+                     "balance sheet: total assets equal total liabilities and owners' equity",
+                     {}};
+  const ItemList& list = sheet.lists.front();
+  const StatementItem* assets = FindItem(list, IsTotalAssets);
+  const StatementItem* claims = FindItem(list, IsTotalLiabilitiesAndEquity);
+  if (assets == nullptr || claims == nullptr) {
+    result.outcome = Outcome::kNotMade;
+    if (assets == nullptr) {
+      result.details.push_back("no item is the total of assets (" +
+                               platform::Utf8ToGbk("资产总计") + ")");
+    }
+    if (claims == nullptr) {
+      result.details.push_back("no item is the total of liabilities and owners' equity (" +
+                               platform::Utf8ToGbk("负债和所有者权益总计") + ")");
+    }
+    return result;
+  }
+  result.title = "balance sheet: " + ItemName(*assets) + " equals " + ItemName(*claims);
+  for (std::size_t c = 0; c < list.columns.size(); ++c) {
+    const std::string& column = list.columns[c].title;
+    const std::string left = assets->amounts[c].value_or("");
+    const std::string right = claims->amounts[c].value_or("");
+    const std::optional<Amount> a = Amount::Parse(left);
+    const std::optional<Amount> b = Amount::Parse(right);
+    if (!a || !b) {
+      std::string which;
+      if (!a) which = ItemName(*assets) + " " + Quoted(left);
+      if (!b) which += (which.empty() ? "" : ", ") + ItemName(*claims) + " " + Quoted(right);
+      result.outcome = Outcome::kFailed;
+      result.details.push_back(column + ": not compared, not a number: " + which);
+    } else if (*a != *b) {
+      result.outcome = Outcome::kFailed;
+      result.details.push_back(column + ": " + assets->name + " " + left + ", " + claims->name +
+                               " " + right + ", difference " + (*a - *b).Text());
+    } else {
+      result.details.push_back(column + ": " + left + " = " + right);
+    }
+  }
+  return result;
+}
+
+CheckResult CheckLineNumbers(const FilingDocument& document) {
+  CheckResult result{Outcome::kPassed, "line numbers are unique within each list", {}};
+  for (const Statement& statement : document.statements) {
+    for (const ItemList& list : statement.lists) {
+      std::vector<std::string> order;  // line numbers as first met
+      std::map<std::string, std::vector<std::string>> names;
+      for (const StatementItem& item : list.items) {
+        if (item.line.empty()) continue;
+        std::vector<std::string>& users = names[item.line];
+        if (users.empty()) order.push_back(item.line);
+        users.push_back(item.name);
+      }
+      for (const std::string& line : order) {
+        const std::vector<std::string>& users = names[line];
+        if (users.size() < 2) continue;
+        std::string who;
+        for (const std::string& name : users) who += (who.empty() ? "" : ", ") + name;
+        result.outcome = Outcome::kFailed;
+        result.details.push_back(ListName(statement, list) + ": line " + line + " is used by " +
+                                 std::to_string(users.size()) + " items: " + who);
+      }
+    }
+  }
+  return result;
+}
+
+CheckResult CheckAmounts(const FilingDocument& document) {
+  CheckResult result{Outcome::kPassed, "every amount is a number (a dash is an empty amount)", {}};
+  for (const Statement& statement : document.statements) {
+    for (const ItemList& list : statement.lists) {
+      for (const StatementItem& item : list.items) {
+        for (std::size_t c = 0; c < list.columns.size(); ++c) {
+          const std::optional<std::string>& amount = item.amounts[c];
+          if (!amount || Amount::Parse(*amount)) continue;
+          result.outcome = Outcome::kFailed;
+          result.details.push_back(ListName(statement, list) + " " + ItemName(item) + ", " +
+                                   list.columns[c].title + ": " + Quoted(*amount) +
+                                   " is not a number");
+        }
+      }
+    }
+  }
+  return result;
+}
+
+}  // namespace
+
+bool IsTotalAssets(std::string_view gbk_name) {
+  const std::u16string name = NormalizedName(gbk_name);
+  return name == u"资产总计" || name == u"资产合计";
+}
+
+bool IsTotalLiabilitiesAndEquity(std::string_view gbk_name) {
+  const std::u16string name = NormalizedName(gbk_name);
+  std::u16string_view rest = name;
+  if (!StartsWith(rest, u"负债") || !(EndsWith(rest, u"总计") || EndsWith(rest, u"合计"))) {
+    return false;
+  }
+  rest = rest.substr(2, rest.size() - 4);
+  if (rest.empty() || (rest[0] != u'和' && rest[0] != u'及' && rest[0] != u'与')) return false;
+  rest.remove_prefix(1);
+  return rest == u"所有者权益" || rest == u"股东权益" || rest == u"所有者权益(或股东权益)" ||
+         rest == u"所有者权益(股东权益)";
+}
+
+std::vector<CheckResult> CheckFilingDocument(const FilingDocument& document) {
+  std::vector<CheckResult> results;
+  for (const Statement& statement : document.statements) {
+    if (statement.kind == StatementKind::kBalanceSheet) results.push_back(CheckBalance(statement));
+  }
+  results.push_back(CheckLineNumbers(document));
+  results.push_back(CheckAmounts(document));
+  return results;
+}
+
+bool AnyCheckFailed(const std::vector<CheckResult>& results) {
+  return std::any_of(results.begin(), results.end(),
+                     [](const CheckResult& r) { return r.outcome == Outcome::kFailed; });
+}
+
+const char* OutcomeWord(CheckResult::Outcome outcome) {
+  switch (outcome) {
+    case Outcome::kPassed:
+      return "ok";
+    case Outcome::kFailed:
+      return "FAILED";
+    case Outcome::kNotMade:
+      return "not checked";
+  }
+  return "";
+}
+
+}  // namespace vok::tool

@@ -1,0 +1,37 @@
+// What people check before a filing goes out: that the balance sheet
+// balances, that no line number is used twice in a list, and that every
+// amount is a number.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "show/filing_document.h"
+
+namespace vok::tool {
+
+struct CheckResult {
+  enum class Outcome { kPassed, kFailed, kNotMade };
+  Outcome outcome;
+  std::string title;                 // what was checked, GBK
+  std::vector<std::string> details;  // the items and figures behind the outcome, GBK
+};
+
+// The checks of the document, in the order they are shown. The balance check
+// is there only for a document with a balance sheet.
+std::vector<CheckResult> CheckFilingDocument(const FilingDocument& document);
+
+bool AnyCheckFailed(const std::vector<CheckResult>& results);
+
+// "ok", "FAILED" or "not checked".
+const char* OutcomeWord(CheckResult::Outcome outcome);
+
+// Whether an item name is the balance sheet's total of assets ("资产总计") or
+// of liabilities and owners' equity ("负债和所有者权益总计" and the variants the
+// templates print: "负债及所有者权益总计", "负债和所有者权益（或股东权益）总计",
+// ...). Blanks are ignored and full-width brackets count as ASCII ones.
+bool IsTotalAssets(std::string_view gbk_name);
+bool IsTotalLiabilitiesAndEquity(std::string_view gbk_name);
+
+}  // namespace vok::tool
