@@ -9,7 +9,7 @@ expect_out "libVOKQM7.so.$VOKQM7_VERSION" "version names the loaded file"
 
 run "$tool" --help
 expect_status 0 "--help"
-for command in version doctor report-date report export open convert; do
+for command in version doctor report-date report export open convert show; do
   expect_out "$command" "--help lists $command"
 done
 expect_out "Exit status: 0 success, 1 the export or conversion failed, 2 bad usage" "--help"

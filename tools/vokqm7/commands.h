@@ -10,5 +10,6 @@ void AddVersionCommand(CLI::App& app, int& status);
 void AddDoctorCommand(CLI::App& app, int& status);
 void AddExportCommands(CLI::App& app, int& status);  // report-date, report, export, open
 void AddConvertCommand(CLI::App& app, int& status);
+void AddShowCommand(CLI::App& app, int& status);
 
 }  // namespace vok::tool

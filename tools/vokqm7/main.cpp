@@ -9,8 +9,8 @@ int main(int argc, char** argv) {
   using namespace vok::tool;
   CLI::App app{
       "vokqm7: checks an installation of the accounting package's report tool, runs the\n"
-      "VOKQM7 library's exports as a filing client would, and converts cell exports\n"
-      "into filing document sections offline.",
+      "VOKQM7 library's exports as a filing client would, converts cell exports\n"
+      "into filing document sections offline, and shows filing documents as tables.",
       "vokqm7"};
   app.footer(kExitCodesHelp);
   app.require_subcommand(1);
@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
   AddDoctorCommand(app, status);
   AddExportCommands(app, status);
   AddConvertCommand(app, status);
+  AddShowCommand(app, status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& help) {

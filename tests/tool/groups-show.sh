@@ -1,0 +1,132 @@
+# show: filing documents as tables in the terminal's encoding, the checks
+# and their exit status, bad files.
+. "$here/show-helpers.sh"
+make_demo_filings
+
+# Both sections of a known document, every item with its amounts.
+run "$tool" show national.xml
+expect_status 0 "show national"
+expect_every_item_shown national.xml "show national" 46
+expect_aligned "show national"
+expect_out "损益表 SB_SYB" "show national"
+expect_out "资产负债表 SB_ZCFZB" "show national"
+expect_out "所属期：2026年11月  结果：0 成功  编制单位：  单位负责人：0  财会负责人：0" "income header in words"
+expect_out "填表日期：$(date +%Y)年$(date +%-m)月$(date +%-d)日  结果：0 成功" "balance header in words"
+expect_out "国家资本：0" "balance header"
+expect_out "行次  项目" "column titles"
+for title in 本月数 本年累计 年初数 期末数; do expect_out "$title" "column title $title"; done
+expect_no_out "补充资料" "no supplementary list in the national filing"
+expect_out "  ok           balance sheet: 资产总计 (line 15) equals 负债和所有者权益总计 (line 30)" "balance check"
+expect_out "期末数: 2621680.15 = 2621680.15" "balance check figures"
+expect_out "  ok           line numbers are unique within each list" "line number check"
+expect_out "  ok           every amount is a number" "amount check"
+[ "$(grep -c '^---' <<<"$out")" -eq 2 ] || fail "show national: not two tables"
+
+# The financial filing: the supplementary list under its own heading.
+run "$tool" show financial.xml
+expect_status 0 "show financial"
+expect_every_item_shown financial.xml "show financial" 49
+expect_aligned "show financial"
+supplementary=$(sed -n '/^补充资料$/,/^$/p' <<<"$out")
+grep -qE '^行次  项目 +本年累计 +上年数$' <<<"$supplementary" || fail "supplementary columns: $supplementary"
+grep -qF '4.会计估计变更增加（或减少）利润总额  -4200.00' <<<"$supplementary" ||
+  fail "supplementary item: $supplementary"
+
+# A document of the report-by-type export: one statement, the whole income
+# statement inside its supplementary block.
+run "$tool" report --type syb --template "$model/国税申报/hxsyb.rep" "${login[@]}" -o syb.xml
+run "$tool" show syb.xml
+expect_status 0 "show syb"
+expect_every_item_shown syb.xml "show syb" 16
+expect_no_out "资产负债表" "show syb"
+expect_no_out "balance sheet:" "no balance check without a balance sheet"
+
+# Totals that differ: exit status 3, the items and figures named.
+edited_filing national.xml \
+  's#负债和所有者权益总计</SB_ZCFZB_XMMC><SB_ZCFZB_NCS>2021590.00</SB_ZCFZB_NCS><SB_ZCFZB_QMS>2621680.15#负债及所有者权益总计</SB_ZCFZB_XMMC><SB_ZCFZB_NCS>2021590.00</SB_ZCFZB_NCS><SB_ZCFZB_QMS>2621580.15#' \
+  unbalanced.xml
+run "$tool" show unbalanced.xml
+expect_status 3 "show unbalanced"
+expect_out "  FAILED       balance sheet: 资产总计 (line 15) equals 负债及所有者权益总计 (line 30)" "show unbalanced"
+expect_out "期末数: 资产总计 2621680.15, 负债及所有者权益总计 2621580.15, difference 100.00" "show unbalanced"
+expect_out "年初数: 2021590.00 = 2021590.00" "show unbalanced"
+expect_every_item_shown unbalanced.xml "show unbalanced" 46
+
+# No check when the totals are not there.
+edited_filing national.xml 's#负债和所有者权益总计#负债与权益#' no-total.xml
+run "$tool" show no-total.xml
+expect_status 0 "show without the total"
+expect_out "  not checked  balance sheet: total assets equal total liabilities and owners' equity" "no total"
+expect_out "no item is the total of liabilities and owners' equity (负债和所有者权益总计)" "no total"
+
+# Separators and dashes are amounts; what is not a number is named.
+edited_filing national.xml '
+  s#<SB_ZCFZB_NCS>2021590.00</SB_ZCFZB_NCS><SB_ZCFZB_QMS>2621680.15</SB_ZCFZB_QMS></SB_ZCFZB_XM><SB_ZCFZB_XM><SB_ZCFZB_LC>16#<SB_ZCFZB_NCS>2,021,590.00</SB_ZCFZB_NCS><SB_ZCFZB_QMS>2,621,680.15</SB_ZCFZB_QMS></SB_ZCFZB_XM><SB_ZCFZB_XM><SB_ZCFZB_LC>16#
+  s#<SB_ZCFZB_QMS>18600.00#<SB_ZCFZB_QMS>-#
+  s#<SB_ZCFZB_NCS>0.00</SB_ZCFZB_NCS>#<SB_ZCFZB_NCS>--</SB_ZCFZB_NCS>#
+  s#<SB_SYB_BYS>0.00</SB_SYB_BYS><SB_SYB_BNLJ>12500.00#<SB_SYB_BYS>0.00</SB_SYB_BYS><SB_SYB_BNLJ>12,500.00#' amounts.xml
+run "$tool" show amounts.xml
+expect_status 0 "show separators and dashes"
+expect_out "  ok           balance sheet: 资产总计 (line 15) equals 负债和所有者权益总计 (line 30)" "separators in totals"
+expect_out "期末数: 2,621,680.15 = 2621680.15" "separators in totals"
+expect_every_item_shown amounts.xml "separators and dashes shown as written" 46
+expect_aligned "separators and dashes"
+edited_filing amounts.xml '
+  s#<SB_SYB_BNLJ>12,500.00#<SB_SYB_BNLJ>12,50.00#
+  s#<SB_ZCFZB_QMS>9500.00#<SB_ZCFZB_QMS>9500,00#
+  s#<SB_ZCFZB_QMS>-#<SB_ZCFZB_QMS>—#' bad-amounts.xml
+run "$tool" show bad-amounts.xml
+expect_status 3 "show bad amounts"
+expect_out "  FAILED       every amount is a number (a dash is an empty amount)" "bad amounts"
+expect_out '损益表 加：投资收益 (line 10), 本年累计: "12,50.00" is not a number' "bad amounts"
+expect_out '资产负债表 预付账款 (line 5), 期末数: "9500,00" is not a number' "bad amounts"
+expect_no_out '"—"' "a long dash is an empty amount"
+[ "$(grep -c 'is not a number' <<<"$out")" -eq 2 ] || fail "bad amounts: not exactly two named"
+
+# A line number used twice in one list.
+edited_filing national.xml 's#<SB_ZCFZB_LC>17</SB_ZCFZB_LC>#<SB_ZCFZB_LC>16</SB_ZCFZB_LC>#' twice.xml
+run "$tool" show twice.xml
+expect_status 3 "show line number twice"
+expect_out "资产负债表: line 16 is used by 2 items: 短期借款, 应付账款" "line number twice"
+
+# Names wider than the column wrap; the numbers stay in their columns.
+long_name=一年内到期的非流动负债及其他应付款项目合计数其中包括长期应付款
+edited_filing national.xml "s#<SB_ZCFZB_XMMC>其他应付款<#<SB_ZCFZB_XMMC>$long_name<#" long.xml
+run "$tool" show long.xml
+expect_status 0 "show long name"
+expect_aligned "show long name"
+wrapped=$(sed -n '/^  21  一年内/,/^  22  /p' <<<"$out" | sed '$d')
+[ "$(wc -l <<<"$wrapped")" -eq 2 ] || fail "long name: not on two lines: $wrapped"
+first=$(head -n 1 <<<"$wrapped")
+[[ $first =~ \ 9100\.00\ +6200\.00$ ]] || fail "long name: amounts not on the first line: $first"
+pieces=$(sed -E 's/^ +[0-9]* +//; s/  .*//' <<<"$wrapped" | tr -d '\n')
+[ "$pieces" = "$long_name" ] || fail "long name: wrapped pieces '$pieces'"
+while IFS= read -r line; do
+  name_part=$(sed -E 's/^ +[0-9]* +//; s/  .*//' <<<"$line")
+  [ "$(line_width "$name_part")" -le 36 ] || fail "long name: piece wider than the column: $line"
+done <<<"$wrapped"
+grep -qE '^ {6}[^ ]+$' <<<"$(sed -n 2p <<<"$wrapped")" || fail "long name: continuation line: $wrapped"
+
+# Not a filing document, not well-formed, missing: a message, status 1 or 4,
+# nothing else written.
+printf '<DZSBB><SB_SYB_JG/>' >broken.xml
+cp "$model/国税申报/hxsyb.rep" cells.xml
+printf '<?xml version="1.0" encoding="GBK"?><DZSBB></DZSBB>' >empty-envelope.xml
+: >empty.xml
+for bad in broken.xml:"it is not well-formed XML" empty.xml:"it is not well-formed XML" \
+  cells.xml:"it is not a filing document: its root element is not DZSBB" \
+  empty-envelope.xml:"it is not a filing document: DZSBB holds no SB_SYB or SB_ZCFZB section"; do
+  file=${bad%%:*} reason=${bad#*:}
+  run "$tool" show "$file"
+  expect_status 1 "show $file"
+  expect_err "cannot show $file: $reason" "show $file"
+  [ -z "$out" ] || fail "show $file wrote to stdout"
+done
+run "$tool" show none.xml
+expect_status 4 "show, missing file"
+expect_err "cannot read none.xml" "show, missing file"
+[ -z "$out" ] || fail "show of a missing file wrote to stdout"
+
+# Usage.
+run "$tool" show
+expect_status 2 "show without a file"
