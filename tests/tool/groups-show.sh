@@ -1,5 +1,5 @@
 # show: filing documents as tables in the terminal's encoding, the checks
-# and their exit status, bad files.
+# and their exit status, the page written by --html, bad files, --show.
 . "$here/show-helpers.sh"
 make_demo_filings
 
@@ -107,6 +107,21 @@ while IFS= read -r line; do
 done <<<"$wrapped"
 grep -qE '^ {6}[^ ]+$' <<<"$(sed -n 2p <<<"$wrapped")" || fail "long name: continuation line: $wrapped"
 
+# The page: UTF-8, self-contained, the same tables and checks.
+run "$tool" show unbalanced.xml --html -o page.html
+expect_status 3 "show --html, a check failed"
+expect_out "page written to page.html; a check FAILED" "show --html"
+iconv -f UTF-8 -t UTF-8 page.html >/dev/null 2>&1 || fail "show --html: the page is no UTF-8"
+expect_file_has page.html '<meta charset="utf-8">' "show --html"
+expect_file_has page.html "<td class=\"name\">负债及所有者权益总计</td><td class=\"amount\">2021590.00</td><td class=\"amount\">2621580.15</td>" "show --html"
+expect_file_has page.html "difference 100.00" "show --html"
+[ "$(grep -o '<tr><td class="line">' page.html | wc -l)" -eq 46 ] || fail "show --html: not 46 item rows"
+! grep -qiE 'https?:|src=|@import|url\(' page.html || fail "show --html: the page refers to something outside"
+edited_filing national.xml 's#<SB_SYB_XMMC>管理费用#<SB_SYB_XMMC>R\&amp;D \&lt;研发\&gt;#' escaped.xml
+run "$tool" show escaped.xml --html -o escaped.html
+expect_status 0 "show --html, names with markup characters"
+expect_file_has escaped.html "<td class=\"name\">R&amp;D &lt;研发&gt;</td>" "show --html escapes names"
+
 # Not a filing document, not well-formed, missing: a message, status 1 or 4,
 # nothing else written.
 printf '<DZSBB><SB_SYB_JG/>' >broken.xml
@@ -121,12 +136,22 @@ for bad in broken.xml:"it is not well-formed XML" empty.xml:"it is not well-form
   expect_status 1 "show $file"
   expect_err "cannot show $file: $reason" "show $file"
   [ -z "$out" ] || fail "show $file wrote to stdout"
+  run "$tool" show "$file" --html -o "$file.html"
+  expect_status 1 "show --html $file"
+  [ ! -e "$file.html" ] || fail "show --html wrote a page for $file"
 done
 run "$tool" show none.xml
 expect_status 4 "show, missing file"
 expect_err "cannot read none.xml" "show, missing file"
 [ -z "$out" ] || fail "show of a missing file wrote to stdout"
+run "$tool" show national.xml --html -o no-folder/page.html
+expect_status 4 "show --html, page not writable"
+expect_err "cannot write no-folder/page.html" "show --html, page not writable"
 
 # Usage.
 run "$tool" show
 expect_status 2 "show without a file"
+run "$tool" show national.xml --html
+expect_status 2 "show --html without -o"
+run "$tool" show national.xml -o page.html
+expect_status 2 "show -o without --html"

@@ -1,4 +1,5 @@
-// show: a filing document as tables with its checks.
+// show: a filing document as tables with its checks, in the terminal or as
+// a web page.
 #include "show.h"
 
 #include <memory>
@@ -11,13 +12,15 @@
 #include "platform/xml.h"
 #include "show/checks.h"
 #include "show/filing_document.h"
+#include "show/html_view.h"
 #include "show/text_view.h"
 
 namespace vok::tool {
 namespace {
 
 struct Options {
-  std::string file;
+  std::string file, output;
+  bool html = false;
 };
 
 // The document at the path, or nothing with the reason told and `status`
@@ -45,7 +48,22 @@ std::optional<FilingDocument> Load(const std::string& path, int& status) {
   return document;
 }
 
-int RunShow(const Options& o) { return ShowFilingDocument(ArgumentToGbk(o.file)); }
+int RunShow(const Options& o) {
+  const std::string path = ArgumentToGbk(o.file);
+  if (!o.html) return ShowFilingDocument(path);
+  int status = kExitSuccess;
+  const std::optional<FilingDocument> document = Load(path, status);
+  if (!document) return status;
+  const std::vector<CheckResult> checks = CheckFilingDocument(*document);
+  const std::string output = ArgumentToGbk(o.output);
+  if (!WriteDocument(output, RenderHtml(*document, checks, path), true)) {
+    Complain("cannot write " + output);
+    return kExitCannotRun;
+  }
+  const bool failed = AnyCheckFailed(checks);
+  Say("page written to " + output + (failed ? "; a check FAILED" : "; no check failed"));
+  return failed ? kExitCheckFailed : kExitSuccess;
+}
 
 }  // namespace
 
@@ -65,6 +83,12 @@ void AddShowCommand(CLI::App& app, int& status) {
       "print a filing document's statements as tables and check that they add up "
       "(exit status 3 when a check fails)");
   command->add_option("file", o->file, "the filing document (DZSBB, GBK or UTF-8)")->required();
+  CLI::Option* html = command->add_flag(
+      "--html", o->html, "write the tables and checks as one self-contained web page instead");
+  CLI::Option* output =
+      command->add_option("-o,--output", o->output, "with --html: the page to write (UTF-8)");
+  html->needs(output);
+  output->needs(html);
   command->callback([&status, o] { status = RunShow(*o); });
 }
 
