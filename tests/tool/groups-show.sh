@@ -155,3 +155,30 @@ run "$tool" show national.xml --html
 expect_status 2 "show --html without -o"
 run "$tool" show national.xml -o page.html
 expect_status 2 "show -o without --html"
+
+# --show after writing: report-date, report, also for a UTF-8 document.
+run "$tool" report-date "${login[@]}" -o shown.xml --show
+expect_status 0 "report-date --show"
+expect_out "GetReportDate succeeded: the filing document is in shown.xml" "report-date --show"
+expect_every_item_shown shown.xml "report-date --show" 46
+run "$tool" report-date --financial "${login[@]}" -o shown-utf8.xml --utf8 --show
+expect_status 0 "report-date --utf8 --show"
+expect_out "4.会计估计变更增加（或减少）利润总额" "report-date --utf8 --show"
+expect_out "  ok           balance sheet: 资产总计 (line 15)" "report-date --utf8 --show"
+run "$tool" report --type zcfzb --template "$model/财务申报/zcfzb.rep" "${login[@]}" -o zcfzb.xml --show
+expect_status 0 "report --show"
+expect_out "资产负债表 SB_ZCFZB" "report --show"
+expect_no_out "损益表" "report --show"
+
+# The report tool's figures do not balance: the document is written and
+# shown, and the failed check gives the exit status.
+edited_filing "$model/国税申报/hxzcfzb.rep" '/<row1>21<\/row1><col1>8</s#2621680.15#2621680.00#' \
+  "$model/国税申报/hxzcfzb.rep.new"
+mv "$model/国税申报/hxzcfzb.rep.new" "$model/国税申报/hxzcfzb.rep"
+run "$tool" report-date "${login[@]}" -o unbalanced-export.xml --show
+expect_status 3 "report-date --show, figures do not balance"
+expect_out "GetReportDate succeeded" "report-date --show, figures do not balance"
+expect_out "difference 0.15" "report-date --show, figures do not balance"
+run "$tool" report --type zcfzb --template "$model/none.rep" "${login[@]}" -o failed.xml --show
+expect_status 1 "report --show, the export failed"
+expect_no_out "SB_ZCFZB" "report --show shows nothing when the export failed"

@@ -11,6 +11,7 @@
 #include "library.h"
 #include "login.h"
 #include "output.h"
+#include "show.h"
 
 namespace vok::tool {
 namespace {
@@ -21,6 +22,7 @@ struct Options {
   int trailing = 0;
   bool financial = false;
   bool utf8 = false;
+  bool show = false;
   CLI::App* command = nullptr;
 };
 
@@ -90,10 +92,12 @@ int Report(const char* function, int result, const char* message, const std::str
 }
 
 int FinishFile(int status, const Options& o, const std::string& path) {
-  if (status != kExitSuccess || !o.utf8) return status;
-  if (ConvertFileToUtf8(path)) return status;
-  Complain("cannot rewrite " + path + " as UTF-8");
-  return kExitCannotRun;
+  if (status != kExitSuccess) return status;
+  if (o.utf8 && !ConvertFileToUtf8(path)) {
+    Complain("cannot rewrite " + path + " as UTF-8");
+    return kExitCannotRun;
+  }
+  return o.show ? ShowFilingDocument(path) : status;
 }
 
 const std::vector<std::string> kBatchFields = {"--account", "--year", "--period", "--server"};
@@ -154,6 +158,9 @@ CLI::App* AddCommand(CLI::App& app, const char* name, const char* description, i
 void AddOutput(CLI::App* command, Options& o, const char* what) {
   command->add_option("-o,--output", o.output, what)->required();
   command->add_flag("--utf8", o.utf8, "write the document as UTF-8 instead of GBK");
+  command->add_flag("--show", o.show,
+                    "then print the document as tables with its checks, as show does (exit "
+                    "status 3 when a check fails)");
 }
 
 }  // namespace
