@@ -2,6 +2,7 @@
 // a web page.
 #include "show.h"
 
+#include <exception>
 #include <memory>
 #include <optional>
 
@@ -9,7 +10,6 @@
 #include "exit_codes.h"
 #include "host.h"
 #include "output.h"
-#include "platform/xml.h"
 #include "show/checks.h"
 #include "show/filing_document.h"
 #include "show/html_view.h"
@@ -36,8 +36,9 @@ std::optional<FilingDocument> Load(const std::string& path, int& status) {
   std::optional<FilingDocument> document;
   try {
     document = ReadFilingDocument(*bytes, fault);
-  } catch (const platform::XmlError& error) {
-    Complain(std::string("the XML parser is not available: ") + error.what());
+  } catch (const std::exception& error) {
+    // The DOM could not be had (XmlError), or the file is past what memory holds.
+    Complain("cannot show " + path + ": " + error.what());
     status = kExitCannotRun;
     return std::nullopt;
   }

@@ -47,9 +47,9 @@ std::string DateInWords(const std::string& text) {
          std::to_string(day) + Utf8ToGbk("日");
 }
 
-// The header block's fields in the order people look for them. The six
-// fixed fields of the balance sheet's header are named after what the
-// templates print there; GDZBNZUZB has no printed name we know of.
+// The header block's fields in the order people look for them. The balance
+// sheet's six fixed fields are labelled with what their abbreviations stand
+// for; GDZBNZUZB's is not known, so it keeps its element name.
 const FieldSpec kIncomeHeader[] = {
     {"SKSSQ", "所属期", PeriodInWords}, {"BZDW", "编制单位", AsIs}, {"DWFZR", "单位负责人", AsIs},
     {"CKFZR", "财会负责人", AsIs},      {"FH", "复核", AsIs},       {"ZB", "制表", AsIs},
@@ -187,8 +187,9 @@ ItemList ReadList(const XmlDocument& document, const std::vector<std::string>& p
   }
   ItemList list;
   list.heading = heading;
-  for (std::size_t c : shown)
+  for (std::size_t c : shown) {
     list.columns.push_back({candidates[c].element, Utf8ToGbk(candidates[c].title)});
+  }
   for (Read& r : read) {
     StatementItem& item = list.items.emplace_back();
     item.line = std::move(r.line);

@@ -35,8 +35,9 @@ void AddTable(const ItemList& list, std::vector<std::string>& lines) {
   int line_width = DisplayWidth(line_title);
   int name_width = DisplayWidth(name_title);
   std::vector<int> amount_widths;
-  for (const AmountColumn& column : list.columns)
+  for (const AmountColumn& column : list.columns) {
     amount_widths.push_back(DisplayWidth(column.title));
+  }
   for (const StatementItem& item : list.items) {
     line_width = std::max(line_width, DisplayWidth(Printable(item.line)));
     name_width = std::max(name_width, std::min(kNameColumns, DisplayWidth(Printable(item.name))));
