@@ -18,7 +18,7 @@ h1 { font-size: 15pt; margin: 0 0 0.3em; }
 h2 { font-size: 13pt; margin: 1.4em 0 0.4em; padding-bottom: 2px; border-bottom: 2px solid #333; }
 .element { font-size: 9pt; font-weight: normal; color: #555; }
 .summary { margin: 0 0 1em; font-weight: bold; }
-.summary.failed, li.failed .outcome { color: #b00020; }
+.summary.failed, .summary.failed a, li.failed .outcome { color: #b00020; }
 .summary.passed, li.passed .outcome { color: #1b6e20; }
 li.not-made .outcome { color: #6b5d00; }
 dl.header { display: flex; flex-wrap: wrap; gap: 0.15em 1.6em; margin: 0.3em 0 0.8em; }
