@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "interface/login_request.h"
+#include "request/login_request.h"
 
 namespace vok {
 

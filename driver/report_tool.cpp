@@ -2,8 +2,8 @@
 
 #include "driver/commands.h"
 #include "driver/paths.h"
-#include "interface/messages.h"
-#include "interface/text_rules.h"
+#include "request/messages.h"
+#include "request/text_rules.h"
 #include "platform/files.h"
 #include "platform/process.h"
 

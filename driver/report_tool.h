@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "interface/login_request.h"
-#include "interface/message_buffer.h"
+#include "request/login_request.h"
+#include "request/message_buffer.h"
 
 namespace vok {
 

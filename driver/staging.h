@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "interface/message_buffer.h"
+#include "request/message_buffer.h"
 
 namespace vok {
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "interface/login_request.h"
+#include "interface/login_parse.h"
 #include "platform/xml.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "interface/message_buffer.h"
+#include "request/message_buffer.h"
 #include "sections/section_writers.h"
 
 namespace {

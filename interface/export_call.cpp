@@ -1,7 +1,7 @@
 #include "interface/export_call.h"
 
 #include "driver/install_location.h"
-#include "interface/messages.h"
+#include "request/messages.h"
 #include "platform/xml.h"
 
 namespace vok {

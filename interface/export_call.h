@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "interface/login_request.h"
-#include "interface/message_buffer.h"
-#include "interface/messages.h"
+#include "interface/login_parse.h"
+#include "request/message_buffer.h"
+#include "request/messages.h"
 
 namespace vok {
 

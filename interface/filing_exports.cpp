@@ -4,10 +4,10 @@
 #include "driver/paths.h"
 #include "driver/report_tool.h"
 #include "driver/staging.h"
-#include "interface/messages.h"
+#include "request/messages.h"
 #include "interface/report_date.h"
 #include "interface/requests.h"
-#include "interface/text_rules.h"
+#include "request/text_rules.h"
 #include "platform/files.h"
 #include "sections/section_writers.h"
 

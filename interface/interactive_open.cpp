@@ -3,7 +3,7 @@
 #include "driver/commands.h"
 #include "driver/install_location.h"
 #include "driver/paths.h"
-#include "interface/messages.h"
+#include "request/messages.h"
 #include "interface/requests.h"
 #include "platform/process.h"
 

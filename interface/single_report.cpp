@@ -3,7 +3,7 @@
 #include "driver/paths.h"
 #include "driver/report_tool.h"
 #include "driver/staging.h"
-#include "interface/messages.h"
+#include "request/messages.h"
 #include "interface/report_date.h"
 #include "interface/requests.h"
 #include "platform/files.h"

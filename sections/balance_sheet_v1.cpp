@@ -1,7 +1,7 @@
 // The balance sheet in the fixed two-sided layout: each data row is eight
 // cells, assets in columns 1-4 and liabilities and equity in columns 5-8,
 // with the line numbers in columns 2 and 6.
-#include "interface/messages.h"
+#include "request/messages.h"
 #include "sections/balance_sheet_writers.h"
 #include "sections/row_scan.h"
 #include "sections/section_run.h"

@@ -1,7 +1,7 @@
 // The balance sheet whose shape comes from its header row: the first marker
 // gives the left line-number column, the last later marker the right one,
 // and the header row's last column the number of cells per row.
-#include "interface/messages.h"
+#include "request/messages.h"
 #include "sections/balance_sheet_writers.h"
 #include "sections/row_scan.h"
 #include "sections/section_run.h"

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "interface/message_buffer.h"
+#include "request/message_buffer.h"
 #include "platform/clock.h"
 
 namespace vok {

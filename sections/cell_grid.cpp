@@ -3,7 +3,7 @@
 #include <iterator>
 #include <utility>
 
-#include "interface/text_rules.h"
+#include "request/text_rules.h"
 
 namespace vok {
 namespace {

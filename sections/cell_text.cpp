@@ -1,6 +1,6 @@
 #include "sections/cell_text.h"
 
-#include "interface/text_rules.h"
+#include "request/text_rules.h"
 
 namespace vok {
 namespace {

@@ -1,6 +1,6 @@
 // The income statement in the fixed monthly layout: item name, line number,
 // amount for the month and cumulative amount, four cells per row.
-#include "interface/messages.h"
+#include "request/messages.h"
 #include "sections/row_scan.h"
 #include "sections/section_run.h"
 #include "sections/section_writers.h"

@@ -1,7 +1,7 @@
 // The income statement of year and prior-year amounts, for a template the
 // caller chooses: the header row gives the line-number column and the row
 // width, and every item stands in the SB_SYB_BCZL block.
-#include "interface/messages.h"
+#include "request/messages.h"
 #include "sections/row_scan.h"
 #include "sections/section_run.h"
 #include "sections/section_writers.h"

@@ -5,7 +5,7 @@
 // row width.
 #include <string>
 
-#include "interface/messages.h"
+#include "request/messages.h"
 #include "sections/cell_text.h"
 #include "sections/row_scan.h"
 #include "sections/section_run.h"

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "interface/message_buffer.h"
+#include "request/message_buffer.h"
 #include "sections/cell_grid.h"
 
 namespace vok {

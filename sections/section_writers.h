@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "interface/message_buffer.h"
+#include "request/message_buffer.h"
 
 namespace vok {
 

@@ -1,6 +1,6 @@
 #include "native/conversion.h"
 
-#include "interface/message_buffer.h"
+#include "request/message_buffer.h"
 #include "sections/section_writers.h"
 
 namespace vok::bench {

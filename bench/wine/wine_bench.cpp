@@ -14,7 +14,7 @@
 #include <string>
 
 #include "cell_exports.h"
-#include "interface/message_buffer.h"
+#include "request/message_buffer.h"
 #include "platform/files.h"
 #include "platform/xml.h"
 #include "sections/section_writers.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "interface/login_request.h"
+#include "interface/login_parse.h"
 #include "platform/xml.h"
 #include "support/test_support.h"
 

@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "driver/report_tool.h"
-#include "interface/messages.h"
+#include "request/messages.h"
 #include "support/test_support.h"
 
 namespace vok {

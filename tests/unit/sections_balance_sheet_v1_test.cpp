@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "interface/messages.h"
+#include "request/messages.h"
 #include "sections_test_cells.h"
 
 namespace vok {

@@ -2,7 +2,7 @@
 // columns from the markers, cells per row from the header row's last column.
 #include <gtest/gtest.h>
 
-#include "interface/messages.h"
+#include "request/messages.h"
 #include "sections_test_cells.h"
 
 namespace vok {

@@ -3,7 +3,7 @@
 // export that cannot be read does to a section.
 #include <gtest/gtest.h>
 
-#include "interface/messages.h"
+#include "request/messages.h"
 #include "platform/xml.h"
 #include "sections/cell_grid.h"
 #include "sections/cell_text.h"

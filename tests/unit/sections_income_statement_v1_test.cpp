@@ -2,7 +2,7 @@
 // amount for the month, cumulative amount; four cells a row.
 #include <gtest/gtest.h>
 
-#include "interface/messages.h"
+#include "request/messages.h"
 #include "sections_test_cells.h"
 
 namespace vok {

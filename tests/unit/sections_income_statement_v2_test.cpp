@@ -2,7 +2,7 @@
 // header row, every item inside the SB_SYB_BCZL block.
 #include <gtest/gtest.h>
 
-#include "interface/messages.h"
+#include "request/messages.h"
 #include "sections_test_cells.h"
 
 namespace vok {

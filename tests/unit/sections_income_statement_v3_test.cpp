@@ -2,7 +2,7 @@
 // numbered supplementary block from the supplementary heading on.
 #include <gtest/gtest.h>
 
-#include "interface/messages.h"
+#include "request/messages.h"
 #include "sections_test_cells.h"
 
 namespace vok {

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "interface/message_buffer.h"
+#include "request/message_buffer.h"
 #include "platform/clock.h"
 #include "sections/balance_sheet_writers.h"
 #include "sections/section_writers.h"

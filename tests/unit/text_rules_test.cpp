@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "interface/text_rules.h"
+#include "request/text_rules.h"
 
 namespace vok {
 namespace {

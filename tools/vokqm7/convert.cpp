@@ -8,7 +8,7 @@
 #include "commands.h"
 #include "exit_codes.h"
 #include "host.h"
-#include "interface/message_buffer.h"
+#include "request/message_buffer.h"
 #include "output.h"
 #include "platform/clock.h"
 #include "platform/xml.h"

@@ -1,4 +1,4 @@
-#include "interface/message_buffer.h"
+#include "request/message_buffer.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
-#include "interface/login_request.h"
+#include "interface/login_parse.h"
 
-#include "interface/text_rules.h"
+#include "request/text_rules.h"
 #include "platform/xml.h"
 
 namespace vok {

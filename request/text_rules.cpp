@@ -1,4 +1,4 @@
-#include "interface/text_rules.h"
+#include "request/text_rules.h"
 
 #include <limits>
 

@@ -1,25 +1,12 @@
-// The caller's login information and how it is read from the login XML.
+// How the login fields are read from the caller's login XML.
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <optional>
-#include <string>
+
+#include "request/login_request.h"
 
 namespace vok {
-
-// One call's login fields. Texts are GBK, as the caller gave them.
-struct LoginRequest {
-  std::string server;
-  std::int32_t year = 0;
-  std::int32_t period = 0;
-  std::string account_code;
-  std::string user_id;
-  std::string password;
-  std::string login_date;
-  std::string file_rep;
-  std::string report_type;
-};
 
 enum class LoginField {
   kServer,

@@ -1,4 +1,5 @@
-// Small text rules shared by the login parse and the cell export reader.
+// Small text rules shared by the login parse, the report tool driver and
+// the cell export reader.
 #pragma once
 
 #include <cstdint>

@@ -1,0 +1,1 @@
+#include "interface/login_parse.h"

@@ -1,0 +1,2 @@
+#include "driver/staging.h"
+#include "sections/cell_grid.h"

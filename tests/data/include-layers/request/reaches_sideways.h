@@ -1,0 +1,2 @@
+#include "sections/cell_grid.h"
+#include "platform/xml.h"

@@ -1,0 +1,2 @@
+#include "request/messages.h"
+#include "platform/xml.h"
