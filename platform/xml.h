@@ -131,12 +131,14 @@ struct XmlField {
   std::string text;
 };
 
-// Reads the file at `gbkPath` as XmlDocument::LoadFile does and hands every
-// element that "//<parent>/<record>" selects to `visit`, in document order,
-// as the fields named `fields` (plain ASCII element names): field i is the
-// first child element named fields[i]. The document is not kept, so large
-// files need memory in proportion to the file, not to a DOM (where the
-// platform can stream). kNotParsed when the file is not well-formed; records
+// Reads the file at `gbkPath` as XmlDocument::LoadFile does (on Windows, a
+// file that load() refuses although it declares a GBK encoding is decoded
+// from code page 936 and parsed as text: Wine's msxml3 refuses some such
+// files) and hands every element that "//<parent>/<record>" selects to
+// `visit`, in document order, as the fields named `fields` (plain ASCII
+// element names): field i is the first child element named fields[i]. The
+// document is not kept, so large files need memory in proportion to the
+// file, not to a DOM (where the platform can stream). kNotParsed when the file is not well-formed; records
 // before the fault may have been visited by then. Throws XmlError as
 // LoadFile does and passes on whatever `visit` throws.
 XmlLoad ReadXmlRecords(const std::string& gbkPath, const std::string& parent,
