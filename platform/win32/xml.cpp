@@ -3,7 +3,7 @@
 #include "platform/files.h"
 #include "platform/win32/com.h"
 #include "platform/win32/text.h"
-#include "platform/win32/xml_declaration.h"
+#include "platform/xml_declaration.h"
 
 #include <objbase.h>
 #include <ole2.h>
@@ -246,8 +246,8 @@ XmlLoad LoadGbkFileAsText(IXMLDOMDocument* document, const std::string& gbkPath)
   const std::optional<std::string> bytes = ReadWholeFile(gbkPath);
   if (!bytes) return XmlLoad::kNotParsed;
   const std::string_view text = *bytes;
-  const std::optional<win32::EncodingDeclaration> declared = win32::FindEncodingDeclaration(text);
-  if (!declared || !win32::IsGbkEncodingName(declared->name)) return XmlLoad::kNotParsed;
+  const std::optional<EncodingDeclaration> declared = FindEncodingDeclaration(text);
+  if (!declared || !IsGbkEncodingName(declared->name)) return XmlLoad::kNotParsed;
   const std::optional<Bstr> wide =
       WideFromGbkPieces({text.substr(0, declared->begin), text.substr(declared->end)});
   if (!wide) return XmlLoad::kNotParsed;

@@ -22,6 +22,13 @@
 
 namespace vok::wine_test {
 
+// The documents the fixture templates must give.
+using vok::test::BalanceSection;
+using vok::test::IncomeSectionV1;
+using vok::test::IncomeSectionV2;
+using vok::test::IncomeSectionV3;
+using vok::test::kFilingHead;
+
 inline constexpr char kServer[] = u8"账务服务器";
 
 // A fixture template beside the program, and its bytes.

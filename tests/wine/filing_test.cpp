@@ -15,12 +15,6 @@
 namespace vok::wine_test {
 namespace {
 
-using vok::test::BalanceSection;
-using vok::test::IncomeSectionV1;
-using vok::test::IncomeSectionV2;
-using vok::test::IncomeSectionV3;
-using vok::test::kFilingHead;
-
 TEST_F(Filing, NationalFilingIsIncomeStatementThenBalanceSheet) {
   InstallNational();
   WriteBytes(output_, std::string(10000, 'x'));

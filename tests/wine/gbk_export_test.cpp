@@ -17,12 +17,6 @@
 namespace vok::wine_test {
 namespace {
 
-using vok::test::BalanceSection;
-using vok::test::IncomeSectionV1;
-using vok::test::IncomeSectionV2;
-using vok::test::IncomeSectionV3;
-using vok::test::kFilingHead;
-
 bool IsLeadByte(char c) { return static_cast<unsigned char>(c) >= 0x81; }
 
 // The UTF-8 fixture `name` as a report tool writes it in GBK, declared as

@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/win32/xml_declaration.h"
+#include "platform/xml_declaration.h"
 
-namespace vok::platform::win32 {
+namespace vok::platform {
 namespace {
 
 // The declared name and the text with the pseudo-attribute removed.
@@ -80,4 +80,4 @@ TEST(XmlDeclaration, GbkNamesInAnyLetterCase) {
 }
 
 }  // namespace
-}  // namespace vok::platform::win32
+}  // namespace vok::platform

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/codepage.h"
+#include "request/text_rules.h"
 
 namespace vok::tool {
 namespace {
@@ -18,13 +19,6 @@ bool IsDash(char16_t c) {
 bool IsDashOnly(std::string_view gbk) {
   const std::u16string text = platform::GbkToUtf16(gbk);
   return !text.empty() && std::all_of(text.begin(), text.end(), IsDash);
-}
-
-std::string_view Trimmed(std::string_view text) {
-  const char* blanks = " \t\r\n\v\f";
-  const std::size_t first = text.find_first_not_of(blanks);
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
 // The integer part's digits without its separators, or nothing when the
@@ -92,7 +86,7 @@ Amount::Amount(bool negative, std::string digits, std::size_t decimals)
 }
 
 std::optional<Amount> Amount::Parse(std::string_view gbk) {
-  const std::string_view text = Trimmed(gbk);
+  const std::string_view text = TrimAsciiSpace(gbk);
   if (text.empty() || IsDashOnly(text)) return Amount();
   std::string_view rest = text;
   const bool negative = rest.front() == '-';

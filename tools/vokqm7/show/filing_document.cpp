@@ -1,10 +1,11 @@
 #include "show/filing_document.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "platform/codepage.h"
 #include "platform/xml.h"
+#include "platform/xml_declaration.h"
+#include "request/text_rules.h"
 
 namespace vok::tool {
 namespace {
@@ -81,24 +82,14 @@ const ColumnSpec kBalanceColumns[] = {{"NCS", "年初数"}, {"QMS", "期末数"}
 
 std::string TextOf(const std::optional<XmlNode>& node) { return node ? node->Text() : ""; }
 
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower;
+bool NamesUtf8(std::string_view encoding) {
+  return EqualsIgnoringAsciiCase(encoding, "utf-8") || EqualsIgnoringAsciiCase(encoding, "utf8");
 }
 
-// The encoding that the XML declaration names, in lower case; empty
-// without one.
-std::string DeclaredEncoding(std::string_view bytes) {
-  if (bytes.rfind("<?xml", 0) != 0) return "";
-  const std::string_view declaration = bytes.substr(0, bytes.find("?>"));
-  const std::size_t name = declaration.find("encoding");
-  if (name == std::string_view::npos) return "";
-  const std::size_t open = declaration.find_first_of("\"'", name);
-  if (open == std::string_view::npos) return "";
-  const std::size_t close = declaration.find(declaration[open], open + 1);
-  if (close == std::string_view::npos) return "";
-  return Lower(declaration.substr(open + 1, close - open - 1));
+// GBK and the names its supersets go by, which a GBK text reads right under.
+bool NamesGbk(std::string_view encoding) {
+  return platform::IsGbkEncodingName(encoding) || EqualsIgnoringAsciiCase(encoding, "gb18030") ||
+         EqualsIgnoringAsciiCase(encoding, "x-gbk");
 }
 
 // The document as GBK text without its XML declaration: the declaration
@@ -110,12 +101,17 @@ std::optional<std::string> DocumentText(std::string_view bytes, std::string& fau
   if (bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark) {
     bytes.remove_prefix(kUtf8Mark.size());
   } else {
-    const std::string encoding = DeclaredEncoding(bytes);
-    if (encoding == "gbk" || encoding == "gb2312" || encoding == "gb18030" || encoding == "cp936" ||
-        encoding == "x-gbk") {
+    const std::optional<platform::EncodingDeclaration> declared =
+        platform::FindEncodingDeclaration(bytes);
+    const std::string_view encoding = declared ? declared->name : std::string_view();
+    if (NamesGbk(encoding)) {
       utf8 = false;
-    } else if (!encoding.empty() && encoding != "utf-8" && encoding != "utf8") {
-      fault = "it is encoded in " + encoding + "; filing documents are GBK (or UTF-8)";
+    } else if (!encoding.empty() && !NamesUtf8(encoding)) {
+      std::string named(encoding);
+      std::transform(named.begin(), named.end(), named.begin(), [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+      });
+      fault = "it is encoded in " + named + "; filing documents are GBK (or UTF-8)";
       return std::nullopt;
     }
   }

@@ -1,12 +1,13 @@
-// The encoding an XML document's bytes declare, read without a parser, for
-// the cell exports that Wine's msxml3 cannot load from a file (xml.cpp).
+// The encoding an XML document's bytes declare, read without a parser: for
+// the cell exports that Wine's msxml3 cannot load from a file (win32/xml.cpp)
+// and for the tool, which decodes filing documents itself.
 #pragma once
 
 #include <cstddef>
 #include <optional>
 #include <string_view>
 
-namespace vok::platform::win32 {
+namespace vok::platform {
 
 // The encoding pseudo-attribute of the XML declaration at the very start of
 // `text`: the name as written and the bytes [begin, end) that remove it
@@ -25,4 +26,4 @@ struct EncodingDeclaration {
 // tools write code page 936.
 [[nodiscard]] bool IsGbkEncodingName(std::string_view name);
 
-}  // namespace vok::platform::win32
+}  // namespace vok::platform

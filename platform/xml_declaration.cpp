@@ -1,6 +1,6 @@
-#include "platform/win32/xml_declaration.h"
+#include "platform/xml_declaration.h"
 
-namespace vok::platform::win32 {
+namespace vok::platform {
 namespace {
 
 bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
@@ -61,4 +61,4 @@ bool IsGbkEncodingName(std::string_view name) {
          EqualsIgnoringCase(name, "CP936");
 }
 
-}  // namespace vok::platform::win32
+}  // namespace vok::platform
