@@ -49,6 +49,7 @@ if(WIN32)
   # Integrators on other toolchains make their own import library from it.
   install(FILES ${PROJECT_SOURCE_DIR}/platform/win32/VOKQM7.def
     DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development)
+  # 32 or 64, for the README and the zip's name (VOKQM7Package.cmake).
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     set(VOKQM7_WINDOWS_BITS 32)
   else()

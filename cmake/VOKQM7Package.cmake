@@ -11,11 +11,7 @@ set(CPACK_PACKAGE_CONTACT "VOKQM7 developers <vokqm7@example.com>")
 set(CPACK_STRIP_FILES ON)
 
 if(WIN32)
-  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-    set(CPACK_PACKAGE_FILE_NAME VOKQM7-${PROJECT_VERSION}-win32)
-  else()
-    set(CPACK_PACKAGE_FILE_NAME VOKQM7-${PROJECT_VERSION}-win64)
-  endif()
+  set(CPACK_PACKAGE_FILE_NAME VOKQM7-${PROJECT_VERSION}-win${VOKQM7_WINDOWS_BITS})
   set(CPACK_GENERATOR ZIP)
   # One archive of what an integrator and a support engineer need; the CMake
   # package configuration is for the Linux build's consumers.

@@ -138,9 +138,10 @@ struct XmlField {
 // `visit`, in document order, as the fields named `fields` (plain ASCII
 // element names): field i is the first child element named fields[i]. The
 // document is not kept, so large files need memory in proportion to the
-// file, not to a DOM (where the platform can stream). kNotParsed when the file is not well-formed; records
-// before the fault may have been visited by then. Throws XmlError as
-// LoadFile does and passes on whatever `visit` throws.
+// file, not to a DOM (where the platform can stream). kNotParsed when the
+// file is not well-formed; records before the fault may have been visited
+// by then. Throws XmlError as LoadFile does and passes on whatever `visit`
+// throws.
 XmlLoad ReadXmlRecords(const std::string& gbkPath, const std::string& parent,
                        const std::string& record, const std::vector<std::string>& fields,
                        const XmlRecordVisitor& visit);

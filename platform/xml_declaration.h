@@ -1,6 +1,8 @@
 // The encoding an XML document's bytes declare, read without a parser: for
-// the cell exports that Wine's msxml3 cannot load from a file (win32/xml.cpp)
-// and for the tool, which decodes filing documents itself.
+// the POSIX reader, which tells libxml2 to read GBK-family files as GBK
+// (posix/xml_source.cpp), for the cell exports that Wine's msxml3 cannot
+// load from a file (win32/xml.cpp), and for the tool, which decodes filing
+// documents itself.
 #pragma once
 
 #include <cstddef>

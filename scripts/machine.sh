@@ -1,5 +1,5 @@
-# What this machine can run, for the set-up and check scripts (POSIX sh;
-# source it).
+# What this machine can run, for the set-up and check scripts and the Wine
+# test drivers (POSIX sh; source it).
 
 # True when the kernel runs 32-bit x86 programs. Machines of the same kind
 # differ here (IA32 emulation is on for some kernels, off for others), so

@@ -10,27 +10,16 @@
 #include "platform/posix/posix_fd.h"
 #include "platform/posix/posix_paths.h"
 #include "platform/xml.h"
+#include "platform/xml_declaration.h"
 
 namespace vok::platform::posix {
 namespace {
 
 // The encoding named in the XML declaration, lower-cased, or "".
 std::string DeclaredEncoding(std::string_view bytes) {
-  if (bytes.substr(0, 5) != "<?xml") return {};
-  const std::size_t close = bytes.find("?>");
-  const std::string_view declaration = bytes.substr(0, close);
-  const std::size_t key = declaration.find("encoding");
-  if (key == std::string_view::npos) return {};
-  std::size_t at = key + 8;
-  while (at < declaration.size() && (declaration[at] == ' ' || declaration[at] == '=' ||
-                                     declaration[at] == '\t' || declaration[at] == '\r' ||
-                                     declaration[at] == '\n')) {
-    ++at;
-  }
-  if (at >= declaration.size() || (declaration[at] != '"' && declaration[at] != '\'')) return {};
-  const std::size_t end = declaration.find(declaration[at], at + 1);
-  if (end == std::string_view::npos) return {};
-  std::string name(declaration.substr(at + 1, end - at - 1));
+  const std::optional<EncodingDeclaration> declared = FindEncodingDeclaration(bytes);
+  if (!declared) return {};
+  std::string name(declared->name);
   for (char& c : name) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }

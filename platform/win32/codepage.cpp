@@ -16,18 +16,33 @@ int CheckedLength(std::size_t size) {
   return static_cast<int>(size);
 }
 
+// MultiByteToWideChar in its two calls, sizing and converting; nothing when
+// either fails.
+std::optional<std::wstring> Convert(UINT codePage, DWORD flags, std::string_view narrow) {
+  const int inLength = static_cast<int>(narrow.size());
+  const int outLength =
+      ::MultiByteToWideChar(codePage, flags, narrow.data(), inLength, nullptr, 0);
+  if (outLength <= 0) return std::nullopt;
+  std::wstring wide(static_cast<std::size_t>(outLength), L'\0');
+  const int written =
+      ::MultiByteToWideChar(codePage, flags, narrow.data(), inLength, wide.data(), outLength);
+  if (written <= 0) return std::nullopt;
+  wide.resize(static_cast<std::size_t>(written));
+  return wide;
+}
+
 }  // namespace
 
 std::wstring NarrowToWide(UINT codePage, std::string_view narrow) {
   if (narrow.empty()) return {};
-  const int inLength = CheckedLength(narrow.size());
-  const int outLength = ::MultiByteToWideChar(codePage, 0, narrow.data(), inLength, nullptr, 0);
-  if (outLength <= 0) return {};
-  std::wstring wide(static_cast<std::size_t>(outLength), L'\0');
-  const int written =
-      ::MultiByteToWideChar(codePage, 0, narrow.data(), inLength, wide.data(), outLength);
-  wide.resize(written > 0 ? static_cast<std::size_t>(written) : 0);
-  return wide;
+  CheckedLength(narrow.size());
+  return Convert(codePage, 0, narrow).value_or(std::wstring());
+}
+
+std::optional<std::wstring> NarrowToWideStrictly(UINT codePage, std::string_view narrow) {
+  if (narrow.empty()) return std::wstring();
+  if (narrow.size() > static_cast<std::size_t>(INT_MAX)) return std::nullopt;
+  return Convert(codePage, MB_ERR_INVALID_CHARS, narrow);
 }
 
 std::string WideToNarrow(UINT codePage, std::wstring_view wide) {

@@ -57,13 +57,6 @@ class Bstr {
     bstr_ = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
     if (bstr_ == nullptr) throw std::bad_alloc();
   }
-  // `length` characters whose content the caller fills in through get().
-  static Bstr OfLength(UINT length) {
-    Bstr text;
-    text.bstr_ = ::SysAllocStringLen(nullptr, length);
-    if (text.bstr_ == nullptr) throw std::bad_alloc();
-    return text;
-  }
   Bstr(Bstr&& other) noexcept : bstr_(std::exchange(other.bstr_, nullptr)) {}
   Bstr& operator=(Bstr&& other) noexcept {
     if (this != &other) {

@@ -4,6 +4,7 @@
 
 #include "platform/win32/win32.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,11 @@ namespace vok::platform::win32 {
 
 // MultiByteToWideChar(codePage, 0, ...). Throws std::bad_alloc only.
 std::wstring NarrowToWide(UINT codePage, std::string_view narrow);
+
+// The same with MB_ERR_INVALID_CHARS: nothing when the text holds a byte
+// sequence that is no character of the code page, or is too long for the
+// conversion. Throws std::bad_alloc only.
+std::optional<std::wstring> NarrowToWideStrictly(UINT codePage, std::string_view narrow);
 
 // WideCharToMultiByte(codePage, 0, ...), characters the code page lacks
 // becoming its default character. Throws std::bad_alloc only.

@@ -9,9 +9,7 @@
 #include <ole2.h>
 #include <msxml2.h>
 
-#include <climits>
 #include <cstdio>
-#include <initializer_list>
 
 namespace vok::platform {
 
@@ -208,32 +206,6 @@ void ReadFields(IXMLDOMNode* record, const std::vector<std::wstring>& names,
   }
 }
 
-// The pieces of code page 936 text, converted one after the other into one
-// BSTR; nothing when a piece holds a byte sequence that is no GBK character.
-std::optional<Bstr> WideFromGbkPieces(std::initializer_list<std::string_view> pieces) {
-  std::size_t total = 0;
-  for (std::string_view piece : pieces) {
-    if (piece.size() > INT_MAX) return std::nullopt;
-    if (piece.empty()) continue;
-    const int length = ::MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, piece.data(),
-                                             static_cast<int>(piece.size()), nullptr, 0);
-    if (length <= 0) return std::nullopt;
-    total += static_cast<std::size_t>(length);
-  }
-  if (total > 0x7FFFFFF0u) return std::nullopt;
-  Bstr wide = Bstr::OfLength(static_cast<UINT>(total));
-  std::size_t at = 0;
-  for (std::string_view piece : pieces) {
-    if (piece.empty()) continue;
-    const int written = ::MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, piece.data(),
-                                              static_cast<int>(piece.size()), wide.get() + at,
-                                              static_cast<int>(total - at));
-    if (written <= 0) return std::nullopt;
-    at += static_cast<std::size_t>(written);
-  }
-  return wide;
-}
-
 // Wine's msxml3 refuses some well-formed GBK files in load(): when the
 // encoding is switched at the declaration, a double-byte character whose
 // lead byte is the 180th byte after the encoding name's closing quote is
@@ -248,11 +220,12 @@ XmlLoad LoadGbkFileAsText(IXMLDOMDocument* document, const std::string& gbkPath)
   const std::string_view text = *bytes;
   const std::optional<EncodingDeclaration> declared = FindEncodingDeclaration(text);
   if (!declared || !IsGbkEncodingName(declared->name)) return XmlLoad::kNotParsed;
-  const std::optional<Bstr> wide =
-      WideFromGbkPieces({text.substr(0, declared->begin), text.substr(declared->end)});
+  std::string undeclared(text.substr(0, declared->begin));
+  undeclared.append(text.substr(declared->end));
+  const std::optional<std::wstring> wide = win32::NarrowToWideStrictly(936, undeclared);
   if (!wide) return XmlLoad::kNotParsed;
   VARIANT_BOOL parsed = VARIANT_FALSE;
-  Check(document->loadXML(wide->get(), &parsed), "loadXML");
+  Check(document->loadXML(Bstr(*wide).get(), &parsed), "loadXML");
   return parsed == VARIANT_TRUE ? XmlLoad::kParsed : XmlLoad::kNotParsed;
 }
 

@@ -48,7 +48,7 @@ for program in "${programs[@]}"; do
       loader=$wine_lib/wine64
       server=$wine_lib/wineserver ;;
     010b)
-      if ! "$wine_lib/wineserver32" --version >/dev/null 2>&1; then
+      if ! wine_runs_32_bit; then
         say "skipped $program: this Wine cannot run 32-bit programs"
         continue
       fi

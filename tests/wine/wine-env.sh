@@ -4,6 +4,8 @@
 # the wine commands only, never exported to the calling shell.
 
 wine_lib=/usr/lib/wine
+# wine_runs_32_bit, shared with the set-up and check scripts.
+. "$(dirname "${BASH_SOURCE[0]}")/../../scripts/machine.sh"
 
 # "010b" for a 32-bit PE (PE32), "020b" for a 64-bit one (PE32+).
 pe_magic() {
@@ -17,7 +19,7 @@ pe_magic() {
 wine_loader_for() {
   case $(pe_magic "$1") in
     020b) loader=$wine_lib/wine64 ;;
-    010b) "$wine_lib/wineserver32" --version >/dev/null 2>&1 || return 1
+    010b) wine_runs_32_bit || return 1
           loader=$wine_lib/wine ;;
     *) return 1 ;;
   esac
