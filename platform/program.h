@@ -1,5 +1,5 @@
-// Facts about the running program, for the stand-in tools and the
-// command-line tool. The library itself does not use these.
+// Facts about the running program, for the stand-in tools, the
+// command-line tool and what the library tells others about its host.
 #pragma once
 
 #include <cstdint>
@@ -12,8 +12,14 @@ namespace vok::platform {
 // as the POSIX process layer passes it).
 std::string CommandLineTail(int argc, char** argv);
 
+// This program's executable file (GBK), or "" when it cannot be told.
+std::string ExecutablePath();
+
 // The folder holding this program's executable, without a trailing separator.
 std::string ExecutableFolder();
+
+// This process's identifier.
+std::uint32_t ProcessId();
 
 // The path separator of the host ("\\" or "/").
 char PathSeparator();

@@ -14,7 +14,7 @@ std::string CommandLineTail(int argc, char** argv) {
   return argc >= 2 && argv[1] != nullptr ? std::string(argv[1]) : std::string();
 }
 
-std::string ExecutableFolder() {
+std::string ExecutablePath() {
   std::string path(256, '\0');
   for (;;) {
     const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
@@ -25,11 +25,18 @@ std::string ExecutableFolder() {
     }
     path.resize(path.size() * 2);
   }
-  const std::size_t slash = path.find_last_of('/');
-  path.resize(slash == std::string::npos ? 0 : slash);
   // Narrow texts are GBK everywhere in the library.
   return Utf8ToGbk(path);
 }
+
+std::string ExecutableFolder() {
+  std::string path = ExecutablePath();
+  const std::size_t slash = path.find_last_of('/');
+  path.resize(slash == std::string::npos ? 0 : slash);
+  return path;
+}
+
+std::uint32_t ProcessId() { return static_cast<std::uint32_t>(::getpid()); }
 
 char PathSeparator() { return '/'; }
 

@@ -4,10 +4,13 @@
 
 namespace vok::platform {
 
-LocalDate Today() {
+LocalTime Now() {
   SYSTEMTIME now{};
   ::GetLocalTime(&now);
-  return LocalDate{now.wYear, now.wMonth, now.wDay};
+  return LocalTime{{now.wYear, now.wMonth, now.wDay}, now.wHour, now.wMinute, now.wSecond,
+                   now.wMilliseconds};
 }
+
+LocalDate Today() { return Now().date; }
 
 }  // namespace vok::platform

@@ -24,7 +24,7 @@ std::string CommandLineTail(int, char**) {
   return std::string(text.substr(pos));
 }
 
-std::string ExecutableFolder() {
+std::string ExecutablePath() {
   std::string path(MAX_PATH, '\0');
   for (;;) {
     const DWORD length =
@@ -36,9 +36,16 @@ std::string ExecutableFolder() {
     }
     path.resize(path.size() * 2);  // truncated: try again with more room
   }
+  return path;
+}
+
+std::string ExecutableFolder() {
+  const std::string path = ExecutablePath();
   const std::size_t cut = path.find_last_of('\\');
   return cut == std::string::npos ? std::string() : path.substr(0, cut);
 }
+
+std::uint32_t ProcessId() { return ::GetCurrentProcessId(); }
 
 char PathSeparator() { return '\\'; }
 
