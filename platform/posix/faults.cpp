@@ -8,7 +8,7 @@
 namespace vok::platform {
 namespace {
 
-constexpr std::size_t kOperations = 5;
+constexpr std::size_t kOperations = 6;
 
 struct Fault {
   int countdown = 0;  // 0: not armed

@@ -1,7 +1,7 @@
 // Injected failures for the tests: they make the Nth copy, delete, attribute
-// change, file write or process start fail with a chosen errno, to reach
-// failure paths (a full disk, a refused start) that real files cannot reach
-// when the tests run as root. POSIX layer only; nothing in the library
+// change, file write, process start or installation lock fail with a chosen
+// errno, to reach failure paths (a full disk, a refused start) that real
+// files cannot reach when the tests run as root. POSIX layer only; nothing in the library
 // arms a fault, so outside the tests every check is one relaxed load.
 #pragma once
 
@@ -13,6 +13,7 @@ enum class Operation {
   kSetFileAttributesNormal,  // SetFileAttributesNormal
   kWriteFile,                // the write of WriteWholeFile and ReplaceFileAtomically
   kStartProcess,             // ChildProcess::Start and StartDetached
+  kOpenInstallLock,          // InstallLock::ForFolder
 };
 
 // The `n`th call of `op` from now on (1: the next one) fails with `error`;

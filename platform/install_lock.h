@@ -1,0 +1,73 @@
+// Exclusive use of one report tool installation: every batch call works in
+// the same fixed files of the installation folder, so calls from threads,
+// processes and users of one machine take turns through this lock.
+//
+// Windows: a named mutex in the global namespace (one per installation
+// folder, open to every user of the machine, so terminal-server sessions
+// share it); the system releases it when the holding thread or process
+// ends. POSIX: flock() on a file per installation folder in a machine-wide
+// lock folder; released when the descriptor is closed, at the latest when
+// the process ends. Neither puts anything into the installation folder, and
+// no child process inherits the lock.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace vok::platform {
+
+// What the holder of an installation tells others about itself.
+struct InstallLockHolder {
+  std::uint32_t process_id = 0;
+  std::string program;  // the holder's executable file (GBK)
+  std::string since;    // local time it took the installation, "YYYY-MM-DD HH:MM:SS"
+  std::string call;     // what it is doing, e.g. "GetReportDate"
+};
+
+enum class LockOutcome {
+  kTaken,   // this object holds the installation now
+  kBusy,    // another holder has it (past the limit, for Acquire)
+  kFailed,  // the lock itself failed; nobody can be said to hold it
+};
+
+class InstallLock {
+ public:
+  struct State;
+
+  // The lock of the installation folder `gbkFolder`, not yet taken. Nothing
+  // when there is none to be had: the folder does not exist, or the lock
+  // object cannot be made.
+  [[nodiscard]] static std::optional<InstallLock> ForFolder(const std::string& gbkFolder);
+
+  InstallLock(InstallLock&&) noexcept;
+  InstallLock& operator=(InstallLock&&) noexcept;
+  InstallLock(const InstallLock&) = delete;
+  InstallLock& operator=(const InstallLock&) = delete;
+  // Releases the installation when this object holds it.
+  ~InstallLock();
+
+  // One try, without waiting.
+  [[nodiscard]] LockOutcome TryAcquire();
+
+  // Waits at most `limitMs` milliseconds for the installation.
+  [[nodiscard]] LockOutcome Acquire(std::uint32_t limitMs);
+
+  // While this object holds the installation: leaves `holder` where
+  // Holder() of other objects reads it. Best effort; nothing is reported.
+  void Publish(const InstallLockHolder& holder);
+
+  // What the current holder published, when another object holds the
+  // installation and left a readable record.
+  [[nodiscard]] std::optional<InstallLockHolder> Holder() const;
+
+  // Where the lock lives, for the support tools ("Global\VOKQM7.install...").
+  [[nodiscard]] std::string Name() const;
+
+ private:
+  explicit InstallLock(std::unique_ptr<State> state);
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace vok::platform

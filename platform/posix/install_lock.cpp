@@ -1,0 +1,149 @@
+// The installation lock on POSIX: flock() on one file per installation
+// folder in a lock folder that every user of the machine may write in, as
+// /tmp itself. The file is named by the folder's device and inode, so every
+// spelling of the folder's path meets the same lock, and holds the holder's
+// record while it is held. A descriptor of its own per lock keeps threads of
+// one process apart too (flock locks belong to the open file, not to the
+// process), and close-on-exec keeps it from the report tool.
+#include "platform/install_lock.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/install_lock_record.h"
+#include "platform/posix/faults.h"
+#include "platform/posix/posix_fd.h"
+#include "platform/posix/posix_paths.h"
+#include "platform/program.h"
+
+namespace vok::platform {
+
+struct InstallLock::State {
+  posix::UniqueFd fd;
+  std::string path;
+  bool writable = false;
+  bool held = false;
+
+  ~State() {
+    if (!held) return;
+    // An empty record tells readers that nobody holds the installation.
+    if (writable) {
+      const int emptied = ::ftruncate(fd.Get(), 0);
+      static_cast<void>(emptied);
+    }
+    ::flock(fd.Get(), LOCK_UN);
+  }
+};
+
+namespace {
+
+constexpr char kLockFolder[] = "/tmp/vokqm7-locks";
+constexpr std::size_t kRecordLimit = 4096;
+
+// The lock folder, made on first use with the permissions of /tmp (anyone
+// may add a file, nobody may remove another's). Anything else under its
+// name (a file, a link) is not used.
+bool LockFolderReady() {
+  if (::mkdir(kLockFolder, 01777) == 0) {
+    // mkdir applied the umask.
+    return ::chmod(kLockFolder, 01777) == 0;
+  }
+  if (errno != EEXIST) return false;
+  struct stat st {};
+  return ::lstat(kLockFolder, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Opens (or creates, open to every user) the lock file; read-only when
+// another user's file cannot be written, which still locks.
+posix::UniqueFd OpenLockFile(const std::string& path, bool& writable) {
+  constexpr int kFlags = O_CLOEXEC | O_NOFOLLOW | O_NOCTTY;
+  posix::UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | kFlags, 0666));
+  if (fd.Valid()) {
+    ::fchmod(fd.Get(), 0666);
+    writable = true;
+    return fd;
+  }
+  if (errno != EEXIST) return fd;
+  fd.Reset(::open(path.c_str(), O_RDWR | kFlags));
+  writable = fd.Valid();
+  if (!fd.Valid() && errno == EACCES) fd.Reset(::open(path.c_str(), O_RDONLY | kFlags));
+  struct stat st {};
+  if (fd.Valid() && (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode))) return posix::UniqueFd();
+  return fd;
+}
+
+}  // namespace
+
+std::optional<InstallLock> InstallLock::ForFolder(const std::string& gbkFolder) {
+  if (posix::InjectedFailure(testing::Operation::kOpenInstallLock)) return std::nullopt;
+  const std::optional<std::string> folder = posix::ToSystemPath(gbkFolder);
+  struct stat st {};
+  if (!folder || ::stat(folder->c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::nullopt;
+  if (!LockFolderReady()) return std::nullopt;
+  char name[64];
+  std::snprintf(name, sizeof name, "/%llx-%llx.lock", static_cast<unsigned long long>(st.st_dev),
+                static_cast<unsigned long long>(st.st_ino));
+  auto state = std::make_unique<State>();
+  state->path = std::string(kLockFolder) + name;
+  state->fd = OpenLockFile(state->path, state->writable);
+  if (!state->fd.Valid()) return std::nullopt;
+  return InstallLock(std::move(state));
+}
+
+InstallLock::InstallLock(std::unique_ptr<State> state) : state_(std::move(state)) {}
+InstallLock::InstallLock(InstallLock&&) noexcept = default;
+InstallLock& InstallLock::operator=(InstallLock&&) noexcept = default;
+InstallLock::~InstallLock() = default;
+
+LockOutcome InstallLock::TryAcquire() {
+  if (!state_) return LockOutcome::kFailed;
+  if (state_->held) return LockOutcome::kTaken;
+  for (;;) {
+    if (::flock(state_->fd.Get(), LOCK_EX | LOCK_NB) == 0) {
+      state_->held = true;
+      return LockOutcome::kTaken;
+    }
+    if (errno == EWOULDBLOCK) return LockOutcome::kBusy;
+    if (errno != EINTR) return LockOutcome::kFailed;
+  }
+}
+
+// flock() cannot wait with a limit: tries again after pauses that grow to
+// 20 ms, so that a short hold costs little and a long one little CPU.
+LockOutcome InstallLock::Acquire(std::uint32_t limitMs) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limitMs);
+  std::uint32_t pause_ms = 1;
+  for (;;) {
+    const LockOutcome outcome = TryAcquire();
+    if (outcome != LockOutcome::kBusy || Clock::now() >= deadline) return outcome;
+    SleepMilliseconds(pause_ms);
+    if (pause_ms < 20) pause_ms *= 2;
+  }
+}
+
+void InstallLock::Publish(const InstallLockHolder& holder) {
+  if (!state_ || !state_->held || !state_->writable) return;
+  const std::string record = FormatHolderRecord(holder);
+  const ssize_t written = ::pwrite(state_->fd.Get(), record.data(), record.size(), 0);
+  if (written != static_cast<ssize_t>(record.size())) return;
+  const int cut = ::ftruncate(state_->fd.Get(), static_cast<off_t>(record.size()));
+  static_cast<void>(cut);
+}
+
+std::optional<InstallLockHolder> InstallLock::Holder() const {
+  if (!state_) return std::nullopt;
+  char bytes[kRecordLimit];
+  const ssize_t n = ::pread(state_->fd.Get(), bytes, sizeof bytes, 0);
+  if (n <= 0) return std::nullopt;
+  return ParseHolderRecord(std::string_view(bytes, static_cast<std::size_t>(n)));
+}
+
+std::string InstallLock::Name() const { return state_ ? state_->path : std::string(); }
+
+}  // namespace vok::platform

@@ -1,0 +1,187 @@
+// The installation lock on Windows: a named mutex in the global namespace,
+// so that the sessions of a terminal server share it, named by the volume
+// and file index of the installation folder (every spelling of its path
+// meets the same mutex) and open to every user. A mutex belongs to the
+// thread that took it: it is released on that thread, and the system hands
+// it on (abandoned) when that thread or its process ends. The handle is not
+// inheritable, and the report tool is started without inherited handles.
+//
+// The holder's record is a file in the machine's ProgramData folder, opened
+// delete-on-close: it goes when the holder closes it or its process ends.
+#include "platform/install_lock.h"
+
+#include "platform/install_lock_record.h"
+#include "platform/win32/text.h"
+#include "platform/win32/unique_handle.h"
+
+#include <sddl.h>
+
+namespace vok::platform {
+
+struct InstallLock::State {
+  win32::UniqueHandle mutex;
+  std::wstring mutex_name;
+  std::wstring record_path;  // empty when there is no ProgramData folder
+  win32::UniqueHandle record;
+  bool held = false;
+
+  ~State() {
+    if (!held) return;
+    record.reset();
+    ::ReleaseMutex(mutex.get());
+  }
+};
+
+namespace {
+
+// The security descriptor of an SDDL text, freed with LocalFree.
+class SecurityDescriptor {
+ public:
+  explicit SecurityDescriptor(const wchar_t* sddl) {
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1,
+                                                                &descriptor_, nullptr)) {
+      descriptor_ = nullptr;
+    }
+  }
+  ~SecurityDescriptor() {
+    if (descriptor_ != nullptr) ::LocalFree(descriptor_);
+  }
+  SecurityDescriptor(const SecurityDescriptor&) = delete;
+  SecurityDescriptor& operator=(const SecurityDescriptor&) = delete;
+
+  // Attributes for a non-inheritable handle; the default security when the
+  // descriptor could not be made.
+  SECURITY_ATTRIBUTES* Attributes() {
+    attributes_ = SECURITY_ATTRIBUTES{sizeof(SECURITY_ATTRIBUTES), descriptor_, FALSE};
+    return &attributes_;
+  }
+
+ private:
+  PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+  SECURITY_ATTRIBUTES attributes_{};
+};
+
+// Everyone may wait for and release the mutex (SYNCHRONIZE |
+// MUTEX_MODIFY_STATE); the system and administrators may do anything.
+constexpr wchar_t kMutexSddl[] = L"D:(A;;0x00100001;;;WD)(A;;GA;;;SY)(A;;GA;;;BA)";
+constexpr DWORD kMutexAccess = SYNCHRONIZE | MUTEX_MODIFY_STATE;
+
+// The record folder: everyone may add a file and read the others', each
+// holder owns what it creates.
+constexpr wchar_t kRecordFolderSddl[] =
+    L"D:(A;OICI;GA;;;SY)(A;OICI;GA;;;BA)(A;OICIIO;GA;;;CO)(A;;0x001201BF;;;WD)"
+    L"(A;OICIIO;FR;;;WD)";
+constexpr std::size_t kRecordLimit = 4096;
+
+// Volume serial number and file index of the installation folder, as hex
+// digits; nothing when it is not an existing folder.
+std::optional<std::wstring> FolderIdentity(const std::string& gbkFolder) {
+  win32::UniqueHandle folder(::CreateFileA(gbkFolder.c_str(), FILE_READ_ATTRIBUTES,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                           nullptr));
+  if (!folder) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (!::GetFileInformationByHandle(folder.get(), &information) ||
+      (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    return std::nullopt;
+  }
+  std::wstring identity;
+  for (const DWORD part : {information.dwVolumeSerialNumber, information.nFileIndexHigh,
+                           information.nFileIndexLow}) {
+    for (int shift = 28; shift >= 0; shift -= 4) {
+      identity += L"0123456789ABCDEF"[(part >> shift) & 0xF];
+    }
+  }
+  return identity;
+}
+
+// %ProgramData%\VOKQM7, made when missing; empty when there is none.
+std::wstring RecordFolder() {
+  wchar_t base[MAX_PATH];
+  DWORD length = ::GetEnvironmentVariableW(L"ProgramData", base, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) {
+    length = ::GetEnvironmentVariableW(L"ALLUSERSPROFILE", base, MAX_PATH);
+  }
+  if (length == 0 || length >= MAX_PATH) return {};
+  std::wstring folder(base, length);
+  folder += L"\\VOKQM7";
+  SecurityDescriptor security(kRecordFolderSddl);
+  if (!::CreateDirectoryW(folder.c_str(), security.Attributes()) &&
+      ::GetLastError() != ERROR_ALREADY_EXISTS) {
+    return {};
+  }
+  return folder;
+}
+
+}  // namespace
+
+std::optional<InstallLock> InstallLock::ForFolder(const std::string& gbkFolder) {
+  const std::optional<std::wstring> identity = FolderIdentity(gbkFolder);
+  if (!identity) return std::nullopt;
+  auto state = std::make_unique<State>();
+  state->mutex_name = L"Global\\VOKQM7.install." + *identity;
+  SecurityDescriptor security(kMutexSddl);
+  // Opens the mutex when another call made it first, with the rights its
+  // descriptor gives every user.
+  state->mutex.reset(::CreateMutexExW(security.Attributes(), state->mutex_name.c_str(), 0,
+                                      kMutexAccess));
+  if (!state->mutex) return std::nullopt;
+  const std::wstring folder = RecordFolder();
+  if (!folder.empty()) state->record_path = folder + L"\\" + *identity + L".holder";
+  return InstallLock(std::move(state));
+}
+
+InstallLock::InstallLock(std::unique_ptr<State> state) : state_(std::move(state)) {}
+InstallLock::InstallLock(InstallLock&&) noexcept = default;
+InstallLock& InstallLock::operator=(InstallLock&&) noexcept = default;
+InstallLock::~InstallLock() = default;
+
+LockOutcome InstallLock::Acquire(std::uint32_t limitMs) {
+  if (!state_) return LockOutcome::kFailed;
+  if (state_->held) return LockOutcome::kTaken;
+  switch (::WaitForSingleObject(state_->mutex.get(), static_cast<DWORD>(limitMs))) {
+    case WAIT_OBJECT_0:
+    case WAIT_ABANDONED:  // its holder ended without releasing it
+      state_->held = true;
+      return LockOutcome::kTaken;
+    case WAIT_TIMEOUT:
+      return LockOutcome::kBusy;
+    default:
+      return LockOutcome::kFailed;
+  }
+}
+
+LockOutcome InstallLock::TryAcquire() { return Acquire(0); }
+
+void InstallLock::Publish(const InstallLockHolder& holder) {
+  if (!state_ || !state_->held || state_->record_path.empty()) return;
+  state_->record.reset(::CreateFileW(
+      state_->record_path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+      nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  if (!state_->record) return;
+  const std::string bytes = FormatHolderRecord(holder);
+  DWORD written = 0;
+  ::WriteFile(state_->record.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+              nullptr);
+}
+
+std::optional<InstallLockHolder> InstallLock::Holder() const {
+  if (!state_ || state_->record_path.empty()) return std::nullopt;
+  win32::UniqueHandle record(::CreateFileW(
+      state_->record_path.c_str(), GENERIC_READ,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+      FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!record) return std::nullopt;
+  char bytes[kRecordLimit];
+  DWORD read = 0;
+  if (!::ReadFile(record.get(), bytes, sizeof bytes, &read, nullptr)) return std::nullopt;
+  return ParseHolderRecord(std::string_view(bytes, read));
+}
+
+std::string InstallLock::Name() const {
+  if (!state_) return {};
+  return win32::WideToNarrow(CP_ACP, state_->mutex_name);
+}
+
+}  // namespace vok::platform
