@@ -6,7 +6,8 @@
 
 namespace vok {
 
-const std::string& InstallLocationCache::Find() {
+std::string InstallLocationCache::Find() {
+  const std::lock_guard<std::mutex> lock(mutex_);
   if (!kept_.empty()) return kept_;
   std::optional<std::string> value = platform::ReadMachineValue(
       kInstallRegistrySubkey, kInstallRegistryValue, kInstallRegistryBufferBytes);
@@ -14,7 +15,7 @@ const std::string& InstallLocationCache::Find() {
   return kept_;
 }
 
-const std::string& FindInstallLocation() {
+std::string FindInstallLocation() {
   static InstallLocationCache cache;
   return cache.Find();
 }

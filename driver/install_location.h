@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <mutex>
 #include <string>
 
 namespace vok {
@@ -12,19 +13,20 @@ inline constexpr char kInstallRegistryValue[] = "VOKCONFIGFILE";
 inline constexpr std::size_t kInstallRegistryBufferBytes = 260;
 
 // Keeps the InstallLocation once found: the registry is read until a lookup
-// succeeds and never again after that. Not synchronised; the library's calls
-// are made one at a time.
+// succeeds and never again after that. Safe to call from several threads at
+// once: a filing client may file for several enterprises from worker threads.
 class InstallLocationCache {
  public:
   // The registry value followed by "\vok", or an empty text when the value
   // cannot be read. Whether the folder exists is not tested.
-  const std::string& Find();
+  std::string Find();
 
  private:
+  std::mutex mutex_;
   std::string kept_;
 };
 
 // The process-wide InstallLocation, kept until the library is unloaded.
-const std::string& FindInstallLocation();
+std::string FindInstallLocation();
 
 }  // namespace vok

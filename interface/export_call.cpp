@@ -27,4 +27,14 @@ std::optional<std::string> ExportCall::RequireInstallLocation() {
   return location;
 }
 
+bool ExportCall::TakeInstallation(const std::string& location) {
+  Step(msg::kInstallInUse);
+  installation_ = InstallLocationLock::Take(location, name_);
+  if (installation_->outcome() == InstallLocationLock::Outcome::kTimedOut) {
+    message_.Set(msg::kInstallInUse);
+    return false;
+  }
+  return true;
+}
+
 }  // namespace vok

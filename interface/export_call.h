@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "driver/install_lock.h"
 #include "interface/login_parse.h"
 #include "request/message_buffer.h"
 #include "request/messages.h"
@@ -14,7 +15,8 @@ namespace vok {
 
 class ExportCall {
  public:
-  explicit ExportCall(char* message_buffer) : message_(message_buffer) {}
+  // `name` is the export's own name ("GetReportDate").
+  ExportCall(const char* name, char* message_buffer) : name_(name), message_(message_buffer) {}
 
   MessageBuffer& message() { return message_; }
 
@@ -42,8 +44,15 @@ class ExportCall {
   // known; for the exports that run the batch tool.
   std::optional<std::string> RequireInstallLocation();
 
+  // Waits until this call has the installation `location` to itself, for
+  // the rest of the call. False, with the in-use message set, when another
+  // call kept it past the wait limit; then no file has been touched.
+  bool TakeInstallation(const std::string& location);
+
  private:
+  const char* name_;
   MessageBuffer message_;
+  std::optional<InstallLocationLock> installation_;
   const char* step_message_ = msg::kParseFailed;
 };
 

@@ -10,14 +10,14 @@ VOKQM7_API int VOKQM7_CALL GetVersionQM7(void) { return 2; }
 
 VOKQM7_API int VOKQM7_CALL GetReportDate(const char* loginXml, const char* outputPath,
                                          char* messageBuffer) {
-  vok::ExportCall call(messageBuffer);
+  vok::ExportCall call("GetReportDate", messageBuffer);
   return call.Run([&](vok::ExportCall& c) { return vok::GetNationalFiling(c, loginXml, outputPath); });
 }
 
 VOKQM7_API int VOKQM7_CALL GetReport(const char* loginXml, int trailingNumber,
                                      const char* templatePath, const char* dataFilePath,
                                      char* messageBuffer) {
-  vok::ExportCall call(messageBuffer);
+  vok::ExportCall call("GetReport", messageBuffer);
   return call.Run([&](vok::ExportCall& c) {
     return vok::GetSingleReport(c, loginXml, trailingNumber, templatePath, dataFilePath);
   });
@@ -25,18 +25,18 @@ VOKQM7_API int VOKQM7_CALL GetReport(const char* loginXml, int trailingNumber,
 
 VOKQM7_API int VOKQM7_CALL GetReportV2(const char* loginXml, const char* outputPath,
                                        char* messageBuffer) {
-  vok::ExportCall call(messageBuffer);
+  vok::ExportCall call("GetReportV2", messageBuffer);
   return call.Run([&](vok::ExportCall& c) { return vok::GetFilingByType(c, loginXml, outputPath); });
 }
 
 VOKQM7_API int VOKQM7_CALL OpenReportV2(const char* loginXml, char* messageBuffer) {
-  vok::ExportCall call(messageBuffer);
+  vok::ExportCall call("OpenReportV2", messageBuffer);
   return call.Run([&](vok::ExportCall& c) { return vok::OpenInteractiveReport(c, loginXml); });
 }
 
 VOKQM7_API int VOKQM7_CALL GetReportDateV2(const char* loginXml, const char* outputPath,
                                            char* messageBuffer) {
-  vok::ExportCall call(messageBuffer);
+  vok::ExportCall call("GetReportDateV2", messageBuffer);
   return call.Run([&](vok::ExportCall& c) { return vok::GetFinancialFiling(c, loginXml, outputPath); });
 }
 

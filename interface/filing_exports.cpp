@@ -61,6 +61,7 @@ std::int32_t GetCombinedFiling(ExportCall& call, const char* login_xml, const ch
   std::optional<std::string> location = call.RequireInstallLocation();
   if (!location) return -1;
   const std::string& l = *location;
+  if (!call.TakeInstallation(l)) return -1;
 
   call.Step(msg::kIncomeTemplateCopyFailed);
   if (StageWorkFile({l + paths::kCellExport, l + paths::kFirstCellExport,
@@ -125,6 +126,7 @@ std::int32_t GetFilingByType(ExportCall& call, const char* login_xml, const char
   std::optional<std::string> location = call.RequireInstallLocation();
   if (!location) return -1;
   const std::string& l = *location;
+  if (!call.TakeInstallation(l)) return -1;
 
   // FileRep is the caller's own template, used as the path it is.
   call.Step(msg::kTemplateCopyFailed);

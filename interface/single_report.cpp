@@ -23,6 +23,8 @@ std::int32_t GetSingleReport(ExportCall& call, const char* login_xml, std::int32
     return -1;
   }
 
+  if (!call.TakeInstallation(*location)) return -1;
+
   call.Step(msg::kTemplateCopyFailed);
   const std::string work_file = *location + paths::kSingleWorkFile;
   if (StageWorkFile({*location + paths::kCellExport},

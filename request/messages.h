@@ -3,6 +3,8 @@
 // encoding cannot change them; the comment above each gives its text.
 #pragma once
 
+#include <cstddef>
+
 namespace vok::msg {
 
 // 分析输入参数错误!
@@ -83,9 +85,35 @@ inline constexpr char kBalanceExportUnreadable[] =
 // 分析损益表数据文件错误!
 inline constexpr char kIncomeExportUnreadable[] =
     "\xB7\xD6\xCE\xF6\xCB\xF0\xD2\xE6\xB1\xED\xCA\xFD\xBE\xDD\xCE\xC4\xBC\xFE\xB4\xED\xCE\xF3!";
-
+// 财务软件安装目录正被另一个报表调用使用,请稍后再试!
+inline constexpr char kInstallInUse[] =
+    "\xB2\xC6\xCE\xF1\xC8\xED\xBC\xFE\xB0\xB2\xD7\xB0\xC4\xBF\xC2\xBC\xD5\xFD\xB1\xBB\xC1\xED\xD2\xBB\xB8\xF6\xB1\xA8\xB1\xED\xB5\xF7\xD3\xC3\xCA\xB9\xD3\xC3,\xC7\xEB\xC9\xD4\xBA\xF3\xD4\xD9\xCA\xD4!";
 
 // OpenReportV2 reports a failed start with the same text as GetReportV2.
 inline constexpr const char* kOpenLaunchFailed = kByTypeLaunchFailed;
+
+// The caller's buffer is only known to hold the longest message of the
+// interface and its zero byte: 52 bytes. A new message must fit too.
+inline constexpr std::size_t kMessageBufferBytes = 52;
+template <std::size_t N>
+constexpr bool FitsTheBuffer(const char (&)[N]) {
+  return N <= kMessageBufferBytes;
+}
+static_assert(FitsTheBuffer(kParseFailed) && FitsTheBuffer(kInstallMissing) &&
+              FitsTheBuffer(kTemplateMissing) && FitsTheBuffer(kTemplateCopyFailed) &&
+              FitsTheBuffer(kIncomeTemplateCopyFailed) &&
+              FitsTheBuffer(kBalanceTemplateCopyFailed) &&
+              FitsTheBuffer(kSingleLaunchFailed) && FitsTheBuffer(kSingleNoOutput) &&
+              FitsTheBuffer(kNoDataFilePath) && FitsTheBuffer(kDataFileCopyFailed) &&
+              FitsTheBuffer(kIncomeLaunchFailed) && FitsTheBuffer(kIncomeTimedOut) &&
+              FitsTheBuffer(kIncomeNoOutput) && FitsTheBuffer(kIncomeKeepFailed) &&
+              FitsTheBuffer(kBalanceLaunchFailed) && FitsTheBuffer(kBalanceTimedOut) &&
+              FitsTheBuffer(kBalanceNoOutput) && FitsTheBuffer(kBalanceKeepFailed) &&
+              FitsTheBuffer(kByTypeLaunchFailed) && FitsTheBuffer(kByTypeTimedOut) &&
+              FitsTheBuffer(kByTypeNoOutput) && FitsTheBuffer(kByTypeKeepFailed) &&
+              FitsTheBuffer(kUnsupportedReportType) && FitsTheBuffer(kOutputWriteFailed) &&
+              FitsTheBuffer(kBalanceExportUnreadable) &&
+              FitsTheBuffer(kIncomeExportUnreadable) && FitsTheBuffer(kInstallInUse),
+              "a message longer than 51 bytes would overrun the caller's buffer");
 
 }  // namespace vok::msg

@@ -1,5 +1,6 @@
 #include "request/text_rules.h"
 
+#include <cstdio>
 #include <limits>
 
 namespace vok {
@@ -46,6 +47,14 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     if (x != y) return false;
   }
   return true;
+}
+
+std::string FormatLocalTime(const platform::LocalTime& time) {
+  char text[96];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", time.date.year,
+                time.date.month, time.date.day, time.hour, time.minute, time.second,
+                time.millisecond);
+  return text;
 }
 
 }  // namespace vok

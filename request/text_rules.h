@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/clock.h"
+
 namespace vok {
 
 // True for the C locale's white space: blank, tab, line feed, vertical tab,
@@ -24,5 +26,8 @@ std::string_view TrimAsciiSpace(std::string_view text);
 
 // Byte-for-byte comparison that treats ASCII letters of either case alike.
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+
+// "YYYY-MM-DD HH:MM:SS.mmm", for what the library tells support engineers.
+std::string FormatLocalTime(const platform::LocalTime& time);
 
 }  // namespace vok

@@ -1,5 +1,5 @@
-// The installation every export test of this process shares: the library
-// keeps the first InstallLocation it finds for the life of the process.
+// What the export tests share: the installation (SharedInstallation) and
+// the caller's message buffer.
 #pragma once
 
 #include <cstring>
@@ -8,8 +8,6 @@
 #include "support/test_support.h"
 
 namespace vok::test {
-
-const TestInstallation& SharedInstallation();
 
 // A message buffer pre-filled with a pattern, to see exactly what a call wrote.
 struct Buffer {

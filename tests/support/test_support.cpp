@@ -126,6 +126,11 @@ void TestInstallation::RemoveRegistryValue() const {
   fs::remove(registry_value_file(), ignored);
 }
 
+const TestInstallation& SharedInstallation() {
+  static const TestInstallation installation;
+  return installation;
+}
+
 std::string BatchLogin(std::string_view account, std::string_view year, std::string_view period,
                        std::string_view server) {
   std::string xml = "<Info><LoginInfo>";

@@ -84,6 +84,10 @@ class TestInstallation {
   std::string root_;
 };
 
+// The installation every test of one test program shares: the library keeps
+// the first InstallLocation it finds for the life of the process.
+const TestInstallation& SharedInstallation();
+
 // A small login text with the four fields of the batch exports.
 std::string BatchLogin(std::string_view account, std::string_view year, std::string_view period,
                        std::string_view server);

@@ -33,16 +33,9 @@ using test::WriteFile;
 
 const std::string kDataDir = std::string(VOKQM7_TEST_DATA_DIR) + "/filing/";
 
-// The library keeps the first InstallLocation it finds for the life of the
-// process, so every test here shares one installation.
-const test::TestInstallation& Installation() {
-  static const test::TestInstallation installation;
-  return installation;
-}
-
 class FaultTest : public ::testing::Test {
  protected:
-  FaultTest() : install_(Installation()) {
+  FaultTest() : install_(test::SharedInstallation()) {
     std::error_code ignored;
     for (const char* name : {"rep_vok.xml", "rep_vok1.xml", "rep_vok2.xml", "voktemp.rep",
                              "voktemp1.rep", "voktemp2.rep", "vokwqm7.args", "vokwqm7.log",
@@ -58,7 +51,7 @@ class FaultTest : public ::testing::Test {
 
   template <typename Request>
   int Call(Request request) {
-    ExportCall call(buffer_);
+    ExportCall call("FaultTest", buffer_);
     return call.Run(request);
   }
   int National() {

@@ -1,0 +1,61 @@
+// One batch call at a time per installation. Every batch export works in the
+// same fixed files of the installation folder (the work files and the cell
+// exports), so a call takes the installation for itself before it removes
+// the first stale file and keeps it until its last file work is done; calls
+// from other threads, processes or users of the machine wait their turn.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "driver/report_tool.h"
+#include "platform/install_lock.h"
+
+namespace vok {
+
+// How long a call waits for another call on the same installation: what the
+// holder may legitimately take, two tool runs at their limit and the file
+// work around them.
+inline constexpr std::uint32_t kInstallWaitLimitMs = 2 * kReportToolWaitLimitMs + 120000;
+
+class InstallLocationLock {
+ public:
+  enum class Outcome {
+    kHeld,       // this call has the installation to itself
+    kUnguarded,  // no lock could be had (folder missing, lock not available):
+                 // the call goes on as it would without one
+    kTimedOut,   // another call held it for longer than the wait limit
+  };
+
+  // Waits for the installation `location` (the InstallLocation, GBK) for
+  // the export `call`, and publishes this process as its holder.
+  static InstallLocationLock Take(const std::string& location, const char* call);
+
+  [[nodiscard]] Outcome outcome() const { return outcome_; }
+  // Who held the installation when this call found it taken.
+  [[nodiscard]] const std::optional<platform::InstallLockHolder>& waited_for() const {
+    return waited_for_;
+  }
+  [[nodiscard]] std::uint64_t waited_ms() const { return waited_ms_; }
+
+ private:
+  InstallLocationLock() = default;
+
+  std::optional<platform::InstallLock> lock_;
+  Outcome outcome_ = Outcome::kUnguarded;
+  std::optional<platform::InstallLockHolder> waited_for_;
+  std::uint64_t waited_ms_ = 0;
+};
+
+namespace testing {
+
+// The wait limit for the calls that follow (0: kInstallWaitLimitMs again).
+// For tests that must not wait twenty minutes; not exported by the library.
+void SetInstallWaitLimitMs(std::uint32_t ms);
+
+// Switches the lock off and on, for the benchmark that measures its cost.
+void SetInstallLocking(bool on);
+
+}  // namespace testing
+}  // namespace vok
