@@ -4,7 +4,9 @@
 // report's cells to rep_vok.xml in its folder. This double does what the
 // library can observe of that: it records its command line, then copies the
 // work file named on it to rep_vok.xml (the demo installation's templates
-// already hold a sheet's cells). Environment variables make it misbehave.
+// already hold a sheet's cells), with every "{account}" in it replaced by
+// the account of the command, so that figures can tell accounts apart.
+// Environment variables make it misbehave.
 #include <chrono>
 #include <cstdlib>
 #include <string>
@@ -22,8 +24,11 @@ constexpr char kHelp[] =
     "usage: vokwqm7.exe -LQM7_VOK{<account> <year> <date> \"<server>\" \"<work file>\" <n> }\n"
     "\n"
     "Records its command line in vokwqm7.args (exact bytes) and vokwqm7.log beside\n"
-    "itself, then copies the work file to rep_vok.xml beside itself.\n"
+    "itself, then copies the work file to rep_vok.xml beside itself, every\n"
+    "\"{account}\" in it replaced by the command's account.\n"
     "  VOKWQM7_SLEEP_MS=N    sleep N milliseconds first\n"
+    "  VOKWQM7_WRITE_PAUSE_MS=N  write rep_vok.xml in two parts, N milliseconds\n"
+    "                        apart, as a tool writing a large export does\n"
     "  VOKWQM7_NO_OUTPUT=1   write no rep_vok.xml\n"
     "  VOKWQM7_NO_OUTPUT=T   write none when the work file's path contains T\n"
     "  VOKWQM7_EXIT_CODE=N   exit with code N\n"
@@ -31,6 +36,35 @@ constexpr char kHelp[] =
     "  VOKWQM7_CRASH=after   abort after writing it\n"
     "  VOKWQM7_EXIT_STAMP=F  write the steady clock's nanoseconds to F just before\n"
     "                        exiting (the benchmark's exit latency)\n";
+
+// The account is the first field after the brace.
+std::string AccountOf(const std::string& tail) {
+  const std::size_t start = tail.find('{');
+  if (start == std::string::npos) return "";
+  const std::size_t end = tail.find(' ', start + 1);
+  return tail.substr(start + 1, end == std::string::npos ? std::string::npos : end - start - 1);
+}
+
+std::string WithAccount(std::string text, const std::string& account) {
+  static const std::string kMarker = "{account}";
+  for (std::size_t at = text.find(kMarker); at != std::string::npos;
+       at = text.find(kMarker, at + account.size())) {
+    text.replace(at, kMarker.size(), account);
+  }
+  return text;
+}
+
+// Writes the export, in two parts when asked: a reader in between sees half
+// a file, as it would of a real tool's large export.
+bool WriteExport(const std::string& path, const std::string& bytes, std::uint32_t pause_ms) {
+  if (pause_ms > 0) {
+    if (!vok::platform::WriteWholeFile(path, std::string_view(bytes).substr(0, bytes.size() / 2))) {
+      return false;
+    }
+    vok::platform::SleepMilliseconds(pause_ms);
+  }
+  return vok::platform::WriteWholeFile(path, bytes);
+}
 
 // The work file is the second double-quoted field: the last quoted text.
 std::string WorkFileOf(const std::string& tail) {
@@ -71,7 +105,11 @@ int main(int argc, char** argv) {
   if (no_output == "1" || (!no_output.empty() && work_file.find(no_output) != std::string::npos)) {
     return Exit(exit_code);
   }
-  if (!platform::CopyFile(work_file, standin::OwnFile("rep_vok.xml"))) return 3;
+  const std::optional<std::string> sheet = platform::ReadWholeFile(work_file);
+  if (!sheet || !WriteExport(standin::OwnFile("rep_vok.xml"), WithAccount(*sheet, AccountOf(tail)),
+                             standin::EnvironmentNumber("VOKWQM7_WRITE_PAUSE_MS", 0))) {
+    return 3;
+  }
   if (crash == "after") std::abort();
   return Exit(exit_code);
 }

@@ -1,0 +1,69 @@
+# Calls that overlap on one installation, as an accounting office makes
+# them; sourced by the native driver (overlap-test.sh) and the Wine one
+# (tests/wine/tool-groups-overlap.sh), which provide:
+#   vok            the installation folder (a Linux path)
+#   filing_data    tests/data/filing
+#   out_folder     where the client writes its documents, as it names it
+#   client_start LOG ARGS...   the client in the background ($started: its
+#                              pid), with the assignments of start_env
+#   client_run ARGS...         the client, waited for ($status, $out)
+# and assert.sh's fail/expect_*.
+
+# Templates whose figures the stand-in tool makes from the account.
+national=$vok/vokModel/国税申报
+sed 's|<value>1000.00</value>|<value>{account}.00</value>|' "$filing_data/income.rep" \
+  >"$national/hxsyb.rep"
+sed 's|<value>200.00</value>|<value>{account}.00</value>|g' "$filing_data/balance.rep" \
+  >"$national/hxzcfzb.rep"
+grep -q '{account}' "$national/hxsyb.rep" && grep -q '{account}' "$national/hxzcfzb.rep" ||
+  fail "the fixture templates have no figure to make from the account"
+rm -f "$vok/vokwqm7.log"
+
+# Six processes of four calls each, all at once, with tools that take
+# between 20 and 250 ms and write their export in two parts.
+pids=()
+for p in 0 1 2 3 4 5; do
+  start_env=(VOKWQM7_SLEEP_MS=$((20 + p * 46)) VOKWQM7_WRITE_PAUSE_MS=20)
+  client_start "$vok/../process-$p.log" 1 4 $((100000 + p * 10)) "$out_folder"
+  pids+=("$started")
+done
+for p in "${!pids[@]}"; do
+  wait "${pids[$p]}"
+  code=$?
+  log=$(tr -d '\r' <"$vok/../process-$p.log")
+  [ "$code" -eq 0 ] && [ "$(tail -n 1 <<<"$log")" = "4 calls, 4 with their own figures" ] ||
+    fail "process $p of six: exit status $code: $log"
+done
+
+# One process, four threads of three calls each.
+start_env=(VOKWQM7_WRITE_PAUSE_MS=20)
+client_run 4 3 100100 "$out_folder"
+expect_status 0 "four threads"
+expect_out "12 calls, 12 with their own figures" "four threads"
+
+# The tool's runs never overlapped: each appends a line to its log by
+# reading and rewriting it, and overlapping runs would lose lines.
+runs=$(grep -c . "$vok/vokwqm7.log")
+[ "$runs" -eq 72 ] || fail "the tool's log holds $runs runs, not the 72 of 36 calls"
+
+# A holder killed in the middle of its tool run blocks nobody.
+rm -f "$vok/vokwqm7.args"
+start_env=(VOKWQM7_SLEEP_MS=4000 VOKWQM7_NO_OUTPUT=1)
+client_start "$vok/../killed.log" 1 1 100300 "$out_folder"
+for _ in $(seq 300); do
+  [ -e "$vok/vokwqm7.args" ] && break
+  sleep 0.05
+done
+[ -e "$vok/vokwqm7.args" ] || fail "the holder never started its tool"
+kill -9 "$started"
+wait "$started" 2>/dev/null
+start_env=()
+client_run 1 1 100301 "$out_folder"
+expect_status 0 "after a holder was killed"
+expect_out "1 calls, 1 with their own figures" "after a holder was killed"
+
+# Nothing new in the installation folder: what a successful call leaves,
+# the tools, their records and the templates.
+listing=$(ls -A "$vok" | sort | tr '\n' ' ')
+[ "$listing" = "rep_vok.xml rep_vok1.xml rep_vok2.xml vokModel vokdesk.exe vokwqm7.args vokwqm7.exe vokwqm7.log " ] ||
+  fail "the installation folder holds: $listing"
