@@ -34,6 +34,23 @@ if command -v script >/dev/null; then
   grep -qF "GetReportDate succeeded" <<<"$terminal" || fail "report-date on a terminal: $terminal"
 fi
 
+# Another call holds the installation: doctor names it, and a second call
+# waits for it and says for whom (stderr is a file here: one plain line).
+rm -f "$vok/vokwqm7.args"
+VOKWQM7_SLEEP_MS=2500 "$tool" report-date "${login[@]}" -o first.xml >/dev/null 2>&1 &
+holder=$!
+for _ in $(seq 200); do [ -e "$vok/vokwqm7.args" ] && break; sleep 0.05; done
+run "$tool" doctor
+expect_status 0 "doctor, installation in use"
+expect_out "note     the installation is in use now by process $holder ($(readlink -f "$tool"), GetReportDate) since $(date +%Y-%m-%d)" "doctor, installation in use"
+run "$tool" report-date "${login[@]}" -o second.xml
+expect_status 0 "report-date, installation in use"
+expect_err "waiting for the installation, in use by process $holder (" "report-date, installation in use"
+wait "$holder" || fail "the first report-date failed while another waited"
+cmp -s first.xml second.xml || fail "the call that waited wrote another document"
+run "$tool" doctor
+expect_out "ok       no report call is using the installation now" "doctor, installation free again"
+
 # Failures: the library's message, exit status 1, no document.
 rm "$model/国税申报/hxsyb.rep"
 run "$tool" report-date "${login[@]}" -o missing-template.xml

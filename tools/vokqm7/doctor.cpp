@@ -4,9 +4,11 @@
 #include <vector>
 
 #include "commands.h"
+#include "driver/install_lock.h"
 #include "driver/install_location.h"
 #include "driver/paths.h"
 #include "exit_codes.h"
+#include "installation_use.h"
 #include "output.h"
 #include "platform/files.h"
 #include "platform/registry.h"
@@ -76,6 +78,26 @@ bool NoteLeftover(Checklist& list, const std::string& location, const char* piec
   return false;
 }
 
+// Another call working in the installation now is no fault of it, but it
+// explains a call that waits, and work files that come and go.
+void CheckInUse(Checklist& list, const std::string& location) {
+  const InstallationUse use = InspectInstallation(location);
+  switch (use.state) {
+    case InstallationUse::State::kFree:
+      list.Ok("no report call is using the installation now");
+      break;
+    case InstallationUse::State::kInUse:
+      list.Note("the installation is in use now by " + DescribeHolder(use) +
+                "; other calls wait for it (at most " +
+                std::to_string(kInstallWaitLimitMs / 60000) + " minutes)");
+      break;
+    case InstallationUse::State::kUnknown:
+      list.Note("cannot tell whether another report call is using the installation: there is "
+                "no lock to ask" + (use.lock.empty() ? std::string() : " (" + use.lock + ")"));
+      break;
+  }
+}
+
 void CheckLeftovers(Checklist& list, const std::string& location) {
   const char* work_files[] = {paths::kSingleWorkFile, paths::kFirstWorkFile,
                               paths::kSecondWorkFile};
@@ -131,6 +153,7 @@ int RunDoctor() {
     CheckFile(list, location, paths::kFinancialIncomeTemplate, "financial income statement template");
     CheckFile(list, location, paths::kFinancialBalanceTemplate, "financial balance sheet template");
     CheckWriteAccess(list, location);
+    CheckInUse(list, location);
     CheckLeftovers(list, location);
   }
   if (location.empty() || !attributes || (*attributes & kFolderAttribute) == 0) {
@@ -149,7 +172,8 @@ int RunDoctor() {
 void AddDoctorCommand(CLI::App& app, int& status) {
   CLI::App* command = app.add_subcommand(
       "doctor", "check the installation step by step: registry value, installation folder, "
-                "both tools, the four templates, write access, files left by earlier calls");
+                "both tools, the four templates, write access, whether another call is using "
+                "the installation now, files left by earlier calls");
   command->callback([&status] { status = RunDoctor(); });
 }
 

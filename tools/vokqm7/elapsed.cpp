@@ -4,11 +4,14 @@
 #include <utility>
 
 #include "host.h"
+#include "installation_use.h"
+#include "platform/program.h"
 
 namespace vok::tool {
 
-ElapsedTime::ElapsedTime(std::string what) : what_(std::move(what)) {
-  if (IsTerminal(stderr)) thread_ = std::thread([this] { Run(); });
+ElapsedTime::ElapsedTime(std::string what, std::string location)
+    : what_(std::move(what)), location_(std::move(location)), terminal_(IsTerminal(stderr)) {
+  if (terminal_ || !location_.empty()) thread_ = std::thread([this] { Run(); });
 }
 
 ElapsedTime::~ElapsedTime() {
@@ -21,21 +24,47 @@ ElapsedTime::~ElapsedTime() {
   thread_.join();
 }
 
+std::string ElapsedTime::OtherHolder(bool brief) const {
+  if (location_.empty()) return {};
+  const InstallationUse use = InspectInstallation(location_);
+  // A holder without a record may be this very call: only a record that
+  // names another process tells a wait.
+  if (use.state != InstallationUse::State::kInUse || !use.holder ||
+      use.holder->process_id == platform::ProcessId()) {
+    return {};
+  }
+  return DescribeHolder(use, brief);
+}
+
 void ElapsedTime::Run() {
   const auto start = std::chrono::steady_clock::now();
   std::unique_lock<std::mutex> lock(mutex_);
   std::size_t width = 0;
+  bool told = false;
   while (!stop_) {
     const auto seconds =
         std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start);
-    const std::string line = what_ + ": " + std::to_string(seconds.count()) + " s";
-    width = line.size();
-    std::fprintf(stderr, "\r%s", line.c_str());
-    std::fflush(stderr);
+    // The first second is left to the call: most take the installation at once.
+    const std::string holder = seconds.count() > 0 ? OtherHolder(terminal_) : std::string();
+    const std::string waiting = "waiting for the installation, in use by " + holder;
+    if (terminal_) {
+      std::string line = (holder.empty() ? what_ : waiting) + ": " +
+                         std::to_string(seconds.count()) + " s";
+      if (line.size() < width) line += std::string(width - line.size(), ' ');
+      width = line.size();
+      WriteText(stderr, "\r" + line);
+      std::fflush(stderr);
+    } else if (!holder.empty() && !told) {
+      WriteText(stderr, waiting + "\n");
+      std::fflush(stderr);
+      told = true;
+    }
     stop_signal_.wait_for(lock, std::chrono::seconds(1), [this] { return stop_; });
   }
-  std::fprintf(stderr, "\r%s\r", std::string(width, ' ').c_str());
-  std::fflush(stderr);
+  if (terminal_) {
+    WriteText(stderr, "\r" + std::string(width, ' ') + "\r");
+    std::fflush(stderr);
+  }
 }
 
 }  // namespace vok::tool

@@ -10,19 +10,26 @@
 namespace vok::tool {
 
 // Shows "<what>: N s" on stderr, rewritten every second, while the object
-// lives, and wipes it at the end. Does nothing when stderr is not a
-// terminal, so that redirected output holds no progress noise.
+// lives, and wipes it at the end. While another report call holds the
+// installation `location` (when one is given), the line says that the call
+// waits for the installation, and for whom. When stderr is not a terminal
+// nothing is redrawn, so that redirected output holds no progress noise:
+// only one plain line when such a wait begins.
 class ElapsedTime {
  public:
-  explicit ElapsedTime(std::string what);
+  explicit ElapsedTime(std::string what, std::string location = "");
   ~ElapsedTime();
   ElapsedTime(const ElapsedTime&) = delete;
   ElapsedTime& operator=(const ElapsedTime&) = delete;
 
  private:
   void Run();
+  // The holder's description while another process holds the installation.
+  std::string OtherHolder(bool brief) const;
 
   std::string what_;
+  std::string location_;
+  bool terminal_;
   std::mutex mutex_;
   std::condition_variable stop_signal_;
   bool stop_ = false;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "driver/install_location.h"
 #include "elapsed.h"
 #include "exit_codes.h"
 #include "host.h"
@@ -125,7 +126,8 @@ int RunCommand(Options& o) {
     const int result = f.open_report_v2(login->c_str(), message);
     return Report("OpenReportV2", result, message, "the interactive report tool was started");
   }
-  ElapsedTime elapsed("waiting for the report tool");
+  // Says so when the call has to wait for another call on the installation.
+  ElapsedTime elapsed("waiting for the report tool", FindInstallLocation());
   if (name == "report-date") {
     const int result = o.financial ? f.get_report_date_v2(login->c_str(), output.c_str(), message)
                                    : f.get_report_date(login->c_str(), output.c_str(), message);
