@@ -14,6 +14,7 @@
 #include <fstream>
 #include <string>
 
+#include "driver/install_lock.h"
 #include "native/bench_files.h"
 #include "native/call_bench.h"
 #include "platform/files.h"
@@ -129,6 +130,30 @@ void GetReportDateCall(benchmark::State& state) {
   }
 }
 
+// GetReportDate through the core linked into this program, with the
+// installation lock and without it: what the lock adds to a call.
+void CoreGetReportDate(benchmark::State& state, bool locked) {
+  const Installation& installation = TheInstallation();
+  vok::testing::SetInstallLocking(locked);
+  char message[128] = {};
+  for (auto _ : state) {
+    ForgetToolLog(installation);
+    if (::GetReportDate(kLogin, installation.output.c_str(), message) != 0) {
+      state.SkipWithError("GetReportDate failed");
+    }
+  }
+  vok::testing::SetInstallLocking(true);
+}
+
+// Taking and releasing the lock alone, as every batch call does once.
+void InstallLockAlone(benchmark::State& state) {
+  const Installation& installation = TheInstallation();
+  for (auto _ : state) {
+    const InstallLocationLock lock = InstallLocationLock::Take(installation.vok, "bench");
+    if (lock.outcome() != InstallLocationLock::Outcome::kHeld) state.SkipWithError("no lock");
+  }
+}
+
 // The filing document's durable replacement alone (written, flushed to disk,
 // renamed, folder flushed): a part of the call's own cost the disk sets.
 void DurableOutputWrite(benchmark::State& state) {
@@ -189,6 +214,12 @@ void RegisterCallBenchmarks() {
       ->Unit(benchmark::kMillisecond)->MinTime(1.0);
   benchmark::RegisterBenchmark("call/GetReportDate", GetReportDateCall)
       ->Unit(benchmark::kMillisecond)->MinTime(1.0);
+  benchmark::RegisterBenchmark("call/GetReportDate_core_locked", CoreGetReportDate, true)
+      ->Unit(benchmark::kMillisecond)->MinTime(1.0);
+  benchmark::RegisterBenchmark("call/GetReportDate_core_unlocked", CoreGetReportDate, false)
+      ->Unit(benchmark::kMillisecond)->MinTime(1.0);
+  benchmark::RegisterBenchmark("call/install_lock", InstallLockAlone)
+      ->Unit(benchmark::kMicrosecond)->MinTime(0.5);
   benchmark::RegisterBenchmark("call/durable_output_write", DurableOutputWrite)
       ->Unit(benchmark::kMillisecond)->MinTime(0.5);
   benchmark::RegisterBenchmark("call/exit_latency", ExitLatency)

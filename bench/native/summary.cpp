@@ -14,6 +14,7 @@ constexpr double kWriterToParseTarget = 1.3;
 constexpr double kScalingTarget = 11.0;
 constexpr double kCallOverheadTargetMs = 5.0;
 constexpr double kExitLatencyTargetMs = 5.0;
+constexpr double kInstallLockTargetMs = 1.0;
 constexpr double kMemoryToFileTarget = 4.0;
 // The "plus a constant" of the memory target: what a conversion of any size
 // holds beyond an idle process (libxml2's reader buffers and dictionary, the
@@ -72,6 +73,18 @@ void PrintCalls() {
                   " overhead without it %.2f ms\n",
                   write->seconds * 1e3, overhead_ms - write->seconds * 1e3);
     }
+  }
+  const Measured* locked = Find("call/GetReportDate_core_locked");
+  const Measured* unlocked = Find("call/GetReportDate_core_unlocked");
+  const Measured* lock = Find("call/install_lock");
+  if (locked != nullptr && unlocked != nullptr && lock != nullptr) {
+    std::printf("\n== The installation lock: the same GetReportDate with and without it\n");
+    std::printf("with %.2f ms, without %.2f ms, difference %.3f ms (%+.1f%%); taking and releasing"
+                " it alone %.3f ms (target < %.0f ms: %s)\n",
+                locked->seconds * 1e3, unlocked->seconds * 1e3,
+                (locked->seconds - unlocked->seconds) * 1e3,
+                (locked->seconds / unlocked->seconds - 1) * 100, lock->seconds * 1e3,
+                kInstallLockTargetMs, Verdict(lock->seconds * 1e3 < kInstallLockTargetMs));
   }
   const Measured* exit = Find("call/exit_latency");
   if (exit != nullptr) {
