@@ -18,8 +18,9 @@
  * (UserID, Password, LoginDate, FileRep and ReportType where a call reads
  * them).
  *
- * The batch calls use fixed work files in the report tool's folder: make
- * one call at a time.
+ * The batch calls use fixed work files in the report tool's folder; calls
+ * on one installation take turns (from every thread, process and user of
+ * the machine), each waiting for the one before it.
  */
 #ifndef VOKQM7_H
 #define VOKQM7_H
