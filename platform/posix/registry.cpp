@@ -38,7 +38,9 @@ bool AppendComponents(std::string& path, const std::string& relative) {
 
 std::optional<std::string> ReadMachineValue(const std::string& subkey,
                                             const std::string& valueName,
-                                            std::size_t bufferBytes) {
+                                            std::size_t bufferBytes, RegistryViews* searched) {
+  // One folder, no views.
+  if (searched != nullptr) *searched = {RegistryView::kSingle};
   const char* root = std::getenv(kRootVariable);
   std::string path = root != nullptr && *root != '\0' ? root : kDefaultRoot;
   while (!path.empty() && path.back() == '/') path.pop_back();

@@ -6,27 +6,64 @@
 #include <vector>
 
 namespace vok::platform {
+namespace {
 
-std::optional<std::string> ReadMachineValue(const std::string& subkey,
-                                            const std::string& valueName,
-                                            std::size_t bufferBytes) {
+struct ViewRead {
+  std::optional<std::string> value;
+  // The key or the value is not there, as opposed to there but unreadable.
+  bool absent = false;
+};
+
+bool IsAbsent(LONG status) {
+  return status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND;
+}
+
+// `view` is 0 for the process's own view, or KEY_WOW64_32KEY / KEY_WOW64_64KEY.
+ViewRead ReadInView(const std::string& subkey, const std::string& valueName,
+                    std::size_t bufferBytes, REGSAM view) {
   win32::RegistryKey key;
-  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, subkey.c_str(), 0, KEY_READ, key.put()) !=
-      ERROR_SUCCESS) {
-    return std::nullopt;
-  }
+  const LONG opened =
+      ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, subkey.c_str(), 0, KEY_READ | view, key.put());
+  if (opened != ERROR_SUCCESS) return {std::nullopt, IsAbsent(opened)};
   if (bufferBytes > MAXDWORD) bufferBytes = MAXDWORD;
   std::vector<BYTE> buffer(bufferBytes == 0 ? 1 : bufferBytes);
   DWORD size = static_cast<DWORD>(bufferBytes);
   // A value longer than the buffer gives ERROR_MORE_DATA and counts as unreadable.
-  if (::RegQueryValueExA(key.get(), valueName.c_str(), nullptr, nullptr, buffer.data(),
-                         &size) != ERROR_SUCCESS) {
-    return std::nullopt;
-  }
+  const LONG queried = ::RegQueryValueExA(key.get(), valueName.c_str(), nullptr, nullptr,
+                                          buffer.data(), &size);
+  if (queried != ERROR_SUCCESS) return {std::nullopt, IsAbsent(queried)};
   const char* bytes = reinterpret_cast<const char*>(buffer.data());
   const std::size_t read = size < bufferBytes ? size : bufferBytes;
   const void* zero = std::memchr(bytes, '\0', read);
-  return std::string(bytes, zero != nullptr ? static_cast<const char*>(zero) - bytes : read);
+  return {std::string(bytes, zero != nullptr ? static_cast<const char*>(zero) - bytes : read)};
+}
+
+}  // namespace
+
+// The accounting package is a 32-bit program and writes the 32-bit view,
+// which is the view the 32-bit build reads by itself (under WoW64; on
+// 32-bit Windows it is the only one). The 64-bit build would see the
+// 64-bit view, so it asks for the 32-bit one first and turns to the 64-bit
+// one only where the key or the value is not there at all: a value that
+// is there but cannot be read (too long, no access) is the package's own
+// record gone wrong, and another installation's value must not stand in
+// for it.
+std::optional<std::string> ReadMachineValue(const std::string& subkey,
+                                            const std::string& valueName,
+                                            std::size_t bufferBytes, RegistryViews* searched) {
+  RegistryViews views{RegistryView::k32Bit};
+  ViewRead found;
+  if constexpr (sizeof(void*) == 4) {
+    found = ReadInView(subkey, valueName, bufferBytes, 0);
+  } else {
+    found = ReadInView(subkey, valueName, bufferBytes, KEY_WOW64_32KEY);
+    if (found.absent) {
+      views.push_back(RegistryView::k64Bit);
+      found = ReadInView(subkey, valueName, bufferBytes, KEY_WOW64_64KEY);
+    }
+  }
+  if (searched != nullptr) *searched = views;
+  return found.value;
 }
 
 }  // namespace vok::platform

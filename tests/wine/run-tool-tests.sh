@@ -32,11 +32,16 @@ model=$install/vok/vokModel
 cd "$work"
 
 key='HKLM\Software\Tarvel\Oramet\2.0\Install\CurrentInst'
+# set_install_value FOLDER [/reg:32|/reg:64]: by default in the view the
+# loader's programs read.
 set_install_value() {
-  "${wine_env[@]}" "$loader" reg add "$key" /v VOKCONFIGFILE /t REG_SZ /d "Z:${1//\//\\}" /f >/dev/null 2>&1
+  "${wine_env[@]}" "$loader" reg add "$key" /v VOKCONFIGFILE /t REG_SZ /d "Z:${1//\//\\}" \
+    ${2:+"$2"} /f >/dev/null 2>&1
 }
+# From both views: the 64-bit DLL would find a value left in the other one.
 delete_install_value() {
-  "${wine_env[@]}" "$loader" reg delete "$key" /v VOKCONFIGFILE /f >/dev/null 2>&1
+  "${wine_env[@]}" "$loader" reg delete "$key" /v VOKCONFIGFILE /reg:32 /f >/dev/null 2>&1
+  "${wine_env[@]}" "$loader" reg delete "$key" /v VOKCONFIGFILE /reg:64 /f >/dev/null 2>&1
 }
 # Runs a program of $work/bin under Wine; out/err as UTF-8 without CRs.
 wine_run() {
@@ -47,6 +52,7 @@ wine_run() {
   out=$(tr -d '\r' <"$work/.out.gbk" | iconv -f GBK -t UTF-8)
   err=$(tr -d '\r' <"$work/.err.gbk" | iconv -f GBK -t UTF-8)
 }
+delete_install_value
 set_install_value "$install"
 login=(--account 001 --year 2026 --period 11 --server demo-server)
 

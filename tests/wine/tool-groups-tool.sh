@@ -39,6 +39,17 @@ expect_status 1 "report-date, registry value missing"
 expect_err "安装程序信息不正确，请重新安装程序!" "report-date, registry value missing"
 [ ! -e bin/none.xml ] || fail "a failed report-date wrote none.xml"
 
+# doctor says which registry view it found the value in, or looked in.
+looked="the 32-bit registry view"
+[ "$(pe_magic "$program")" = 020b ] && looked="the 32-bit and the 64-bit registry view"
+wine_run vokqm7.exe doctor
+expect_out "seems not to be installed (looked in $looked)" "doctor, value in neither view"
+set_install_value "$install" /reg:32
+wine_run vokqm7.exe doctor
+expect_status 0 "doctor, value in the 32-bit view only, as the package writes it"
+expect_out "VOKCONFIGFILE = Z:${install//\//\\} (in the 32-bit registry view)" "doctor, 32-bit view"
+delete_install_value
+
 rm "$work/bin/VOKQM7.dll"
 wine_run vokqm7.exe version
 expect_status 4 "version without the DLL"

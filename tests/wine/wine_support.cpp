@@ -197,10 +197,10 @@ ScopedEnvironment::~ScopedEnvironment() {
   SetEnvironmentVariableA(name_.c_str(), old_ ? old_->c_str() : nullptr);
 }
 
-void SetInstallValue(std::string_view gbkFolder) {
+void SetInstallValue(std::string_view gbkFolder, REGSAM viewFlag) {
   HKEY key = nullptr;
-  LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, kInstallKey, 0, nullptr, 0, KEY_SET_VALUE,
-                                nullptr, &key, nullptr);
+  LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, kInstallKey, 0, nullptr, 0,
+                                KEY_SET_VALUE | viewFlag, nullptr, &key, nullptr);
   if (status != ERROR_SUCCESS) {
     throw std::runtime_error("RegCreateKeyExA failed: " + std::to_string(status));
   }
@@ -214,12 +214,14 @@ void SetInstallValue(std::string_view gbkFolder) {
 }
 
 void DeleteInstallValue() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInstallKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) {
-    return;
+  for (const REGSAM viewFlag : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInstallKey, 0, KEY_SET_VALUE | viewFlag, &key) ==
+        ERROR_SUCCESS) {
+      RegDeleteValueA(key, kInstallValue);
+      RegCloseKey(key);
+    }
   }
-  RegDeleteValueA(key, kInstallValue);
-  RegCloseKey(key);
 }
 
 MessageBuffer::MessageBuffer() { std::memset(bytes_, kMarker, kSize); }

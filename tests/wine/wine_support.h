@@ -86,7 +86,9 @@ class ScopedEnvironment {
 
 // The registry value the library finds the report tool's installation by,
 // HKLM\Software\Tarvel\Oramet\2.0\Install\CurrentInst : VOKCONFIGFILE.
-void SetInstallValue(std::string_view gbkFolder);
+// It is written in the program's own registry view, or in the one
+// `viewFlag` picks (KEY_WOW64_32KEY, KEY_WOW64_64KEY), and deleted from both.
+void SetInstallValue(std::string_view gbkFolder, unsigned long viewFlag = 0);
 void DeleteInstallValue();
 
 // A caller's message buffer, filled with a marker byte so that every byte

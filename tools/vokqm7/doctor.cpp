@@ -121,21 +121,42 @@ void CheckLeftovers(Checklist& list, const std::string& location) {
   if (any_work_file && !any_read_only) list.Note("the next call deletes or replaces these files");
 }
 
+const char* ViewName(platform::RegistryView view) {
+  return view == platform::RegistryView::k32Bit ? "32-bit" : "64-bit";
+}
+
+// Which registry view held the value, or which ones were looked in; nothing
+// where the store has no views.
+std::string WhereLooked(const platform::RegistryViews& views, bool found) {
+  if (views.empty() || views.front() == platform::RegistryView::kSingle) return "";
+  const bool both = views.size() > 1;
+  if (found) {
+    return std::string(" (in the ") + ViewName(views.back()) + " registry view" +
+           (both ? std::string("; the ") + ViewName(views.front()) + " view has no such value"
+                 : "") +
+           ")";
+  }
+  return std::string(" (looked in the ") + ViewName(views.front()) +
+         (both ? std::string(" and the ") + ViewName(views.back()) : "") + " registry view)";
+}
+
 int RunDoctor() {
   Checklist list;
   const std::string value_name = std::string("HKEY_LOCAL_MACHINE\\") + kInstallRegistrySubkey +
                                  kInstallRegistryValue;
   Say("Checking the report tool installation the library would use:");
+  platform::RegistryViews views;
   const std::optional<std::string> value = platform::ReadMachineValue(
-      kInstallRegistrySubkey, kInstallRegistryValue, kInstallRegistryBufferBytes);
+      kInstallRegistrySubkey, kInstallRegistryValue, kInstallRegistryBufferBytes, &views);
+  const std::string where = WhereLooked(views, value.has_value());
   if (!value) {
     list.Problem("the registry value " + value_name + " is missing or cannot be read (it must "
                  "exist and be shorter than " + std::to_string(kInstallRegistryBufferBytes) +
-                 " bytes); the accounting package seems not to be installed");
+                 " bytes); the accounting package seems not to be installed" + where);
   } else if (value->empty()) {
-    list.Problem("the registry value " + value_name + " is empty");
+    list.Problem("the registry value " + value_name + " is empty" + where);
   } else {
-    list.Ok("registry value " + value_name + " = " + *value);
+    list.Ok("registry value " + value_name + " = " + *value + where);
   }
   const std::string location = value && !value->empty() ? *value + "\\vok" : "";
   const std::optional<std::uint32_t> attributes =
