@@ -2,6 +2,10 @@
 //
 // Paths are passed exactly as the library builds them, with backslashes as
 // separators; the platform layer maps them onto the file system it runs on.
+//
+// Deleting, copying, reading and replacing retry for about a second while
+// the file is busy (a sharing or lock violation: a virus scanner, an indexer
+// or a viewer that has it open), then fail (platform/busy_retry.h).
 #pragma once
 
 #include <cstdint>
@@ -47,5 +51,36 @@ bool SetFileReadOnly(const std::string& path);
 
 // Reads a whole file; nothing when it cannot be opened or read.
 [[nodiscard]] std::optional<std::string> ReadWholeFile(const std::string& path);
+
+// What tells one version of a file from another without reading it: its
+// size, its last-write time and its identity on the volume (Windows: volume
+// serial number and file index; POSIX: device and inode).
+struct FileStamp {
+  std::uint64_t size = 0;
+  std::uint64_t last_write = 0;  // in the system's own units
+  std::uint64_t volume = 0;
+  std::uint64_t index = 0;
+
+  bool operator==(const FileStamp& other) const {
+    return size == other.size && last_write == other.last_write && volume == other.volume &&
+           index == other.index;
+  }
+  bool operator!=(const FileStamp& other) const { return !(*this == other); }
+};
+
+// The stamp of the file at `path`; nothing when there is no such file
+// (folders included) or it cannot be asked, even while another program
+// holds it open.
+[[nodiscard]] std::optional<FileStamp> StampOf(const std::string& path);
+
+enum class FileUse {
+  kFree,           // nobody keeps it from being deleted or replaced
+  kOpenElsewhere,  // a process has it open without letting others delete it
+  kUnknown,        // the system cannot tell (POSIX), or no such file
+};
+
+// Whether another process has the file open in a way that makes deleting
+// or replacing it fail, as far as the system can tell.
+[[nodiscard]] FileUse ProbeFileUse(const std::string& path);
 
 }  // namespace vok::platform

@@ -10,8 +10,10 @@ namespace {
 
 constexpr std::size_t kOperations = 6;
 
+// Calls first..last (counted from 1 after arming) fail; first 0: not armed.
 struct Fault {
-  int countdown = 0;  // 0: not armed
+  int first = 0;
+  int last = 0;
   int error = 0;
   int calls = 0;
 };
@@ -29,7 +31,13 @@ namespace testing {
 
 void FailNth(Operation op, int n, int error) {
   const std::lock_guard<std::mutex> lock(guard);
-  FaultOf(op) = Fault{n > 0 ? n : 0, error, 0};
+  FaultOf(op) = Fault{n > 0 ? n : 0, n, error, 0};
+  active.store(true, std::memory_order_relaxed);
+}
+
+void FailNext(Operation op, int count, int error) {
+  const std::lock_guard<std::mutex> lock(guard);
+  FaultOf(op) = Fault{count > 0 ? 1 : 0, count, error, 0};
   active.store(true, std::memory_order_relaxed);
 }
 
@@ -53,7 +61,7 @@ bool InjectedFailure(testing::Operation op) {
   const std::lock_guard<std::mutex> lock(guard);
   Fault& fault = FaultOf(op);
   ++fault.calls;
-  if (fault.countdown == 0 || --fault.countdown != 0) return false;
+  if (fault.first == 0 || fault.calls < fault.first || fault.calls > fault.last) return false;
   errno = fault.error;
   return true;
 }

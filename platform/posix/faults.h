@@ -21,11 +21,15 @@ enum class Operation {
 // armed for the same operation.
 void FailNth(Operation op, int n, int error);
 
+// The next `count` calls of `op` all fail with `error`, as a file that some
+// other program keeps busy for a while.
+void FailNext(Operation op, int count, int error);
+
 // Disarms every fault.
 void ClearFaults();
 
-// How many calls of `op` were made since the last FailNth for it, the
-// failed one included; calls are counted only while some fault is armed.
+// How many calls of `op` were made since the last FailNth or FailNext for
+// it, the failed ones included; calls are counted only while some fault is armed.
 int CallCount(Operation op);
 
 }  // namespace vok::platform::testing

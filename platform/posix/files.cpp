@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/busy_retry.h"
 #include "platform/posix/faults.h"
 #include "platform/posix/posix_fd.h"
 #include "platform/posix/posix_paths.h"
@@ -84,9 +85,11 @@ bool WriteFileBytes(int fd, std::string_view bytes) {
   return posix::WriteAll(fd, bytes);
 }
 
-}  // namespace
+// A file another program keeps busy for the moment; no file system of its
+// own gives these for the operations here, injected faults do.
+bool IsBusy() { return errno == EBUSY || errno == ETXTBSY; }
 
-bool DeleteFile(const std::string& path) {
+bool DeleteFileOnce(const std::string& path) {
   if (InjectedFailure(Operation::kDeleteFile)) return false;
   const auto sys = ToSystemPath(path);
   if (!sys) return false;
@@ -100,7 +103,7 @@ bool DeleteFile(const std::string& path) {
   return ::unlink(sys->c_str()) == 0;
 }
 
-bool CopyFile(const std::string& from, const std::string& to) {
+bool CopyFileOnce(const std::string& from, const std::string& to) {
   if (InjectedFailure(Operation::kCopyFile)) return false;
   const auto source = ToSystemPath(from);
   const auto target = ToSystemPath(to);
@@ -127,6 +130,16 @@ bool CopyFile(const std::string& from, const std::string& to) {
     RemoveQuietly(*target);
   }
   return ok;
+}
+
+}  // namespace
+
+bool DeleteFile(const std::string& path) {
+  return RetryWhileBusy([&] { return DeleteFileOnce(path); }, IsBusy);
+}
+
+bool CopyFile(const std::string& from, const std::string& to) {
+  return RetryWhileBusy([&] { return CopyFileOnce(from, to); }, IsBusy);
 }
 
 bool PathExists(const std::string& path) {
@@ -167,7 +180,9 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes) {
   return fd.Valid() && WriteFileBytes(fd.Get(), bytes) && fd.Close();
 }
 
-bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
+namespace {
+
+bool ReplaceFileOnce(const std::string& path, std::string_view bytes) {
   const auto sys = ToSystemPath(path);
   if (!sys) return false;
   const std::string folder = FolderOf(*sys);
@@ -202,12 +217,41 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
   return true;
 }
 
+}  // namespace
+
+bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
+  return RetryWhileBusy([&] { return ReplaceFileOnce(path, bytes); }, IsBusy);
+}
+
 std::optional<std::string> ReadWholeFile(const std::string& path) {
   const auto sys = ToSystemPath(path);
   if (!sys) return std::nullopt;
-  UniqueFd fd(::open(sys->c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd.Valid()) return std::nullopt;
+  UniqueFd fd;
+  if (!RetryWhileBusy(
+          [&] {
+            fd.Reset(::open(sys->c_str(), O_RDONLY | O_CLOEXEC));
+            return fd.Valid();
+          },
+          IsBusy)) {
+    return std::nullopt;
+  }
   return posix::ReadAll(fd.Get(), std::string::npos - 1);
 }
+
+std::optional<FileStamp> StampOf(const std::string& path) {
+  const auto sys = ToSystemPath(path);
+  struct stat st {};
+  if (!sys || ::stat(sys->c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  FileStamp stamp;
+  stamp.size = static_cast<std::uint64_t>(st.st_size);
+  stamp.last_write = static_cast<std::uint64_t>(st.st_mtim.tv_sec) * 1000000000u +
+                     static_cast<std::uint64_t>(st.st_mtim.tv_nsec);
+  stamp.volume = static_cast<std::uint64_t>(st.st_dev);
+  stamp.index = static_cast<std::uint64_t>(st.st_ino);
+  return stamp;
+}
+
+// POSIX has no share modes: an open file never stops a delete or a rename.
+FileUse ProbeFileUse(const std::string&) { return FileUse::kUnknown; }
 
 }  // namespace vok::platform

@@ -1,5 +1,7 @@
 #include "platform/files.h"
 
+#include "platform/busy_retry.h"
+#include "platform/win32/busy.h"
 #include "platform/win32/unique_handle.h"
 
 #include <climits>
@@ -34,10 +36,30 @@ std::string FolderOf(const std::string& path) {
 
 }  // namespace
 
-bool DeleteFile(const std::string& path) { return ::DeleteFileA(path.c_str()) != FALSE; }
+namespace win32 {
+
+bool IsBusyFailure(const std::string& path) {
+  const DWORD error = ::GetLastError();
+  bool busy = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+  if (error == ERROR_ACCESS_DENIED) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    busy = attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0;
+  }
+  ::SetLastError(error);
+  return busy;
+}
+
+}  // namespace win32
+
+bool DeleteFile(const std::string& path) {
+  return RetryWhileBusy([&] { return ::DeleteFileA(path.c_str()) != FALSE; },
+                        [&] { return win32::IsBusyFailure(path); });
+}
 
 bool CopyFile(const std::string& from, const std::string& to) {
-  return ::CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE;
+  return RetryWhileBusy([&] { return ::CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE; },
+                        [&] { return win32::IsBusyFailure(to); });
 }
 
 bool PathExists(const std::string& path) {
@@ -70,9 +92,12 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
   if (::GetTempFileNameA(FolderOf(path).c_str(), "vok", 0, temp) == 0) return false;
   // GetTempFileNameA has created the file; from here on it must go on failure.
   const std::string tempPath(temp);
+  const auto move = [&] {
+    return ::MoveFileExA(tempPath.c_str(), path.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+  };
   if (!WriteNewFile(tempPath, bytes, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH) ||
-      !::MoveFileExA(tempPath.c_str(), path.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      !RetryWhileBusy(move, [&] { return win32::IsBusyFailure(path); })) {
     const DWORD error = ::GetLastError();
     ::DeleteFileA(tempPath.c_str());
     ::SetLastError(error);  // the caller may want to know why, not how the cleanup went
@@ -82,9 +107,13 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-  win32::UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return std::nullopt;
+  win32::UniqueHandle file;
+  const auto open = [&] {
+    file.reset(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.valid();
+  };
+  if (!RetryWhileBusy(open, [&] { return win32::IsBusyFailure(path); })) return std::nullopt;
   LARGE_INTEGER size{};
   if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 || size.QuadPart > INT_MAX) {
     return std::nullopt;
@@ -102,6 +131,40 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
   }
   bytes.resize(done);
   return bytes;
+}
+
+// Opening for attributes only asks for no data access, so no share mode of
+// another handle stands in its way.
+std::optional<FileStamp> StampOf(const std::string& path) {
+  win32::UniqueHandle file(::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (!::GetFileInformationByHandle(file.get(), &information) ||
+      (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return std::nullopt;
+  }
+  const auto join = [](DWORD high, DWORD low) {
+    return (static_cast<std::uint64_t>(high) << 32) | low;
+  };
+  FileStamp stamp;
+  stamp.size = join(information.nFileSizeHigh, information.nFileSizeLow);
+  stamp.last_write =
+      join(information.ftLastWriteTime.dwHighDateTime, information.ftLastWriteTime.dwLowDateTime);
+  stamp.volume = information.dwVolumeSerialNumber;
+  stamp.index = join(information.nFileIndexHigh, information.nFileIndexLow);
+  return stamp;
+}
+
+// Asking for delete access conflicts with every handle that does not share
+// deleting, which is what makes a delete or a replacement fail.
+FileUse ProbeFileUse(const std::string& path) {
+  win32::UniqueHandle file(::CreateFileA(path.c_str(), DELETE,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file) return FileUse::kFree;
+  return ::GetLastError() == ERROR_SHARING_VIOLATION ? FileUse::kOpenElsewhere : FileUse::kUnknown;
 }
 
 }  // namespace vok::platform

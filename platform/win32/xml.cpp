@@ -1,8 +1,11 @@
 #include "platform/xml.h"
 
+#include "platform/busy_retry.h"
 #include "platform/files.h"
+#include "platform/win32/busy.h"
 #include "platform/win32/com.h"
 #include "platform/win32/text.h"
+#include "platform/win32/unique_handle.h"
 #include "platform/xml_declaration.h"
 
 #include <objbase.h>
@@ -229,6 +232,20 @@ XmlLoad LoadGbkFileAsText(IXMLDOMDocument* document, const std::string& gbkPath)
   return parsed == VARIANT_TRUE ? XmlLoad::kParsed : XmlLoad::kNotParsed;
 }
 
+// load() says only that it failed when another program holds the file
+// without sharing it for reading (a scanner that opened the export the
+// moment it was written): that is waited out first, as the file operations
+// wait it out.
+void WaitWhileBusyForReading(const std::string& gbkPath) {
+  const auto open = [&] {
+    return win32::UniqueHandle(::CreateFileA(gbkPath.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                             nullptr))
+        .valid();
+  };
+  RetryWhileBusy(open, [&] { return win32::IsBusyFailure(gbkPath); });
+}
+
 }  // namespace
 
 // MSXML has no streaming reader: the document is loaded whole and the
@@ -236,6 +253,7 @@ XmlLoad LoadGbkFileAsText(IXMLDOMDocument* document, const std::string& gbkPath)
 XmlLoad ReadXmlRecords(const std::string& gbkPath, const std::string& parent,
                        const std::string& record, const std::vector<std::string>& fields,
                        const XmlRecordVisitor& visit) {
+  WaitWhileBusyForReading(gbkPath);
   XmlDocument document = XmlDocument::Create();
   if (document.LoadFile(gbkPath) != XmlLoad::kParsed &&
       LoadGbkFileAsText(document.impl_->document.get(), gbkPath) != XmlLoad::kParsed) {

@@ -198,6 +198,30 @@ TEST_F(FaultTest, FailedDeletionsAndAttributeChangesAreNotFatal) {
   EXPECT_EQ(ReadFile(install_.InLocation("rep_vok1.xml")), ReadFile(kDataDir + "income.rep"));
 }
 
+TEST_F(FaultTest, BusyFilesAreWaitedOutForAboutASecondAndNoLonger) {
+  // The first template copy meets a busy file three times, then a free one;
+  // so does the document's replacement.
+  faults::FailNext(Operation::kCopyFile, 3, EBUSY);
+  faults::FailNext(Operation::kWriteFile, 2, EBUSY);
+  ASSERT_EQ(National(), 0) << buffer_;
+  EXPECT_EQ(faults::CallCount(Operation::kCopyFile), 2 + 2 + 3);  // templates, keeps, retries
+  EXPECT_EQ(faults::CallCount(Operation::kWriteFile), 1 + 2);
+  EXPECT_EQ(ReadFile(output_).rfind("</DZSBB>"), ReadFile(output_).size() - 8);
+
+  // Busy for good: the copy gives up with the staging's own message.
+  std::strcpy(buffer_, "untouched");
+  faults::FailNext(Operation::kCopyFile, 1000, EBUSY);
+  EXPECT_EQ(National(), -1);
+  EXPECT_TRUE(Says("复制损益表模版文件出错，请检查模版文件是否存在!")) << buffer_;
+  EXPECT_GT(faults::CallCount(Operation::kCopyFile), 3);
+  EXPECT_LT(faults::CallCount(Operation::kCopyFile), 20);
+
+  // Any other failure counts at once.
+  faults::FailNth(Operation::kCopyFile, 1, EACCES);
+  EXPECT_EQ(National(), -1);
+  EXPECT_EQ(faults::CallCount(Operation::kCopyFile), 1);
+}
+
 TEST_F(FaultTest, PlatformCallsFailWithTheChosenError) {
   const std::string from = caller_ / "a.txt";
   const std::string to = caller_ / "b.txt";

@@ -5,7 +5,13 @@
 #include <gtest/gtest.h>
 
 #include "platform/files.h"
+#include "windows_headers.h"
 #include "wine_support.h"
+
+// <windows.h> renames these to their A forms; the platform layer's are meant.
+#undef CopyFile
+#undef DeleteFile
+#undef GetFileAttributes
 
 namespace vok::wine_test {
 namespace {
@@ -106,6 +112,39 @@ TEST_F(PlatformFiles, ReadOnlyFilesKeepTheirBytes) {
   EXPECT_FALSE(platform::ReplaceFileAtomically(file, "replaced"));
   EXPECT_EQ(ReadBytes(file), "kept");
   EXPECT_EQ(ListFolder(folder_.path()).size(), 1u) << "a temporary file was left behind";
+}
+
+// What doctor and the tool run ask of a file another program may hold.
+TEST_F(PlatformFiles, StampsAndUseOfFilesOthersHold) {
+  const std::string file = folder_ / u8"导出.xml";
+  WriteBytes(file, "first");
+  const std::optional<platform::FileStamp> first = platform::StampOf(file);
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first->size, 5u);
+  EXPECT_EQ(platform::ProbeFileUse(file), platform::FileUse::kFree);
+  {
+    HANDLE held = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE) << GetLastError();
+    EXPECT_EQ(platform::ProbeFileUse(file), platform::FileUse::kOpenElsewhere);
+    EXPECT_EQ(platform::StampOf(file), first) << "a stamp needs no data access";
+    CloseHandle(held);
+  }
+  {
+    // A reader that lets others delete stands in nobody's way.
+    HANDLE shared = CreateFileA(file.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(shared, INVALID_HANDLE_VALUE) << GetLastError();
+    EXPECT_EQ(platform::ProbeFileUse(file), platform::FileUse::kFree);
+    CloseHandle(shared);
+  }
+  Sleep(20);
+  WriteBytes(file, "other");  // same size, new content
+  EXPECT_NE(platform::StampOf(file), first);
+  EXPECT_EQ(platform::ProbeFileUse(folder_ / "missing"), platform::FileUse::kUnknown);
+  EXPECT_FALSE(platform::StampOf(folder_ / "missing"));
+  EXPECT_FALSE(platform::StampOf(folder_.path())) << "a folder has no stamp";
 }
 
 }  // namespace
