@@ -12,9 +12,14 @@ namespace vok {
 std::int32_t RunReportTool(const std::string& install_location, const LoginRequest& login,
                            const std::string& report_date, const ReportToolRun& run,
                            MessageBuffer& message) {
-  // Only this run's output may satisfy the check after it.
+  // Only this run's output may satisfy the check after it. An export that
+  // cannot be removed (read-only, held open by another program) is
+  // remembered as it is, and counts as no output unless the tool replaced
+  // it: another call's or another run's figures must never pass as this
+  // run's.
   const std::string cell_export = install_location + paths::kCellExport;
-  platform::DeleteFile(cell_export);
+  std::optional<platform::FileStamp> stale;
+  if (!platform::DeleteFile(cell_export)) stale = platform::StampOf(cell_export);
 
   const std::string command =
       FormatBatchCommand(install_location + paths::kBatchTool, login.account_code, login.year,
@@ -33,7 +38,7 @@ std::int32_t RunReportTool(const std::string& install_location, const LoginReque
   }
   tool.reset();
 
-  if (!platform::PathExists(cell_export)) {
+  if (!platform::PathExists(cell_export) || (stale && platform::StampOf(cell_export) == stale)) {
     message.Set(run.missing_output_message);
     return -1;
   }

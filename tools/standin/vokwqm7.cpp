@@ -29,6 +29,7 @@ constexpr char kHelp[] =
     "  VOKWQM7_SLEEP_MS=N    sleep N milliseconds first\n"
     "  VOKWQM7_WRITE_PAUSE_MS=N  write rep_vok.xml in two parts, N milliseconds\n"
     "                        apart, as a tool writing a large export does\n"
+    "  VOKWQM7_LINGER_MS=N   wait N milliseconds after writing it before exiting\n"
     "  VOKWQM7_NO_OUTPUT=1   write no rep_vok.xml\n"
     "  VOKWQM7_NO_OUTPUT=T   write none when the work file's path contains T\n"
     "  VOKWQM7_EXIT_CODE=N   exit with code N\n"
@@ -110,6 +111,7 @@ int main(int argc, char** argv) {
                              standin::EnvironmentNumber("VOKWQM7_WRITE_PAUSE_MS", 0))) {
     return 3;
   }
+  platform::SleepMilliseconds(standin::EnvironmentNumber("VOKWQM7_LINGER_MS", 0));
   if (crash == "after") std::abort();
   return Exit(exit_code);
 }

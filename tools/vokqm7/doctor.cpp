@@ -61,10 +61,11 @@ bool IsReadOnly(const std::string& path) {
   return attributes && (*attributes & platform::kFileAttributeReadOnly) != 0;
 }
 
-// Reports one leftover and returns whether it is read-only. A leftover the
-// library can delete is harmless; a read-only one it can neither delete nor
-// replace, so every call that stages or keeps that file fails until
-// somebody removes it.
+// Reports one leftover and returns whether the library can get rid of it.
+// A leftover the library can delete is harmless; a read-only one, or one
+// that another program holds open without letting it be deleted, it can
+// neither delete nor replace, so every call that stages or keeps that file
+// fails until somebody removes it or closes the program.
 bool NoteLeftover(Checklist& list, const std::string& location, const char* piece,
                   const char* what) {
   const std::string path = location + piece;
@@ -72,6 +73,12 @@ bool NoteLeftover(Checklist& list, const std::string& location, const char* piec
     list.Problem(std::string(what) + " left read-only by an earlier call: " + path +
                  " (the library can neither delete nor replace it; calls fail until it is "
                  "removed or made writable)");
+    return true;
+  }
+  if (platform::ProbeFileUse(path) == platform::FileUse::kOpenElsewhere) {
+    list.Problem(std::string(what) + " left by an earlier call is open in another program "
+                 "that keeps it from being deleted or replaced: " + path +
+                 " (a viewer, an editor or a virus scanner; calls fail while it stays open)");
     return true;
   }
   list.Note(std::string(what) + " left by an earlier call: " + (piece + 1));
@@ -104,21 +111,21 @@ void CheckLeftovers(Checklist& list, const std::string& location) {
   const char* exports[] = {paths::kCellExport, paths::kFirstCellExport,
                            paths::kSecondCellExport};
   bool any_work_file = false;
-  bool any_read_only = false;
+  bool any_stuck = false;
   for (const char* piece : work_files) {
     if (!platform::PathExists(location + piece)) continue;
     any_work_file = true;
-    any_read_only |= NoteLeftover(list, location, piece, "work file");
+    any_stuck |= NoteLeftover(list, location, piece, "work file");
   }
   for (const char* piece : exports) {
     if (!platform::PathExists(location + piece)) continue;
-    any_read_only |= NoteLeftover(list, location, piece, "cell export");
+    any_stuck |= NoteLeftover(list, location, piece, "cell export");
   }
   if (any_work_file && !platform::PathExists(location + paths::kCellExport)) {
     list.Note("a work file without its cell export: the last call was probably interrupted "
               "or the report tool wrote nothing");
   }
-  if (any_work_file && !any_read_only) list.Note("the next call deletes or replaces these files");
+  if (any_work_file && !any_stuck) list.Note("the next call deletes or replaces these files");
 }
 
 const char* ViewName(platform::RegistryView view) {
