@@ -44,6 +44,11 @@ class ChildProcess {
   // chosen) and reaps it. Returns false when it could not be ended.
   bool Terminate(std::uint32_t exitCode);
 
+  // Once the process has ended: its exit code (Windows: as
+  // GetExitCodeProcess gives it; POSIX: the exit status, or minus the
+  // signal that ended it). Nothing before, or when the system cannot tell.
+  [[nodiscard]] std::optional<std::int64_t> ExitCode() const;
+
  private:
   explicit ChildProcess(std::unique_ptr<State> state);
   std::unique_ptr<State> state_;

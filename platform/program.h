@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace vok::platform {
@@ -18,8 +19,13 @@ std::string ExecutablePath();
 // The folder holding this program's executable, without a trailing separator.
 std::string ExecutableFolder();
 
-// This process's identifier.
+// This process's identifier, and the calling thread's.
 std::uint32_t ProcessId();
+std::uint32_t ThreadId();
+
+// The environment variable `name` as GBK (POSIX: from UTF-8), or nothing
+// when it is not set, is empty or does not convert.
+std::optional<std::string> EnvironmentValue(const char* name);
 
 // The path separator of the host ("\\" or "/").
 char PathSeparator();

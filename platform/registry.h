@@ -1,4 +1,5 @@
-// Read access to the machine-wide configuration store (the registry).
+// The configuration store (the registry): read access to the machine's
+// part, and the current user's own values.
 #pragma once
 
 #include <cstddef>
@@ -28,5 +29,17 @@ using RegistryViews = std::vector<RegistryView>;
                                                           const std::string& valueName,
                                                           std::size_t bufferBytes,
                                                           RegistryViews* searched = nullptr);
+
+// The string value `valueName` under HKEY_CURRENT_USER\`subkey` (GBK), or
+// nothing when it is missing, not a string or empty.
+[[nodiscard]] std::optional<std::string> ReadUserValue(const std::string& subkey,
+                                                       const std::string& valueName);
+
+// Sets it, creating the key; false when it cannot be written.
+[[nodiscard]] bool WriteUserValue(const std::string& subkey, const std::string& valueName,
+                                  const std::string& value);
+
+// Removes it; true also when there was none.
+bool DeleteUserValue(const std::string& subkey, const std::string& valueName);
 
 }  // namespace vok::platform

@@ -14,6 +14,7 @@ enum class Operation {
   kWriteFile,                // the write of WriteWholeFile and ReplaceFileAtomically
   kStartProcess,             // ChildProcess::Start and StartDetached
   kOpenInstallLock,          // InstallLock::ForFolder
+  kWriteTrace,               // TraceFile::Append
 };
 
 // The `n`th call of `op` from now on (1: the next one) fails with `error`;

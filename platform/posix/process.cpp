@@ -23,11 +23,21 @@ struct ChildProcess::State {
   posix::UniqueFd pidfd;
   // Once reaped the pid may belong to another process: never use it again.
   bool reaped = false;
+  std::optional<std::int64_t> exit_code;
+
+  void NoteStatus(int status) {
+    if (WIFEXITED(status)) exit_code = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) exit_code = -static_cast<std::int64_t>(WTERMSIG(status));
+  }
 
   // Blocks until the child has ended and reaps it.
   bool Reap() {
     for (;;) {
-      if (::waitpid(pid, nullptr, 0) == pid) break;
+      int status = 0;
+      if (::waitpid(pid, &status, 0) == pid) {
+        NoteStatus(status);
+        break;
+      }
       if (errno == EINTR) continue;
       // ECHILD: someone else reaped it (a host with SIGCHLD ignored or a
       // handler calling waitpid(-1)). Either way it has ended.
@@ -86,7 +96,9 @@ WaitOutcome PollUntilExited(ChildProcess::State& state, std::uint32_t limitMs) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limitMs);
   for (;;) {
-    const pid_t rc = ::waitpid(state.pid, nullptr, WNOHANG);
+    int status = 0;
+    const pid_t rc = ::waitpid(state.pid, &status, WNOHANG);
+    if (rc == state.pid) state.NoteStatus(status);
     if (rc == state.pid || (rc < 0 && errno == ECHILD)) {
       state.reaped = true;
       return WaitOutcome::kExited;
@@ -136,6 +148,10 @@ WaitOutcome ChildProcess::Wait(std::optional<std::uint32_t> limitMs) {
     if (ready < 0) return WaitOutcome::kFailed;
   }
   return state.Reap() ? WaitOutcome::kExited : WaitOutcome::kFailed;
+}
+
+std::optional<std::int64_t> ChildProcess::ExitCode() const {
+  return state_ ? state_->exit_code : std::nullopt;
 }
 
 // POSIX cannot make another process exit with a chosen code: the child dies

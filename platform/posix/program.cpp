@@ -1,11 +1,13 @@
 #include "platform/program.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <ctime>
 #include <string>
 #include <unistd.h>
 
 #include "platform/codepage.h"
+#include "platform/posix/posix_codepage.h"
 
 namespace vok::platform {
 
@@ -37,6 +39,14 @@ std::string ExecutableFolder() {
 }
 
 std::uint32_t ProcessId() { return static_cast<std::uint32_t>(::getpid()); }
+
+std::uint32_t ThreadId() { return static_cast<std::uint32_t>(::gettid()); }
+
+std::optional<std::string> EnvironmentValue(const char* name) {
+  const char* value = std::getenv(name);
+  if (value == nullptr || *value == '\0') return std::nullopt;
+  return posix::Utf8ToGbkStrict(value);
+}
 
 char PathSeparator() { return '/'; }
 

@@ -97,6 +97,15 @@ bool ChildProcess::Terminate(std::uint32_t exitCode) {
   return ::WaitForSingleObject(state_->process.get(), kReapLimitMs) == WAIT_OBJECT_0;
 }
 
+std::optional<std::int64_t> ChildProcess::ExitCode() const {
+  if (!state_ || !state_->process) return std::nullopt;
+  DWORD code = 0;
+  if (!::GetExitCodeProcess(state_->process.get(), &code) || code == STILL_ACTIVE) {
+    return std::nullopt;
+  }
+  return static_cast<std::int64_t>(code);
+}
+
 bool StartDetached(const std::string& commandLine) {
   PROCESS_INFORMATION started{};
   DWORD error = ERROR_SUCCESS;

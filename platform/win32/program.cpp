@@ -47,6 +47,22 @@ std::string ExecutableFolder() {
 
 std::uint32_t ProcessId() { return ::GetCurrentProcessId(); }
 
+std::uint32_t ThreadId() { return ::GetCurrentThreadId(); }
+
+std::optional<std::string> EnvironmentValue(const char* name) {
+  std::string value(256, '\0');
+  for (;;) {
+    const DWORD length =
+        ::GetEnvironmentVariableA(name, value.data(), static_cast<DWORD>(value.size()));
+    if (length == 0) return std::nullopt;
+    if (length < value.size()) {
+      value.resize(length);
+      return value;
+    }
+    value.resize(length);  // the size it needs, terminator included
+  }
+}
+
 char PathSeparator() { return '\\'; }
 
 void SleepMilliseconds(std::uint32_t ms) { ::Sleep(ms); }

@@ -66,4 +66,48 @@ std::optional<std::string> ReadMachineValue(const std::string& subkey,
   return found.value;
 }
 
+std::optional<std::string> ReadUserValue(const std::string& subkey, const std::string& valueName) {
+  win32::RegistryKey key;
+  if (::RegOpenKeyExA(HKEY_CURRENT_USER, subkey.c_str(), 0, KEY_QUERY_VALUE, key.put()) !=
+      ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  DWORD type = 0;
+  DWORD size = 0;
+  if (::RegQueryValueExA(key.get(), valueName.c_str(), nullptr, &type, nullptr, &size) !=
+          ERROR_SUCCESS ||
+      (type != REG_SZ && type != REG_EXPAND_SZ) || size == 0) {
+    return std::nullopt;
+  }
+  std::vector<BYTE> buffer(size + 1, 0);
+  if (::RegQueryValueExA(key.get(), valueName.c_str(), nullptr, &type, buffer.data(), &size) !=
+      ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  std::string value(reinterpret_cast<const char*>(buffer.data()));
+  if (value.empty()) return std::nullopt;
+  return value;
+}
+
+bool WriteUserValue(const std::string& subkey, const std::string& valueName,
+                    const std::string& value) {
+  win32::RegistryKey key;
+  if (::RegCreateKeyExA(HKEY_CURRENT_USER, subkey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        key.put(), nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  return ::RegSetValueExA(key.get(), valueName.c_str(), 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(value.c_str()),
+                          static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+}
+
+bool DeleteUserValue(const std::string& subkey, const std::string& valueName) {
+  win32::RegistryKey key;
+  const LONG opened = ::RegOpenKeyExA(HKEY_CURRENT_USER, subkey.c_str(), 0, KEY_SET_VALUE, key.put());
+  if (opened == ERROR_FILE_NOT_FOUND) return true;
+  if (opened != ERROR_SUCCESS) return false;
+  const LONG deleted = ::RegDeleteValueA(key.get(), valueName.c_str());
+  return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
+}
+
 }  // namespace vok::platform

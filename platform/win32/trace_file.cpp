@@ -1,0 +1,51 @@
+#include "platform/trace_file.h"
+
+#include "platform/win32/text.h"
+#include "platform/win32/unique_handle.h"
+
+namespace vok::platform {
+
+struct TraceFile::State {
+  win32::UniqueHandle file;
+};
+
+std::optional<TraceFile> TraceFile::Open(const std::string& gbkPath, std::uint64_t capBytes) {
+  if (gbkPath.empty()) return std::nullopt;
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (::GetFileAttributesExA(gbkPath.c_str(), GetFileExInfoStandard, &data) &&
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+      ((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow) > capBytes) {
+    // Another process may have moved it a moment ago; either way a fresh
+    // file follows.
+    ::MoveFileExA(gbkPath.c_str(), (gbkPath + ".1").c_str(), MOVEFILE_REPLACE_EXISTING);
+  }
+  // Append-only access: every write goes to the end of the file, whole.
+  // Others may read, write and rename it meanwhile (a viewer, another
+  // process tracing, the next move to ".1").
+  auto state = std::make_unique<State>();
+  state->file.reset(::CreateFileA(gbkPath.c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!state->file) return std::nullopt;
+  return TraceFile(std::move(state));
+}
+
+TraceFile::TraceFile(std::unique_ptr<State> state) : state_(std::move(state)) {}
+TraceFile::TraceFile(TraceFile&&) noexcept = default;
+TraceFile& TraceFile::operator=(TraceFile&&) noexcept = default;
+TraceFile::~TraceFile() = default;
+
+bool TraceFile::Append(std::string_view line) {
+  if (!state_ || line.size() > MAXDWORD) return false;
+  DWORD written = 0;
+  return ::WriteFile(state_->file.get(), line.data(), static_cast<DWORD>(line.size()), &written,
+                     nullptr) &&
+         written == line.size();
+}
+
+void TraceToDebugger(std::string_view utf8Line) {
+  const std::wstring wide = win32::NarrowToWide(CP_UTF8, utf8Line);
+  ::OutputDebugStringW(wide.c_str());
+}
+
+}  // namespace vok::platform
