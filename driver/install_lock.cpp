@@ -6,6 +6,7 @@
 #include "platform/clock.h"
 #include "platform/program.h"
 #include "request/text_rules.h"
+#include "request/trace.h"
 
 namespace vok {
 namespace {
@@ -19,11 +20,23 @@ InstallLocationLock InstallLocationLock::Take(const std::string& location, const
   InstallLocationLock taken;
   if (!locking.load(std::memory_order_relaxed)) return taken;
   std::optional<platform::InstallLock> lock = platform::InstallLock::ForFolder(location);
-  if (!lock) return taken;
+  if (!lock) {
+    trace::Record("install.lock", {{"outcome", "not to be had"}});
+    return taken;
+  }
 
   platform::LockOutcome outcome = lock->TryAcquire();
   if (outcome == platform::LockOutcome::kBusy) {
     taken.waited_for_ = lock->Holder();
+    if (taken.waited_for_) {
+      const platform::InstallLockHolder& h = *taken.waited_for_;
+      trace::Record("install.wait", {{"holder_pid", h.process_id},
+                                     {"holder_program", h.program},
+                                     {"holder_call", h.call},
+                                     {"holder_since", h.since}});
+    } else {
+      trace::Record("install.wait", {{"holder", "unknown"}});
+    }
     const std::uint32_t limit = wait_limit_ms.load(std::memory_order_relaxed);
     const auto start = std::chrono::steady_clock::now();
     outcome = lock->Acquire(limit != 0 ? limit : kInstallWaitLimitMs);
@@ -37,10 +50,14 @@ InstallLocationLock InstallLocationLock::Take(const std::string& location, const
       break;
     case platform::LockOutcome::kBusy:
       taken.outcome_ = Outcome::kTimedOut;
+      trace::Record("install.lock", {{"outcome", "timed out"}, {"waited_ms", taken.waited_ms_}});
       return taken;
     case platform::LockOutcome::kFailed:
+      trace::Record("install.lock", {{"outcome", "not to be had"}, {"lock", lock->Name()}});
       return taken;
   }
+  trace::Record("install.lock",
+                {{"outcome", "held"}, {"lock", lock->Name()}, {"waited_ms", taken.waited_ms_}});
   platform::InstallLockHolder holder;
   holder.process_id = platform::ProcessId();
   holder.program = platform::ExecutablePath();

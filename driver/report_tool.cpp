@@ -1,13 +1,47 @@
 #include "driver/report_tool.h"
 
+#include <chrono>
+
 #include "driver/commands.h"
 #include "driver/paths.h"
 #include "request/messages.h"
 #include "request/text_rules.h"
+#include "request/trace.h"
 #include "platform/files.h"
 #include "platform/process.h"
 
 namespace vok {
+namespace {
+
+std::int64_t MillisecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                               start)
+      .count();
+}
+
+// How the tool ended, for the trace.
+void TraceEnd(platform::WaitOutcome outcome, const platform::ChildProcess& tool,
+              std::int64_t ms) {
+  if (!trace::Active()) return;
+  const std::optional<std::int64_t> code = tool.ExitCode();
+  switch (outcome) {
+    case platform::WaitOutcome::kExited:
+      if (code) {
+        trace::Record("tool.end", {{"outcome", "exited"}, {"exit_code", *code}, {"ms", ms}});
+      } else {
+        trace::Record("tool.end", {{"outcome", "exited"}, {"ms", ms}});
+      }
+      break;
+    case platform::WaitOutcome::kTimedOut:
+      trace::Record("tool.end", {{"outcome", "timed out"}, {"ms", ms}});
+      break;
+    case platform::WaitOutcome::kFailed:
+      trace::Record("tool.end", {{"outcome", "wait failed"}, {"ms", ms}});
+      break;
+  }
+}
+
+}  // namespace
 
 std::int32_t RunReportTool(const std::string& install_location, const LoginRequest& login,
                            const std::string& report_date, const ReportToolRun& run,
@@ -19,43 +53,66 @@ std::int32_t RunReportTool(const std::string& install_location, const LoginReque
   // run's.
   const std::string cell_export = install_location + paths::kCellExport;
   std::optional<platform::FileStamp> stale;
-  if (!platform::DeleteFile(cell_export)) stale = platform::StampOf(cell_export);
+  if (!platform::DeleteFile(cell_export)) {
+    stale = platform::StampOf(cell_export);
+    if (stale) trace::Record("file.not_removed", {{"what", "stale"}, {"file", cell_export}});
+  }
 
   const std::string command =
       FormatBatchCommand(install_location + paths::kBatchTool, login.account_code, login.year,
                          report_date, login.server, run.work_file, run.trailing_number);
-  std::optional<platform::ChildProcess> tool = platform::ChildProcess::Start(command);
+  trace::Record("tool.start", {{"command", command}});
+  const auto started = std::chrono::steady_clock::now();
+  int error = 0;
+  std::optional<platform::ChildProcess> tool = platform::ChildProcess::Start(command, &error);
   if (!tool) {
+    trace::Record("tool.not_started", {{"error", error}});
     message.Set(run.launch_failure_message);
     return -1;
   }
 
   // A failed wait is treated like an ended tool: the output check decides.
-  if (tool->Wait(run.wait_limit_ms) == platform::WaitOutcome::kTimedOut) {
-    tool->Terminate(0);
+  const platform::WaitOutcome outcome = tool->Wait(run.wait_limit_ms);
+  if (outcome == platform::WaitOutcome::kTimedOut) {
+    const bool ended = tool->Terminate(0);
+    TraceEnd(outcome, *tool, MillisecondsSince(started));
+    trace::Record("tool.terminated", {{"done", ended ? "yes" : "no"}});
     message.Set(run.timeout_message);
     return -1;
   }
+  TraceEnd(outcome, *tool, MillisecondsSince(started));
   tool.reset();
 
-  if (!platform::PathExists(cell_export) || (stale && platform::StampOf(cell_export) == stale)) {
+  if (!platform::PathExists(cell_export)) {
+    trace::Record("export.missing", {{"file", cell_export}});
     message.Set(run.missing_output_message);
     return -1;
   }
+  const std::optional<platform::FileStamp> written = platform::StampOf(cell_export);
+  if (stale && written == stale) {
+    trace::Record("export.missing",
+                  {{"file", cell_export}, {"reason", "only the earlier export, unchanged"}});
+    message.Set(run.missing_output_message);
+    return -1;
+  }
+  trace::Record("export.found", {{"file", cell_export}, {"bytes", written ? written->size : 0}});
   platform::DeleteFile(run.work_file);
 
   std::string keep_target = run.keep_target;
   if (run.keep_target_from_caller) {
     keep_target = std::string(TrimAsciiSpace(keep_target));
     if (keep_target.empty()) {
+      trace::Record("export.not_kept", {{"reason", "no data file path"}});
       message.Set(msg::kNoDataFilePath);
       return -1;
     }
   }
   if (!platform::CopyFile(cell_export, keep_target)) {
+    trace::Record("export.not_kept", {{"target", keep_target}});
     message.Set(run.keep_failure_message);
     return -1;
   }
+  trace::Record("export.kept", {{"target", keep_target}});
   return 0;
 }
 

@@ -3,19 +3,36 @@
 #include <optional>
 
 #include "platform/files.h"
+#include "request/trace.h"
 
 namespace vok {
+namespace {
+
+// Deletes a file the staging must not find; what stays is traced.
+void RemoveSilently(const std::string& path, const char* what) {
+  if (platform::DeleteFile(path)) {
+    trace::Record("file.removed", {{"what", what}, {"file", path}});
+  } else if (trace::Active() && platform::PathExists(path)) {
+    trace::Record("file.not_removed", {{"what", what}, {"file", path}});
+  }
+}
+
+}  // namespace
 
 std::int32_t StageWorkFile(const std::vector<std::string>& stale_files,
                            const std::vector<Staging>& stagings, MessageBuffer& message) {
-  for (const std::string& stale : stale_files) platform::DeleteFile(stale);
-  for (const Staging& staging : stagings) platform::DeleteFile(staging.work_file);
+  for (const std::string& stale : stale_files) RemoveSilently(stale, "stale");
+  for (const Staging& staging : stagings) RemoveSilently(staging.work_file, "work_file");
 
   for (const Staging& staging : stagings) {
     if (!platform::CopyFile(staging.template_path, staging.work_file)) {
+      trace::Record("template.copy_failed",
+                    {{"template", staging.template_path}, {"work_file", staging.work_file}});
       message.Set(staging.copy_failure_message);
       return -1;
     }
+    trace::Record("template.staged",
+                  {{"template", staging.template_path}, {"work_file", staging.work_file}});
   }
 
   // The tool writes into its work file; a template shipped read-only must
@@ -23,7 +40,9 @@ std::int32_t StageWorkFile(const std::vector<std::string>& stale_files,
   for (const Staging& staging : stagings) {
     std::optional<std::uint32_t> attributes = platform::GetFileAttributes(staging.work_file);
     if (attributes && (*attributes & platform::kFileAttributeReadOnly)) {
-      platform::SetFileAttributesNormal(staging.work_file);
+      const bool made = platform::SetFileAttributesNormal(staging.work_file);
+      trace::Record("work_file.made_writable",
+                    {{"work_file", staging.work_file}, {"done", made ? "yes" : "no"}});
     }
   }
   return 0;

@@ -10,6 +10,7 @@
 #include "interface/login_parse.h"
 #include "request/message_buffer.h"
 #include "request/messages.h"
+#include "request/trace.h"
 
 namespace vok {
 
@@ -20,20 +21,28 @@ class ExportCall {
 
   MessageBuffer& message() { return message_; }
 
-  // The message to leave if something unexpected ends the call during the
-  // step that begins now.
-  void Step(const char* failure_message) { step_message_ = failure_message; }
+  // The step that begins now, by name (the trace tells where a call
+  // failed), and the message to leave if something unexpected ends the call
+  // during it.
+  void Step(const char* name, const char* failure_message) {
+    step_name_ = name;
+    step_message_ = failure_message;
+  }
 
   // Runs `body(*this)` and returns its result; an exception becomes the
-  // current step's message and -1.
+  // current step's message and -1. The call is traced when tracing is on.
   template <typename Body>
   std::int32_t Run(Body&& body) noexcept {
+    trace::CallTrace trace(name_);
+    std::int32_t result;
     try {
-      return body(*this);
+      result = body(*this);
     } catch (...) {
       message_.Set(step_message_);
-      return -1;
+      result = -1;
     }
+    trace.End(result, message_.last(), step_name_);
+    return result;
   }
 
   // The common frame: reads the login fields with the XML DOM held only for
@@ -51,6 +60,7 @@ class ExportCall {
 
  private:
   const char* name_;
+  const char* step_name_ = "login";
   MessageBuffer message_;
   std::optional<InstallLocationLock> installation_;
   const char* step_message_ = msg::kParseFailed;

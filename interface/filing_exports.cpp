@@ -8,6 +8,7 @@
 #include "interface/report_date.h"
 #include "interface/requests.h"
 #include "request/text_rules.h"
+#include "request/trace.h"
 #include "platform/files.h"
 #include "sections/section_writers.h"
 
@@ -40,11 +41,13 @@ ReportToolRun LimitedRun(std::string work_file, std::string keep_target, const c
 // half-written behind.
 std::int32_t WriteFilingDocument(ExportCall& call, const char* output_path,
                                  const std::string& document) {
-  call.Step(msg::kOutputWriteFailed);
+  call.Step("output", msg::kOutputWriteFailed);
   if (output_path == nullptr || !platform::ReplaceFileAtomically(output_path, document)) {
+    trace::Record("output.failed", {{"path", output_path}, {"bytes", document.size()}});
     call.message().Set(msg::kOutputWriteFailed);
     return -1;
   }
+  trace::Record("output.written", {{"path", output_path}, {"bytes", document.size()}});
   return 0;
 }
 
@@ -63,7 +66,7 @@ std::int32_t GetCombinedFiling(ExportCall& call, const char* login_xml, const ch
   const std::string& l = *location;
   if (!call.TakeInstallation(l)) return -1;
 
-  call.Step(msg::kIncomeTemplateCopyFailed);
+  call.Step("staging", msg::kIncomeTemplateCopyFailed);
   if (StageWorkFile({l + paths::kCellExport, l + paths::kFirstCellExport,
                      l + paths::kSecondCellExport},
                     {{l + filing.income_template, l + paths::kFirstWorkFile,
@@ -74,24 +77,25 @@ std::int32_t GetCombinedFiling(ExportCall& call, const char* login_xml, const ch
     return -1;
   }
 
-  call.Step(msg::kIncomeLaunchFailed);
+  call.Step("income statement run", msg::kIncomeLaunchFailed);
   const std::string report_date = ComputeReportDate(login->year, login->period);
   const ReportToolRun income_run =
       LimitedRun(l + paths::kFirstWorkFile, l + paths::kFirstCellExport, msg::kIncomeLaunchFailed,
                  msg::kIncomeTimedOut, msg::kIncomeNoOutput, msg::kIncomeKeepFailed);
   if (RunReportTool(l, *login, report_date, income_run, call.message()) != 0) return -1;
 
-  call.Step(msg::kBalanceLaunchFailed);
+  call.Step("balance sheet run", msg::kBalanceLaunchFailed);
   const ReportToolRun balance_run = LimitedRun(
       l + paths::kSecondWorkFile, l + paths::kSecondCellExport, msg::kBalanceLaunchFailed,
       msg::kBalanceTimedOut, msg::kBalanceNoOutput, msg::kBalanceKeepFailed);
   if (RunReportTool(l, *login, report_date, balance_run, call.message()) != 0) return -1;
 
-  call.Step(msg::kOutputWriteFailed);
+  call.Step("income statement section", msg::kOutputWriteFailed);
   std::string document = kFilingHead;
   std::int32_t result = filing.income_writer(l + paths::kFirstCellExport, document, login->year,
                                              login->period, call.message());
   if (result < 0) return result;
+  call.Step("balance sheet section", msg::kOutputWriteFailed);
   result = WriteBalanceSheetSectionV1(l + paths::kSecondCellExport, document, login->year,
                                       login->period, call.message());
   if (result < 0) return result;
@@ -129,14 +133,14 @@ std::int32_t GetFilingByType(ExportCall& call, const char* login_xml, const char
   if (!call.TakeInstallation(l)) return -1;
 
   // FileRep is the caller's own template, used as the path it is.
-  call.Step(msg::kTemplateCopyFailed);
+  call.Step("staging", msg::kTemplateCopyFailed);
   if (StageWorkFile({l + paths::kCellExport, l + paths::kFirstCellExport},
                     {{login->file_rep, l + paths::kFirstWorkFile, msg::kTemplateCopyFailed}},
                     call.message()) != 0) {
     return -1;
   }
 
-  call.Step(msg::kByTypeLaunchFailed);
+  call.Step("tool run", msg::kByTypeLaunchFailed);
   const std::string report_date = ComputeReportDate(login->year, login->period);
   const ReportToolRun run =
       LimitedRun(l + paths::kFirstWorkFile, l + paths::kFirstCellExport, msg::kByTypeLaunchFailed,
@@ -144,12 +148,14 @@ std::int32_t GetFilingByType(ExportCall& call, const char* login_xml, const char
   if (RunReportTool(l, *login, report_date, run, call.message()) != 0) return -1;
 
   // The type is looked at only now, after the tool has run.
-  call.Step(msg::kOutputWriteFailed);
+  call.Step("report type", msg::kOutputWriteFailed);
   const SectionWriter writer = WriterForType(login->report_type);
   if (writer == nullptr) {
+    trace::Record("report_type.unsupported", {{"report_type", login->report_type}});
     call.message().Set(msg::kUnsupportedReportType);
     return -1;
   }
+  call.Step("section", msg::kOutputWriteFailed);
   std::string document = kFilingHead;
   const std::int32_t result =
       writer(l + paths::kFirstCellExport, document, login->year, login->period, call.message());

@@ -6,6 +6,7 @@
 #include "request/messages.h"
 #include "interface/requests.h"
 #include "platform/process.h"
+#include "request/trace.h"
 
 namespace vok {
 
@@ -15,10 +16,17 @@ std::int32_t OpenInteractiveReport(ExportCall& call, const char* login_xml) {
 
   // No test of an empty InstallLocation here: the start of "\vokdesk.exe"
   // then fails and says so.
-  call.Step(msg::kOpenLaunchFailed);
-  const std::string command =
-      FormatInteractiveCommand(FindInstallLocation() + paths::kInteractiveTool, *login);
+  call.Step("interactive tool", msg::kOpenLaunchFailed);
+  const std::string tool = FindInstallLocation() + paths::kInteractiveTool;
+  const std::string command = FormatInteractiveCommand(tool, *login);
+  if (trace::Active()) {
+    LoginRequest masked = *login;
+    masked.password = "********";
+    const std::string shown = FormatInteractiveCommand(tool, masked);
+    trace::Record("interactive.start", {{"command", shown}});
+  }
   if (!platform::StartDetached(command)) {
+    trace::Record("interactive.not_started");
     call.message().Set(msg::kOpenLaunchFailed);
     return -1;
   }

@@ -51,24 +51,50 @@ const char* LoginFieldPath(LoginField field) {
   return "";
 }
 
-std::optional<LoginRequest> ParseLoginRequest(const char* login_xml, LoginFieldList fields) {
+const char* LoginFieldTraceName(LoginField field) {
+  switch (field) {
+    case LoginField::kServer: return "server";
+    case LoginField::kYear: return "year";
+    case LoginField::kPeriod: return "period";
+    case LoginField::kAccountCode: return "account";
+    case LoginField::kUserId: return "user";
+    case LoginField::kPassword: return "password";
+    case LoginField::kLoginDate: return "login_date";
+    case LoginField::kFileRep: return "file_rep";
+    case LoginField::kReportType: return "report_type";
+  }
+  return "";
+}
+
+std::optional<LoginRequest> ParseLoginRequest(const char* login_xml, LoginFieldList fields,
+                                              LoginParseFailure* failure) {
+  LoginParseFailure ignored;
+  LoginParseFailure& why = failure != nullptr ? *failure : ignored;
+  why = LoginParseFailure{};
   if (login_xml == nullptr) return std::nullopt;
   try {
     platform::XmlDocument document = platform::XmlDocument::Create();
-    // Whether the text parsed is not looked at: a text that does not parse
-    // leaves an empty document, and the first field lookup fails.
-    (void)document.LoadText(login_xml);
+    // Whether the text parsed does not decide anything: a text that does
+    // not parse leaves an empty document, and the first field lookup fails.
+    const platform::XmlLoad loaded = document.LoadText(login_xml);
     LoginRequest request;
     for (std::size_t i = 0; i < fields.count; ++i) {
       std::optional<platform::XmlNode> node =
           document.SelectSingleNode(LoginFieldPath(fields.fields[i]));
-      if (!node) return std::nullopt;
+      if (!node) {
+        why.kind = loaded == platform::XmlLoad::kParsed ? LoginParseFailure::Kind::kFieldMissing
+                                                        : LoginParseFailure::Kind::kNotWellFormed;
+        why.missing_field = LoginFieldPath(fields.fields[i]);
+        return std::nullopt;
+      }
       Store(request, fields.fields[i], node->Text());
     }
     return request;
   } catch (const platform::XmlError&) {
+    why.kind = LoginParseFailure::Kind::kDomError;
     return std::nullopt;
   } catch (const std::bad_alloc&) {
+    why.kind = LoginParseFailure::Kind::kDomError;
     return std::nullopt;
   }
 }

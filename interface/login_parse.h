@@ -33,10 +33,21 @@ extern const LoginFieldList kInteractiveLoginFields;  // OpenReportV2
 // The element path of a field, e.g. "//Info/LoginInfo/Server".
 const char* LoginFieldPath(LoginField field);
 
+// The name a field goes by in the trace ("account", "year", ...).
+const char* LoginFieldTraceName(LoginField field);
+
+// Why a login text could not be read, for the trace: never its content.
+struct LoginParseFailure {
+  enum class Kind { kNoText, kNotWellFormed, kFieldMissing, kDomError };
+  Kind kind = Kind::kNoText;
+  const char* missing_field = nullptr;  // kFieldMissing: its path
+};
+
 // Reads `fields` from the login XML text into a fresh record. Fails (nothing)
 // when the text cannot be loaded, a field's element is missing or the XML
-// DOM reports any error; a null text fails like an unreadable one. The
-// caller must hold a platform::XmlSession.
-std::optional<LoginRequest> ParseLoginRequest(const char* login_xml, LoginFieldList fields);
+// DOM reports any error; a null text fails like an unreadable one. Why goes
+// to `failure` when given. The caller must hold a platform::XmlSession.
+std::optional<LoginRequest> ParseLoginRequest(const char* login_xml, LoginFieldList fields,
+                                              LoginParseFailure* failure = nullptr);
 
 }  // namespace vok

@@ -7,6 +7,7 @@
 #include "interface/report_date.h"
 #include "interface/requests.h"
 #include "platform/files.h"
+#include "request/trace.h"
 
 namespace vok {
 
@@ -17,15 +18,16 @@ std::int32_t GetSingleReport(ExportCall& call, const char* login_xml, std::int32
   std::optional<std::string> location = call.RequireInstallLocation();
   if (!location) return -1;
 
-  call.Step(msg::kTemplateMissing);
+  call.Step("template check", msg::kTemplateMissing);
   if (template_path == nullptr || !platform::PathExists(template_path)) {
+    trace::Record("template.missing", {{"template", template_path}});
     call.message().Set(msg::kTemplateMissing);
     return -1;
   }
 
   if (!call.TakeInstallation(*location)) return -1;
 
-  call.Step(msg::kTemplateCopyFailed);
+  call.Step("staging", msg::kTemplateCopyFailed);
   const std::string work_file = *location + paths::kSingleWorkFile;
   if (StageWorkFile({*location + paths::kCellExport},
                     {{template_path, work_file, msg::kTemplateCopyFailed}},
@@ -33,7 +35,7 @@ std::int32_t GetSingleReport(ExportCall& call, const char* login_xml, std::int32
     return -1;
   }
 
-  call.Step(msg::kSingleLaunchFailed);
+  call.Step("tool run", msg::kSingleLaunchFailed);
   const std::string report_date = ComputeReportDate(login->year, login->period);
   ReportToolRun run;
   run.work_file = work_file;

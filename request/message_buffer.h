@@ -13,8 +13,12 @@ class MessageBuffer {
   // buffer; bytes after it are not touched. A null buffer is skipped.
   void Set(const char* message) noexcept;
 
+  // The message last set, or null.
+  [[nodiscard]] const char* last() const noexcept { return last_; }
+
  private:
   char* buffer_;
+  const char* last_ = nullptr;
 };
 
 }  // namespace vok

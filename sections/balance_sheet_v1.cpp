@@ -35,7 +35,7 @@ std::int32_t WriteBalanceSheetSectionV1(const std::string& export_path, std::str
                                         std::int32_t /*year*/, std::int32_t /*period*/,
                                         MessageBuffer& message, const platform::LocalDate& today) {
   return RunSectionWriter(
-      export_path, output, message, msg::kBalanceExportUnreadable,
+      "WriteBalanceSheetSectionV1", export_path, output, message, msg::kBalanceExportUnreadable,
       [&](std::string& out) { AppendBalanceSheetHead(out, today); }, GatherTwoSidedItems);
 }
 

@@ -33,7 +33,7 @@ std::int32_t WriteBalanceSheetSectionV2(const std::string& export_path, std::str
                                         std::int32_t /*year*/, std::int32_t /*period*/,
                                         MessageBuffer& message, const platform::LocalDate& today) {
   return RunSectionWriter(
-      export_path, output, message, msg::kBalanceExportUnreadable,
+      "WriteBalanceSheetSectionV2", export_path, output, message, msg::kBalanceExportUnreadable,
       [&](std::string& out) { AppendBalanceSheetHead(out, today); }, GatherHalvesFromHeaderRow);
 }
 

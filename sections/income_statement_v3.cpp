@@ -85,7 +85,7 @@ std::int32_t WriteIncomeStatementSectionV3(const std::string& export_path, std::
                                            std::int32_t year, std::int32_t period,
                                            MessageBuffer& message) {
   return RunSectionWriter(
-      export_path, output, message, msg::kIncomeExportUnreadable,
+      "WriteIncomeStatementSectionV3", export_path, output, message, msg::kIncomeExportUnreadable,
       [&](std::string& out) { AppendIncomeStatementHead(out, year, period); },
       GatherItemsWithSupplement);
 }
