@@ -11,5 +11,6 @@ void AddDoctorCommand(CLI::App& app, int& status);
 void AddExportCommands(CLI::App& app, int& status);  // report-date, report, export, open
 void AddConvertCommand(CLI::App& app, int& status);
 void AddShowCommand(CLI::App& app, int& status);
+void AddTraceCommand(CLI::App& app, int& status);  // trace on, off, show
 
 }  // namespace vok::tool

@@ -21,4 +21,13 @@ bool IsTerminal(std::FILE* stream);
 // the GBK bytes unchanged.
 void WriteText(std::FILE* stream, std::string_view gbk);
 
+// Where `vokqm7 trace on` puts the trace without a FILE: a file in the
+// user's local application data (Windows: %LOCALAPPDATA%\VOKQM7; Linux:
+// $XDG_STATE_HOME/vokqm7 or ~/.local/state/vokqm7), its folder made. GBK;
+// "" when there is no such folder.
+std::string DefaultTraceFile();
+
+// The GBK path made absolute against the current folder.
+std::string AbsolutePath(const std::string& gbk);
+
 }  // namespace vok::tool

@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
   AddExportCommands(app, status);
   AddConvertCommand(app, status);
   AddShowCommand(app, status);
+  AddTraceCommand(app, status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& help) {

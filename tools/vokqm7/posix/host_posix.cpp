@@ -1,6 +1,10 @@
 #include "host.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
 
 #include "platform/codepage.h"
 
@@ -13,6 +17,31 @@ bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
 void WriteText(std::FILE* stream, std::string_view gbk) {
   const std::string utf8 = platform::GbkToUtf8(gbk);
   std::fwrite(utf8.data(), 1, utf8.size(), stream);
+}
+
+std::string DefaultTraceFile() {
+  std::string folder;
+  if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && *state == '/') {
+    folder = state;
+  } else if (const char* home = std::getenv("HOME"); home != nullptr && *home == '/') {
+    folder = std::string(home) + "/.local/state";
+  } else {
+    return {};
+  }
+  folder += "/vokqm7";
+  for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+    const std::string part = folder.substr(0, slash);
+    if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return {};
+    if (slash == std::string::npos) break;
+  }
+  return platform::Utf8ToGbk(folder + "/trace.log");
+}
+
+std::string AbsolutePath(const std::string& gbk) {
+  if (!gbk.empty() && gbk[0] == '/') return gbk;
+  char here[4096];
+  if (::getcwd(here, sizeof here) == nullptr) return gbk;
+  return platform::Utf8ToGbk(here) + "/" + gbk;
 }
 
 }  // namespace vok::tool

@@ -35,4 +35,22 @@ void WriteText(std::FILE* stream, std::string_view gbk) {
   ::WriteConsoleW(console, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
 }
 
+std::string DefaultTraceFile() {
+  char base[MAX_PATH];
+  const DWORD length = ::GetEnvironmentVariableA("LOCALAPPDATA", base, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return {};
+  const std::string folder = std::string(base, length) + "\\VOKQM7";
+  if (!::CreateDirectoryA(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
+    return {};
+  }
+  return folder + "\\trace.log";
+}
+
+std::string AbsolutePath(const std::string& gbk) {
+  char full[MAX_PATH * 4];
+  const DWORD length = ::GetFullPathNameA(gbk.c_str(), sizeof full, full, nullptr);
+  if (length == 0 || length >= sizeof full) return gbk;
+  return std::string(full, length);
+}
+
 }  // namespace vok::tool
