@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ascii_case.h"
+
 namespace vok {
 
 // True for the C locale's white space: blank, tab, line feed, vertical tab,
@@ -22,7 +24,8 @@ std::int32_t ParseLeadingInteger(std::string_view text);
 // `text` without white space (IsAsciiSpace) at either end.
 std::string_view TrimAsciiSpace(std::string_view text);
 
-// Byte-for-byte comparison that treats ASCII letters of either case alike.
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+// Byte-for-byte comparison that treats ASCII letters of either case alike:
+// the platform's, by which encoding names are compared too.
+using platform::EqualsIgnoringAsciiCase;
 
 }  // namespace vok

@@ -1,8 +1,10 @@
 #include "platform/xml.h"
 
+#include "platform/encoding_names.h"
 #include "platform/files.h"
 #include "platform/win32/com.h"
 #include "platform/win32/text.h"
+#include "platform/win32/xml_gbk_file.h"
 #include "platform/xml_declaration.h"
 
 #include <objbase.h>
@@ -206,15 +208,9 @@ void ReadFields(IXMLDOMNode* record, const std::vector<std::wstring>& names,
   }
 }
 
-// Wine's msxml3 refuses some well-formed GBK files in load(): when the
-// encoding is switched at the declaration, a double-byte character whose
-// lead byte is the 180th byte after the encoding name's closing quote is
-// split between two conversion steps, and the parse fails; "gb2312" and
-// "cp936" it does not know at all. Windows' MSXML loads these files. So a
-// file that load() refused and that declares a GBK encoding is decoded here
-// and given to loadXML() as UTF-16, its declaration without the encoding so
-// that the parser does not decode the text a second time.
-XmlLoad LoadGbkFileAsText(IXMLDOMDocument* document, const std::string& gbkPath) {
+}  // namespace
+
+XmlLoad win32::LoadGbkFileAsText(IXMLDOMDocument* document, const std::string& gbkPath) {
   const std::optional<std::string> bytes = ReadWholeFile(gbkPath);
   if (!bytes) return XmlLoad::kNotParsed;
   const std::string_view text = *bytes;
@@ -222,14 +218,12 @@ XmlLoad LoadGbkFileAsText(IXMLDOMDocument* document, const std::string& gbkPath)
   if (!declared || !IsGbkEncodingName(declared->name)) return XmlLoad::kNotParsed;
   std::string undeclared(text.substr(0, declared->begin));
   undeclared.append(text.substr(declared->end));
-  const std::optional<std::wstring> wide = win32::NarrowToWideStrictly(936, undeclared);
+  const std::optional<std::wstring> wide = NarrowToWideStrictly(936, undeclared);
   if (!wide) return XmlLoad::kNotParsed;
   VARIANT_BOOL parsed = VARIANT_FALSE;
   Check(document->loadXML(Bstr(*wide).get(), &parsed), "loadXML");
   return parsed == VARIANT_TRUE ? XmlLoad::kParsed : XmlLoad::kNotParsed;
 }
-
-}  // namespace
 
 // MSXML has no streaming reader: the document is loaded whole and the
 // records taken from one selectNodes list.
@@ -238,7 +232,7 @@ XmlLoad ReadXmlRecords(const std::string& gbkPath, const std::string& parent,
                        const XmlRecordVisitor& visit) {
   XmlDocument document = XmlDocument::Create();
   if (document.LoadFile(gbkPath) != XmlLoad::kParsed &&
-      LoadGbkFileAsText(document.impl_->document.get(), gbkPath) != XmlLoad::kParsed) {
+      win32::LoadGbkFileAsText(document.impl_->document.get(), gbkPath) != XmlLoad::kParsed) {
     return XmlLoad::kNotParsed;
   }
   const XmlNodeList records = document.SelectNodes("//" + parent + "/" + record);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/codepage.h"
+#include "platform/encoding_names.h"
 #include "platform/xml.h"
 #include "platform/xml_declaration.h"
 #include "request/text_rules.h"
@@ -86,10 +87,9 @@ bool NamesUtf8(std::string_view encoding) {
   return EqualsIgnoringAsciiCase(encoding, "utf-8") || EqualsIgnoringAsciiCase(encoding, "utf8");
 }
 
-// GBK and the names its supersets go by, which a GBK text reads right under.
+// GBK under its names, and its superset GB18030.
 bool NamesGbk(std::string_view encoding) {
-  return platform::IsGbkEncodingName(encoding) || EqualsIgnoringAsciiCase(encoding, "gb18030") ||
-         EqualsIgnoringAsciiCase(encoding, "x-gbk");
+  return platform::IsGbkEncodingName(encoding) || EqualsIgnoringAsciiCase(encoding, "gb18030");
 }
 
 // The document as GBK text without its XML declaration: the declaration
