@@ -58,6 +58,17 @@ std::optional<XmlNode> SelectOne(Dom* dom, const std::string& path) {
   return XmlNode(std::move(impl));
 }
 
+// selectNodes on a document or a node.
+template <typename Dom>
+XmlNodeList SelectAll(Dom* dom, const std::string& path) {
+  if (dom == nullptr) throw XmlError("selectNodes on an empty object");
+  const Bstr query = ToBstr(path);
+  auto impl = std::make_unique<XmlNodeList::Impl>();
+  Check(dom->selectNodes(query.get(), impl->list.put()), "selectNodes");
+  if (!impl->list) throw XmlError("selectNodes returned no list");
+  return XmlNodeList(std::move(impl));
+}
+
 }  // namespace
 
 XmlSession::XmlSession() {
@@ -85,6 +96,10 @@ std::string XmlNode::Text() const {
 
 std::optional<XmlNode> XmlNode::SelectSingleNode(const std::string& path) const {
   return SelectOne(impl_ ? impl_->node.get() : nullptr, path);
+}
+
+XmlNodeList XmlNode::SelectNodes(const std::string& path) const {
+  return SelectAll(impl_ ? impl_->node.get() : nullptr, path);
 }
 
 XmlNodeList::XmlNodeList(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
@@ -155,12 +170,7 @@ std::optional<XmlNode> XmlDocument::SelectSingleNode(const std::string& path) co
 }
 
 XmlNodeList XmlDocument::SelectNodes(const std::string& path) const {
-  if (!impl_ || !impl_->document) throw XmlError("selectNodes on an empty document");
-  const Bstr query = ToBstr(path);
-  auto impl = std::make_unique<XmlNodeList::Impl>();
-  Check(impl_->document->selectNodes(query.get(), impl->list.put()), "selectNodes");
-  if (!impl->list) throw XmlError("selectNodes returned no list");
-  return XmlNodeList(std::move(impl));
+  return SelectAll(impl_ ? impl_->document.get() : nullptr, path);
 }
 
 namespace {

@@ -80,6 +80,11 @@ TEST(PosixXml, SelectsInDocumentOrder) {
   EXPECT_EQ(doc.SelectNodes("//vok/cell").Length(), 2);
   EXPECT_EQ(doc.SelectSingleNode("//cell/row1")->Text(), "1");
   EXPECT_EQ(cells.Item(2).SelectSingleNode("inner/row1")->Text(), "no");
+  // Relative to a node: its own descendants only, in document order.
+  const XmlNodeList inThird = cells.Item(2).SelectNodes(".//row1");
+  ASSERT_EQ(inThird.Length(), 2);
+  EXPECT_EQ(inThird.Item(0).Text() + inThird.Item(1).Text(), "no3");
+  EXPECT_EQ(doc.SelectSingleNode("/vok/x")->SelectNodes("cell").Length(), 1);
   EXPECT_THROW(cells.Item(3), XmlError);
   EXPECT_THROW(cells.Item(-1), XmlError);
   EXPECT_THROW(doc.SelectNodes("//cell["), XmlError);
