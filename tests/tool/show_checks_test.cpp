@@ -16,9 +16,9 @@ StatementItem Item(const char* line, const char* name, std::optional<std::string
   return StatementItem{line, Gbk(name), {std::move(first), std::move(second)}};
 }
 
-Statement BalanceSheet(std::vector<StatementItem> items) {
+Statement BalanceSheet(std::vector<StatementItem> items, int number = 0) {
   ItemList list{"", {{"NCS", Gbk("年初数")}, {"QMS", Gbk("期末数")}}, std::move(items)};
-  return Statement{StatementKind::kBalanceSheet, Gbk("资产负债表"), "SB_ZCFZB", {}, {list}};
+  return Statement{StatementKind::kBalanceSheet, Gbk("资产负债表"), "SB_ZCFZB", number, {}, {list}};
 }
 
 Statement IncomeStatement(std::vector<StatementItem> main, std::vector<StatementItem> extra) {
@@ -26,7 +26,7 @@ Statement IncomeStatement(std::vector<StatementItem> main, std::vector<Statement
   ItemList supplementary{
       Gbk("补充资料"), {{"BNLJ", Gbk("本年累计")}, {"SNS", Gbk("上年数")}}, std::move(extra)};
   return Statement{
-      StatementKind::kIncomeStatement, Gbk("损益表"), "SB_SYB", {}, {detail, supplementary}};
+      StatementKind::kIncomeStatement, Gbk("损益表"), "SB_SYB", 0, {}, {detail, supplementary}};
 }
 
 std::vector<CheckResult> Check(std::vector<Statement> statements) {

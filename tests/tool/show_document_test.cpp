@@ -1,5 +1,6 @@
-// Reading filing documents for show: every element a section can hold, the
-// encodings a document comes in, and what is not a filing document.
+// Reading filing documents for show: every element a section can hold, each
+// section on its own, the encodings a document comes in and what does not
+// decode, and what is not a filing document.
 #include <gtest/gtest.h>
 
 #include "show/filing_document.h"
@@ -159,24 +160,108 @@ TEST(ShowDocument, ColumnsAreTheAmountsTheItemsCarry) {
   EXPECT_EQ(list.items.at(1).amounts, (std::vector<std::optional<std::string>>{"2", "3"}));
 }
 
-TEST(ShowDocument, ReadsGbkUnderAnyOfItsNamesAndUtf8) {
-  const std::string utf8 = kHead + IncomeHead() +
-                           IncomeItem("1", "营业收入", "BYS", "1", "BNLJ", "2") +
-                           "</SB_SYB_MXXX></SB_SYB></DZSBB>";
+TEST(ShowDocument, EverySectionIsAStatementOfItsOwn) {
+  const std::string second = BalanceSection(BalanceItem("1", "货币资金", "1.00", "2.00") +
+                                            BalanceItem("15", "资产总计", "3.00", "4.00"));
+  std::string text = CombinedFiling();
+  text.insert(text.rfind("</DZSBB>"), Gbk(second));
+  const FilingDocument document = Read(text);
+  ASSERT_EQ(document.statements.size(), 3U);
+  EXPECT_EQ(StatementName(document.statements[0]), Gbk("损益表"));
+  EXPECT_EQ(StatementName(document.statements[1]), Gbk("资产负债表 #1"));
+  EXPECT_EQ(StatementName(document.statements[2]), Gbk("资产负债表 #2"));
+  ASSERT_EQ(document.statements[2].lists.at(0).items.size(), 2U);
+  EXPECT_EQ(document.statements[1].lists.at(0).items.at(1).amounts.at(0), "2021590.00");
+  EXPECT_EQ(document.statements[2].lists.at(0).items.at(1).amounts.at(0), "3.00");
+  EXPECT_EQ(Header(document.statements[2]), Header(document.statements[1]));
+}
+
+// A small document with `name` as its one item's name, after `head`.
+std::string Document(const std::string& head, const std::string& name) {
+  return head + IncomeHead() + IncomeItem("1", name.c_str(), "BYS", "1", "BNLJ", "2") +
+         "</SB_SYB_MXXX></SB_SYB></DZSBB>";
+}
+
+std::string Declared(const char* encoding) {
+  return std::string("<?xml version=\"1.0\" encoding=\"") + encoding + "\"?><DZSBB>";
+}
+
+TEST(ShowDocument, ReadsGbkUnderAnyOfItsNamesGb18030AndUtf8) {
+  const std::string name = Gbk("营业收入");
   auto name_of_first_item = [](const std::string& bytes) {
     const FilingDocument document = Read(bytes);
     return document.statements.empty() ? "" : document.statements[0].lists.at(0).items.at(0).name;
   };
-  std::string declared_utf8 = utf8;
-  declared_utf8.replace(declared_utf8.find("GBK"), 3, "UTF-8");
-  EXPECT_EQ(name_of_first_item(declared_utf8), Gbk("营业收入"));
-  EXPECT_EQ(name_of_first_item("\xEF\xBB\xBF" + declared_utf8), Gbk("营业收入"));
-  // Without a declaration XML means UTF-8.
-  EXPECT_EQ(name_of_first_item(utf8.substr(utf8.find("?>") + 2)), Gbk("营业收入"));
-  std::string gb2312 = Gbk(utf8);
-  gb2312.replace(gb2312.find("GBK"), 3, "gb2312");
-  EXPECT_EQ(name_of_first_item(gb2312), Gbk("营业收入"));
-  EXPECT_EQ(name_of_first_item(Gbk(utf8)), Gbk("营业收入"));
+  const std::string utf8 = Document(Declared("UTF-8"), "营业收入");
+  EXPECT_EQ(name_of_first_item(utf8), name);
+  EXPECT_EQ(name_of_first_item("\xEF\xBB\xBF" + utf8), name);
+  // Without a declaration XML means UTF-8, after a byte-order mark too.
+  EXPECT_EQ(name_of_first_item(Document("<DZSBB>", "营业收入")), name);
+  EXPECT_EQ(name_of_first_item("\xEF\xBB\xBF" + Document("<DZSBB>", "营业收入")), name);
+  for (const char* encoding : {"GBK", "gb2312", "CP936", "x-gbk", "euc-cn", "GB18030"}) {
+    EXPECT_EQ(name_of_first_item(Gbk(Document(Declared(encoding), "营业收入"))), name) << encoding;
+  }
+}
+
+// Each document that does not decode is refused with what is wrong and at
+// which byte; none is read with characters replaced.
+TEST(ShowDocument, BytesThatAreNotWhatTheDocumentDeclaresAreRefused) {
+  const std::string gbk = Gbk(Document(Declared("GBK"), "营业收入"));
+  const std::string name_at = std::to_string(Declared("GBK").find("GBK"));
+  const std::string undeclared = Gbk(Document("<DZSBB>", "营业收入"));
+  auto with_bytes_in_name = [](std::string text, const std::string& bytes) {
+    text.insert(text.find("</SB_SYB_XMMC>"), bytes);
+    return text;
+  };
+  const std::string bad_gbk = with_bytes_in_name(gbk, "\x81\x7F");
+  const std::string utf8 = Document(Declared("UTF-8"), "营业收入");
+  const std::string bad_utf8 = with_bytes_in_name(utf8, "\xFF");
+  const std::string hangul = with_bytes_in_name(utf8, "\xEA\xB0\x80");
+  const std::string gb18030 = Gbk(Document(Declared("GB18030"), "营业收入"));
+  const std::string four_byte = with_bytes_in_name(gb18030, "\x81\x39\xEE\x39");
+  const std::string cut_short = with_bytes_in_name(gb18030, "\x81\x30");
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::string fault;
+  };
+  const Case cases[] = {
+      // 成功, in the result block, is the first Chinese text.
+      {"GBK without a declaration", undeclared,
+       "it declares no encoding, so it must be UTF-8, but byte " +
+           std::to_string(undeclared.find('\xB3')) + " (0xB3 0xC9 0xB9 0xA6) is not UTF-8"},
+      {"a UTF-8 byte-order mark before a GBK declaration", "\xEF\xBB\xBF" + gbk,
+       "it starts with a UTF-8 byte-order mark (byte 0) but declares encoding \"GBK\" (byte " +
+           std::to_string(std::stoul(name_at) + 3) + ")"},
+      {"bytes that are no GBK", bad_gbk,
+       "byte " + std::to_string(bad_gbk.find("\x81\x7F")) +
+           " (0x81 0x7F 0x3C 0x2F) is not GBK, which it declares"},
+      {"bytes that are no UTF-8", bad_utf8,
+       "byte " + std::to_string(bad_utf8.find('\xFF')) + " (0xFF 0x3C 0x2F 0x53) is not UTF-8, "
+       "which it declares"},
+      {"a UTF-8 body declared GBK", Document(Declared("GBK"), "营业收入"),
+       "it declares encoding \"GBK\" (byte " + name_at + ") but its text is UTF-8, from byte " +
+           std::to_string(Document(Declared("GBK"), "").find('\xE6'))},
+      {"an encoding filing documents do not come in",
+       Gbk(Document(Declared("Big5"), "营业收入")),
+       "it declares encoding \"Big5\" (byte " + name_at + "), which show does not read: filing "
+       "documents are GBK (or UTF-8)"},
+      {"a UTF-16 byte-order mark", std::string("\xFF\xFE<\0D\0", 6),
+       "it starts with a UTF-16 byte-order mark (byte 0); filing documents are GBK (or UTF-8)"},
+      {"a character GBK lacks in UTF-8", hangul,
+       "the character U+AC00 at byte " + std::to_string(hangul.find("\xEA\xB0\x80")) +
+           " has no GBK form; show reads filing documents as GBK"},
+      {"a four-byte GB18030 character", four_byte,
+       "the character U+3400 at byte " + std::to_string(four_byte.find("\x81\x39")) +
+           " has no GBK form; show reads filing documents as GBK"},
+      {"a four-byte GB18030 sequence cut short", cut_short,
+       "byte " + std::to_string(cut_short.find("\x81\x30")) +
+           " (0x81 0x30 0x3C 0x2F) is not GB18030, which it declares"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(Fault(c.bytes), c.fault);
+  }
 }
 
 TEST(ShowDocument, FaultsSayWhatTheFileIs) {
@@ -184,12 +269,17 @@ TEST(ShowDocument, FaultsSayWhatTheFileIs) {
   EXPECT_EQ(Fault(""), "it is not well-formed XML");
   EXPECT_EQ(Fault(filing.substr(0, filing.size() - 3)), "it is not well-formed XML");
   EXPECT_EQ(Fault("not xml at all"), "it is not well-formed XML");
+  // The declaration reaches the parser as it stands but for its encoding.
+  EXPECT_EQ(Fault(Gbk("<?xml version=\"1.0\" encoding=\"GBK\" junk=\"1\"?><DZSBB><SB_SYB/></DZSBB>")),
+            "it is not well-formed XML");
+  // No filing document has a DTD, whose entities could make text without end.
+  EXPECT_EQ(Fault("<?xml version=\"1.0\"?>\n<!-- c --><?pi x?><!DOCTYPE DZSBB [<!ENTITY a \"x\">]>"
+                  "<DZSBB><SB_SYB/></DZSBB>"),
+            "it has a document type declaration (byte 40): filing documents have none");
   EXPECT_EQ(Fault(Gbk("<?xml version=\"1.0\" encoding=\"GBK\"?><vok><cell/></vok>")),
             "it is not a filing document: its root element is not DZSBB");
   EXPECT_EQ(Fault("<DZSBB><SB_OTHER/></DZSBB>"),
             "it is not a filing document: DZSBB holds no SB_SYB or SB_ZCFZB section");
-  EXPECT_EQ(Fault("<?xml version=\"1.0\" encoding=\"Big5\"?><DZSBB><SB_SYB/></DZSBB>"),
-            "it is encoded in big5; filing documents are GBK (or UTF-8)");
 }
 
 TEST(ShowDocument, HeaderTextsThatAreNoDateStayAsTheyAre) {

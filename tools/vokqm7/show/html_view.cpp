@@ -70,8 +70,10 @@ void AddTable(const ItemList& list, std::string& page) {
 }
 
 void AddStatement(const Statement& statement, std::string& page) {
-  page += "<section class=\"statement\" id=\"" + statement.element + "\"><h2>" +
-          Html(statement.title) + " <span class=\"element\">" + statement.element +
+  const std::string id =
+      statement.element + (statement.number > 0 ? "-" + std::to_string(statement.number) : "");
+  page += "<section class=\"statement\" id=\"" + id + "\"><h2>" +
+          Html(StatementName(statement)) + " <span class=\"element\">" + statement.element +
           "</span></h2>\n<dl class=\"header\">";
   for (const HeaderField& field : statement.header) {
     page += "<div><dt>" + Html(field.label) + "</dt><dd>" + Html(field.value) + "</dd></div>";
