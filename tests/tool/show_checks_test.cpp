@@ -1,4 +1,5 @@
-// show's checks: a balance sheet that does not balance, line numbers used
+// show's checks: a balance sheet that does not balance or whose totals
+// cannot be compared, each balance sheet on its own, line numbers used
 // twice, amounts that are not numbers; each finding names items and figures.
 #include <gtest/gtest.h>
 
@@ -80,23 +81,69 @@ TEST(ShowChecks, TotalsAreFoundUnderTheTemplatesVariants) {
   EXPECT_FALSE(IsTotalAssets(Gbk("资产")));
 }
 
-TEST(ShowChecks, NoBalanceCheckWithoutTheTotals) {
-  const std::vector<CheckResult> results = Check(
-      {BalanceSheet({Item("15", "资产总计", "1.00", "2.00"), Item("16", "短期借款", "9", "9")})});
-  EXPECT_EQ(results[0].outcome, Outcome::kNotMade);
-  EXPECT_NE(Details(results[0]).find("liabilities and owners' equity"), std::string::npos);
-  EXPECT_FALSE(AnyCheckFailed(results));
-  // An income statement alone has no balance check at all.
-  EXPECT_EQ(Check({IncomeStatement({}, {})}).size(), 2U);
+// Exit status 0 must mean that the totals were compared: a sheet whose
+// totals are missing, repeated, empty or no numbers fails, saying which.
+TEST(ShowChecks, BalanceCheckFailsWhereItComparesNothing) {
+  const StatementItem assets = Item("15", "资产总计", "100.00", "200.00");
+  const StatementItem claims = Item("30", "负债和所有者权益总计", "100.00", "200.00");
+  struct Case {
+    const char* what;
+    std::vector<StatementItem> items;
+    const char* details;
+  };
+  const Case cases[] = {
+      {"no total of liabilities and equity", {assets, Item("16", "短期借款", "9", "9")},
+       "no item is the total of liabilities and owners' equity (负债和所有者权益总计)\n"},
+      {"no items at all", {},
+       "no item is the total of assets (资产总计)\n"
+       "no item is the total of liabilities and owners' equity (负债和所有者权益总计)\n"},
+      {"a total twice", {assets, claims, Item("31", "资 产 总 计", "1", "2")},
+       "the total of assets is there 2 times, which one counts is not known: "
+       "资产总计 (line 15), 资 产 总 计 (line 31)\n"},
+      {"an empty amount", {Item("15", "资产总计", "", "200.00"), claims},
+       "年初数: not compared: 资产总计 (line 15) is empty\n期末数: 200.00 = 200.00\n"},
+      {"blanks and a dash", {Item("15", "资产总计", Gbk("　 "), "200.00"),
+        Item("30", "负债和所有者权益总计", "100.00", Gbk("—"))},
+       "年初数: not compared: 资产总计 (line 15) is empty\n"
+       "期末数: not compared: 负债和所有者权益总计 (line 30) is empty\n"},
+      {"no amount element",
+       {assets, Item("30", "负债和所有者权益总计", std::nullopt, std::nullopt)},
+       "年初数: not compared: 负债和所有者权益总计 (line 30) has no amount\n"
+       "期末数: not compared: 负债和所有者权益总计 (line 30) has no amount\n"},
+      {"not a number",
+       {Item("15", "资产总计", "-", "abc"), Item("30", "负债及所有者权益总计", "0", "1.0")},
+       "年初数: not compared: 资产总计 (line 15) is empty\n"
+       "期末数: not compared: 资产总计 (line 15) \"abc\" is not a number\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::vector<CheckResult> results = Check({BalanceSheet(c.items)});
+    EXPECT_EQ(results[0].outcome, Outcome::kFailed);
+    EXPECT_EQ(Details(results[0]), Gbk(c.details));
+    EXPECT_TRUE(AnyCheckFailed(results));
+  }
 }
 
-TEST(ShowChecks, TotalThatIsNotANumberIsNotCompared) {
-  const std::vector<CheckResult> results = Check({BalanceSheet(
-      {Item("15", "资产总计", "-", "abc"), Item("30", "负债及所有者权益总计", "0", "1.0")})});
-  EXPECT_EQ(results[0].outcome, Outcome::kFailed);
-  EXPECT_EQ(Details(results[0]), Gbk("年初数: - = 0\n期末数: not compared, not a number: "
-                                     "资产总计 (line 15) \"abc\"\n"));
-  EXPECT_EQ(results[2].outcome, Outcome::kFailed);
+TEST(ShowChecks, EachBalanceSheetIsCheckedOnItsOwn) {
+  const std::vector<CheckResult> results =
+      Check({BalanceSheet({Item("15", "资产总计", "1.00", "2.00"),
+                           Item("30", "负债和所有者权益总计", "1.00", "2.00")},
+                          1),
+             BalanceSheet({Item("15", "资产总计", "1.00", "2.00"),
+                           Item("30", "负债和所有者权益总计", "1.00", "2.50")},
+                          2)});
+  ASSERT_EQ(results.size(), 4U);
+  EXPECT_EQ(results[0].outcome, Outcome::kPassed);
+  EXPECT_EQ(results[0].title,
+            Gbk("balance sheet #1: 资产总计 (line 15) equals 负债和所有者权益总计 (line 30)"));
+  EXPECT_EQ(results[1].outcome, Outcome::kFailed);
+  EXPECT_EQ(results[1].title,
+            Gbk("balance sheet #2: 资产总计 (line 15) equals 负债和所有者权益总计 (line 30)"));
+  EXPECT_NE(Details(results[1]).find("difference -0.50"), std::string::npos) << Details(results[1]);
+  // Line 15 in both sheets is no line number used twice.
+  EXPECT_EQ(results[2].outcome, Outcome::kPassed);
+  // An income statement alone has no balance check at all.
+  EXPECT_EQ(Check({IncomeStatement({}, {})}).size(), 2U);
 }
 
 TEST(ShowChecks, LineNumbersUsedTwiceInOneListAreNamed) {
