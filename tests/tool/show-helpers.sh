@@ -80,6 +80,8 @@ make_odd_documents() {
   odd big5.xml 1 'it declares encoding "Big5" (byte 30), which show does not read: filing documents are GBK (or UTF-8)'
   sed 's/encoding="GBK"/encoding="UTF-8"/' <<<"$utf8" | LC_ALL=C sed 's#</SB_ZCFZB_XMMC>#\xEA\xB0\x80&#' >hangul.xml
   odd hangul.xml 1 "the character U+AC00 at byte $(byte_offset hangul.xml '\xEA\xB0\x80') has no GBK form; show reads filing documents as GBK"
+  LC_ALL=C sed 's#</SB_ZCFZB_XMMC>#\&\#44032;&#' "$national" >reference.xml
+  odd reference.xml 1 "the character reference at byte $(byte_offset reference.xml '&#44032;') is to U+AC00, which has no GBK form; show reads filing documents as GBK"
   LC_ALL=C sed 's/encoding="GBK"/encoding="GB18030"/' "$national" >gb18030.xml
   odd gb18030.xml 0 "  ok           balance sheet: 资产总计 (line 15) equals 负债和所有者权益总计 (line 30)"
   LC_ALL=C sed 's#</SB_ZCFZB_XMMC>#\x81\x39\xEE\x39&#' gb18030.xml >gb18030-four-byte.xml

@@ -198,6 +198,11 @@ TEST(ShowDocument, ReadsGbkUnderAnyOfItsNamesGb18030AndUtf8) {
   // Without a declaration XML means UTF-8, after a byte-order mark too.
   EXPECT_EQ(name_of_first_item(Document("<DZSBB>", "营业收入")), name);
   EXPECT_EQ(name_of_first_item("\xEF\xBB\xBF" + Document("<DZSBB>", "营业收入")), name);
+  // Character references to characters GBK has, and none in comments and
+  // CDATA sections, which hold none.
+  EXPECT_EQ(name_of_first_item(Document(Declared("UTF-8"), "营业&#x6536;&#20837;")), name);
+  EXPECT_EQ(name_of_first_item(Document(Declared("UTF-8"), "营业收入<!--&#44032;-->")), name);
+  EXPECT_EQ(name_of_first_item(Document(Declared("UTF-8"), "营业<![CDATA[收入]]>")), name);
   for (const char* encoding : {"GBK", "gb2312", "CP936", "x-gbk", "euc-cn", "GB18030"}) {
     EXPECT_EQ(name_of_first_item(Gbk(Document(Declared(encoding), "营业收入"))), name) << encoding;
   }
@@ -254,6 +259,11 @@ TEST(ShowDocument, BytesThatAreNotWhatTheDocumentDeclaresAreRefused) {
       {"a four-byte GB18030 character", four_byte,
        "the character U+3400 at byte " + std::to_string(four_byte.find("\x81\x39")) +
            " has no GBK form; show reads filing documents as GBK"},
+      {"a character reference to a character GBK lacks",
+       with_bytes_in_name(gbk, "&#x5B8B;&#44032;"),
+       "the character reference at byte " +
+           std::to_string(with_bytes_in_name(gbk, "").find("</SB_SYB_XMMC>") + 8) +
+           " is to U+AC00, which has no GBK form; show reads filing documents as GBK"},
       {"a four-byte GB18030 sequence cut short", cut_short,
        "byte " + std::to_string(cut_short.find("\x81\x30")) +
            " (0x81 0x30 0x3C 0x2F) is not GB18030, which it declares"},

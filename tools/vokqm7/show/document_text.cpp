@@ -97,6 +97,84 @@ std::size_t DoctypeAt(std::string_view text) {
   }
 }
 
+// UTF-8 of a code point below 0x110000.
+std::string Utf8Of(char32_t c) {
+  std::string out;
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+  return out;
+}
+
+int DigitValue(char c, bool hex) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (hex && c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (hex && c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// The code point of the character reference at `at` ("&#23435;",
+// "&#x5B8B;"), and where it ends; nothing for one that is malformed or out
+// of range, which the parser refuses itself.
+std::optional<char32_t> Reference(std::string_view text, std::size_t& at) {
+  const bool hex = text.substr(at + 2, 1) == "x";
+  std::size_t end = at + (hex ? 3 : 2);
+  char32_t value = 0;
+  const std::size_t digits = end;
+  for (; end < text.size() && text[end] != ';'; ++end) {
+    const int digit = DigitValue(text[end], hex);
+    if (digit < 0 || value > 0x10FFFF) return std::nullopt;
+    value = value * (hex ? 16 : 10) + static_cast<char32_t>(digit);
+  }
+  if (end == digits || end >= text.size() || value == 0 || value > 0x10FFFF) return std::nullopt;
+  at = end + 1;
+  return value;
+}
+
+// Where the text refers to a character GBK lacks by a character reference,
+// and which: the parser would hand it over as "?". Comments and CDATA
+// sections hold no references.
+std::optional<platform::GbkConversionFault> ReferenceGbkLacks(std::string_view text) {
+  for (std::size_t at = 0; at < text.size();) {
+    std::string_view close;
+    if (text.compare(at, 4, "<!--") == 0) close = "-->";
+    if (text.compare(at, 9, "<![CDATA[") == 0) close = "]]>";
+    if (!close.empty()) {
+      const std::size_t end = text.find(close, at);
+      if (end == std::string_view::npos) return std::nullopt;
+      at = end + close.size();
+      continue;
+    }
+    if (text.compare(at, 2, "&#") != 0) {
+      ++at;
+      continue;
+    }
+    const std::size_t start = at;
+    const std::optional<char32_t> character = Reference(text, at);
+    if (!character) {
+      ++at;
+      continue;
+    }
+    platform::GbkConversionFault ignored;
+    if (!platform::ToGbkWithoutLoss(Charset::kUtf8, Utf8Of(*character), ignored)) {
+      return platform::GbkConversionFault{start, *character};
+    }
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<std::string> DocumentText(std::string_view bytes, std::string& fault) {
@@ -113,7 +191,8 @@ std::optional<std::string> DocumentText(std::string_view bytes, std::string& fau
   std::string named;  // `encoding "GBK" (byte 30)`, for the faults
   if (declared) {
     const std::size_t name_at = start + declared->end - 1 - declared->name.size();
-    named = "encoding \"" + std::string(declared->name) + "\" (byte " + std::to_string(name_at) + ")";
+    named = "encoding \"" + std::string(declared->name) + "\" (byte " + std::to_string(name_at) +
+            ")";
     const std::optional<Charset> known = CharsetNamed(declared->name);
     if (!known) {
       fault = "it declares " + named + ", which show does not read: filing documents are GBK "
@@ -152,10 +231,18 @@ std::optional<std::string> DocumentText(std::string_view bytes, std::string& fau
     // Its entities are how a few bytes make the parser build text without
     // end, and the library writes none.
     const std::size_t doctype = DoctypeAt(text);
-    if (doctype == std::string_view::npos) return gbk;
-    fault = "it has a document type declaration (byte " + std::to_string(start + doctype) +
-            "): filing documents have none";
-    return std::nullopt;
+    if (doctype != std::string_view::npos) {
+      fault = "it has a document type declaration (byte " + std::to_string(start + doctype) +
+              "): filing documents have none";
+      return std::nullopt;
+    }
+    if (const std::optional<platform::GbkConversionFault> foreign = ReferenceGbkLacks(text)) {
+      fault = "the character reference at byte " + std::to_string(start + foreign->offset) +
+              " is to " + CodePoint(foreign->character) +
+              ", which has no GBK form; show reads filing documents as GBK";
+      return std::nullopt;
+    }
+    return gbk;
   }
   const std::size_t offset = start + at.offset + (at.offset >= removed_at ? removed : 0);
   if (at.character != 0) {

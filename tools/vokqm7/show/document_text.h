@@ -15,9 +15,9 @@ namespace vok::tool {
 // byte-order mark may stand before UTF-8. Nothing, with `fault` saying what
 // is wrong and at which byte, for any other encoding, a byte-order mark that
 // contradicts the declaration, bytes that are no character of the encoding,
-// text declared GBK or GB18030 that is UTF-8, a character GBK lacks (the
-// tool's texts are GBK, as the library's are), and a document type
-// declaration, which no filing document has.
+// text declared GBK or GB18030 that is UTF-8, a character GBK lacks, also
+// as a character reference (the tool's texts are GBK, as the library's
+// are), and a document type declaration, which no filing document has.
 std::optional<std::string> DocumentText(std::string_view bytes, std::string& fault);
 
 }  // namespace vok::tool

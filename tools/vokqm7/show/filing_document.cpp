@@ -225,7 +225,8 @@ std::optional<FilingDocument> ReadFilingDocument(std::string_view bytes, std::st
   try {
     return ReadParsed(document, *text, fault);
   } catch (const platform::XmlError& error) {
-    // The parser's limits: too many entity references, a text too long.
+    // What the parser refuses while the document is read, such as a text
+    // past its limit on length.
     fault = std::string("the XML parser refuses it: ") + error.what();
     return std::nullopt;
   }
