@@ -247,9 +247,9 @@ bool CanDecode(Charset charset) { return ThreadConverter(kGbk, IconvName(charset
 
 std::optional<std::string> ToGbkWithoutLoss(Charset charset, std::string_view bytes,
                                             GbkConversionFault& fault) {
-  if (!CanDecode(charset)) throw std::runtime_error(std::string("cannot convert ") + IconvName(charset));
-  if (IsAscii(bytes)) return std::string(bytes);
   const char* from = IconvName(charset);
+  if (!CanDecode(charset)) throw std::runtime_error(std::string("cannot convert ") + from);
+  if (IsAscii(bytes)) return std::string(bytes);
   constexpr std::size_t kNotRefused = static_cast<std::size_t>(-1);
   std::size_t failedAt = kNotRefused;
   if (charset == Charset::kGbk) {

@@ -28,7 +28,8 @@ using namespace std::string_view_literals;
 inline constexpr GbkConversionCase kGbkConversionCases[] = {
     {"GBK with a character only GBK has", Charset::kGbk, "a\xB9\xFA\x81\x40"sv,
      "a\xB9\xFA\x81\x40"sv, 0, 0},
-    {"GBK, a lead byte before a byte that cannot follow it", Charset::kGbk, "ab\x81\x7F"sv, {}, 2, 0},
+    {"GBK, a lead byte before a byte that cannot follow it", Charset::kGbk, "ab\x81\x7F"sv, {}, 2,
+     0},
     {"GBK, a lead byte at the end", Charset::kGbk, "ok\xB9"sv, {}, 2, 0},
     {"GBK, a byte that starts no character", Charset::kGbk, "\xB9\xFA\xFF"sv, {}, 2, 0},
     {"UTF-8", Charset::kUtf8, "a\xE5\x9B\xBD"sv, "a\xB9\xFA"sv, 0, 0},

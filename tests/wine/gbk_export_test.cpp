@@ -44,10 +44,9 @@ std::string SplitGbkExport(const char* name, const std::string& encoding) {
 }
 
 // The names of code page 936, in the letter cases exports are seen with.
-constexpr const char* kGbkNames[] = {"GBK",    "gbk",         "GB2312", "gb2312",
-                                     "CP936",  "Cp936",       "MS936",  "windows-936",
-                                     "x-gbk",  "csGB2312",    "GB_2312-80", "EUC-CN",
-                                     "euc-cn"};
+constexpr const char* kGbkNames[] = {"GBK",   "gbk",      "GB2312",     "gb2312", "CP936",
+                                     "Cp936", "MS936",    "windows-936", "x-gbk",  "csGB2312",
+                                     "GB_2312-80", "EUC-CN", "euc-cn"};
 
 class GbkExports : public FilingByType {
  protected:

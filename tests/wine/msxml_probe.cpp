@@ -61,8 +61,8 @@ Loaded LoadFile(const std::string& gbkPath, MsxmlLoad how) {
   result.document->put_resolveExternals(VARIANT_FALSE);
 
   if (how == MsxmlLoad::kGbkFallback) {
-    result.parsed =
-        platform::win32::LoadGbkFileAsText(result.document.get(), gbkPath) == platform::XmlLoad::kParsed;
+    result.parsed = platform::win32::LoadGbkFileAsText(result.document.get(), gbkPath) ==
+                    platform::XmlLoad::kParsed;
     result.status = S_OK;
     return result;
   }

@@ -72,9 +72,10 @@ TEST(XmlDeclaration, NothingWithoutADeclarationThatNamesAnEncoding) {
 }
 
 TEST(XmlDeclaration, GbkNamesInAnyLetterCase) {
-  for (const char* name : {"GBK", "gbk", "Gbk", "GB2312", "gb2312", "CP936", "cp936", "Cp936",
-                           "MS936", "ms936", "windows-936", "Windows-936", "x-gbk", "X-GBK",
-                           "csGB2312", "CSGB2312", "GB_2312-80", "gb_2312-80", "EUC-CN", "euc-cn"}) {
+  for (const char* name :
+       {"GBK", "gbk", "Gbk", "GB2312", "gb2312", "CP936", "cp936", "Cp936", "MS936", "ms936",
+        "windows-936", "Windows-936", "x-gbk", "X-GBK", "csGB2312", "CSGB2312", "GB_2312-80",
+        "gb_2312-80", "EUC-CN", "euc-cn"}) {
     EXPECT_TRUE(IsGbkEncodingName(name)) << name;
   }
   for (const char* name : {"", "UTF-8", "GB18030", "GBK ", " GBK", "windows936", "CP9360", "GB",

@@ -75,7 +75,8 @@ TEST_F(PlatformXml, NodeListsCountAndRefuseIndexesOutside) {
   ASSERT_EQ(document_.LoadText("<vok><row><cell>1</cell><cell>2</cell></row>"
                                "<row><cell>3</cell></row></vok>"),
             XmlLoad::kParsed);
-  const platform::XmlNodeList second = document_.SelectNodes("//vok/row").Item(1).SelectNodes("cell");
+  const platform::XmlNodeList second =
+      document_.SelectNodes("//vok/row").Item(1).SelectNodes("cell");
   ASSERT_EQ(second.Length(), 1);
   EXPECT_EQ(second.Item(0).Text(), "3");
   platform::XmlNodeList none = document_.SelectNodes("//vok/column");

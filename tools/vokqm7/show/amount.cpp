@@ -15,7 +15,10 @@ bool IsDash(char16_t c) {
          c == u'\uFF0D';
 }
 
-bool IsBlank(char16_t c) { return c == u'\u3000' || (c < 0x80 && IsAsciiSpace(static_cast<char>(c))); }
+// White space as names have it: ASCII's, and the ideographic space.
+bool IsBlank(char16_t c) {
+  return c == u'\u3000' || (c < 0x80 && IsAsciiSpace(static_cast<char>(c)));
+}
 
 std::u16string_view TrimBlanks(std::u16string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);

@@ -188,14 +188,15 @@ std::optional<std::string> DocumentText(std::string_view bytes, std::string& fau
       platform::FindEncodingDeclaration(text);
 
   Charset charset = Charset::kUtf8;  // XML's own default
-  std::string named;  // `encoding "GBK" (byte 30)`, for the faults
+  std::string named;                 // `encoding "GBK" (byte 30)`, for the faults
   if (declared) {
     const std::size_t name_at = start + declared->end - 1 - declared->name.size();
-    named = "encoding \"" + std::string(declared->name) + "\" (byte " + std::to_string(name_at) +
-            ")";
+    named =
+        "encoding \"" + std::string(declared->name) + "\" (byte " + std::to_string(name_at) + ")";
     const std::optional<Charset> known = CharsetNamed(declared->name);
     if (!known) {
-      fault = "it declares " + named + ", which show does not read: filing documents are GBK "
+      fault = "it declares " + named +
+              ", which show does not read: filing documents are GBK "
               "(or UTF-8)";
       return std::nullopt;
     }
