@@ -160,22 +160,6 @@ TEST(ShowDocument, ColumnsAreTheAmountsTheItemsCarry) {
   EXPECT_EQ(list.items.at(1).amounts, (std::vector<std::optional<std::string>>{"2", "3"}));
 }
 
-TEST(ShowDocument, EverySectionIsAStatementOfItsOwn) {
-  const std::string second = BalanceSection(BalanceItem("1", "货币资金", "1.00", "2.00") +
-                                            BalanceItem("15", "资产总计", "3.00", "4.00"));
-  std::string text = CombinedFiling();
-  text.insert(text.rfind("</DZSBB>"), Gbk(second));
-  const FilingDocument document = Read(text);
-  ASSERT_EQ(document.statements.size(), 3U);
-  EXPECT_EQ(StatementName(document.statements[0]), Gbk("损益表"));
-  EXPECT_EQ(StatementName(document.statements[1]), Gbk("资产负债表 #1"));
-  EXPECT_EQ(StatementName(document.statements[2]), Gbk("资产负债表 #2"));
-  ASSERT_EQ(document.statements[2].lists.at(0).items.size(), 2U);
-  EXPECT_EQ(document.statements[1].lists.at(0).items.at(1).amounts.at(0), "2021590.00");
-  EXPECT_EQ(document.statements[2].lists.at(0).items.at(1).amounts.at(0), "3.00");
-  EXPECT_EQ(Header(document.statements[2]), Header(document.statements[1]));
-}
-
 // A small document with `name` as its one item's name, after `head`.
 std::string Document(const std::string& head, const std::string& name) {
   return head + IncomeHead() + IncomeItem("1", name.c_str(), "BYS", "1", "BNLJ", "2") +
@@ -208,70 +192,24 @@ TEST(ShowDocument, ReadsGbkUnderAnyOfItsNamesGb18030AndUtf8) {
   }
 }
 
-// Each document that does not decode is refused with what is wrong and at
-// which byte; none is read with characters replaced.
+// A document that does not decode is refused with what is wrong and at
+// which byte. The odd documents of tests/tool/show-helpers.sh go through the
+// whole tool, natively and under Wine; these are the cases they leave out.
 TEST(ShowDocument, BytesThatAreNotWhatTheDocumentDeclaresAreRefused) {
   const std::string gbk = Gbk(Document(Declared("GBK"), "营业收入"));
-  const std::string name_at = std::to_string(Declared("GBK").find("GBK"));
-  const std::string undeclared = Gbk(Document("<DZSBB>", "营业收入"));
-  auto with_bytes_in_name = [](std::string text, const std::string& bytes) {
-    text.insert(text.find("</SB_SYB_XMMC>"), bytes);
-    return text;
-  };
-  const std::string bad_gbk = with_bytes_in_name(gbk, "\x81\x7F");
-  const std::string utf8 = Document(Declared("UTF-8"), "营业收入");
-  const std::string bad_utf8 = with_bytes_in_name(utf8, "\xFF");
-  const std::string hangul = with_bytes_in_name(utf8, "\xEA\xB0\x80");
-  const std::string gb18030 = Gbk(Document(Declared("GB18030"), "营业收入"));
-  const std::string four_byte = with_bytes_in_name(gb18030, "\x81\x39\xEE\x39");
-  const std::string cut_short = with_bytes_in_name(gb18030, "\x81\x30");
-  struct Case {
-    const char* what;
-    std::string bytes;
-    std::string fault;
-  };
-  const Case cases[] = {
-      // 成功, in the result block, is the first Chinese text.
-      {"GBK without a declaration", undeclared,
-       "it declares no encoding, so it must be UTF-8, but byte " +
-           std::to_string(undeclared.find('\xB3')) + " (0xB3 0xC9 0xB9 0xA6) is not UTF-8"},
-      {"a UTF-8 byte-order mark before a GBK declaration", "\xEF\xBB\xBF" + gbk,
-       "it starts with a UTF-8 byte-order mark (byte 0) but declares encoding \"GBK\" (byte " +
-           std::to_string(std::stoul(name_at) + 3) + ")"},
-      {"bytes that are no GBK", bad_gbk,
-       "byte " + std::to_string(bad_gbk.find("\x81\x7F")) +
-           " (0x81 0x7F 0x3C 0x2F) is not GBK, which it declares"},
-      {"bytes that are no UTF-8", bad_utf8,
-       "byte " + std::to_string(bad_utf8.find('\xFF')) + " (0xFF 0x3C 0x2F 0x53) is not UTF-8, "
-       "which it declares"},
-      {"a UTF-8 body declared GBK", Document(Declared("GBK"), "营业收入"),
-       "it declares encoding \"GBK\" (byte " + name_at + ") but its text is UTF-8, from byte " +
-           std::to_string(Document(Declared("GBK"), "").find('\xE6'))},
-      {"an encoding filing documents do not come in",
-       Gbk(Document(Declared("Big5"), "营业收入")),
-       "it declares encoding \"Big5\" (byte " + name_at + "), which show does not read: filing "
-       "documents are GBK (or UTF-8)"},
-      {"a UTF-16 byte-order mark", std::string("\xFF\xFE<\0D\0", 6),
-       "it starts with a UTF-16 byte-order mark (byte 0); filing documents are GBK (or UTF-8)"},
-      {"a character GBK lacks in UTF-8", hangul,
-       "the character U+AC00 at byte " + std::to_string(hangul.find("\xEA\xB0\x80")) +
-           " has no GBK form; show reads filing documents as GBK"},
-      {"a four-byte GB18030 character", four_byte,
-       "the character U+3400 at byte " + std::to_string(four_byte.find("\x81\x39")) +
-           " has no GBK form; show reads filing documents as GBK"},
-      {"a character reference to a character GBK lacks",
-       with_bytes_in_name(gbk, "&#x5B8B;&#44032;"),
-       "the character reference at byte " +
-           std::to_string(with_bytes_in_name(gbk, "").find("</SB_SYB_XMMC>") + 8) +
-           " is to U+AC00, which has no GBK form; show reads filing documents as GBK"},
-      {"a four-byte GB18030 sequence cut short", cut_short,
-       "byte " + std::to_string(cut_short.find("\x81\x30")) +
-           " (0x81 0x30 0x3C 0x2F) is not GB18030, which it declares"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    EXPECT_EQ(Fault(c.bytes), c.fault);
-  }
+  const std::size_t name_end = gbk.find("</SB_SYB_XMMC>");
+  std::string reference = gbk;
+  reference.insert(name_end, "&#x5B8B;&#44032;");
+  std::string cut_short = Gbk(Document(Declared("GB18030"), "营业收入"));
+  cut_short.insert(cut_short.find("</SB_SYB_XMMC>"), "\x81\x30");
+  EXPECT_EQ(Fault(std::string("\xFF\xFE<\0D\0", 6)),
+            "it starts with a UTF-16 byte-order mark (byte 0); filing documents are GBK (or UTF-8)");
+  // 宋 is in GBK, 가 is not.
+  EXPECT_EQ(Fault(reference), "the character reference at byte " + std::to_string(name_end + 8) +
+                                  " is to U+AC00, which has no GBK form; show reads filing "
+                                  "documents as GBK");
+  EXPECT_EQ(Fault(cut_short), "byte " + std::to_string(cut_short.find("\x81\x30")) +
+                                  " (0x81 0x30 0x3C 0x2F) is not GB18030, which it declares");
 }
 
 TEST(ShowDocument, FaultsSayWhatTheFileIs) {
