@@ -2,6 +2,8 @@
 // GBK) and UTF-16 / UTF-8.
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,5 +20,27 @@ std::string Utf16ToGbk(std::u16string_view utf16);
 // Convenience pair for tools and tests that speak UTF-8.
 std::string GbkToUtf8(std::string_view gbk);
 std::string Utf8ToGbk(std::string_view utf8);
+
+// The encodings a document may come in, for a conversion that must not
+// guess or replace anything.
+enum class Charset { kGbk, kGb18030, kUtf8 };
+
+// The first character of a text that does not become GBK.
+struct GbkConversionFault {
+  std::size_t offset = 0;   // where its bytes start
+  char32_t character = 0;   // the character, which GBK lacks; 0 when the bytes
+                            // there are no character of the charset at all
+};
+
+// Whether this system converts `charset` at all (Wine 8, for one, has no
+// GB18030).
+[[nodiscard]] bool CanDecode(Charset charset);
+
+// `bytes` in `charset` as GBK, every character kept (GBK bytes come back as
+// they are, once checked). Nothing when a byte sequence is no character of
+// the charset or a character has no GBK form; `fault` then tells the first.
+// Throws std::runtime_error when !CanDecode(charset).
+std::optional<std::string> ToGbkWithoutLoss(Charset charset, std::string_view bytes,
+                                            GbkConversionFault& fault);
 
 }  // namespace vok::platform

@@ -19,6 +19,7 @@
 namespace vok::platform {
 
 struct XmlField;
+class XmlNodeList;
 enum class XmlLoad;
 using XmlRecordVisitor = std::function<void(const std::vector<XmlField>&)>;
 XmlLoad ReadXmlRecords(const std::string& gbkPath, const std::string& parent,
@@ -61,6 +62,9 @@ class XmlNode {
   // First node matching `path` relative to this one (a child element name,
   // or an XPath expression), or nothing.
   [[nodiscard]] std::optional<XmlNode> SelectSingleNode(const std::string& path) const;
+
+  // Every node matching `path` relative to this one, in document order.
+  [[nodiscard]] XmlNodeList SelectNodes(const std::string& path) const;
 
  private:
   std::unique_ptr<Impl> impl_;

@@ -7,16 +7,6 @@ bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'
 
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 // '<?xml' S pseudo-attributes ('name' S? '=' S? quoted value, each after
@@ -54,11 +44,6 @@ std::optional<EncodingDeclaration> FindEncodingDeclaration(std::string_view text
       found = EncodingDeclaration{value, spaceStart, at};
     }
   }
-}
-
-bool IsGbkEncodingName(std::string_view name) {
-  return EqualsIgnoringCase(name, "GBK") || EqualsIgnoringCase(name, "GB2312") ||
-         EqualsIgnoringCase(name, "CP936");
 }
 
 }  // namespace vok::platform

@@ -24,8 +24,4 @@ struct EncodingDeclaration {
 // declaration names no encoding, or when it is malformed.
 [[nodiscard]] std::optional<EncodingDeclaration> FindEncodingDeclaration(std::string_view text);
 
-// GBK, GB2312 and CP936 in any letter case: the names under which report
-// tools write code page 936.
-[[nodiscard]] bool IsGbkEncodingName(std::string_view name);
-
 }  // namespace vok::platform

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ascii_case.h"
 #include "platform/clock.h"
 
 namespace vok {
@@ -24,8 +25,9 @@ std::int32_t ParseLeadingInteger(std::string_view text);
 // `text` without white space (IsAsciiSpace) at either end.
 std::string_view TrimAsciiSpace(std::string_view text);
 
-// Byte-for-byte comparison that treats ASCII letters of either case alike.
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+// Byte-for-byte comparison that treats ASCII letters of either case alike:
+// the platform's, by which encoding names are compared too.
+using platform::EqualsIgnoringAsciiCase;
 
 // "YYYY-MM-DD HH:MM:SS.mmm", for what the library tells support engineers.
 std::string FormatLocalTime(const platform::LocalTime& time);

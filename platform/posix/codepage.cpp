@@ -8,6 +8,7 @@
 #include <cstring>
 #include <iconv.h>
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 #include "platform/posix/posix_codepage.h"
@@ -16,10 +17,13 @@ namespace vok::platform {
 namespace {
 
 constexpr const char* kGbk = "GBK";
+constexpr const char* kGb18030 = "GB18030";
 constexpr const char* kUtf8 = "UTF-8";
-// char16_t units in host byte order.
+// char16_t and char32_t units in host byte order.
 constexpr const char* kUtf16 =
     __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ ? "UTF-16LE" : "UTF-16BE";
+constexpr const char* kUtf32 =
+    __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ ? "UTF-32LE" : "UTF-32BE";
 
 class IconvOwner {
  public:
@@ -145,6 +149,49 @@ std::size_t BadUtf16Length(std::string_view rest) {
   return pair ? 4 : 2;
 }
 
+const char* IconvName(Charset charset) {
+  switch (charset) {
+    case Charset::kGbk:
+      return kGbk;
+    case Charset::kGb18030:
+      return kGb18030;
+    case Charset::kUtf8:
+      return kUtf8;
+  }
+  return kGbk;
+}
+
+// Converts without substituting anything; nothing, with `failedAt` the
+// offset of the input the converter refused, when it refuses some, and
+// `failedAt` left alone when the conversion cannot be made at all.
+std::optional<std::string> ConvertStrictly(const char* to, const char* from, std::string_view in,
+                                           std::size_t& failedAt) {
+  std::string out;
+  if (Convert(to, from, in, out, [&](std::string_view rest) {
+        failedAt = in.size() - rest.size();
+        return Substitution{0, {}};
+      })) {
+    return out;
+  }
+  return std::nullopt;
+}
+
+// The character that the bytes at the start of `rest` encode in `from`, or 0
+// when they encode none.
+char32_t FirstCharacter(const char* from, std::string_view rest) {
+  for (std::size_t length = 1; length <= 4 && length <= rest.size(); ++length) {
+    std::size_t failedAt = 0;
+    const std::optional<std::string> utf32 =
+        ConvertStrictly(kUtf32, from, rest.substr(0, length), failedAt);
+    if (utf32 && utf32->size() == sizeof(char32_t)) {
+      char32_t character;
+      std::memcpy(&character, utf32->data(), sizeof character);
+      return character;
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 std::u16string GbkToUtf16(std::string_view gbk) {
@@ -194,6 +241,27 @@ std::string Utf8ToGbk(std::string_view utf8) {
     return {};
   }
   return out;
+}
+
+bool CanDecode(Charset charset) { return ThreadConverter(kGbk, IconvName(charset)).Valid(); }
+
+std::optional<std::string> ToGbkWithoutLoss(Charset charset, std::string_view bytes,
+                                            GbkConversionFault& fault) {
+  const char* from = IconvName(charset);
+  if (!CanDecode(charset)) throw std::runtime_error(std::string("cannot convert ") + from);
+  if (IsAscii(bytes)) return std::string(bytes);
+  constexpr std::size_t kNotRefused = static_cast<std::size_t>(-1);
+  std::size_t failedAt = kNotRefused;
+  if (charset == Charset::kGbk) {
+    // Checked by decoding it; its bytes are the result.
+    if (ConvertStrictly(kUtf16, kGbk, bytes, failedAt)) return std::string(bytes);
+  } else if (std::optional<std::string> gbk = ConvertStrictly(kGbk, from, bytes, failedAt)) {
+    return gbk;
+  }
+  if (failedAt == kNotRefused) throw std::runtime_error(std::string("cannot convert ") + from);
+  fault.offset = failedAt;
+  fault.character = FirstCharacter(from, bytes.substr(failedAt));
+  return std::nullopt;
 }
 
 namespace posix {

@@ -116,6 +116,13 @@ std::optional<XmlNode> SelectFirst(const Document& doc, xmlNode* from, const std
   return XmlNode(std::make_unique<XmlNode::Impl>(XmlNode::Impl{doc, found.front()}));
 }
 
+XmlNodeList SelectAll(const Document& doc, xmlNode* from, const std::string& path) {
+  auto list = std::make_unique<XmlNodeList::Impl>();
+  list->doc = doc;
+  list->nodes = Select(doc.get(), from, path, std::numeric_limits<std::size_t>::max());
+  return XmlNodeList(std::move(list));
+}
+
 XmlLoad Parse(XmlDocument::Impl& impl, std::string_view bytes, const char* encoding,
               int extraOptions) {
   impl.doc.reset();
@@ -148,6 +155,11 @@ std::string XmlNode::Text() const {
 std::optional<XmlNode> XmlNode::SelectSingleNode(const std::string& path) const {
   if (!impl_) throw XmlError("moved-from XML node");
   return SelectFirst(impl_->doc, impl_->node, path);
+}
+
+XmlNodeList XmlNode::SelectNodes(const std::string& path) const {
+  if (!impl_) throw XmlError("moved-from XML node");
+  return SelectAll(impl_->doc, impl_->node, path);
 }
 
 XmlNodeList::XmlNodeList(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
@@ -195,11 +207,7 @@ std::optional<XmlNode> XmlDocument::SelectSingleNode(const std::string& path) co
 
 XmlNodeList XmlDocument::SelectNodes(const std::string& path) const {
   if (!impl_) throw XmlError("moved-from XML document");
-  auto list = std::make_unique<XmlNodeList::Impl>();
-  list->doc = impl_->doc;
-  list->nodes = Select(impl_->doc.get(), reinterpret_cast<xmlNode*>(impl_->doc.get()), path,
-                       std::numeric_limits<std::size_t>::max());
-  return XmlNodeList(std::move(list));
+  return SelectAll(impl_->doc, reinterpret_cast<xmlNode*>(impl_->doc.get()), path);
 }
 
 }  // namespace vok::platform

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/encoding_names.h"
 #include "platform/posix/posix_fd.h"
 #include "platform/posix/posix_paths.h"
 #include "platform/xml.h"
@@ -15,26 +16,10 @@
 namespace vok::platform::posix {
 namespace {
 
-// The encoding named in the XML declaration, lower-cased, or "".
-std::string DeclaredEncoding(std::string_view bytes) {
+// Whether the XML declaration names code page 936 under any of its names.
+bool DeclaresGbk(std::string_view bytes) {
   const std::optional<EncodingDeclaration> declared = FindEncodingDeclaration(bytes);
-  if (!declared) return {};
-  std::string name(declared->name);
-  for (char& c : name) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return name;
-}
-
-// Windows reads the GB2312 family of names as code page 936 (GBK), and
-// files that say gb2312 routinely hold GBK-only characters.
-bool IsGbkName(const std::string& name) {
-  static const char* const kNames[] = {"gb2312", "gbk", "cp936", "ms936", "windows-936",
-                                       "x-gbk", "csgb2312", "gb_2312-80", "euc-cn"};
-  for (const char* known : kNames) {
-    if (name == known) return true;
-  }
-  return false;
+  return declared && IsGbkEncodingName(declared->name);
 }
 
 }  // namespace
@@ -48,7 +33,7 @@ XmlSource ReadXmlSource(const std::string& gbkPath) {
       ReadAll(fd.Get(), static_cast<std::size_t>(std::numeric_limits<int>::max()));
   if (!bytes) throw XmlError("cannot read XML file: " + gbkPath);
   XmlSource source;
-  if (IsGbkName(DeclaredEncoding(*bytes))) {
+  if (DeclaresGbk(*bytes)) {
     source.encoding = "GBK";
     source.extra_options = XML_PARSE_IGNORE_ENC;
   }

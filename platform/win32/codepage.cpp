@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <new>
+#include <stdexcept>
 
 namespace vok::platform {
 namespace win32 {
@@ -59,6 +60,87 @@ std::string WideToNarrow(UINT codePage, std::wstring_view wide) {
 }
 
 }  // namespace win32
+
+namespace {
+
+UINT CodePageOf(Charset charset) {
+  switch (charset) {
+    case Charset::kGbk:
+      return CP_ACP;
+    case Charset::kGb18030:
+      return 54936;
+    case Charset::kUtf8:
+      return CP_UTF8;
+  }
+  return CP_ACP;
+}
+
+// UTF-16 as GBK, or nothing when a character has no GBK form (no best-fit
+// stand-in either).
+std::optional<std::string> WideToGbkStrictly(std::wstring_view wide) {
+  if (wide.empty()) return std::string();
+  const int inLength = static_cast<int>(wide.size());
+  BOOL defaulted = FALSE;
+  const int outLength = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), inLength,
+                                              nullptr, 0, nullptr, &defaulted);
+  if (outLength <= 0 || defaulted) return std::nullopt;
+  std::string narrow(static_cast<std::size_t>(outLength), '\0');
+  const int written = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), inLength,
+                                            narrow.data(), outLength, nullptr, &defaulted);
+  if (written <= 0 || defaulted) return std::nullopt;
+  narrow.resize(static_cast<std::size_t>(written));
+  return narrow;
+}
+
+char32_t CodePoint(std::wstring_view character) {
+  if (character.size() == 2 && character[0] >= 0xD800 && character[0] <= 0xDBFF) {
+    return 0x10000 + ((static_cast<char32_t>(character[0]) - 0xD800) << 10) +
+           (static_cast<char32_t>(character[1]) - 0xDC00);
+  }
+  return character.empty() ? 0 : static_cast<char32_t>(character[0]);
+}
+
+}  // namespace
+
+bool CanDecode(Charset charset) {
+  const UINT codePage = CodePageOf(charset);
+  return codePage == CP_ACP || codePage == CP_UTF8 || ::IsValidCodePage(codePage);
+}
+
+std::optional<std::string> ToGbkWithoutLoss(Charset charset, std::string_view bytes,
+                                            GbkConversionFault& fault) {
+  const UINT codePage = CodePageOf(charset);
+  if (!CanDecode(charset)) {
+    throw std::runtime_error("this system has no code page " + std::to_string(codePage));
+  }
+  if (bytes.empty()) return std::string();
+  if (bytes.size() > static_cast<std::size_t>(INT_MAX)) throw std::bad_alloc();
+  if (const std::optional<std::wstring> wide = win32::NarrowToWideStrictly(codePage, bytes)) {
+    if (charset == Charset::kGbk) return std::string(bytes);
+    if (std::optional<std::string> gbk = WideToGbkStrictly(*wide)) return gbk;
+  }
+  // The conversions say only that they failed, not where: the first
+  // character that fails is found one character at a time, a character
+  // being the fewest bytes (at most four) that decode.
+  for (std::size_t at = 0; at < bytes.size();) {
+    std::optional<std::wstring> character;
+    std::size_t length = 0;
+    while (!character && length < 4 && at + length < bytes.size()) {
+      ++length;
+      character = win32::NarrowToWideStrictly(codePage, bytes.substr(at, length));
+    }
+    if (!character) {
+      fault = GbkConversionFault{at, 0};
+      return std::nullopt;
+    }
+    if (!WideToGbkStrictly(*character)) {
+      fault = GbkConversionFault{at, CodePoint(*character)};
+      return std::nullopt;
+    }
+    at += length;
+  }
+  throw std::runtime_error("the text fails to convert, yet each of its characters converts");
+}
 
 // wchar_t is UTF-16 on Windows, so the two string types share their layout.
 static_assert(sizeof(wchar_t) == sizeof(char16_t));

@@ -1,11 +1,13 @@
 #include "platform/xml.h"
 
 #include "platform/busy_retry.h"
+#include "platform/encoding_names.h"
 #include "platform/files.h"
 #include "platform/win32/busy.h"
 #include "platform/win32/com.h"
 #include "platform/win32/text.h"
 #include "platform/win32/unique_handle.h"
+#include "platform/win32/xml_gbk_file.h"
 #include "platform/xml_declaration.h"
 
 #include <objbase.h>
@@ -59,6 +61,17 @@ std::optional<XmlNode> SelectOne(Dom* dom, const std::string& path) {
   return XmlNode(std::move(impl));
 }
 
+// selectNodes on a document or a node.
+template <typename Dom>
+XmlNodeList SelectAll(Dom* dom, const std::string& path) {
+  if (dom == nullptr) throw XmlError("selectNodes on an empty object");
+  const Bstr query = ToBstr(path);
+  auto impl = std::make_unique<XmlNodeList::Impl>();
+  Check(dom->selectNodes(query.get(), impl->list.put()), "selectNodes");
+  if (!impl->list) throw XmlError("selectNodes returned no list");
+  return XmlNodeList(std::move(impl));
+}
+
 }  // namespace
 
 XmlSession::XmlSession() {
@@ -86,6 +99,10 @@ std::string XmlNode::Text() const {
 
 std::optional<XmlNode> XmlNode::SelectSingleNode(const std::string& path) const {
   return SelectOne(impl_ ? impl_->node.get() : nullptr, path);
+}
+
+XmlNodeList XmlNode::SelectNodes(const std::string& path) const {
+  return SelectAll(impl_ ? impl_->node.get() : nullptr, path);
 }
 
 XmlNodeList::XmlNodeList(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
@@ -156,12 +173,7 @@ std::optional<XmlNode> XmlDocument::SelectSingleNode(const std::string& path) co
 }
 
 XmlNodeList XmlDocument::SelectNodes(const std::string& path) const {
-  if (!impl_ || !impl_->document) throw XmlError("selectNodes on an empty document");
-  const Bstr query = ToBstr(path);
-  auto impl = std::make_unique<XmlNodeList::Impl>();
-  Check(impl_->document->selectNodes(query.get(), impl->list.put()), "selectNodes");
-  if (!impl->list) throw XmlError("selectNodes returned no list");
-  return XmlNodeList(std::move(impl));
+  return SelectAll(impl_ ? impl_->document.get() : nullptr, path);
 }
 
 namespace {
@@ -209,15 +221,9 @@ void ReadFields(IXMLDOMNode* record, const std::vector<std::wstring>& names,
   }
 }
 
-// Wine's msxml3 refuses some well-formed GBK files in load(): when the
-// encoding is switched at the declaration, a double-byte character whose
-// lead byte is the 180th byte after the encoding name's closing quote is
-// split between two conversion steps, and the parse fails; "gb2312" and
-// "cp936" it does not know at all. Windows' MSXML loads these files. So a
-// file that load() refused and that declares a GBK encoding is decoded here
-// and given to loadXML() as UTF-16, its declaration without the encoding so
-// that the parser does not decode the text a second time.
-XmlLoad LoadGbkFileAsText(IXMLDOMDocument* document, const std::string& gbkPath) {
+}  // namespace
+
+XmlLoad win32::LoadGbkFileAsText(IXMLDOMDocument* document, const std::string& gbkPath) {
   const std::optional<std::string> bytes = ReadWholeFile(gbkPath);
   if (!bytes) return XmlLoad::kNotParsed;
   const std::string_view text = *bytes;
@@ -225,12 +231,14 @@ XmlLoad LoadGbkFileAsText(IXMLDOMDocument* document, const std::string& gbkPath)
   if (!declared || !IsGbkEncodingName(declared->name)) return XmlLoad::kNotParsed;
   std::string undeclared(text.substr(0, declared->begin));
   undeclared.append(text.substr(declared->end));
-  const std::optional<std::wstring> wide = win32::NarrowToWideStrictly(936, undeclared);
+  const std::optional<std::wstring> wide = NarrowToWideStrictly(936, undeclared);
   if (!wide) return XmlLoad::kNotParsed;
   VARIANT_BOOL parsed = VARIANT_FALSE;
   Check(document->loadXML(Bstr(*wide).get(), &parsed), "loadXML");
   return parsed == VARIANT_TRUE ? XmlLoad::kParsed : XmlLoad::kNotParsed;
 }
+
+namespace {
 
 // load() says only that it failed when another program holds the file
 // without sharing it for reading (a scanner that opened the export the
@@ -256,7 +264,7 @@ XmlLoad ReadXmlRecords(const std::string& gbkPath, const std::string& parent,
   WaitWhileBusyForReading(gbkPath);
   XmlDocument document = XmlDocument::Create();
   if (document.LoadFile(gbkPath) != XmlLoad::kParsed &&
-      LoadGbkFileAsText(document.impl_->document.get(), gbkPath) != XmlLoad::kParsed) {
+      win32::LoadGbkFileAsText(document.impl_->document.get(), gbkPath) != XmlLoad::kParsed) {
     return XmlLoad::kNotParsed;
   }
   const XmlNodeList records = document.SelectNodes("//" + parent + "/" + record);

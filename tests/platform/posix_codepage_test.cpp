@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/codepage.h"
+#include "support/gbk_conversion_cases.h"
 
 namespace vok::platform {
 namespace {
@@ -36,6 +37,11 @@ TEST(PosixCodepage, CharactersGbkLacksBecomeQuestionMarks) {
   const char16_t lone[] = {u'\xD800', u'a', u'\xDC00', u'\x56FD', 0};
   EXPECT_EQ(Utf16ToGbk(lone), "?a?\xB9\xFA");
   EXPECT_EQ(Utf8ToGbk("\xEA\xB0\x80-\xFF-\xE5\x9B\xBD"), "?-?-\xB9\xFA");
+}
+
+TEST(PosixCodepage, ToGbkWithoutLossKeepsEveryCharacterOrTellsTheFirstThatFails) {
+  ASSERT_TRUE(CanDecode(Charset::kGb18030)) << "glibc's iconv has GB18030";
+  test::ExpectEveryGbkConversionCase();
 }
 
 TEST(PosixCodepage, EveryDoubleByteCharacterRoundTrips) {

@@ -80,6 +80,11 @@ TEST(PosixXml, SelectsInDocumentOrder) {
   EXPECT_EQ(doc.SelectNodes("//vok/cell").Length(), 2);
   EXPECT_EQ(doc.SelectSingleNode("//cell/row1")->Text(), "1");
   EXPECT_EQ(cells.Item(2).SelectSingleNode("inner/row1")->Text(), "no");
+  // Relative to a node: its own descendants only, in document order.
+  const XmlNodeList inThird = cells.Item(2).SelectNodes(".//row1");
+  ASSERT_EQ(inThird.Length(), 2);
+  EXPECT_EQ(inThird.Item(0).Text() + inThird.Item(1).Text(), "no3");
+  EXPECT_EQ(doc.SelectSingleNode("/vok/x")->SelectNodes("cell").Length(), 1);
   EXPECT_THROW(cells.Item(3), XmlError);
   EXPECT_THROW(cells.Item(-1), XmlError);
   EXPECT_THROW(doc.SelectNodes("//cell["), XmlError);
@@ -121,6 +126,27 @@ TEST(PosixXml, LoadFileHonoursTheDeclaredEncoding) {
   platform_test::WriteUtf8(folder + "/utf8.xml", "<a>\xE5\x9B\xBD</a>");
   ASSERT_EQ(doc.LoadFile(gbkFolder + "utf8.xml"), XmlLoad::kParsed);
   EXPECT_EQ(doc.SelectSingleNode("/a")->Text(), "\xB9\xFA");
+}
+
+// The cell-export reader takes every name of code page 936, in any letter
+// case, for GBK: 0x8140 is a character only GBK has.
+TEST(PosixXml, EveryNameOfGbkIsReadAsGbk) {
+  platform_test::TempDir dir;
+  for (const char* name : {"GBK", "gbk", "GB2312", "gb2312", "CP936", "Cp936", "MS936",
+                           "windows-936", "WINDOWS-936", "x-gbk", "csGB2312", "GB_2312-80",
+                           "EUC-CN", "euc-cn"}) {
+    SCOPED_TRACE(name);
+    platform_test::WriteUtf8(dir / "export.xml",
+                             std::string("<?xml version=\"1.0\" encoding=\"") + name +
+                                 "\"?>\n<vok><cell><value>\xB9\xFA\x81\x40</value></cell></vok>");
+    std::vector<std::string> values;
+    ASSERT_EQ(ReadXmlRecords(dir / "export.xml", "vok", "cell", {"value"},
+                             [&](const std::vector<XmlField>& fields) {
+                               values.push_back(fields.at(0).text);
+                             }),
+              XmlLoad::kParsed);
+    EXPECT_EQ(values, std::vector<std::string>{"\xB9\xFA\x81\x40"});
+  }
 }
 
 TEST(PosixXml, LoadFileMissingThrowsMalformedIsNotParsed) {

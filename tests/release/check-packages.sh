@@ -108,10 +108,19 @@ else
     fail "deb: file list differs: $(diff <(echo "$expected_deb") <(echo "$listed") | grep '^[<>]' | tr '\n' ' ')"
 
   dpkg-deb -x "$deb" "$work/deb"
-  readelf -d "$work/deb/$lib/libVOKQM7.so.$version" | grep -qF 'Library soname: [libVOKQM7.so.1]' &&
-    pass "deb: SONAME libVOKQM7.so.1" || fail "deb: the library's SONAME is not libVOKQM7.so.1"
-  ! readelf -d "$work/deb/usr/bin/vokqm7" | grep -qE 'RPATH|RUNPATH' &&
-    pass "deb: vokqm7 carries no library search path" || fail "deb: vokqm7 has an RPATH/RUNPATH"
+  # readelf's own failure must fail the checks, not pass for "no RPATH".
+  if dynamic=$(readelf -d "$work/deb/$lib/libVOKQM7.so.$version"); then
+    grep -qF 'Library soname: [libVOKQM7.so.1]' <<<"$dynamic" &&
+      pass "deb: SONAME libVOKQM7.so.1" || fail "deb: the library's SONAME is not libVOKQM7.so.1"
+  else
+    fail "deb: readelf cannot read the library"
+  fi
+  if dynamic=$(readelf -d "$work/deb/usr/bin/vokqm7"); then
+    ! grep -qE 'RPATH|RUNPATH' <<<"$dynamic" &&
+      pass "deb: vokqm7 carries no library search path" || fail "deb: vokqm7 has an RPATH/RUNPATH"
+  else
+    fail "deb: readelf cannot read vokqm7"
+  fi
   grep -qF "set(PACKAGE_VERSION \"$version\")" "$work/deb/$lib/cmake/VOKQM7/VOKQM7ConfigVersion.cmake" &&
     pass "deb: CMake package version $version" || fail "deb: CMake package version"
   zcat "$work/deb/usr/share/doc/vokqm7/changelog.gz" | head -n 1 | grep -qF "vokqm7 ($version)" &&

@@ -24,15 +24,23 @@ TEST(ShowAmount, ReadsPlainSignedAndGroupedNumbers) {
   EXPECT_EQ(Value("  12.5 "), "12.5");
   EXPECT_EQ(Value("007.10"), "7.10");
   EXPECT_EQ(Value("-0.00"), "0.00");
+  // White space as names have it: ASCII and the ideographic space, at the ends.
+  EXPECT_EQ(Value(Gbk("　12.50 　")), "12.50");
+  EXPECT_EQ(Value(Gbk("\t　-3")), "-3");
+  EXPECT_EQ(Value(Gbk("1　234")), "not a number");
 }
 
 TEST(ShowAmount, EmptyAndDashAreAnEmptyAmount) {
   for (const std::string& empty : {std::string(""), std::string("   "), std::string("-"),
-                                   std::string("--"), Gbk("—"), Gbk("——"), Gbk("－"), Gbk("―")}) {
+                                   std::string("--"), Gbk("—"), Gbk("——"), Gbk("－"), Gbk("―"),
+                                   Gbk("　"), Gbk(" — ")}) {
     const std::optional<Amount> amount = Amount::Parse(empty);
     ASSERT_TRUE(amount) << empty;
     EXPECT_EQ(*amount, Amount()) << empty;
+    EXPECT_TRUE(amount->Empty()) << empty;
   }
+  EXPECT_FALSE(Amount::Parse("0.00")->Empty());
+  EXPECT_FALSE(Amount::Parse("0")->Empty());
 }
 
 TEST(ShowAmount, RefusesWhatIsNotANumber) {

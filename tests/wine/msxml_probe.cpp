@@ -9,6 +9,7 @@
 #include <msxml2.h>
 #include <oleauto.h>
 
+#include "platform/win32/xml_gbk_file.h"
 #include "wine_support.h"
 
 namespace vok::wine_test {
@@ -43,7 +44,7 @@ struct Loaded {
   bool parsed = false;
 };
 
-Loaded LoadFile(const std::string& gbkPath) {
+Loaded LoadFile(const std::string& gbkPath, MsxmlLoad how) {
   CLSID classId{};
   if (FAILED(CLSIDFromProgID(L"Msxml2.DOMDocument.3.0", &classId))) {
     throw std::runtime_error("MSXML 3.0 is not registered");
@@ -59,6 +60,12 @@ Loaded LoadFile(const std::string& gbkPath) {
   result.document->put_async(VARIANT_FALSE);
   result.document->put_resolveExternals(VARIANT_FALSE);
 
+  if (how == MsxmlLoad::kGbkFallback) {
+    result.parsed = platform::win32::LoadGbkFileAsText(result.document.get(), gbkPath) ==
+                    platform::XmlLoad::kParsed;
+    result.status = S_OK;
+    return result;
+  }
   VARIANT source;
   VariantInit(&source);
   source.vt = VT_BSTR;
@@ -74,13 +81,20 @@ Loaded LoadFile(const std::string& gbkPath) {
 
 bool MsxmlLoadsFile(const std::string& gbkPath) {
   const Apartment apartment;
-  const Loaded loaded = LoadFile(gbkPath);
+  const Loaded loaded = LoadFile(gbkPath, MsxmlLoad::kBare);
   return loaded.status == S_OK && loaded.parsed;
 }
 
-std::vector<std::string> MsxmlTexts(const std::string& gbkPath, const wchar_t* xpath) {
+void NoteWhetherMsxmlLoads(const std::string& gbkPath) {
+  const char* answer = MsxmlLoadsFile(gbkPath) ? "loads" : "refuses";
+  std::printf("note: bare MSXML %s %s\n", answer, Readable(gbkPath).c_str());
+  ::testing::Test::RecordProperty("bare_msxml3", answer);
+}
+
+std::vector<std::string> MsxmlTexts(const std::string& gbkPath, const wchar_t* xpath,
+                                    MsxmlLoad how) {
   const Apartment apartment;
-  const Loaded loaded = LoadFile(gbkPath);
+  const Loaded loaded = LoadFile(gbkPath, how);
   if (loaded.status != S_OK || !loaded.parsed) {
     char code[16];
     std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(loaded.status));

@@ -1,4 +1,5 @@
 // Code-page conversion and the local date of the Win32 platform layer.
+#include <cstdio>
 #include <ctime>
 #include <string>
 
@@ -6,6 +7,7 @@
 
 #include "platform/clock.h"
 #include "platform/codepage.h"
+#include "support/gbk_conversion_cases.h"
 #include "wine_support.h"
 
 namespace vok::wine_test {
@@ -23,6 +25,13 @@ TEST(PlatformCodePage, GbkConvertsBothWays) {
   EXPECT_EQ(platform::GbkToUtf16(std::string("a\0b", 3)), std::u16string(u"a\0b", 3));
   // What GBK lacks becomes its default character.
   EXPECT_EQ(platform::Utf16ToGbk(u"\u0E01\u4E2D"), "?" + Gbk(u8"中"));
+}
+
+TEST(PlatformCodePage, ToGbkWithoutLossKeepsEveryCharacterOrTellsTheFirstThatFails) {
+  if (!platform::CanDecode(platform::Charset::kGb18030)) {
+    std::printf("note: this system has no GB18030 code page (54936); it is refused\n");
+  }
+  test::ExpectEveryGbkConversionCase();
 }
 
 TEST(PlatformClock, TodayIsTheLocalCalendarDate) {

@@ -1,11 +1,12 @@
 // Finding the encoding an XML declaration names, for the cell exports that
-// Wine's msxml3 cannot load from a file.
+// Wine's msxml3 cannot load from a file, and telling the names of GBK.
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include <gtest/gtest.h>
 
+#include "platform/encoding_names.h"
 #include "platform/xml_declaration.h"
 
 namespace vok::platform {
@@ -71,10 +72,14 @@ TEST(XmlDeclaration, NothingWithoutADeclarationThatNamesAnEncoding) {
 }
 
 TEST(XmlDeclaration, GbkNamesInAnyLetterCase) {
-  for (const char* name : {"GBK", "gbk", "Gbk", "GB2312", "gb2312", "CP936", "cp936", "Cp936"}) {
+  for (const char* name :
+       {"GBK", "gbk", "Gbk", "GB2312", "gb2312", "CP936", "cp936", "Cp936", "MS936", "ms936",
+        "windows-936", "Windows-936", "x-gbk", "X-GBK", "csGB2312", "CSGB2312", "GB_2312-80",
+        "gb_2312-80", "EUC-CN", "euc-cn"}) {
     EXPECT_TRUE(IsGbkEncodingName(name)) << name;
   }
-  for (const char* name : {"", "UTF-8", "GB18030", "GBK ", " GBK", "windows-936", "CP9360", "GB"}) {
+  for (const char* name : {"", "UTF-8", "GB18030", "GBK ", " GBK", "windows936", "CP9360", "GB",
+                           "Big5", "EUC-TW", "x-gbk2"}) {
     EXPECT_FALSE(IsGbkEncodingName(name)) << name;
   }
 }

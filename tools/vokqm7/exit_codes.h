@@ -5,17 +5,23 @@ namespace vok::tool {
 
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitExportFailed = 1;   // the library or a section writer said no, or
-                                              // show was given no filing document
+                                              // show was given no filing document it can read
 inline constexpr int kExitUsage = 2;          // bad options or arguments
 inline constexpr int kExitCheckFailed = 3;    // doctor found a problem, --check found bad XML,
-                                              // show found figures that do not add up
+                                              // show's checks failed or, after --show, the
+                                              // document the export wrote cannot be shown
 inline constexpr int kExitCannotRun = 4;      // library not loadable, file not readable/writable
 
 inline constexpr char kExitCodesHelp[] =
     "Exit status: 0 success, 1 the export or conversion failed, 2 bad usage,\n"
     "3 a check failed (doctor found a problem, --check found malformed XML,\n"
-    "show found figures that do not add up), 4 the library could not be loaded\n"
-    "or a file could not be read or written. show gives 1 for a file that is not\n"
-    "a filing document.";
+    "show found figures that do not add up or could not compare them), 4 the\n"
+    "library could not be loaded or a file could not be read or written.\n"
+    "show gives 0 only when every check ran and passed, and 1 for a file that\n"
+    "is no filing document it can read (not decodable in the encoding it\n"
+    "declares, not well-formed, or refused by the XML parser's limits). With\n"
+    "--show the export's result comes first: 1 when it failed, and nothing is\n"
+    "shown; after it succeeded, 3 when a check fails or its document cannot be\n"
+    "shown, 4 when the document cannot be read back.";
 
 }  // namespace vok::tool

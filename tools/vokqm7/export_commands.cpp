@@ -98,7 +98,7 @@ int FinishFile(int status, const Options& o, const std::string& path) {
     Complain("cannot rewrite " + path + " as UTF-8");
     return kExitCannotRun;
   }
-  return o.show ? ShowFilingDocument(path) : status;
+  return o.show ? ShowExportedDocument(path) : status;
 }
 
 const std::vector<std::string> kBatchFields = {"--account", "--year", "--period", "--server"};
@@ -162,7 +162,7 @@ void AddOutput(CLI::App* command, Options& o, const char* what) {
   command->add_flag("--utf8", o.utf8, "write the document as UTF-8 instead of GBK");
   command->add_flag("--show", o.show,
                     "then print the document as tables with its checks, as show does (exit "
-                    "status 3 when a check fails)");
+                    "status 3 when a check fails or the document cannot be shown)");
 }
 
 }  // namespace

@@ -7,9 +7,18 @@
 namespace vok::tool {
 
 // Prints the filing document at the GBK path as tables in the terminal's
-// encoding, then its checks. The exit status: success; a check failed; the
-// export failed when the file is not a well-formed filing document; cannot
-// run when the file cannot be read. On a failure only stderr is written.
+// encoding, then its checks. The exit status: success when every check ran
+// and passed; a check failed; the export failed (1) when the file is not a
+// filing document that can be read (it does not decode, is not well-formed
+// or is refused by the parser's limits); cannot run when the file cannot be
+// read or the XML parser is not available. On a failure only stderr is
+// written.
 int ShowFilingDocument(const std::string& gbk_path);
+
+// --show: the document that an export has just written, as
+// ShowFilingDocument shows it. The export itself succeeded, so a document
+// that cannot be shown is a failed check (exit status 3, with a message that
+// says so), not a failed export.
+int ShowExportedDocument(const std::string& gbk_path);
 
 }  // namespace vok::tool

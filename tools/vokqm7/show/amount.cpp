@@ -15,10 +15,15 @@ bool IsDash(char16_t c) {
          c == u'\uFF0D';
 }
 
-// A text of dashes only, the way accountants mark an amount left empty.
-bool IsDashOnly(std::string_view gbk) {
-  const std::u16string text = platform::GbkToUtf16(gbk);
-  return !text.empty() && std::all_of(text.begin(), text.end(), IsDash);
+// White space as names have it: ASCII's, and the ideographic space.
+bool IsBlank(char16_t c) {
+  return c == u'\u3000' || (c < 0x80 && IsAsciiSpace(static_cast<char>(c)));
+}
+
+std::u16string_view TrimBlanks(std::u16string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
 }
 
 // The integer part's digits without its separators, or nothing when the
@@ -86,8 +91,19 @@ Amount::Amount(bool negative, std::string digits, std::size_t decimals)
 }
 
 std::optional<Amount> Amount::Parse(std::string_view gbk) {
-  const std::string_view text = TrimAsciiSpace(gbk);
-  if (text.empty() || IsDashOnly(text)) return Amount();
+  const std::u16string wide = platform::GbkToUtf16(gbk);
+  const std::u16string_view trimmed = TrimBlanks(wide);
+  // A text of dashes only, the way accountants mark an amount left empty.
+  if (std::all_of(trimmed.begin(), trimmed.end(), IsDash)) {
+    Amount empty;
+    empty.empty_ = true;
+    return empty;
+  }
+  // Signs, digits, commas and the point are ASCII.
+  if (std::any_of(trimmed.begin(), trimmed.end(), [](char16_t c) { return c >= 0x80; })) {
+    return std::nullopt;
+  }
+  const std::string text(trimmed.begin(), trimmed.end());
   std::string_view rest = text;
   const bool negative = rest.front() == '-';
   if (rest.front() == '-' || rest.front() == '+') rest.remove_prefix(1);

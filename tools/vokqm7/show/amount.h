@@ -15,9 +15,14 @@ class Amount {
 
   // The amount a cell text stands for: an optional sign, digits that may be
   // grouped in threes by commas, and optionally a point with decimals
-  // ("-1,234.50", "+7", "0.125"). An empty text and a dash alone ("-", "—",
-  // "－", ...) are an empty amount, zero. Nothing for anything else.
+  // ("-1,234.50", "+7", "0.125"), with white space around it as names have
+  // it (ASCII white space and the ideographic space U+3000). An empty text
+  // and a dash alone ("-", "—", "－", ...) are an empty amount, zero.
+  // Nothing for anything else.
   static std::optional<Amount> Parse(std::string_view gbk);
+
+  // Whether it is an empty amount: no figure, though it counts as zero.
+  [[nodiscard]] bool Empty() const { return empty_; }
 
   // Equal values compare equal whatever their decimals ("1.5" and "1.50").
   friend bool operator==(const Amount& a, const Amount& b);
@@ -37,6 +42,7 @@ class Amount {
   bool negative_ = false;
   std::string digits_ = "0";  // the magnitude's digits, decimals included, no leading zeros
   std::size_t decimals_ = 0;  // how many of the digits are decimals
+  bool empty_ = false;
 };
 
 }  // namespace vok::tool

@@ -32,60 +32,91 @@ bool EndsWith(std::u16string_view text, std::u16string_view end) {
 
 // The list's name in a finding: "资产负债表", "损益表 补充资料".
 std::string ListName(const Statement& statement, const ItemList& list) {
-  return statement.title + (list.heading.empty() ? "" : " " + list.heading);
+  return StatementName(statement) + (list.heading.empty() ? "" : " " + list.heading);
 }
 
 std::string ItemName(const StatementItem& item) { return item.name + " (line " + item.line + ")"; }
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
-const StatementItem* FindItem(const ItemList& list, bool (*is)(std::string_view)) {
+std::vector<const StatementItem*> FindItems(const ItemList& list, bool (*is)(std::string_view)) {
+  std::vector<const StatementItem*> found;
   for (const StatementItem& item : list.items) {
-    if (is(item.name)) return &item;
+    if (is(item.name)) found.push_back(&item);
+  }
+  return found;
+}
+
+// What keeps one total's amount from being compared, or "" when nothing
+// does: an empty amount is no zero here, since a total left empty means the
+// figures are not there.
+std::string WhyNotCompared(const StatementItem& total, std::size_t column) {
+  const std::optional<std::string>& text = total.amounts[column];
+  if (!text) return ItemName(total) + " has no amount";
+  const std::optional<Amount> amount = Amount::Parse(*text);
+  if (!amount) return ItemName(total) + " " + Quoted(*text) + " is not a number";
+  if (amount->Empty()) return ItemName(total) + " is empty";
+  return "";
+}
+
+// The one item of a total, or nothing with the reason in `details`.
+const StatementItem* OneTotal(const ItemList& list, bool (*is)(std::string_view),
+                              const std::string& what, const char* usual_name,
+                              std::vector<std::string>& details) {
+  const std::vector<const StatementItem*> found = FindItems(list, is);
+  if (found.size() == 1) return found.front();
+  if (found.empty()) {
+    details.push_back("no item is the total of " + what + " (" + platform::Utf8ToGbk(usual_name) +
+                      ")");
+  } else {
+    std::string items;
+    for (const StatementItem* item : found) items += (items.empty() ? "" : ", ") + ItemName(*item);
+    details.push_back("the total of " + what + " is there " + std::to_string(found.size()) +
+                      " times, which one counts is not known: " + items);
   }
   return nullptr;
 }
 
 CheckResult CheckBalance(const Statement& sheet) {
-  CheckResult result{Outcome::kPassed,
-                     "balance sheet: total assets equal total liabilities and owners' equity",
-                     {}};
+  const std::string label =
+      "balance sheet" + (sheet.number > 0 ? " #" + std::to_string(sheet.number) : "");
+  CheckResult result{
+      Outcome::kFailed, label + ": total assets equal total liabilities and owners' equity", {}};
   const ItemList& list = sheet.lists.front();
-  const StatementItem* assets = FindItem(list, IsTotalAssets);
-  const StatementItem* claims = FindItem(list, IsTotalLiabilitiesAndEquity);
-  if (assets == nullptr || claims == nullptr) {
-    result.outcome = Outcome::kNotMade;
-    if (assets == nullptr) {
-      result.details.push_back("no item is the total of assets (" +
-                               platform::Utf8ToGbk("资产总计") + ")");
-    }
-    if (claims == nullptr) {
-      result.details.push_back("no item is the total of liabilities and owners' equity (" +
-                               platform::Utf8ToGbk("负债和所有者权益总计") + ")");
-    }
+  const StatementItem* assets = OneTotal(list, IsTotalAssets, "assets", "资产总计", result.details);
+  const StatementItem* claims =
+      OneTotal(list, IsTotalLiabilitiesAndEquity, "liabilities and owners' equity",
+               "负债和所有者权益总计", result.details);
+  if (assets == nullptr || claims == nullptr) return result;
+  result.title = label + ": " + ItemName(*assets) + " equals " + ItemName(*claims);
+  if (list.columns.empty()) {
+    result.details.push_back("the list has no amount column to compare");
     return result;
   }
-  result.title = "balance sheet: " + ItemName(*assets) + " equals " + ItemName(*claims);
+  bool balanced = true;
   for (std::size_t c = 0; c < list.columns.size(); ++c) {
     const std::string& column = list.columns[c].title;
-    const std::string left = assets->amounts[c].value_or("");
-    const std::string right = claims->amounts[c].value_or("");
-    const std::optional<Amount> a = Amount::Parse(left);
-    const std::optional<Amount> b = Amount::Parse(right);
-    if (!a || !b) {
-      std::string which;
-      if (!a) which = ItemName(*assets) + " " + Quoted(left);
-      if (!b) which += (which.empty() ? "" : ", ") + ItemName(*claims) + " " + Quoted(right);
-      result.outcome = Outcome::kFailed;
-      result.details.push_back(column + ": not compared, not a number: " + which);
-    } else if (*a != *b) {
-      result.outcome = Outcome::kFailed;
+    std::string why = WhyNotCompared(*assets, c);
+    const std::string why_claims = WhyNotCompared(*claims, c);
+    if (!why_claims.empty()) why += (why.empty() ? "" : ", ") + why_claims;
+    if (!why.empty()) {
+      balanced = false;
+      result.details.push_back(column + ": not compared: " + why);
+      continue;
+    }
+    const std::string& left = *assets->amounts[c];
+    const std::string& right = *claims->amounts[c];
+    const Amount a = *Amount::Parse(left);
+    const Amount b = *Amount::Parse(right);
+    if (a != b) {
+      balanced = false;
       result.details.push_back(column + ": " + assets->name + " " + left + ", " + claims->name +
-                               " " + right + ", difference " + (*a - *b).Text());
+                               " " + right + ", difference " + (a - b).Text());
     } else {
       result.details.push_back(column + ": " + left + " = " + right);
     }
   }
+  if (balanced) result.outcome = Outcome::kPassed;
   return result;
 }
 
@@ -170,15 +201,7 @@ bool AnyCheckFailed(const std::vector<CheckResult>& results) {
 }
 
 const char* OutcomeWord(CheckResult::Outcome outcome) {
-  switch (outcome) {
-    case Outcome::kPassed:
-      return "ok";
-    case Outcome::kFailed:
-      return "FAILED";
-    case Outcome::kNotMade:
-      return "not checked";
-  }
-  return "";
+  return outcome == Outcome::kPassed ? "ok" : "FAILED";
 }
 
 }  // namespace vok::tool

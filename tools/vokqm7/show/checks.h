@@ -1,6 +1,8 @@
-// What people check before a filing goes out: that the balance sheet
+// What people check before a filing goes out: that each balance sheet
 // balances, that no line number is used twice in a list, and that every
-// amount is a number.
+// amount is a number. A check passes only where it compared something: a
+// balance sheet without its totals, with a total twice or with a total's
+// amount empty fails.
 #pragma once
 
 #include <string>
@@ -12,19 +14,20 @@
 namespace vok::tool {
 
 struct CheckResult {
-  enum class Outcome { kPassed, kFailed, kNotMade };
+  enum class Outcome { kPassed, kFailed };
   Outcome outcome;
   std::string title;                 // what was checked, GBK
   std::vector<std::string> details;  // the items and figures behind the outcome, GBK
 };
 
-// The checks of the document, in the order they are shown. The balance check
-// is there only for a document with a balance sheet.
+// The checks of the document, in the order they are shown: a balance check
+// for each balance sheet (none for a document without one), then the line
+// numbers and the amounts of every list.
 std::vector<CheckResult> CheckFilingDocument(const FilingDocument& document);
 
 bool AnyCheckFailed(const std::vector<CheckResult>& results);
 
-// "ok", "FAILED" or "not checked".
+// "ok" or "FAILED".
 const char* OutcomeWord(CheckResult::Outcome outcome);
 
 // Whether an item name is the balance sheet's total of assets ("资产总计") or

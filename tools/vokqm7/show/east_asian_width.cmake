@@ -1,7 +1,13 @@
 # Writes the display widths of Unicode's East Asian Width property as rows
 # of a C++ table, from the EastAsianWidth.txt that Debian's unicode-data
 # package ships:
-#   cmake -DSOURCE=<EastAsianWidth.txt> -DOUTPUT=<file> -P east_asian_width.cmake
+#   cmake -DSOURCE=<EastAsianWidth.txt> -DOUTPUT=<file> [-DMINIMUM_ENTRIES=n]
+#     -P east_asian_width.cmake
+# Both layouts of the file are read: "0000..001F;N     # Cc ..." up to
+# Unicode 15.0, "0000..001F     ; N  # Cc ..." from 15.1 on. A file with
+# fewer than MINIMUM_ENTRIES entries (1000 unless given) is refused, so that
+# a layout this does not know fails the build instead of making an empty
+# table.
 # A row is {first, last, width} for a run of code points of one width other
 # than 1, in code point order: 0 for nonspacing and enclosing marks and
 # format characters (general category Mn, Me, Cf, which each line's comment
@@ -13,10 +19,14 @@ if(NOT SOURCE OR NOT OUTPUT)
   message(FATAL_ERROR "usage: cmake -DSOURCE=EastAsianWidth.txt -DOUTPUT=file -P ${CMAKE_CURRENT_LIST_FILE}")
 endif()
 
-set(entry "^([0-9A-F]+)(\\.\\.([0-9A-F]+))?;([A-Za-z]+) +# ([A-Z][a-z&])")
+if(NOT DEFINED MINIMUM_ENTRIES)
+  set(MINIMUM_ENTRIES 1000)
+endif()
+
+set(entry "^([0-9A-F]+)(\\.\\.([0-9A-F]+))? *; *([A-Za-z]+) *# *([A-Z][a-z&])")
 file(STRINGS "${SOURCE}" lines REGEX "${entry}")
 list(LENGTH lines count)
-if(count LESS 1000)
+if(count LESS MINIMUM_ENTRIES)
   message(FATAL_ERROR "${SOURCE} has only ${count} entries: not Unicode's EastAsianWidth.txt")
 endif()
 

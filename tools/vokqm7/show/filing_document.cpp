@@ -4,8 +4,7 @@
 
 #include "platform/codepage.h"
 #include "platform/xml.h"
-#include "platform/xml_declaration.h"
-#include "request/text_rules.h"
+#include "show/document_text.h"
 
 namespace vok::tool {
 namespace {
@@ -82,57 +81,16 @@ const ColumnSpec kBalanceColumns[] = {{"NCS", "年初数"}, {"QMS", "期末数"}
 
 std::string TextOf(const std::optional<XmlNode>& node) { return node ? node->Text() : ""; }
 
-bool NamesUtf8(std::string_view encoding) {
-  return EqualsIgnoringAsciiCase(encoding, "utf-8") || EqualsIgnoringAsciiCase(encoding, "utf8");
-}
-
-// GBK and the names its supersets go by, which a GBK text reads right under.
-bool NamesGbk(std::string_view encoding) {
-  return platform::IsGbkEncodingName(encoding) || EqualsIgnoringAsciiCase(encoding, "gb18030") ||
-         EqualsIgnoringAsciiCase(encoding, "x-gbk");
-}
-
-// The document as GBK text without its XML declaration: the declaration
-// names an encoding the converted text no longer has, and some parsers
-// refuse names such as gb2312 (Wine's MSXML does).
-std::optional<std::string> DocumentText(std::string_view bytes, std::string& fault) {
-  constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-  bool utf8 = true;  // XML's own default
-  if (bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark) {
-    bytes.remove_prefix(kUtf8Mark.size());
-  } else {
-    const std::optional<platform::EncodingDeclaration> declared =
-        platform::FindEncodingDeclaration(bytes);
-    const std::string_view encoding = declared ? declared->name : std::string_view();
-    if (NamesGbk(encoding)) {
-      utf8 = false;
-    } else if (!encoding.empty() && !NamesUtf8(encoding)) {
-      std::string named(encoding);
-      std::transform(named.begin(), named.end(), named.begin(), [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-      });
-      fault = "it is encoded in " + named + "; filing documents are GBK (or UTF-8)";
-      return std::nullopt;
-    }
-  }
-  if (bytes.rfind("<?xml", 0) == 0) {
-    const std::size_t end = bytes.find("?>");
-    if (end != std::string_view::npos) bytes.remove_prefix(end + 2);
-  }
-  return utf8 ? Utf8ToGbk(bytes) : std::string(bytes);
-}
-
-std::vector<HeaderField> ReadHeader(const XmlDocument& document, const std::string& section,
+std::vector<HeaderField> ReadHeader(const XmlNode& section, const std::string& element,
                                     const FieldSpec* first, const FieldSpec* last) {
   std::vector<HeaderField> header;
-  const std::string block = "/DZSBB/" + section + "/" + section + "_BTXX/" + section + "_";
+  const std::string block = element + "_BTXX/" + element + "_";
   for (const FieldSpec* field = first; field != last; ++field) {
-    const std::optional<XmlNode> node = document.SelectSingleNode(block + field->element);
+    const std::optional<XmlNode> node = section.SelectSingleNode(block + field->element);
     if (node) header.push_back({Utf8ToGbk(field->label), field->wording(node->Text())});
   }
   // The result block: a code and its words, "0 成功".
-  const platform::XmlNodeList codes =
-      document.SelectNodes("/DZSBB/" + section + "/" + section + "_JG/" + section + "_DM");
+  const platform::XmlNodeList codes = section.SelectNodes(element + "_JG/" + element + "_DM");
   std::string result;
   for (long i = 0; i < codes.Length(); ++i) {
     result += (result.empty() ? "" : " ") + codes.Item(i).Text();
@@ -145,8 +103,8 @@ std::vector<HeaderField> ReadHeader(const XmlDocument& document, const std::stri
 }
 
 template <std::size_t N>
-ItemList ReadList(const XmlDocument& document, const std::vector<std::string>& paths,
-                  const std::string& section, const ColumnSpec (&candidates)[N],
+ItemList ReadList(const XmlNode& section, const std::vector<std::string>& paths,
+                  const std::string& element, const ColumnSpec (&candidates)[N],
                   const std::vector<std::string>& usual, const std::string& heading) {
   struct Read {
     std::string line, name;
@@ -154,9 +112,9 @@ ItemList ReadList(const XmlDocument& document, const std::vector<std::string>& p
   };
   std::vector<Read> read;
   bool present[N] = {};
-  const std::string prefix = section + "_";
+  const std::string prefix = element + "_";
   for (const std::string& path : paths) {
-    const platform::XmlNodeList nodes = document.SelectNodes(path);
+    const platform::XmlNodeList nodes = section.SelectNodes(path);
     for (long i = 0; i < nodes.Length(); ++i) {
       const XmlNode item = nodes.Item(i);
       Read& r = read.emplace_back();
@@ -195,41 +153,47 @@ ItemList ReadList(const XmlDocument& document, const std::vector<std::string>& p
   return list;
 }
 
-Statement ReadIncomeStatement(const XmlDocument& document) {
-  Statement statement{StatementKind::kIncomeStatement, Utf8ToGbk("损益表"), "SB_SYB", {}, {}};
+Statement ReadIncomeStatement(const XmlNode& section) {
+  Statement statement{StatementKind::kIncomeStatement, Utf8ToGbk("损益表"), "SB_SYB", 0, {}, {}};
   statement.header =
-      ReadHeader(document, "SB_SYB", std::begin(kIncomeHeader), std::end(kIncomeHeader));
-  statement.lists.push_back(ReadList(document, {"/DZSBB/SB_SYB/SB_SYB_MXXX/SB_SYB_XM"}, "SB_SYB",
-                                     kIncomeColumns, {"BYS", "BNLJ"}, ""));
+      ReadHeader(section, "SB_SYB", std::begin(kIncomeHeader), std::end(kIncomeHeader));
+  statement.lists.push_back(ReadList(section, {"SB_SYB_MXXX/SB_SYB_XM"}, "SB_SYB", kIncomeColumns,
+                                     {"BYS", "BNLJ"}, ""));
   // The supplementary block stands after the detail list, or holds the whole
   // statement inside it in the year and prior-year layout.
-  const std::string inside = "/DZSBB/SB_SYB/SB_SYB_MXXX/SB_SYB_BCZL";
-  const std::string after = "/DZSBB/SB_SYB/SB_SYB_BCZL";
-  if (document.SelectSingleNode(inside) || document.SelectSingleNode(after)) {
-    statement.lists.push_back(ReadList(document, {inside + "/SB_SYB_XM", after + "/SB_SYB_XM"},
+  const std::string inside = "SB_SYB_MXXX/SB_SYB_BCZL";
+  const std::string after = "SB_SYB_BCZL";
+  if (section.SelectSingleNode(inside) || section.SelectSingleNode(after)) {
+    statement.lists.push_back(ReadList(section, {inside + "/SB_SYB_XM", after + "/SB_SYB_XM"},
                                        "SB_SYB", kIncomeColumns, {"BNLJ", "SNS"},
                                        Utf8ToGbk("补充资料")));
   }
   return statement;
 }
 
-Statement ReadBalanceSheet(const XmlDocument& document) {
-  Statement statement{StatementKind::kBalanceSheet, Utf8ToGbk("资产负债表"), "SB_ZCFZB", {}, {}};
+Statement ReadBalanceSheet(const XmlNode& section) {
+  Statement statement{StatementKind::kBalanceSheet, Utf8ToGbk("资产负债表"), "SB_ZCFZB", 0, {}, {}};
   statement.header =
-      ReadHeader(document, "SB_ZCFZB", std::begin(kBalanceHeader), std::end(kBalanceHeader));
-  statement.lists.push_back(ReadList(document, {"/DZSBB/SB_ZCFZB/SB_ZCFZB_MXXX/SB_ZCFZB_XM"},
-                                     "SB_ZCFZB", kBalanceColumns, {"NCS", "QMS"}, ""));
+      ReadHeader(section, "SB_ZCFZB", std::begin(kBalanceHeader), std::end(kBalanceHeader));
+  statement.lists.push_back(ReadList(section, {"SB_ZCFZB_MXXX/SB_ZCFZB_XM"}, "SB_ZCFZB",
+                                     kBalanceColumns, {"NCS", "QMS"}, ""));
   return statement;
 }
 
-}  // namespace
+// Every section at `path`, each a statement of its own, numbered when there
+// is more than one.
+void AddStatements(const XmlDocument& document, const std::string& path,
+                   Statement (*read)(const XmlNode&), FilingDocument& filing) {
+  const platform::XmlNodeList sections = document.SelectNodes(path);
+  for (long i = 0; i < sections.Length(); ++i) {
+    Statement& statement = filing.statements.emplace_back(read(sections.Item(i)));
+    if (sections.Length() > 1) statement.number = static_cast<int>(i) + 1;
+  }
+}
 
-std::optional<FilingDocument> ReadFilingDocument(std::string_view bytes, std::string& fault) {
-  const std::optional<std::string> text = DocumentText(bytes, fault);
-  if (!text) return std::nullopt;
-  platform::XmlSession session;
-  XmlDocument document = XmlDocument::Create();
-  if (document.LoadText(*text) != platform::XmlLoad::kParsed) {
+std::optional<FilingDocument> ReadParsed(XmlDocument& document, const std::string& text,
+                                         std::string& fault) {
+  if (document.LoadText(text) != platform::XmlLoad::kParsed) {
     fault = "it is not well-formed XML";
     return std::nullopt;
   }
@@ -238,17 +202,34 @@ std::optional<FilingDocument> ReadFilingDocument(std::string_view bytes, std::st
     return std::nullopt;
   }
   FilingDocument filing;
-  if (document.SelectSingleNode("/DZSBB/SB_SYB")) {
-    filing.statements.push_back(ReadIncomeStatement(document));
-  }
-  if (document.SelectSingleNode("/DZSBB/SB_ZCFZB")) {
-    filing.statements.push_back(ReadBalanceSheet(document));
-  }
+  AddStatements(document, "/DZSBB/SB_SYB", ReadIncomeStatement, filing);
+  AddStatements(document, "/DZSBB/SB_ZCFZB", ReadBalanceSheet, filing);
   if (filing.statements.empty()) {
     fault = "it is not a filing document: DZSBB holds no SB_SYB or SB_ZCFZB section";
     return std::nullopt;
   }
   return filing;
+}
+
+}  // namespace
+
+std::string StatementName(const Statement& statement) {
+  return statement.title + (statement.number > 0 ? " #" + std::to_string(statement.number) : "");
+}
+
+std::optional<FilingDocument> ReadFilingDocument(std::string_view bytes, std::string& fault) {
+  const std::optional<std::string> text = DocumentText(bytes, fault);
+  if (!text) return std::nullopt;
+  platform::XmlSession session;
+  XmlDocument document = XmlDocument::Create();
+  try {
+    return ReadParsed(document, *text, fault);
+  } catch (const platform::XmlError& error) {
+    // What the parser refuses while the document is read, such as a text
+    // past its limit on length.
+    fault = std::string("the XML parser refuses it: ") + error.what();
+    return std::nullopt;
+  }
 }
 
 }  // namespace vok::tool

@@ -40,19 +40,27 @@ struct Statement {
   StatementKind kind;
   std::string title;    // "损益表"
   std::string element;  // "SB_SYB"
+  int number;           // its place among the document's sections of its kind, from 1,
+                        // when there is more than one; else 0
   std::vector<HeaderField> header;
   std::vector<ItemList> lists;  // the detail list, then the supplementary list if there is one
 };
 
+// "资产负债表", or "资产负债表 #2" for the second of two.
+std::string StatementName(const Statement& statement);
+
 struct FilingDocument {
-  std::vector<Statement> statements;  // the income statement first, then the balance sheet
+  // One per section: the income statements first, then the balance sheets,
+  // each in document order.
+  std::vector<Statement> statements;
 };
 
-// Reads a filing document from its file's bytes: GBK, or UTF-8 where it says
-// so (as `--utf8` writes it). Nothing, with `fault` saying why, when the
-// bytes are not well-formed XML or not a DZSBB document with an SB_SYB or
-// SB_ZCFZB section. Throws platform::XmlError when the XML parser is not
-// available.
+// Reads a filing document from its file's bytes, decoded as DocumentText
+// does: GBK, or UTF-8 where it says so (as `--utf8` writes it). Nothing,
+// with `fault` saying why, when the bytes do not decode, are not
+// well-formed XML, are refused by the XML parser's limits or are not a DZSBB
+// document with an SB_SYB or SB_ZCFZB section. Throws platform::XmlError
+// when the XML parser is not available.
 std::optional<FilingDocument> ReadFilingDocument(std::string_view bytes, std::string& fault);
 
 }  // namespace vok::tool

@@ -20,7 +20,6 @@ h2 { font-size: 13pt; margin: 1.4em 0 0.4em; padding-bottom: 2px; border-bottom:
 .summary { margin: 0 0 1em; font-weight: bold; }
 .summary.failed, .summary.failed a, li.failed .outcome { color: #b00020; }
 .summary.passed, li.passed .outcome { color: #1b6e20; }
-li.not-made .outcome { color: #6b5d00; }
 dl.header { display: flex; flex-wrap: wrap; gap: 0.15em 1.6em; margin: 0.3em 0 0.8em; }
 dl.header div { display: flex; }
 dl.header dt::after { content: "\FF1A"; }  /* the full-width colon */
@@ -70,8 +69,10 @@ void AddTable(const ItemList& list, std::string& page) {
 }
 
 void AddStatement(const Statement& statement, std::string& page) {
-  page += "<section class=\"statement\" id=\"" + statement.element + "\"><h2>" +
-          Html(statement.title) + " <span class=\"element\">" + statement.element +
+  const std::string id =
+      statement.element + (statement.number > 0 ? "-" + std::to_string(statement.number) : "");
+  page += "<section class=\"statement\" id=\"" + id + "\"><h2>" +
+          Html(StatementName(statement)) + " <span class=\"element\">" + statement.element +
           "</span></h2>\n<dl class=\"header\">";
   for (const HeaderField& field : statement.header) {
     page += "<div><dt>" + Html(field.label) + "</dt><dd>" + Html(field.value) + "</dd></div>";
@@ -90,9 +91,7 @@ void AddStatement(const Statement& statement, std::string& page) {
 void AddChecks(const std::vector<CheckResult>& checks, std::string& page) {
   page += "<section class=\"checks\" id=\"checks\"><h2>Checks</h2><ul class=\"checks\">\n";
   for (const CheckResult& check : checks) {
-    const char* outcome = check.outcome == CheckResult::Outcome::kPassed   ? "passed"
-                          : check.outcome == CheckResult::Outcome::kFailed ? "failed"
-                                                                           : "not-made";
+    const char* outcome = check.outcome == CheckResult::Outcome::kPassed ? "passed" : "failed";
     page += std::string("<li class=\"") + outcome + "\"><span class=\"outcome\">" +
             OutcomeWord(check.outcome) + "</span>" + Html(check.title);
     if (!check.details.empty()) {

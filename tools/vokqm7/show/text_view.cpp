@@ -76,7 +76,7 @@ void AddTable(const ItemList& list, std::vector<std::string>& lines) {
 }
 
 void AddStatement(const Statement& statement, std::vector<std::string>& lines) {
-  lines.push_back(statement.title + " " + statement.element);
+  lines.push_back(StatementName(statement) + " " + statement.element);
   AddHeader(statement.header, lines);
   bool any_items = false;
   for (const ItemList& list : statement.lists) {
