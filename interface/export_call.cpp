@@ -53,7 +53,10 @@ void TraceLoginFailure(const char* login_xml, const LoginParseFailure& failure) 
       trace::Record("login.failed", {{"reason", "no login text"}});
       break;
     case LoginParseFailure::Kind::kNotWellFormed:
-      trace::Record("login.failed", {{"reason", "not well-formed XML"}, {"length", length}});
+      trace::Record("login.failed", {{"reason", "not well-formed XML"},
+                                     {"length", length},
+                                     {"stopped_at_line", failure.line},
+                                     {"stopped_at_column", failure.column}});
       break;
     case LoginParseFailure::Kind::kFieldMissing:
       trace::Record("login.failed", {{"reason", "no such element"},

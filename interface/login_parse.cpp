@@ -85,6 +85,10 @@ std::optional<LoginRequest> ParseLoginRequest(const char* login_xml, LoginFieldL
         why.kind = loaded == platform::XmlLoad::kParsed ? LoginParseFailure::Kind::kFieldMissing
                                                         : LoginParseFailure::Kind::kNotWellFormed;
         why.missing_field = LoginFieldPath(fields.fields[i]);
+        if (const std::optional<platform::XmlParseStop> stop = document.ParseStop()) {
+          why.line = stop->line;
+          why.column = stop->column;
+        }
         return std::nullopt;
       }
       Store(request, fields.fields[i], node->Text());

@@ -41,6 +41,8 @@ struct LoginParseFailure {
   enum class Kind { kNoText, kNotWellFormed, kFieldMissing, kDomError };
   Kind kind = Kind::kNoText;
   const char* missing_field = nullptr;  // kFieldMissing: its path
+  long line = 0;                        // kNotWellFormed: where the parser
+  long column = 0;                      // gave up, when it tells
 };
 
 // Reads `fields` from the login XML text into a fresh record. Fails (nothing)

@@ -21,6 +21,11 @@ std::string Utf16ToGbk(std::u16string_view utf16);
 std::string GbkToUtf8(std::string_view gbk);
 std::string Utf8ToGbk(std::string_view utf8);
 
+// Utf8ToGbk, and each character GBK lacks (that became "?") added to
+// `lacking`, in order; a byte sequence that is no UTF-8 counts as U+FFFD.
+// The platform's XML layer uses it for the texts of cell exports.
+std::string Utf8ToGbk(std::string_view utf8, std::u32string& lacking);
+
 // The encodings a document may come in, for a conversion that must not
 // guess or replace anything.
 enum class Charset { kGbk, kGb18030, kUtf8 };

@@ -90,6 +90,11 @@ class XmlNodeList {
   std::unique_ptr<Impl> impl_;
 };
 
+struct XmlParseStop {
+  long line = 0;
+  long column = 0;
+};
+
 enum class XmlLoad {
   kParsed,     // well-formed; the document holds it
   kNotParsed,  // not well-formed (or empty); the document is empty
@@ -112,6 +117,11 @@ class XmlDocument {
   // declares (loadXML).
   XmlLoad LoadText(std::string_view gbkText);
 
+  // Where the parser gave up on the last text or file that did not parse
+  // (line and column, from 1, as the parser counts them); nothing after one
+  // that parsed or when the parser does not tell.
+  [[nodiscard]] std::optional<XmlParseStop> ParseStop() const;
+
   // Loads a file, honouring its declared encoding (load). Throws XmlError
   // when the DOM reports an error status (for instance a missing file).
   XmlLoad LoadFile(const std::string& gbkPath);
@@ -133,6 +143,8 @@ struct XmlField {
   };
   State state = State::kMissing;
   std::string text;
+  // kText: the characters GBK lacks that became "?" in `text`, in order.
+  std::u32string lacking;
 };
 
 // Reads the file at `gbkPath` as XmlDocument::LoadFile does (on Windows, a

@@ -1,9 +1,11 @@
 #include "sections/cell_grid.h"
 
+#include <cstdio>
 #include <iterator>
 #include <utility>
 
 #include "request/text_rules.h"
+#include "request/trace.h"
 
 namespace vok {
 namespace {
@@ -12,6 +14,25 @@ const char* const kFieldNames[] = {"row1", "col1", "row2", "col2", "value"};
 
 constexpr std::uint16_t kCoordinateFields = 0x0F;
 constexpr std::uint16_t kValueField = 0x10;
+
+// A cell whose text held characters GBK lacks: the document gets "?" for
+// them, and the trace says which cell and which characters, so that a
+// support engineer can tell why a name reads "?". The text itself is not
+// recorded: it might be a figure.
+void TraceReplacedCharacters(const std::vector<platform::XmlField>& fields,
+                             const std::u32string& lacking) {
+  if (!trace::Active()) return;
+  std::string characters;
+  for (const char32_t c : lacking) {
+    char code[16];
+    std::snprintf(code, sizeof code, "%sU+%04X", characters.empty() ? "" : ",",
+                  static_cast<unsigned>(c));
+    characters += code;
+  }
+  trace::Record("cell.characters_replaced", {{"row", ParseLeadingInteger(fields[0].text)},
+                                             {"column", ParseLeadingInteger(fields[1].text)},
+                                             {"characters", characters}});
+}
 
 }  // namespace
 
@@ -34,6 +55,7 @@ void CellGrid::Add(const std::vector<platform::XmlField>& fields) {
       stored.value_offset = values_.size();
       stored.value_length = static_cast<std::uint32_t>(field.text.size());
       values_ += field.text;
+      if (!field.lacking.empty()) TraceReplacedCharacters(fields, field.lacking);
     } else {
       stored.coordinates[f] = ParseLeadingInteger(field.text);
     }

@@ -138,6 +138,17 @@ std::size_t BadUtf8Length(std::string_view rest) {
   return length;
 }
 
+// The character of one well-formed UTF-8 sequence.
+char32_t DecodeUtf8(std::string_view sequence) {
+  const auto lead = static_cast<unsigned char>(sequence[0]);
+  if (sequence.size() == 1) return lead;
+  char32_t character = lead & (0x7F >> sequence.size());
+  for (std::size_t i = 1; i < sequence.size(); ++i) {
+    character = (character << 6) | (static_cast<unsigned char>(sequence[i]) & 0x3F);
+  }
+  return character;
+}
+
 // A surrogate pair GBK lacks is one character; a lone surrogate is one.
 std::size_t BadUtf16Length(std::string_view rest) {
   if (rest.size() < 4) return 2;
@@ -237,6 +248,21 @@ std::string Utf8ToGbk(std::string_view utf8) {
   std::string out;
   if (!Convert(kGbk, kUtf8, utf8, out, [](std::string_view rest) {
         return Substitution{BadUtf8Length(rest), "?"};
+      })) {
+    return {};
+  }
+  return out;
+}
+
+std::string Utf8ToGbk(std::string_view utf8, std::u32string& lacking) {
+  if (IsAscii(utf8)) return std::string(utf8);
+  std::string out;
+  if (!Convert(kGbk, kUtf8, utf8, out, [&](std::string_view rest) {
+        const std::size_t length = BadUtf8Length(rest);
+        lacking.push_back(length == 1 && static_cast<unsigned char>(rest[0]) >= 0x80
+                              ? U'\uFFFD'
+                              : DecodeUtf8(rest.substr(0, length)));
+        return Substitution{length, "?"};
       })) {
     return {};
   }

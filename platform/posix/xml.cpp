@@ -27,6 +27,7 @@ struct XmlNodeList::Impl {
 
 struct XmlDocument::Impl {
   Document doc;  // null while the document is empty
+  std::optional<XmlParseStop> stop;
 };
 
 namespace {
@@ -123,16 +124,30 @@ XmlNodeList SelectAll(const Document& doc, xmlNode* from, const std::string& pat
   return XmlNodeList(std::move(list));
 }
 
+struct ParserContextDeleter {
+  void operator()(xmlParserCtxt* context) const { xmlFreeParserCtxt(context); }
+};
+
 XmlLoad Parse(XmlDocument::Impl& impl, std::string_view bytes, const char* encoding,
               int extraOptions) {
   impl.doc.reset();
+  impl.stop.reset();
   if (bytes.empty() || bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+    impl.stop = XmlParseStop{1, 1};
     return XmlLoad::kNotParsed;
   }
   const posix::QuietXmlErrors quiet;
-  OwnedDoc doc(xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, encoding,
-                             posix::kParseOptions | extraOptions));
-  if (!doc || xmlDocGetRootElement(doc.get()) == nullptr) return XmlLoad::kNotParsed;
+  const std::unique_ptr<xmlParserCtxt, ParserContextDeleter> context(xmlNewParserCtxt());
+  if (!context) throw XmlError("cannot create an XML parser");
+  OwnedDoc doc(xmlCtxtReadMemory(context.get(), bytes.data(), static_cast<int>(bytes.size()),
+                                 nullptr, encoding, posix::kParseOptions | extraOptions));
+  if (!doc || xmlDocGetRootElement(doc.get()) == nullptr) {
+    const xmlError* error = xmlCtxtGetLastError(context.get());
+    if (error != nullptr && error->code != XML_ERR_OK) {
+      impl.stop = XmlParseStop{error->line, error->int2};
+    }
+    return XmlLoad::kNotParsed;
+  }
   impl.doc = Document(doc.release(), DocDeleter());
   return XmlLoad::kParsed;
 }
@@ -198,6 +213,10 @@ XmlLoad XmlDocument::LoadFile(const std::string& gbkPath) {
   impl_->doc.reset();
   const posix::XmlSource source = posix::ReadXmlSource(gbkPath);
   return Parse(*impl_, source.bytes, source.encoding, source.extra_options);
+}
+
+std::optional<XmlParseStop> XmlDocument::ParseStop() const {
+  return impl_ ? impl_->stop : std::nullopt;
 }
 
 std::optional<XmlNode> XmlDocument::SelectSingleNode(const std::string& path) const {

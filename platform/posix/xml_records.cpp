@@ -60,13 +60,14 @@ void ReadFields(const xmlNode* record, const std::vector<const xmlChar*>& names,
   for (XmlField& field : fields) {
     field.state = XmlField::State::kMissing;
     field.text.clear();
+    field.lacking.clear();
   }
   for (const xmlNode* child = record->children; child != nullptr; child = child->next) {
     if (child->type != XML_ELEMENT_NODE || child->ns != nullptr) continue;
     for (std::size_t i = 0; i < names.size(); ++i) {
       if (fields[i].state != XmlField::State::kMissing || child->name != names[i]) continue;
       try {
-        fields[i].text = Utf8ToGbk(posix::NodeTextUtf8(child));
+        fields[i].text = Utf8ToGbk(posix::NodeTextUtf8(child), fields[i].lacking);
         fields[i].state = XmlField::State::kText;
       } catch (const XmlError& error) {
         fields[i].text = error.what();

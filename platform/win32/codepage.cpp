@@ -59,6 +59,36 @@ std::string WideToNarrow(UINT codePage, std::wstring_view wide) {
   return narrow;
 }
 
+std::string WideToNarrow(UINT codePage, std::wstring_view wide, std::u32string& lacking) {
+  if (wide.empty()) return {};
+  const int inLength = CheckedLength(wide.size());
+  BOOL usedDefault = FALSE;
+  const int outLength = ::WideCharToMultiByte(codePage, 0, wide.data(), inLength, nullptr, 0,
+                                              nullptr, &usedDefault);
+  if (outLength <= 0) return {};
+  std::string narrow(static_cast<std::size_t>(outLength), '\0');
+  const int written = ::WideCharToMultiByte(codePage, 0, wide.data(), inLength, narrow.data(),
+                                            outLength, nullptr, nullptr);
+  narrow.resize(written > 0 ? static_cast<std::size_t>(written) : 0);
+  // Rare: only then is each character asked on its own.
+  for (std::size_t i = 0; usedDefault && i < wide.size();) {
+    const bool pair = i + 1 < wide.size() && IS_HIGH_SURROGATE(wide[i]) &&
+                      IS_LOW_SURROGATE(wide[i + 1]);
+    const int units = pair ? 2 : 1;
+    char bytes[8];
+    BOOL missing = FALSE;
+    ::WideCharToMultiByte(codePage, 0, wide.data() + i, units, bytes, sizeof bytes, nullptr,
+                          &missing);
+    if (missing) {
+      lacking.push_back(pair ? 0x10000 + ((static_cast<char32_t>(wide[i]) - 0xD800) << 10) +
+                                   (static_cast<char32_t>(wide[i + 1]) - 0xDC00)
+                             : static_cast<char32_t>(wide[i]));
+    }
+    i += static_cast<std::size_t>(units);
+  }
+  return narrow;
+}
+
 }  // namespace win32
 
 namespace {
@@ -161,6 +191,10 @@ std::string GbkToUtf8(std::string_view gbk) {
 
 std::string Utf8ToGbk(std::string_view utf8) {
   return win32::WideToNarrow(CP_ACP, win32::NarrowToWide(CP_UTF8, utf8));
+}
+
+std::string Utf8ToGbk(std::string_view utf8, std::u32string& lacking) {
+  return win32::WideToNarrow(CP_ACP, win32::NarrowToWide(CP_UTF8, utf8), lacking);
 }
 
 }  // namespace vok::platform

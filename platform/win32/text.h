@@ -22,4 +22,8 @@ std::optional<std::wstring> NarrowToWideStrictly(UINT codePage, std::string_view
 // becoming its default character. Throws std::bad_alloc only.
 std::string WideToNarrow(UINT codePage, std::wstring_view wide);
 
+// The same for a code page other than UTF-8, and each character it lacks
+// added to `lacking`, in order.
+std::string WideToNarrow(UINT codePage, std::wstring_view wide, std::u32string& lacking);
+
 }  // namespace vok::platform::win32

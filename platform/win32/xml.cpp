@@ -160,6 +160,21 @@ XmlLoad XmlDocument::LoadText(std::string_view gbkText) {
   return parsed == VARIANT_TRUE ? XmlLoad::kParsed : XmlLoad::kNotParsed;
 }
 
+std::optional<XmlParseStop> XmlDocument::ParseStop() const {
+  if (!impl_ || !impl_->document) return std::nullopt;
+  ComPtr<IXMLDOMParseError> error;
+  long code = 0;
+  if (FAILED(impl_->document->get_parseError(error.put())) || !error ||
+      FAILED(error->get_errorCode(&code)) || code == 0) {
+    return std::nullopt;
+  }
+  XmlParseStop stop;
+  if (FAILED(error->get_line(&stop.line)) || FAILED(error->get_linepos(&stop.column))) {
+    return std::nullopt;
+  }
+  return stop;
+}
+
 XmlLoad XmlDocument::LoadFile(const std::string& gbkPath) {
   if (!impl_ || !impl_->document) throw XmlError("load on an empty document");
   const win32::Variant source(ToBstr(gbkPath));
@@ -187,6 +202,7 @@ void ReadFields(IXMLDOMNode* record, const std::vector<std::wstring>& names,
   for (XmlField& field : fields) {
     field.state = XmlField::State::kMissing;
     field.text.clear();
+    field.lacking.clear();
   }
   ComPtr<IXMLDOMNode> child;
   Check(record->get_firstChild(child.put()), "get_firstChild");
@@ -210,7 +226,7 @@ void ReadFields(IXMLDOMNode* record, const std::vector<std::wstring>& names,
           fields[i].text = "get_text failed";
         } else {
           fields[i].state = XmlField::State::kText;
-          fields[i].text = win32::WideToNarrow(CP_ACP, text.view());
+          fields[i].text = win32::WideToNarrow(CP_ACP, text.view(), fields[i].lacking);
         }
         break;
       }

@@ -4,6 +4,8 @@
 #   vok            the installation folder (a Linux path)
 #   filing_data    tests/data/filing
 #   out_folder     where the client writes its documents, as it names it
+#   trace_file     the trace every client writes to (a Linux path), and
+#   trace_setting  the same as the client names it (VOKQM7_TRACE)
 #   client_start LOG ARGS...   the client in the background ($started: its
 #                              pid), with the assignments of start_env
 #   client_run ARGS...         the client, waited for ($status, $out)
@@ -23,7 +25,8 @@ rm -f "$vok/vokwqm7.log"
 # between 20 and 250 ms and write their export in two parts.
 pids=()
 for p in 0 1 2 3 4 5; do
-  start_env=(VOKWQM7_SLEEP_MS=$((20 + p * 46)) VOKWQM7_WRITE_PAUSE_MS=20)
+  start_env=(VOKWQM7_SLEEP_MS=$((20 + p * 46)) VOKWQM7_WRITE_PAUSE_MS=20
+    VOKQM7_TRACE="$trace_setting")
   client_start "$vok/../process-$p.log" 1 4 $((100000 + p * 10)) "$out_folder"
   pids+=("$started")
 done
@@ -36,7 +39,7 @@ for p in "${!pids[@]}"; do
 done
 
 # One process, four threads of three calls each.
-start_env=(VOKWQM7_WRITE_PAUSE_MS=20)
+start_env=(VOKWQM7_WRITE_PAUSE_MS=20 VOKQM7_TRACE="$trace_setting")
 client_run 4 3 100100 "$out_folder"
 expect_status 0 "four threads"
 expect_out "12 calls, 12 with their own figures" "four threads"
@@ -48,7 +51,7 @@ runs=$(grep -c . "$vok/vokwqm7.log")
 
 # A holder killed in the middle of its tool run blocks nobody.
 rm -f "$vok/vokwqm7.args"
-start_env=(VOKWQM7_SLEEP_MS=4000 VOKWQM7_NO_OUTPUT=1)
+start_env=(VOKWQM7_SLEEP_MS=4000 VOKWQM7_NO_OUTPUT=1 VOKQM7_TRACE="$trace_setting")
 client_start "$vok/../killed.log" 1 1 100300 "$out_folder"
 for _ in $(seq 300); do
   [ -e "$vok/vokwqm7.args" ] && break
@@ -57,10 +60,20 @@ done
 [ -e "$vok/vokwqm7.args" ] || fail "the holder never started its tool"
 kill -9 "$started"
 wait "$started" 2>/dev/null
-start_env=()
+start_env=(VOKQM7_TRACE="$trace_setting")
 client_run 1 1 100301 "$out_folder"
 expect_status 0 "after a holder was killed"
 expect_out "1 calls, 1 with their own figures" "after a holder was killed"
+
+# The trace of all of them, from seven processes and four threads at once:
+# every line whole, every call begun, every one but the killed one ended.
+line='^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}\.[0-9]{3} pid=[0-9]+ tid=[0-9]+ call=[0-9]+ event=[a-z_.]+( .*)?$'
+mixed=$(grep -cvE "$line" "$trace_file")
+[ "$mixed" -eq 0 ] || fail "$mixed line(s) of the trace are not whole: $(grep -vE "$line" "$trace_file" | head -n 3)"
+begun=$(grep -c ' event=call.begin ' "$trace_file")
+ended=$(grep -c ' event=call.end result=0 ' "$trace_file")
+[ "$begun" -eq 38 ] && [ "$ended" -eq 37 ] ||
+  fail "the trace holds $begun calls begun and $ended ended, not 38 and 37"
 
 # Nothing new in the installation folder: what a successful call leaves,
 # the tools, their records and the templates.

@@ -17,6 +17,8 @@ value_file=$VOKQM7_REGISTRY/HKEY_LOCAL_MACHINE/Software/Tarvel/Oramet/2.0/Instal
 mkdir -p "$(dirname "$value_file")"
 printf '%s\n' "$work/install" >"$value_file"
 out_folder=$work/out
+trace_file=$work/trace.log
+trace_setting=$trace_file
 
 start_env=()
 client_start() {

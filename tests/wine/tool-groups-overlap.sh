@@ -4,6 +4,9 @@ vok=$install/vok
 filing_data=$here/../data/filing
 mkdir -p "$work/out"
 out_folder="Z:${work//\//\\}\\out"
+trace_file=$work/trace.log
+trace_setting="Z:${trace_file//\//\\}"
+rm -f "$trace_file"
 
 start_env=()
 client_start() {

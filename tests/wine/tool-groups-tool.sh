@@ -30,6 +30,38 @@ expect_status 1 "report-date, template missing"
 expect_err "GetReportDate failed with result -1: 复制损益表模版文件出错，请检查模版文件是否存在!" "report-date, template missing"
 mv "$work/hxsyb.rep" "$model/国税申报/hxsyb.rep"
 
+# The trace switched on through the registry (HKEY_CURRENT_USER), read by
+# vokqm7.exe trace show; while it is on, the lines reach the debugger too.
+trace=$work/trace.log
+rm -f "$trace"
+wine_run vokqm7.exe trace on "Z:${trace//\//\\}"
+expect_status 0 "trace on"
+"${wine_env[@]}" "$loader" reg query 'HKCU\Software\VOKQM7' /v TraceFile 2>/dev/null | grep -q TraceFile ||
+  fail "trace on set no HKCU\Software\VOKQM7\TraceFile"
+# Wine 8 shows OutputDebugString on its "seh" channel.
+(cd "$work/bin" && "${wine_env[@]}" WINEDEBUG=warn+seh "$loader" vokqm7.exe report-date "${login[@]}" -o traced.xml) \
+  >/dev/null 2>"$work/.debugger"
+grep -aq 'OutputDebugString.*call.begin export=GetReportDate' "$work/.debugger" ||
+  fail "no trace line reached the debugger"
+mv "$model/国税申报/hxzcfzb.rep" "$work/hxzcfzb.rep"
+wine_run vokqm7.exe report-date "${login[@]}" -o none.xml
+mv "$work/hxzcfzb.rep" "$model/国税申报/hxzcfzb.rep"
+wine_run vokqm7.exe trace show
+expect_status 0 "trace show"
+expect_out "2 of 2 call(s)" "trace show"
+grep -qE 'GetReportDate +001/2026/11 +ok' <<<"$out" || fail "trace show lacks the call that worked: $out"
+grep -qE 'GetReportDate +001/2026/11 +-1 +[0-9]+ +staging +复制资产负债表模版文件出错' <<<"$out" ||
+  fail "trace show lacks the failed call: $out"
+expect_out "template.copy_failed" "trace show, the last call's detail"
+grep -q 'event=tool.start command="\\"Z:' "$trace" || fail "the trace has no tool command line"
+wine_run vokqm7.exe doctor
+expect_out "note     tracing is on: calls write to Z:" "doctor, tracing on"
+wine_run vokqm7.exe trace off
+expect_status 0 "trace off"
+before=$(wc -c <"$trace")
+wine_run vokqm7.exe report-date "${login[@]}" -o national.xml
+[ "$(wc -c <"$trace")" -eq "$before" ] || fail "a call traced after trace off"
+
 delete_install_value
 wine_run vokqm7.exe doctor
 expect_status 3 "doctor, registry value missing"

@@ -12,6 +12,8 @@
 #include "output.h"
 #include "platform/files.h"
 #include "platform/registry.h"
+#include "platform/trace_file.h"
+#include "request/trace.h"
 
 namespace vok::tool {
 namespace {
@@ -147,6 +149,27 @@ std::string WhereLooked(const platform::RegistryViews& views, bool found) {
          (both ? std::string(" and the ") + ViewName(views.back()) : "") + " registry view)";
 }
 
+// Whether calls of this user are traced now, and where to.
+void CheckTracing(Checklist& list) {
+  const std::optional<trace::Setting> setting = trace::CurrentSetting();
+  if (!setting) {
+    list.Ok("tracing is off (vokqm7 trace on switches it on)");
+    return;
+  }
+  const std::string from =
+      setting->source == trace::Setting::Source::kEnvironment
+          ? std::string("the environment variable ") + trace::kVariable
+          : std::string("HKEY_CURRENT_USER\\") + trace::kRegistryKey + "\\" +
+                trace::kRegistryValue;
+  if (platform::TraceFile::Open(setting->file, trace::kCapBytes)) {
+    list.Note("tracing is on: calls write to " + setting->file + " (set by " + from +
+              "; vokqm7 trace show reads it)");
+  } else {
+    list.Note("tracing is on, set by " + from + ", but " + setting->file +
+              " cannot be written: calls are not traced");
+  }
+}
+
 int RunDoctor() {
   Checklist list;
   const std::string value_name = std::string("HKEY_LOCAL_MACHINE\\") + kInstallRegistrySubkey +
@@ -187,6 +210,7 @@ int RunDoctor() {
   if (location.empty() || !attributes || (*attributes & kFolderAttribute) == 0) {
     Say("  skipped  the tools, templates and work files: there is no installation folder");
   }
+  CheckTracing(list);
   if (list.problems() == 0) {
     Say("Everything the library needs is in place.");
     return kExitSuccess;

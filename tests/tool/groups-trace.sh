@@ -1,0 +1,65 @@
+# trace on, off and show, and what doctor says of tracing.
+registry_value=$VOKQM7_REGISTRY/HKEY_CURRENT_USER/Software/VOKQM7/TraceFile
+expect_line() { grep -qE -- "$1" <<<"$out" || fail "$2: no line like '$1'"; }
+
+run "$tool" doctor
+expect_out "ok       tracing is off" "doctor, tracing off"
+
+trace=$work/traces/trace.log
+mkdir -p "$work/traces"
+run "$tool" trace on "$trace"
+expect_status 0 "trace on"
+expect_out "tracing is on: every call of the library by this user from now on writes to $trace" "trace on"
+[ "$(cat "$registry_value" 2>/dev/null)" = "$trace" ] || fail "trace on did not set $registry_value"
+run "$tool" doctor
+expect_out "note     tracing is on: calls write to $trace (set by HKEY_CURRENT_USER\\Software\\VOKQM7\\TraceFile" "doctor, tracing on"
+
+# A call that works and one that fails, each in a process of its own.
+run "$tool" report-date "${login[@]}" -o national.xml
+expect_status 0 "report-date, traced"
+mv "$model/国税申报/hxzcfzb.rep" "$work/hxzcfzb.rep"
+run "$tool" report-date "${login[@]}" -o none.xml
+mv "$work/hxzcfzb.rep" "$model/国税申报/hxzcfzb.rep"
+printf '%s\n' "$work/nowhere" >"$value_file"
+run "$tool" report-date --financial "${login[@]}" -o none.xml
+printf '%s\n' "$install" >"$value_file"
+
+run "$tool" trace show
+expect_status 0 "trace show"
+expect_out "3 of 3 call(s) in $trace:" "trace show"
+expect_line '^[0-9-]{10} [0-9:.]{12}  GetReportDate +001/2026/11 +ok +[0-9]+ *$' "trace show, the call that worked"
+expect_line 'GetReportDate +001/2026/11 +-1 +[0-9]+ +staging +复制资产负债表模版文件出错，请检查模版文件是否存在!$' "trace show, the staging failure"
+expect_line 'GetReportDateV2 +001/2026/11 +-1 +[0-9]+ +staging +复制损益表模版文件出错，请检查模版文件是否存在!$' "trace show, no installation where the registry points"
+expect_out "The last call, event by event:" "trace show"
+expect_line "  install.location  source=registry  value=$work/nowhere  location=$work/nowhere\\\\vok" "trace show, the last call's detail"
+expect_line '  install.lock  outcome=not to be had$' "trace show, the last call's detail"
+expect_line "  template.copy_failed  template=$work/nowhere\\\\vok.*lrb.rep" "trace show, the last call's detail"
+
+run "$tool" trace show --last 1
+expect_out "1 of 3 call(s)" "trace show --last 1"
+expect_no_out "复制资产负债表模版" "trace show --last 1"
+
+run "$tool" trace off
+expect_status 0 "trace off"
+[ ! -e "$registry_value" ] || fail "trace off left $registry_value"
+before=$(wc -c <"$trace")
+run "$tool" report-date "${login[@]}" -o national.xml
+[ "$(wc -c <"$trace")" -eq "$before" ] || fail "a call traced after trace off"
+run "$tool" trace show
+expect_status 2 "trace show with tracing off and no FILE"
+run "$tool" trace show "$trace"
+expect_status 0 "trace show FILE"
+
+# The environment variable wins, and trace on and off say so.
+VOKQM7_TRACE=$work/traces/env.log run "$tool" trace on "$trace"
+expect_out "note: VOKQM7_TRACE=$work/traces/env.log is set here and takes precedence" "trace on under VOKQM7_TRACE"
+VOKQM7_TRACE=$work/traces/env.log run "$tool" report-date "${login[@]}" -o national.xml
+expect_file_has "$work/traces/env.log" "event=call.begin export=GetReportDate" "VOKQM7_TRACE"
+run "$tool" trace off
+
+printf 'just some text\n' >"$work/not-a-trace.log"
+run "$tool" trace show "$work/not-a-trace.log"
+expect_status 1 "trace show, not a trace"
+expect_err "is no trace of this library" "trace show, not a trace"
+run "$tool" trace show "$work/missing.log"
+expect_status 4 "trace show, missing file"
