@@ -15,6 +15,7 @@
 #include <string>
 
 #include "driver/install_lock.h"
+#include "request/trace.h"
 #include "native/bench_files.h"
 #include "native/call_bench.h"
 #include "platform/files.h"
@@ -130,11 +131,16 @@ void GetReportDateCall(benchmark::State& state) {
   }
 }
 
-// GetReportDate through the core linked into this program, with the
-// installation lock and without it: what the lock adds to a call.
-void CoreGetReportDate(benchmark::State& state, bool locked) {
+enum class CoreCall { kAsShipped, kWithoutLock, kTraced };
+
+// GetReportDate through the core linked into this program, as shipped
+// (the lock taken, tracing off), without the lock, and traced: what the
+// lock and the trace add to a call.
+void CoreGetReportDate(benchmark::State& state, CoreCall how) {
   const Installation& installation = TheInstallation();
-  vok::testing::SetInstallLocking(locked);
+  const std::string trace = BenchFolder::Get().root() + "/trace.log";
+  vok::testing::SetInstallLocking(how != CoreCall::kWithoutLock);
+  if (how == CoreCall::kTraced) ::setenv(vok::trace::kVariable, trace.c_str(), 1);
   char message[128] = {};
   for (auto _ : state) {
     ForgetToolLog(installation);
@@ -142,7 +148,18 @@ void CoreGetReportDate(benchmark::State& state, bool locked) {
       state.SkipWithError("GetReportDate failed");
     }
   }
+  ::unsetenv(vok::trace::kVariable);
+  ::unlink(trace.c_str());
   vok::testing::SetInstallLocking(true);
+}
+
+// What every call pays for a trace that is off: the setting read (the
+// environment and the user's registry value) and nothing opened.
+void TraceOff(benchmark::State& state) {
+  for (auto _ : state) {
+    vok::trace::CallTrace trace("bench");
+    trace.End(0, nullptr, "");
+  }
 }
 
 // Taking and releasing the lock alone, as every batch call does once.
@@ -214,10 +231,17 @@ void RegisterCallBenchmarks() {
       ->Unit(benchmark::kMillisecond)->MinTime(1.0);
   benchmark::RegisterBenchmark("call/GetReportDate", GetReportDateCall)
       ->Unit(benchmark::kMillisecond)->MinTime(1.0);
-  benchmark::RegisterBenchmark("call/GetReportDate_core_locked", CoreGetReportDate, true)
+  benchmark::RegisterBenchmark("call/GetReportDate_core_locked", CoreGetReportDate,
+                               CoreCall::kAsShipped)
       ->Unit(benchmark::kMillisecond)->MinTime(1.0);
-  benchmark::RegisterBenchmark("call/GetReportDate_core_unlocked", CoreGetReportDate, false)
+  benchmark::RegisterBenchmark("call/GetReportDate_core_unlocked", CoreGetReportDate,
+                               CoreCall::kWithoutLock)
       ->Unit(benchmark::kMillisecond)->MinTime(1.0);
+  benchmark::RegisterBenchmark("call/GetReportDate_core_traced", CoreGetReportDate,
+                               CoreCall::kTraced)
+      ->Unit(benchmark::kMillisecond)->MinTime(1.0);
+  benchmark::RegisterBenchmark("call/trace_off", TraceOff)
+      ->Unit(benchmark::kMicrosecond)->MinTime(0.5);
   benchmark::RegisterBenchmark("call/install_lock", InstallLockAlone)
       ->Unit(benchmark::kMicrosecond)->MinTime(0.5);
   benchmark::RegisterBenchmark("call/durable_output_write", DurableOutputWrite)

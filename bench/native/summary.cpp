@@ -86,6 +86,17 @@ void PrintCalls() {
                 (locked->seconds / unlocked->seconds - 1) * 100, lock->seconds * 1e3,
                 kInstallLockTargetMs, Verdict(lock->seconds * 1e3 < kInstallLockTargetMs));
   }
+  const Measured* traced = Find("call/GetReportDate_core_traced");
+  const Measured* trace_off = Find("call/trace_off");
+  if (locked != nullptr && traced != nullptr && trace_off != nullptr) {
+    std::printf("\n== The trace: the same GetReportDate with tracing off and on\n");
+    std::printf("off %.2f ms, on %.2f ms, difference %.3f ms (%+.1f%%); what a call pays for a"
+                " trace that is off %.4f ms (%.3f%% of the call)\n",
+                locked->seconds * 1e3, traced->seconds * 1e3,
+                (traced->seconds - locked->seconds) * 1e3,
+                (traced->seconds / locked->seconds - 1) * 100, trace_off->seconds * 1e3,
+                trace_off->seconds / locked->seconds * 100);
+  }
   const Measured* exit = Find("call/exit_latency");
   if (exit != nullptr) {
     const double mean = exit->counters.at("exit_latency_ms");

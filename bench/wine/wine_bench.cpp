@@ -15,6 +15,7 @@
 
 #include "cell_exports.h"
 #include "driver/install_lock.h"
+#include "request/trace.h"
 #include "request/message_buffer.h"
 #include "platform/files.h"
 #include "platform/xml.h"
@@ -197,6 +198,31 @@ void Calls(const std::string& folder, const std::string& program_folder) {
   std::printf("with %.2f ms, without %.2f ms, difference %.3f ms; taking and releasing it alone"
               " %.3f ms\n",
               locked * 1e3, unlocked * 1e3, (locked - unlocked) * 1e3, lock * 1e3);
+
+  // Tracing off (as above) and on, and what a trace that is off costs.
+  const std::string trace_file = folder + "\\trace.log";
+  double traced = 1e30;
+  double untraced = 1e30;
+  for (int round = 0; round < 8; ++round) {
+    for (const bool on : {true, false}) {
+      SetEnvironmentVariableA(trace::kVariable, on ? trace_file.c_str() : nullptr);
+      DeleteFileA(log.c_str());
+      const double took =
+          Fastest(1, [&] { return ::GetReportDate(kLogin, output.c_str(), message) == 0; });
+      (on ? traced : untraced) = std::min(on ? traced : untraced, took);
+    }
+  }
+  constexpr int kTraceRounds = 1000;
+  const double off = Fastest(3, [&] {
+    for (int i = 0; i < kTraceRounds; ++i) {
+      trace::CallTrace idle("bench");
+      idle.End(0, nullptr, "");
+    }
+    return true;
+  }) / kTraceRounds;
+  std::printf("\n== The trace: the same GetReportDate with tracing off and on\n");
+  std::printf("off %.2f ms, on %.2f ms, difference %.3f ms; a trace that is off %.4f ms\n",
+              untraced * 1e3, traced * 1e3, (traced - untraced) * 1e3, off * 1e3);
 
   const std::string stamp = folder + "\\exit.stamp";
   SetEnvironmentVariableA("VOKWQM7_SLEEP_MS", "200");
