@@ -11,6 +11,8 @@
 #   client_run ARGS...         the client, waited for ($status, $out)
 # and assert.sh's fail/expect_*.
 
+out= err=
+
 # Templates whose figures the stand-in tool makes from the account.
 national=$vok/vokModel/国税申报
 sed 's|<value>1000.00</value>|<value>{account}.00</value>|' "$filing_data/income.rep" \
