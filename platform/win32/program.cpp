@@ -1,5 +1,6 @@
 #include "platform/program.h"
 
+#include "platform/win32/text.h"
 #include "platform/win32/win32.h"
 
 #include <string_view>
@@ -49,15 +50,18 @@ std::uint32_t ProcessId() { return ::GetCurrentProcessId(); }
 
 std::uint32_t ThreadId() { return ::GetCurrentThreadId(); }
 
+// Through the wide function: Wine's GetEnvironmentVariableA counts the
+// characters of a GBK value, not its bytes, and cuts it short.
 std::optional<std::string> EnvironmentValue(const char* name) {
-  std::string value(256, '\0');
+  const std::wstring wide_name = win32::NarrowToWide(CP_ACP, name);
+  std::wstring value(256, L'\0');
   for (;;) {
     const DWORD length =
-        ::GetEnvironmentVariableA(name, value.data(), static_cast<DWORD>(value.size()));
+        ::GetEnvironmentVariableW(wide_name.c_str(), value.data(), static_cast<DWORD>(value.size()));
     if (length == 0) return std::nullopt;
     if (length < value.size()) {
       value.resize(length);
-      return value;
+      return win32::WideToNarrow(CP_ACP, value);
     }
     value.resize(length);  // the size it needs, terminator included
   }
