@@ -1,12 +1,8 @@
 # show --html in a real browser: headless Chromium loads the page without a
 # console message (a refused outside resource would be one), renders it to a
-# PNG and prints it on A4. Everything stays in the test's temporary folder.
+# PNG and prints it on A4.
 . "$here/show-helpers.sh"
-browser=$(command -v chromium || true)
-if [ -z "$browser" ]; then
-  echo "show-html: SKIPPED, chromium is not installed (scripts/install-deps installs it)"
-  exit 77
-fi
+. "$here/chromium.sh"
 
 make_demo_filings
 edited_filing national.xml 's#<SB_ZCFZB_QMS>2621680.15</SB_ZCFZB_QMS></SB_ZCFZB_XM></SB_ZCFZB_MXXX>#<SB_ZCFZB_QMS>2621580.15</SB_ZCFZB_QMS></SB_ZCFZB_XM></SB_ZCFZB_MXXX>#' \
@@ -14,25 +10,7 @@ edited_filing national.xml 's#<SB_ZCFZB_QMS>2621680.15</SB_ZCFZB_QMS></SB_ZCFZB_
 run "$tool" show unbalanced.xml --html -o page.html
 expect_status 3 "show --html"
 
-# Headless Chromium on page.html with the options given; its log goes to
-# chromium.log, a fresh profile each time.
-chromium_on_page() {
-  local profile
-  profile=$(mktemp -d "$work/profile.XXXXXX")
-  timeout 90 "$browser" --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
-    --disable-background-networking --disable-component-update --disable-sync \
-    --user-data-dir="$profile" --enable-logging=stderr --v=0 "$@" "file://$work/page.html" \
-    2>"$work/chromium.log"
-}
-
-# The page's own messages: console output, refused loads, failed requests.
-expect_clean_load() {
-  local messages
-  messages=$(grep -E 'CONSOLE|violates|net::ERR_|Failed to load' "$work/chromium.log")
-  [ -z "$messages" ] || fail "$1: the page did not load cleanly: $messages"
-}
-
-chromium_on_page --screenshot="$work/page.png" --window-size=1000,1400
+chromium_on_page "$work/page.html" --screenshot="$work/page.png" --window-size=1000,1400
 [ $? -eq 0 ] || fail "chromium could not take the screenshot: $(tail -n 5 "$work/chromium.log")"
 expect_clean_load "screenshot"
 [ "$(head -c 8 page.png | od -An -tx1 | tr -d ' \n')" = "89504e470d0a1a0a" ] ||
@@ -40,7 +18,7 @@ expect_clean_load "screenshot"
 [ "$(wc -c <page.png)" -gt 20000 ] || fail "the screenshot is nearly empty: $(wc -c <page.png) bytes"
 
 # What the browser made of the page: the tables and checks are all there.
-chromium_on_page --dump-dom >dom.html
+chromium_on_page "$work/page.html" --dump-dom >dom.html
 expect_clean_load "dump-dom"
 [ "$(grep -o '<tr><td class="line">' dom.html | wc -l)" -eq 46 ] || fail "the browser's page lacks item rows"
 grep -qF '<p class="summary failed"><a href="#checks">1 check failed</a>.</p>' dom.html ||
@@ -50,7 +28,7 @@ grep -qF '<li class="failed"><span class="outcome">FAILED</span>balance sheet: è
 grep -qF '<caption>' dom.html && fail "a national filing has no supplementary list"
 
 # Printed: A4 pages.
-chromium_on_page --no-pdf-header-footer --print-to-pdf="$work/page.pdf"
+chromium_on_page "$work/page.html" --no-pdf-header-footer --print-to-pdf="$work/page.pdf"
 expect_clean_load "print"
 head -c 5 page.pdf | grep -qF '%PDF-' || fail "chromium printed no PDF"
 sizes=$(grep -a -o 'MediaBox \[[^]]*\]' page.pdf | sort -u)

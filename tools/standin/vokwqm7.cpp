@@ -6,7 +6,7 @@
 // work file named on it to rep_vok.xml (the demo installation's templates
 // already hold a sheet's cells), with every "{account}" in it replaced by
 // the account of the command, so that figures can tell accounts apart.
-// Environment variables make it misbehave.
+// Environment variables make it misbehave, for every account or for one.
 #include <chrono>
 #include <cstdlib>
 #include <string>
@@ -32,6 +32,9 @@ constexpr char kHelp[] =
     "  VOKWQM7_LINGER_MS=N   wait N milliseconds after writing it before exiting\n"
     "  VOKWQM7_NO_OUTPUT=1   write no rep_vok.xml\n"
     "  VOKWQM7_NO_OUTPUT=T   write none when the work file's path contains T\n"
+    "  VOKWQM7_NO_OUTPUT_ACCOUNT=A  write none when the command's account is A\n"
+    "  VOKWQM7_ODD_ACCOUNT=A every \"{odd}\" in the work file becomes 1 for account A\n"
+    "                        and 0 for the others (figures that differ for one account)\n"
     "  VOKWQM7_EXIT_CODE=N   exit with code N\n"
     "  VOKWQM7_CRASH=before  abort before writing rep_vok.xml\n"
     "  VOKWQM7_CRASH=after   abort after writing it\n"
@@ -46,13 +49,17 @@ std::string AccountOf(const std::string& tail) {
   return tail.substr(start + 1, end == std::string::npos ? std::string::npos : end - start - 1);
 }
 
-std::string WithAccount(std::string text, const std::string& account) {
-  static const std::string kMarker = "{account}";
-  for (std::size_t at = text.find(kMarker); at != std::string::npos;
-       at = text.find(kMarker, at + account.size())) {
-    text.replace(at, kMarker.size(), account);
+std::string Replaced(std::string text, const std::string& marker, const std::string& by) {
+  for (std::size_t at = text.find(marker); at != std::string::npos;
+       at = text.find(marker, at + by.size())) {
+    text.replace(at, marker.size(), by);
   }
   return text;
+}
+
+std::string WithAccount(const std::string& text, const std::string& account) {
+  const bool odd = vok::standin::Environment("VOKWQM7_ODD_ACCOUNT") == account;
+  return Replaced(Replaced(text, "{account}", account), "{odd}", odd ? "1" : "0");
 }
 
 // Writes the export, in two parts when asked: a reader in between sees half
@@ -102,12 +109,14 @@ int main(int argc, char** argv) {
   const std::string crash = standin::Environment("VOKWQM7_CRASH").value_or("");
   if (crash == "before") std::abort();
   const std::string work_file = WorkFileOf(tail);
+  const std::string account = AccountOf(tail);
   const std::string no_output = standin::Environment("VOKWQM7_NO_OUTPUT").value_or("");
-  if (no_output == "1" || (!no_output.empty() && work_file.find(no_output) != std::string::npos)) {
+  if (no_output == "1" || (!no_output.empty() && work_file.find(no_output) != std::string::npos) ||
+      standin::Environment("VOKWQM7_NO_OUTPUT_ACCOUNT") == account) {
     return Exit(exit_code);
   }
   const std::optional<std::string> sheet = platform::ReadWholeFile(work_file);
-  if (!sheet || !WriteExport(standin::OwnFile("rep_vok.xml"), WithAccount(*sheet, AccountOf(tail)),
+  if (!sheet || !WriteExport(standin::OwnFile("rep_vok.xml"), WithAccount(*sheet, account),
                              standin::EnvironmentNumber("VOKWQM7_WRITE_PAUSE_MS", 0))) {
     return 3;
   }

@@ -12,5 +12,6 @@ void AddExportCommands(CLI::App& app, int& status);  // report-date, report, exp
 void AddConvertCommand(CLI::App& app, int& status);
 void AddShowCommand(CLI::App& app, int& status);
 void AddTraceCommand(CLI::App& app, int& status);  // trace on, off, show
+void AddBatchCommand(CLI::App& app, int& status);
 
 }  // namespace vok::tool

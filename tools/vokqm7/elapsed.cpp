@@ -9,8 +9,24 @@
 
 namespace vok::tool {
 
+namespace {
+
+std::string Waiting(const std::string& holder) {
+  return "waiting for the installation, in use by " + holder;
+}
+
+}  // namespace
+
 ElapsedTime::ElapsedTime(std::string what, std::string location)
-    : what_(std::move(what)), location_(std::move(location)), terminal_(IsTerminal(stderr)) {
+    : ElapsedTime(Lines{[what](long long seconds, const std::string& holder) {
+                          return (holder.empty() ? what : Waiting(holder)) + ": " +
+                                 std::to_string(seconds) + " s";
+                        },
+                        Waiting},
+                  std::move(location)) {}
+
+ElapsedTime::ElapsedTime(Lines lines, std::string location)
+    : lines_(std::move(lines)), location_(std::move(location)), terminal_(IsTerminal(stderr)) {
   if (terminal_ || !location_.empty()) thread_ = std::thread([this] { Run(); });
 }
 
@@ -46,16 +62,14 @@ void ElapsedTime::Run() {
         std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start);
     // The first second is left to the call: most take the installation at once.
     const std::string holder = seconds.count() > 0 ? OtherHolder(terminal_) : std::string();
-    const std::string waiting = "waiting for the installation, in use by " + holder;
     if (terminal_) {
-      std::string line = (holder.empty() ? what_ : waiting) + ": " +
-                         std::to_string(seconds.count()) + " s";
+      std::string line = lines_.redrawn(seconds.count(), holder);
       if (line.size() < width) line += std::string(width - line.size(), ' ');
       width = line.size();
       WriteText(stderr, "\r" + line);
       std::fflush(stderr);
     } else if (!holder.empty() && !told) {
-      WriteText(stderr, waiting + "\n");
+      WriteText(stderr, lines_.waiting(holder) + "\n");
       std::fflush(stderr);
       told = true;
     }

@@ -11,6 +11,7 @@ inline constexpr int kExitCheckFailed = 3;    // doctor found a problem, --check
                                               // show's checks failed or, after --show, the
                                               // document the export wrote cannot be shown
 inline constexpr int kExitCannotRun = 4;      // library not loadable, file not readable/writable
+inline constexpr int kExitInterrupted = 130;  // batch stopped by Ctrl-C, as shells count SIGINT
 
 inline constexpr char kExitCodesHelp[] =
     "Exit status: 0 success, 1 the export or conversion failed, 2 bad usage,\n"
@@ -22,6 +23,9 @@ inline constexpr char kExitCodesHelp[] =
     "declares, not well-formed, or refused by the XML parser's limits). With\n"
     "--show the export's result comes first: 1 when it failed, and nothing is\n"
     "shown; after it succeeded, 3 when a check fails or its document cannot be\n"
-    "shown, 4 when the document cannot be read back.";
+    "shown, 4 when the document cannot be read back. batch gives 0 when every\n"
+    "row was made and passed its checks, 3 when all were made but a check\n"
+    "failed, 1 when an export failed or a row is bad, 4 when the folder cannot\n"
+    "be made or written (before any call), 130 when stopped by Ctrl-C.";
 
 }  // namespace vok::tool

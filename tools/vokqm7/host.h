@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -29,5 +30,30 @@ std::string DefaultTraceFile();
 
 // The GBK path made absolute against the current folder.
 std::string AbsolutePath(const std::string& gbk);
+
+// Creates the folder named by the GBK path and the missing folders above it.
+// True when it is a folder afterwards.
+bool MakeFolders(const std::string& gbk);
+
+// Ctrl-C as a request to stop where stopping loses nothing. While the object
+// lives, Ctrl-C ends neither this process nor the report tool it runs, but
+// makes Asked() true: on Linux SIGINT sent to the process and Ctrl-C typed on
+// its terminal (the terminal's interrupt character is read as a key then);
+// on Windows the console's Ctrl-C event and Ctrl-C typed on its console
+// (read as a key, so the console sends no event to the tool). Ctrl-\ on
+// Linux and Ctrl-Break on Windows still end the process at once.
+class StopRequests {
+ public:
+  StopRequests();
+  ~StopRequests();
+  StopRequests(const StopRequests&) = delete;
+  StopRequests& operator=(const StopRequests&) = delete;
+
+  bool Asked() const;
+
+ private:
+  struct Watch;
+  std::unique_ptr<Watch> watch_;
+};
 
 }  // namespace vok::tool

@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
   AddConvertCommand(app, status);
   AddShowCommand(app, status);
   AddTraceCommand(app, status);
+  AddBatchCommand(app, status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& help) {

@@ -34,19 +34,8 @@ std::optional<FilingDocument> Load(const std::string& path, const std::string& c
     return std::nullopt;
   }
   std::string fault;
-  std::optional<FilingDocument> document;
-  try {
-    document = ReadFilingDocument(*bytes, fault);
-  } catch (const std::exception& error) {
-    // The DOM could not be had (XmlError), or the file is past what memory holds.
-    Complain(cannot + ": " + error.what());
-    status = kExitCannotRun;
-    return std::nullopt;
-  }
-  if (!document) {
-    Complain(cannot + ": " + fault);
-    status = kExitExportFailed;
-  }
+  std::optional<FilingDocument> document = ReadDocumentBytes(*bytes, fault, status);
+  if (!document) Complain(cannot + ": " + fault);
   return document;
 }
 
@@ -78,6 +67,21 @@ int RunShow(const Options& o) {
 }
 
 }  // namespace
+
+std::optional<FilingDocument> ReadDocumentBytes(std::string_view bytes, std::string& fault,
+                                                int& status) {
+  std::optional<FilingDocument> document;
+  try {
+    document = ReadFilingDocument(bytes, fault);
+  } catch (const std::exception& error) {
+    // The DOM could not be had (XmlError), or the file is past what memory holds.
+    fault = error.what();
+    status = kExitCannotRun;
+    return std::nullopt;
+  }
+  if (!document) status = kExitExportFailed;
+  return document;
+}
 
 int ShowFilingDocument(const std::string& gbk_path) {
   return Show(gbk_path, "cannot show " + gbk_path);

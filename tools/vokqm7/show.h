@@ -2,9 +2,20 @@
 // command, and --show of the commands that write one.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
+
+#include "show/filing_document.h"
 
 namespace vok::tool {
+
+// The filing document in a file's bytes, read as show reads it. Nothing,
+// with `fault` saying why and `status` the exit status show gives for it:
+// the export failed (1) when the bytes are no filing document that can be
+// read, cannot run when the XML parser is not available or memory runs out.
+std::optional<FilingDocument> ReadDocumentBytes(std::string_view bytes, std::string& fault,
+                                                int& status);
 
 // Prints the filing document at the GBK path as tables in the terminal's
 // encoding, then its checks. The exit status: success when every check ran

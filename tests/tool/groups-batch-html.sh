@@ -1,0 +1,23 @@
+# batch --html in a real browser: summary.html and the document pages it
+# links load in headless Chromium without a console message, failures first.
+. "$here/batch-helpers.sh"
+. "$here/chromium.sh"
+batch_templates "$model"
+batch_accounts >accounts.csv
+run env "${batch_env[@]}" "$tool" batch accounts.csv -o out --period 11 --server demo-server --html
+expect_status 1 "batch --html"
+
+chromium_on_page "$work/out/summary.html" --dump-dom >dom.html
+expect_clean_load "summary.html"
+rows=$(grep -oE '<tr class="(problem|passed)"><td>[0-9]*</td>' dom.html | sed -E 's/<tr class="([a-z]+)"><td>([0-9]*)<.*/\1 \2/' | tr '\n' ',')
+[ "$rows" = "problem ,problem 105,problem 101,problem 102,problem 103,passed 101,passed 104,passed 106," ] ||
+  fail "the browser's summary holds the rows $rows"
+links=$(grep -oE 'href="[^"]+"' dom.html | sed -E 's/href="(.*)"/\1/')
+[ "$(wc -l <<<"$links")" -eq 4 ] || fail "the summary links $(wc -l <<<"$links") pages, not 4"
+for link in $links; do
+  [ -f "out/$link" ] || fail "summary.html links $link, which is not there"
+done
+chromium_on_page "$work/out/103-2026-11.html" --dump-dom >document.html
+expect_clean_load "103-2026-11.html"
+grep -qF '<li class="failed"><span class="outcome">FAILED</span>balance sheet: 资产总计 (line 15) equals 负债和所有者权益总计 (line 30)' document.html ||
+  fail "the page of 103 lacks its failed check"

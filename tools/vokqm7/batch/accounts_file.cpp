@@ -1,0 +1,219 @@
+#include "batch/accounts_file.h"
+
+#include <map>
+
+#include "batch/csv.h"
+#include "request/text_rules.h"
+
+namespace vok::tool {
+namespace {
+
+enum Column { kAccount, kYear, kPeriod, kServer, kColumns };
+constexpr const char* kColumnNames[kColumns] = {"account", "year", "period", "server"};
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+std::string Trimmed(std::string_view text) { return std::string(TrimAsciiSpace(text)); }
+
+// What a year or period must look like, or "" when `text` is one; the
+// number without leading zeros goes to `number`.
+std::string NumberFault(Column column, const std::string& text, std::string& number) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) {
+    return Quoted(text) + " is not a number";
+  }
+  const std::size_t first = text.find_first_not_of('0');
+  number = first == std::string::npos ? "0" : text.substr(first);
+  if (column == kYear && number.size() != 4) return Quoted(text) + " is not a year of four digits";
+  if (column == kPeriod && (number.size() > 2 || std::stoi(number) < 1 || std::stoi(number) > 12)) {
+    return Quoted(text) + " is not a month of the year (1 to 12)";
+  }
+  return "";
+}
+
+// Windows refuses these in file names, and the document's name holds the
+// account. Double-byte GBK characters are stepped over whole: a trail byte
+// may be a backslash.
+bool FitsFileName(const std::string& gbk) {
+  for (std::size_t at = 0; at < gbk.size(); ++at) {
+    const unsigned char c = static_cast<unsigned char>(gbk[at]);
+    if (c >= 0x81 && at + 1 < gbk.size()) {
+      ++at;
+    } else if (c < 0x20 || std::string_view("<>:\"/\\|?*").find(static_cast<char>(c)) !=
+                               std::string_view::npos) {
+      return false;
+    }
+  }
+  return true;
+}
+
+class RowReader {
+ public:
+  RowReader(CsvEncoding encoding, const int (&columns)[kColumns], std::size_t header_fields,
+            const AccountDefaults& defaults)
+      : encoding_(encoding), columns_(columns), header_fields_(header_fields),
+        defaults_(defaults) {}
+
+  AccountRow Read(const CsvRecord& record) {
+    AccountRow row;
+    row.line = record.line;
+    const std::string at_line = "line " + std::to_string(record.line);
+    for (std::size_t extra = header_fields_; extra < record.fields.size(); ++extra) {
+      if (TrimAsciiSpace(record.fields[extra]).empty()) continue;
+      row.problem = at_line + " has " + std::to_string(record.fields.size()) +
+                    " fields, but the header names " + std::to_string(header_fields_) +
+                    " columns";
+      return row;
+    }
+    std::string* values[kColumns] = {&row.account, &row.year, &row.period, &row.server};
+    for (int c = 0; c < kColumns && row.problem.empty(); ++c) {
+      row.problem = Value(record, static_cast<Column>(c), *values[c]);
+      if (!row.problem.empty()) row.problem = at_line + ", " + row.problem;
+    }
+    if (!row.problem.empty()) return row;
+    const std::string key = row.account + '\n' + row.year + '\n' + row.period;
+    const auto [earlier, added] = lines_.emplace(key, record.line);
+    if (!added) {
+      row.problem = at_line + ": account " + row.account + " for " + row.year + "-" + row.period +
+                    " is already on line " + std::to_string(earlier->second);
+    }
+    return row;
+  }
+
+ private:
+  // The row's value of a column into `value`; what is wrong with it, or "".
+  std::string Value(const CsvRecord& record, Column column, std::string& value) {
+    const int index = columns_[column];
+    const std::optional<std::string>& fallback =
+        column == kYear ? defaults_.year : column == kPeriod ? defaults_.period : defaults_.server;
+    std::string text;
+    const std::string where = index < 0 ? std::string() :
+        "column " + std::to_string(index + 1) + " (" + kColumnNames[column] + ")";
+    if (index >= 0 && static_cast<std::size_t>(index) < record.fields.size()) {
+      std::string fault;
+      const std::optional<std::string> gbk =
+          CsvFieldToGbk(encoding_, record.fields[static_cast<std::size_t>(index)], fault);
+      if (!gbk) return where + ": " + fault;
+      text = Trimmed(*gbk);
+    }
+    if (text.empty()) {
+      if (column == kAccount) return where + " is empty";
+      if (!fallback) {
+        return where + " is empty, and no --" + kColumnNames[column] + " is given";
+      }
+      value = *fallback;  // checked once, before any row
+      return "";
+    }
+    if (column == kAccount && !FitsFileName(text)) {
+      return where + ": " + Quoted(text) + " cannot be part of a file name";
+    }
+    if (column == kYear || column == kPeriod) {
+      const std::string fault = NumberFault(column, text, value);
+      return fault.empty() ? "" : where + ": " + fault;
+    }
+    value = text;
+    return "";
+  }
+
+  CsvEncoding encoding_;
+  const int (&columns_)[kColumns];
+  std::size_t header_fields_;
+  const AccountDefaults& defaults_;
+  std::map<std::string, std::size_t> lines_;  // the line of each account, year and period
+};
+
+// The columns the header names into `columns` (-1 for one it lacks); what
+// keeps the file from being read, or "".
+std::string ReadHeader(const CsvRecord& header, CsvEncoding encoding, int (&columns)[kColumns]) {
+  for (int& column : columns) column = -1;
+  const std::string at_line = "the header (line " + std::to_string(header.line) + ")";
+  for (std::size_t i = 0; i < header.fields.size(); ++i) {
+    std::string fault;
+    const std::optional<std::string> name = CsvFieldToGbk(encoding, header.fields[i], fault);
+    if (!name) return at_line + ", column " + std::to_string(i + 1) + ": " + fault;
+    for (int c = 0; c < kColumns; ++c) {
+      if (!EqualsIgnoringAsciiCase(TrimAsciiSpace(*name), kColumnNames[c])) continue;
+      if (columns[c] >= 0) {
+        return at_line + " names the column " + kColumnNames[c] + " twice (columns " +
+               std::to_string(columns[c] + 1) + " and " + std::to_string(i + 1) + ")";
+      }
+      columns[c] = static_cast<int>(i);
+    }
+  }
+  if (columns[kAccount] < 0) {
+    return at_line + " names no account column: the first line must name the columns, among "
+           "them account (and year, period, server where the options do not give them)";
+  }
+  return "";
+}
+
+// Whether the options give what the file lacks, and give it right; else
+// the fault.
+std::string CheckDefaults(const int (&columns)[kColumns], AccountDefaults& defaults) {
+  std::optional<std::string>* given[kColumns] = {nullptr, &defaults.year, &defaults.period,
+                                                  &defaults.server};
+  for (int c = kYear; c < kColumns; ++c) {
+    std::optional<std::string>& value = *given[c];
+    const std::string option = std::string("--") + kColumnNames[c];
+    if (value) value = Trimmed(*value);
+    if (value && value->empty()) value.reset();
+    if (!value && columns[c] < 0) {
+      return std::string("it has no ") + kColumnNames[c] + " column: give " + option;
+    }
+    if (value && c != kServer) {
+      std::string number;
+      const std::string fault = NumberFault(static_cast<Column>(c), *value, number);
+      if (!fault.empty()) return option + " " + fault;
+      *value = number;
+    }
+  }
+  return "";
+}
+
+}  // namespace
+
+std::optional<AccountsFile> ReadAccountsFile(std::string_view bytes,
+                                             const AccountDefaults& given,
+                                             AccountsFault& fault) {
+  AccountsFile file;
+  file.encoding = DetectCsvEncoding(bytes);
+  const CsvRecords csv = ReadCsv(CsvText(bytes, file.encoding));
+  if (csv.records.empty()) {
+    fault.text = "it is empty: its first line must name the columns (account, year, period, "
+                 "server)";
+    return std::nullopt;
+  }
+  if (csv.unclosed_quote_line == csv.records.front().line) {
+    fault.text = "line " + std::to_string(csv.unclosed_quote_line) +
+                 ": a quoted field is not closed before the end of the file";
+    return std::nullopt;
+  }
+  int columns[kColumns];
+  fault.text = ReadHeader(csv.records.front(), file.encoding, columns);
+  if (!fault.text.empty()) return std::nullopt;
+  AccountDefaults defaults = given;
+  fault.text = CheckDefaults(columns, defaults);
+  if (!fault.text.empty()) {
+    fault.usage = true;
+    return std::nullopt;
+  }
+  RowReader reader(file.encoding, columns, csv.records.front().fields.size(), defaults);
+  for (std::size_t r = 1; r < csv.records.size(); ++r) {
+    const CsvRecord& record = csv.records[r];
+    bool blank = true;  // a row of empty fields, as spreadsheets save an empty row
+    for (const std::string& field : record.fields) blank = blank && TrimAsciiSpace(field).empty();
+    if (blank) continue;
+    file.rows.push_back(reader.Read(record));
+    if (record.line == csv.unclosed_quote_line) {
+      file.rows.back().problem = "line " + std::to_string(record.line) +
+                                 ": a quoted field is not closed before the end of the file";
+    }
+  }
+  if (file.rows.empty()) {
+    fault.text = "it has no account below its header (line " +
+                 std::to_string(csv.records.front().line) + ")";
+    return std::nullopt;
+  }
+  return file;
+}
+
+}  // namespace vok::tool

@@ -1,0 +1,71 @@
+#include "batch/csv.h"
+
+namespace vok::tool {
+
+CsvRecords ReadCsv(std::string_view text) {
+  CsvRecords result;
+  std::size_t line = 1;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    if (text[at] == '\n' || (text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n')) {
+      at += text[at] == '\r' ? 2 : 1;  // an empty line
+      ++line;
+      continue;
+    }
+    CsvRecord record{line, {}};
+    std::string field;
+    bool quoted = false;   // inside quotes
+    bool ended = false;
+    while (!ended) {
+      if (at == text.size()) {
+        if (quoted) result.unclosed_quote_line = record.line;
+        break;
+      }
+      const char c = text[at++];
+      if (quoted) {
+        if (c == '"' && at < text.size() && text[at] == '"') {
+          field += '"';
+          ++at;
+        } else if (c == '"') {
+          quoted = false;
+        } else {
+          if (c == '\n') ++line;
+          field += c;
+        }
+      } else if (c == '"') {
+        quoted = true;
+      } else if (c == ',') {
+        record.fields.push_back(std::move(field));
+        field.clear();
+      } else if (c == '\n' || (c == '\r' && at < text.size() && text[at] == '\n')) {
+        if (c == '\r') ++at;
+        ++line;
+        ended = true;
+      } else {
+        field += c;
+      }
+    }
+    record.fields.push_back(std::move(field));
+    result.records.push_back(std::move(record));
+    if (result.unclosed_quote_line != 0) break;
+  }
+  return result;
+}
+
+std::string CsvLine(const std::vector<std::string>& fields) {
+  std::string line;
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (i > 0) line += ',';
+    const std::string& field = fields[i];
+    if (field.find_first_of(",\"\r\n") == std::string::npos) {
+      line += field;
+      continue;
+    }
+    line += '"';
+    for (char c : field) line += c == '"' ? std::string("\"\"") : std::string(1, c);
+    line += '"';
+  }
+  return line + "\r\n";
+}
+
+}  // namespace vok::tool

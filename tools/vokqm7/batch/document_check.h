@@ -1,0 +1,25 @@
+// show's reading and checks of a document the batch made, without the
+// tables: whether it passed, and if not, the name of what failed.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "show/checks.h"
+#include "show/filing_document.h"
+
+namespace vok::tool {
+
+struct DocumentCheck {
+  std::optional<FilingDocument> document;  // nothing when it cannot be read
+  std::vector<CheckResult> checks;
+  // "" when every check ran and passed; else the first failed check's
+  // title, or why the document cannot be read, with how many more failed.
+  std::string failure;
+};
+
+// Reads and checks the filing document at the GBK path as show does.
+DocumentCheck CheckDocumentFile(const std::string& gbk_path);
+
+}  // namespace vok::tool

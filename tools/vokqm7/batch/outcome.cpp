@@ -1,0 +1,45 @@
+#include "batch/outcome.h"
+
+#include <cstdio>
+
+#include "exit_codes.h"
+
+namespace vok::tool {
+
+const char* ResultWord(RowResult result) {
+  switch (result) {
+    case RowResult::kMade: return "made";
+    case RowResult::kKept: return "kept";
+    case RowResult::kFailed: return "FAILED";
+    case RowResult::kBadRow: return "bad row";
+    case RowResult::kNotDone: break;
+  }
+  return "not done";
+}
+
+std::string ChecksText(const RowOutcome& row) {
+  switch (row.checks) {
+    case ChecksOutcome::kPassed: return "passed";
+    case ChecksOutcome::kFailed: return "FAILED: " + row.failed_check;
+    case ChecksOutcome::kNone: break;
+  }
+  return "";
+}
+
+std::string SecondsText(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", seconds);
+  return text;
+}
+
+int BatchExitStatus(const std::vector<RowOutcome>& rows) {
+  bool check_failed = false;
+  for (const RowOutcome& row : rows) {
+    const bool made = row.result == RowResult::kMade || row.result == RowResult::kKept;
+    if (!made) return kExitExportFailed;
+    if (row.checks != ChecksOutcome::kPassed) check_failed = true;
+  }
+  return check_failed ? kExitCheckFailed : kExitSuccess;
+}
+
+}  // namespace vok::tool

@@ -1,0 +1,28 @@
+// The summary of a batch: a table for the terminal, the same as a CSV file
+// for spreadsheet programs, and a closing line of totals.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "batch/outcome.h"
+
+namespace vok::tool {
+
+// The columns of both, in order.
+inline constexpr const char* kSummaryColumns[] = {"account", "year",    "period", "export",
+                                                  "result",  "seconds", "checks", "message"};
+
+// The table's lines (GBK, without line ends), its columns lined up by
+// display width.
+std::vector<std::string> SummaryTable(const std::vector<RowOutcome>& rows);
+
+// summary.csv: UTF-8 with a byte-order mark, by which spreadsheet programs
+// tell it from the system's code page, and CR LF line ends.
+std::string SummaryCsv(const std::vector<RowOutcome>& rows);
+
+// "6 rows: 3 made and passed their checks (1 kept from an earlier run), 1
+// failed a check, 1 export failed, 1 bad row".
+std::string SummaryTotals(const std::vector<RowOutcome>& rows);
+
+}  // namespace vok::tool
