@@ -29,11 +29,7 @@ std::string DefaultTraceFile() {
     return {};
   }
   folder += "/vokqm7";
-  for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
-    const std::string part = folder.substr(0, slash);
-    if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return {};
-    if (slash == std::string::npos) break;
-  }
+  if (!MakeFolders(platform::Utf8ToGbk(folder))) return {};
   return platform::Utf8ToGbk(folder + "/trace.log");
 }
 
