@@ -24,6 +24,8 @@ namespace vok::trace {
 inline constexpr char kVariable[] = "VOKQM7_TRACE";
 inline constexpr char kRegistryKey[] = "Software\\VOKQM7";
 inline constexpr char kRegistryValue[] = "TraceFile";
+// The two above as a support engineer reads them.
+inline constexpr char kRegistryName[] = "HKEY_CURRENT_USER\\Software\\VOKQM7\\TraceFile";
 // Past this the file becomes "<file>.1", one old generation kept.
 inline constexpr std::uint64_t kCapBytes = std::uint64_t{10} << 20;
 

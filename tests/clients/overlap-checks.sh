@@ -1,6 +1,6 @@
 # Calls that overlap on one installation, as an accounting office makes
-# them; sourced by the native driver (overlap-test.sh) and the Wine one
-# (tests/wine/tool-groups-overlap.sh), which provide:
+# them; sourced by the native group (tests/tool/groups-overlap.sh) and the
+# Wine one (tests/wine/tool-groups-overlap.sh), which provide:
 #   vok            the installation folder (a Linux path)
 #   filing_data    tests/data/filing
 #   out_folder     where the client writes its documents, as it names it

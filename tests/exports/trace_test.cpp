@@ -62,14 +62,19 @@ class TraceTest : public FilingFixture {
     InstallFinancial();
   }
   ~TraceTest() override {
+    MakeExportsWritable();
+    std::error_code ignored;
+    fs::copy_file(VOKQM7_STANDIN_BATCH_TOOL, install_.InLocation("vokwqm7.exe"),
+                  fs::copy_options::overwrite_existing, ignored);
+  }
+
+  // The exports and kept copies a row made read-only.
+  void MakeExportsWritable() {
     for (const char* name : {"rep_vok.xml", "rep_vok1.xml", "rep_vok2.xml"}) {
       std::error_code ignored;
       fs::permissions(install_.InLocation(name), fs::perms::owner_write, fs::perm_options::add,
                       ignored);
     }
-    std::error_code ignored;
-    fs::copy_file(VOKQM7_STANDIN_BATCH_TOOL, install_.InLocation("vokwqm7.exe"),
-                  fs::copy_options::overwrite_existing, ignored);
   }
 
   // The trace since the last call of this.
@@ -252,11 +257,7 @@ TEST_F(TraceTest, EachFailureNamesItsStepAndWhatWentWrong) {
         << f.name;
     EXPECT_EQ(trace.find("S3cr3t"), std::string::npos) << f.name;
     // Back to a working installation for the next row.
-    for (const char* name : {"rep_vok.xml", "rep_vok1.xml"}) {
-      std::error_code ignored;
-      fs::permissions(install_.InLocation(name), fs::perms::owner_write, fs::perm_options::add,
-                      ignored);
-    }
+    MakeExportsWritable();
     fs::copy_file(VOKQM7_STANDIN_BATCH_TOOL, install_.InLocation("vokwqm7.exe"),
                   fs::copy_options::overwrite_existing);
     fs::copy_file(VOKQM7_STANDIN_INTERACTIVE_TOOL, install_.InLocation("vokdesk.exe"),

@@ -156,11 +156,9 @@ void CheckTracing(Checklist& list) {
     list.Ok("tracing is off (vokqm7 trace on switches it on)");
     return;
   }
-  const std::string from =
-      setting->source == trace::Setting::Source::kEnvironment
-          ? std::string("the environment variable ") + trace::kVariable
-          : std::string("HKEY_CURRENT_USER\\") + trace::kRegistryKey + "\\" +
-                trace::kRegistryValue;
+  const std::string from = setting->source == trace::Setting::Source::kEnvironment
+                               ? std::string("the environment variable ") + trace::kVariable
+                               : std::string(trace::kRegistryName);
   if (platform::TraceFile::Open(setting->file, trace::kCapBytes)) {
     list.Note("tracing is on: calls write to " + setting->file + " (set by " + from +
               "; vokqm7 trace show reads it)");

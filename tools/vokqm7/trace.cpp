@@ -14,8 +14,7 @@
 namespace vok::tool {
 namespace {
 
-const std::string kRegistryName =
-    std::string("HKEY_CURRENT_USER\\") + trace::kRegistryKey + "\\" + trace::kRegistryValue;
+using trace::kRegistryName;
 
 // The environment variable wins over the registry for every process that
 // inherits it; say so where it hides what was just set.
@@ -38,7 +37,7 @@ int TraceOn(std::string file) {
     return kExitCannotRun;
   }
   if (!platform::WriteUserValue(trace::kRegistryKey, trace::kRegistryValue, file)) {
-    Complain("cannot set " + kRegistryName);
+    Complain(std::string("cannot set ") + kRegistryName);
     return kExitCannotRun;
   }
   Say("tracing is on: every call of the library by this user from now on writes to " + file);
@@ -48,10 +47,10 @@ int TraceOn(std::string file) {
 
 int TraceOff() {
   if (!platform::DeleteUserValue(trace::kRegistryKey, trace::kRegistryValue)) {
-    Complain("cannot remove " + kRegistryName);
+    Complain(std::string("cannot remove ") + kRegistryName);
     return kExitCannotRun;
   }
-  Say("tracing is off (" + kRegistryName + " removed)");
+  Say(std::string("tracing is off (") + kRegistryName + " removed)");
   NoteEnvironment();
   return kExitSuccess;
 }
@@ -105,12 +104,13 @@ void AddTraceCommand(CLI::App& app, int& status) {
   auto last = std::make_shared<std::size_t>(10);
 
   CLI::App* on = command->add_subcommand(
-      "on", "trace every call of the library by this user (" + kRegistryName + ")");
+      "on", std::string("trace every call of the library by this user (") + kRegistryName + ")");
   on->add_option("FILE", *file, "the trace file (default: trace.log in the user's local "
                                 "application data folder)");
   on->callback([&status, file] { status = TraceOn(ArgumentToGbk(*file)); });
 
-  CLI::App* off = command->add_subcommand("off", "stop tracing (removes " + kRegistryName + ")");
+  CLI::App* off = command->add_subcommand(
+      "off", std::string("stop tracing (removes ") + kRegistryName + ")");
   off->callback([&status] { status = TraceOff(); });
 
   CLI::App* show = command->add_subcommand(
