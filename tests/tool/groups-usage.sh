@@ -12,7 +12,7 @@ expect_status 0 "--help"
 # Each command as a line of the list of subcommands, not merely a word
 # somewhere in the help.
 commands=$(sed -n '/^Subcommands:$/,/^$/p' <<<"$out" | sed -nE 's/^  ([a-z-]+)  +[^ ].*/\1/p')
-for command in version doctor report-date report export open convert show batch; do
+for command in version doctor report-date report export open convert show batch explain; do
   grep -qxF -- "$command" <<<"$commands" || fail "--help does not list the command $command"
 done
 expect_out "Exit status: 0 success, 1 the export or conversion failed, 2 bad usage" "--help"

@@ -13,5 +13,6 @@ void AddConvertCommand(CLI::App& app, int& status);
 void AddShowCommand(CLI::App& app, int& status);
 void AddTraceCommand(CLI::App& app, int& status);  // trace on, off, show
 void AddBatchCommand(CLI::App& app, int& status);
+void AddExplainCommand(CLI::App& app, int& status);
 
 }  // namespace vok::tool

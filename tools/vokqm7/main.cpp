@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
   AddShowCommand(app, status);
   AddTraceCommand(app, status);
   AddBatchCommand(app, status);
+  AddExplainCommand(app, status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& help) {
