@@ -42,7 +42,12 @@ std::wstring FolderOf(const std::wstring& path) {
 
 namespace win32 {
 
-bool IsBusyFailure(const std::string& path) { return IsBusyFailure(WidePath(path)); }
+bool IsBusyFailure(const std::string& path) {
+  const DWORD error = ::GetLastError();  // the conversion must not change it
+  const std::wstring wide = WidePath(path);
+  ::SetLastError(error);
+  return IsBusyFailure(wide);
+}
 
 bool IsBusyFailure(const std::wstring& path) {
   const DWORD error = ::GetLastError();

@@ -21,7 +21,8 @@ TEST(PosixPathParts, FolderAndNameAreFoundByCharactersNotBytes) {
     std::string path, folder, name;
   };
   const Case cases[] = {
-      {"name ending in 0x5C", "C:\\out\\" + kCheng + kXin + ".xml", "C:\\out", kCheng + kXin + ".xml"},
+      {"name ending in 0x5C", "C:\\out\\" + kCheng + kXin + ".xml", "C:\\out",
+       kCheng + kXin + ".xml"},
       {"name only", kYun + kShu + ".xml", "", kYun + kShu + ".xml"},
       {"folder ending in 0x5C", "/tmp/" + kJin + "/a.xml", "/tmp/" + kJin, "a.xml"},
       {"both", "Z:\\" + kJin + kBiao + kCheng + "\\" + kJin + ".xml",
