@@ -1,8 +1,25 @@
 // Conversion between the narrow texts of the library (the ANSI code page,
 // GBK) and UTF-16 / UTF-8.
+//
+// One rule for code pages, on both hosts:
+// - The caller's texts and paths, and every narrow text of the library and
+//   its tools, are in the system's ANSI code page, as the library has always
+//   taken them; "GBK" in a name here means that code page. On the systems
+//   the accounting package serves it is 936, GBK; the POSIX layer's is GBK
+//   always. The functions below that take or give "GBK" text convert
+//   through it.
+// - A document or export that declares GBK (under any of its names,
+//   platform/encoding_names.h), GB2312 among them, is decoded as code page
+//   936, and one that declares GB18030 as 54936, whatever the ANSI code page
+//   is; what is decoded then becomes narrow text of the ANSI code page, and
+//   a character that code page lacks is a fault, not a "?".
+// - Where the ANSI code page is not 936, the accounting package's GBK texts
+//   cannot come through the library's narrow texts: `vokqm7 doctor` says so
+//   as a problem (NarrowCodePage).
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,13 +54,19 @@ struct GbkConversionFault {
                             // there are no character of the charset at all
 };
 
+// The code page of the narrow texts: Windows' ANSI code page (GetACP); 936
+// on POSIX.
+[[nodiscard]] std::uint32_t NarrowCodePage();
+
 // Whether this system converts `charset` at all (Wine 8, for one, has no
 // GB18030).
 [[nodiscard]] bool CanDecode(Charset charset);
 
-// `bytes` in `charset` as GBK, every character kept (GBK bytes come back as
-// they are, once checked). Nothing when a byte sequence is no character of
-// the charset or a character has no GBK form; `fault` then tells the first.
+// `bytes` in `charset` (kGbk: code page 936, whatever the ANSI code page is)
+// as narrow text, every character kept (GBK bytes come back as they are,
+// once checked, where the ANSI code page is 936). Nothing when a byte
+// sequence is no character of the charset or a character has no form in
+// the narrow code page; `fault` then tells the first.
 // Throws std::runtime_error when !CanDecode(charset).
 std::optional<std::string> ToGbkWithoutLoss(Charset charset, std::string_view bytes,
                                             GbkConversionFault& fault);

@@ -13,10 +13,12 @@ namespace vok::platform {
 // as the POSIX process layer passes it).
 std::string CommandLineTail(int argc, char** argv);
 
-// This program's executable file (GBK), or "" when it cannot be told.
+// This program's executable file (GBK), or "" when it cannot be told
+// (Windows: also when its path has a character the ANSI code page lacks).
 std::string ExecutablePath();
 
-// The folder holding this program's executable, without a trailing separator.
+// The folder holding this program's executable, without a trailing separator
+// (platform/path_parts.h).
 std::string ExecutableFolder();
 
 // This process's identifier, and the calling thread's.

@@ -269,6 +269,8 @@ std::string Utf8ToGbk(std::string_view utf8, std::u32string& lacking) {
   return out;
 }
 
+std::uint32_t NarrowCodePage() { return 936; }
+
 bool CanDecode(Charset charset) { return ThreadConverter(kGbk, IconvName(charset)).Valid(); }
 
 std::optional<std::string> ToGbkWithoutLoss(Charset charset, std::string_view bytes,

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "platform/codepage.h"
+#include "platform/path_parts.h"
 #include "platform/posix/posix_codepage.h"
 
 namespace vok::platform {
@@ -31,12 +32,7 @@ std::string ExecutablePath() {
   return Utf8ToGbk(path);
 }
 
-std::string ExecutableFolder() {
-  std::string path = ExecutablePath();
-  const std::size_t slash = path.find_last_of('/');
-  path.resize(slash == std::string::npos ? 0 : slash);
-  return path;
-}
+std::string ExecutableFolder() { return FolderOfPath(ExecutablePath()); }
 
 std::uint32_t ProcessId() { return static_cast<std::uint32_t>(::getpid()); }
 

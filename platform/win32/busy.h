@@ -11,5 +11,6 @@ namespace vok::platform::win32 {
 // read-only nor a folder (a file being scanned, or deleted while another
 // handle keeps it open). Leaves the last error as it was.
 bool IsBusyFailure(const std::string& path);
+bool IsBusyFailure(const std::wstring& path);
 
 }  // namespace vok::platform::win32

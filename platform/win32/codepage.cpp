@@ -93,20 +93,21 @@ std::string WideToNarrow(UINT codePage, std::wstring_view wide, std::u32string& 
 
 namespace {
 
+// A document's declared encoding, whatever the ANSI code page is.
 UINT CodePageOf(Charset charset) {
   switch (charset) {
     case Charset::kGbk:
-      return CP_ACP;
+      return win32::kGbkCodePage;
     case Charset::kGb18030:
-      return 54936;
+      return win32::kGb18030CodePage;
     case Charset::kUtf8:
       return CP_UTF8;
   }
-  return CP_ACP;
+  return CP_UTF8;
 }
 
-// UTF-16 as GBK, or nothing when a character has no GBK form (no best-fit
-// stand-in either).
+// UTF-16 in the ANSI code page, or nothing when a character has no form
+// there (no best-fit stand-in either).
 std::optional<std::string> WideToGbkStrictly(std::wstring_view wide) {
   if (wide.empty()) return std::string();
   const int inLength = static_cast<int>(wide.size());
@@ -134,7 +135,7 @@ char32_t CodePoint(std::wstring_view character) {
 
 bool CanDecode(Charset charset) {
   const UINT codePage = CodePageOf(charset);
-  return codePage == CP_ACP || codePage == CP_UTF8 || ::IsValidCodePage(codePage);
+  return codePage == CP_UTF8 || ::IsValidCodePage(codePage);
 }
 
 std::optional<std::string> ToGbkWithoutLoss(Charset charset, std::string_view bytes,
@@ -146,7 +147,7 @@ std::optional<std::string> ToGbkWithoutLoss(Charset charset, std::string_view by
   if (bytes.empty()) return std::string();
   if (bytes.size() > static_cast<std::size_t>(INT_MAX)) throw std::bad_alloc();
   if (const std::optional<std::wstring> wide = win32::NarrowToWideStrictly(codePage, bytes)) {
-    if (charset == Charset::kGbk) return std::string(bytes);
+    if (charset == Charset::kGbk && ::GetACP() == win32::kGbkCodePage) return std::string(bytes);
     if (std::optional<std::string> gbk = WideToGbkStrictly(*wide)) return gbk;
   }
   // The conversions say only that they failed, not where: the first
@@ -170,6 +171,10 @@ std::optional<std::string> ToGbkWithoutLoss(Charset charset, std::string_view by
     at += length;
   }
   throw std::runtime_error("the text fails to convert, yet each of its characters converts");
+}
+
+std::optional<std::string> win32::NarrowWithoutLoss(std::wstring_view path) {
+  return WideToGbkStrictly(path);
 }
 
 // wchar_t is UTF-16 on Windows, so the two string types share their layout.
@@ -196,5 +201,7 @@ std::string Utf8ToGbk(std::string_view utf8) {
 std::string Utf8ToGbk(std::string_view utf8, std::u32string& lacking) {
   return win32::WideToNarrow(CP_ACP, win32::NarrowToWide(CP_UTF8, utf8), lacking);
 }
+
+std::uint32_t NarrowCodePage() { return ::GetACP(); }
 
 }  // namespace vok::platform

@@ -2,6 +2,7 @@
 
 #include "platform/busy_retry.h"
 #include "platform/win32/busy.h"
+#include "platform/win32/text.h"
 #include "platform/win32/unique_handle.h"
 
 #include <climits>
@@ -9,11 +10,13 @@
 namespace vok::platform {
 namespace {
 
-// CreateFileA + one WriteFile + CloseHandle; the close is checked because a
+using win32::WidePath;
+
+// CreateFileW + one WriteFile + CloseHandle; the close is checked because a
 // delayed write can fail only there.
-bool WriteNewFile(const std::string& path, std::string_view bytes, DWORD flags) {
+bool WriteNewFile(const std::wstring& path, std::string_view bytes, DWORD flags) {
   if (bytes.size() > MAXDWORD) return false;
-  win32::UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  win32::UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                          flags, nullptr));
   if (!file) return false;
   DWORD written = 0;
@@ -26,11 +29,12 @@ bool WriteNewFile(const std::string& path, std::string_view bytes, DWORD flags) 
 }
 
 // The folder part of `path`, with its trailing separator, or "." when the
-// path names a file in the current folder.
-std::string FolderOf(const std::string& path) {
-  const std::size_t cut = path.find_last_of("\\/:");
-  if (cut == std::string::npos) return ".";
-  // Keep "C:\" and "\" whole; GetTempFileNameA wants a folder, not "C:".
+// path names a file in the current folder. Wide, so that the trail byte of
+// a GBK character is never taken for a backslash.
+std::wstring FolderOf(const std::wstring& path) {
+  const std::size_t cut = path.find_last_of(L"\\/:");
+  if (cut == std::wstring::npos) return L".";
+  // Keep "C:\" and "\" whole; GetTempFileNameW wants a folder, not "C:".
   return path.substr(0, cut + 1);
 }
 
@@ -39,10 +43,17 @@ std::string FolderOf(const std::string& path) {
 namespace win32 {
 
 bool IsBusyFailure(const std::string& path) {
+  const DWORD error = ::GetLastError();  // the conversion must not change it
+  const std::wstring wide = WidePath(path);
+  ::SetLastError(error);
+  return IsBusyFailure(wide);
+}
+
+bool IsBusyFailure(const std::wstring& path) {
   const DWORD error = ::GetLastError();
   bool busy = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
   if (error == ERROR_ACCESS_DENIED) {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
     busy = attributes != INVALID_FILE_ATTRIBUTES &&
            (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0;
   }
@@ -53,53 +64,59 @@ bool IsBusyFailure(const std::string& path) {
 }  // namespace win32
 
 bool DeleteFile(const std::string& path) {
-  return RetryWhileBusy([&] { return ::DeleteFileA(path.c_str()) != FALSE; },
-                        [&] { return win32::IsBusyFailure(path); });
+  const std::wstring wide = WidePath(path);
+  return RetryWhileBusy([&] { return ::DeleteFileW(wide.c_str()) != FALSE; },
+                        [&] { return win32::IsBusyFailure(wide); });
 }
 
 bool CopyFile(const std::string& from, const std::string& to) {
-  return RetryWhileBusy([&] { return ::CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE; },
-                        [&] { return win32::IsBusyFailure(to); });
+  const std::wstring wideFrom = WidePath(from);
+  const std::wstring wideTo = WidePath(to);
+  return RetryWhileBusy(
+      [&] { return ::CopyFileW(wideFrom.c_str(), wideTo.c_str(), FALSE) != FALSE; },
+      [&] { return win32::IsBusyFailure(wideTo); });
 }
 
 bool PathExists(const std::string& path) {
-  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return ::GetFileAttributesW(WidePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::optional<std::uint32_t> GetFileAttributes(const std::string& path) {
-  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  const DWORD attributes = ::GetFileAttributesW(WidePath(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
   return attributes;
 }
 
 bool SetFileAttributesNormal(const std::string& path) {
-  return ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL) != FALSE;
+  return ::SetFileAttributesW(WidePath(path).c_str(), FILE_ATTRIBUTE_NORMAL) != FALSE;
 }
 
 bool SetFileReadOnly(const std::string& path) {
-  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  const std::wstring wide = WidePath(path);
+  const DWORD attributes = ::GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return false;
   DWORD wanted = (attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL)) | FILE_ATTRIBUTE_READONLY;
-  return ::SetFileAttributesA(path.c_str(), wanted) != FALSE;
+  return ::SetFileAttributesW(wide.c_str(), wanted) != FALSE;
 }
 
 bool WriteWholeFile(const std::string& path, std::string_view bytes) {
-  return WriteNewFile(path, bytes, FILE_ATTRIBUTE_NORMAL);
+  return WriteNewFile(WidePath(path), bytes, FILE_ATTRIBUTE_NORMAL);
 }
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
-  char temp[MAX_PATH + 1] = {};
-  if (::GetTempFileNameA(FolderOf(path).c_str(), "vok", 0, temp) == 0) return false;
-  // GetTempFileNameA has created the file; from here on it must go on failure.
-  const std::string tempPath(temp);
+  const std::wstring target = WidePath(path);
+  wchar_t temp[MAX_PATH + 1] = {};
+  if (::GetTempFileNameW(FolderOf(target).c_str(), L"vok", 0, temp) == 0) return false;
+  // GetTempFileNameW has created the file; from here on it must go on failure.
+  const std::wstring tempPath(temp);
   const auto move = [&] {
-    return ::MoveFileExA(tempPath.c_str(), path.c_str(),
+    return ::MoveFileExW(tempPath.c_str(), target.c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
   };
   if (!WriteNewFile(tempPath, bytes, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH) ||
-      !RetryWhileBusy(move, [&] { return win32::IsBusyFailure(path); })) {
+      !RetryWhileBusy(move, [&] { return win32::IsBusyFailure(target); })) {
     const DWORD error = ::GetLastError();
-    ::DeleteFileA(tempPath.c_str());
+    ::DeleteFileW(tempPath.c_str());
     ::SetLastError(error);  // the caller may want to know why, not how the cleanup went
     return false;
   }
@@ -107,13 +124,14 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
+  const std::wstring wide = WidePath(path);
   win32::UniqueHandle file;
   const auto open = [&] {
-    file.reset(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    file.reset(::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
     return file.valid();
   };
-  if (!RetryWhileBusy(open, [&] { return win32::IsBusyFailure(path); })) return std::nullopt;
+  if (!RetryWhileBusy(open, [&] { return win32::IsBusyFailure(wide); })) return std::nullopt;
   LARGE_INTEGER size{};
   if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 || size.QuadPart > INT_MAX) {
     return std::nullopt;
@@ -136,7 +154,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 // Opening for attributes only asks for no data access, so no share mode of
 // another handle stands in its way.
 std::optional<FileStamp> StampOf(const std::string& path) {
-  win32::UniqueHandle file(::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+  win32::UniqueHandle file(::CreateFileW(WidePath(path).c_str(), FILE_READ_ATTRIBUTES,
                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return std::nullopt;
@@ -160,7 +178,7 @@ std::optional<FileStamp> StampOf(const std::string& path) {
 // Asking for delete access conflicts with every handle that does not share
 // deleting, which is what makes a delete or a replacement fail.
 FileUse ProbeFileUse(const std::string& path) {
-  win32::UniqueHandle file(::CreateFileA(path.c_str(), DELETE,
+  win32::UniqueHandle file(::CreateFileW(WidePath(path).c_str(), DELETE,
                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file) return FileUse::kFree;

@@ -1,5 +1,6 @@
 #include "platform/program.h"
 
+#include "platform/path_parts.h"
 #include "platform/win32/text.h"
 #include "platform/win32/win32.h"
 
@@ -26,10 +27,10 @@ std::string CommandLineTail(int, char**) {
 }
 
 std::string ExecutablePath() {
-  std::string path(MAX_PATH, '\0');
+  std::wstring path(MAX_PATH, L'\0');
   for (;;) {
     const DWORD length =
-        ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (length == 0) return {};
     if (length < path.size()) {
       path.resize(length);
@@ -37,21 +38,19 @@ std::string ExecutablePath() {
     }
     path.resize(path.size() * 2);  // truncated: try again with more room
   }
-  return path;
+  return win32::NarrowWithoutLoss(path).value_or(std::string());
 }
 
-std::string ExecutableFolder() {
-  const std::string path = ExecutablePath();
-  const std::size_t cut = path.find_last_of('\\');
-  return cut == std::string::npos ? std::string() : path.substr(0, cut);
-}
+std::string ExecutableFolder() { return FolderOfPath(ExecutablePath()); }
 
 std::uint32_t ProcessId() { return ::GetCurrentProcessId(); }
 
 std::uint32_t ThreadId() { return ::GetCurrentThreadId(); }
 
 // Through the wide function: Wine's GetEnvironmentVariableA counts the
-// characters of a GBK value, not its bytes, and cuts it short.
+// characters of a GBK value, not its bytes, and cuts it short. A value with
+// a character the ANSI code page lacks is no value: a "?" in a path would
+// name another file.
 std::optional<std::string> EnvironmentValue(const char* name) {
   const std::wstring wide_name = win32::NarrowToWide(CP_ACP, name);
   std::wstring value(256, L'\0');
@@ -61,7 +60,7 @@ std::optional<std::string> EnvironmentValue(const char* name) {
     if (length == 0) return std::nullopt;
     if (length < value.size()) {
       value.resize(length);
-      return win32::WideToNarrow(CP_ACP, value);
+      return win32::NarrowWithoutLoss(value);
     }
     value.resize(length);  // the size it needs, terminator included
   }

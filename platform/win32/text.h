@@ -10,6 +10,11 @@
 
 namespace vok::platform::win32 {
 
+// What a document that declares GBK (under any of its names) or GB18030 is
+// decoded as, whatever the ANSI code page is (platform/codepage.h).
+inline constexpr UINT kGbkCodePage = 936;
+inline constexpr UINT kGb18030CodePage = 54936;
+
 // MultiByteToWideChar(codePage, 0, ...). Throws std::bad_alloc only.
 std::wstring NarrowToWide(UINT codePage, std::string_view narrow);
 
@@ -25,5 +30,16 @@ std::string WideToNarrow(UINT codePage, std::wstring_view wide);
 // The same for a code page other than UTF-8, and each character it lacks
 // added to `lacking`, in order.
 std::string WideToNarrow(UINT codePage, std::wstring_view wide, std::u32string& lacking);
+
+// A narrow path as the wide file functions take it: through the ANSI code
+// page, as the A functions would convert it themselves. The layer calls the
+// wide functions only, so that every piece of a path it takes apart or
+// makes is a piece of characters.
+inline std::wstring WidePath(std::string_view path) { return NarrowToWide(CP_ACP, path); }
+
+// A wide text the system gave back (a path, an environment value) as a
+// narrow one in the ANSI code page; nothing when a character of it has no
+// form there, not even a best-fit one (a "?" would name another file).
+std::optional<std::string> NarrowWithoutLoss(std::wstring_view wide);
 
 }  // namespace vok::platform::win32

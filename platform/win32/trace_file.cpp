@@ -11,20 +11,21 @@ struct TraceFile::State {
 
 std::optional<TraceFile> TraceFile::Open(const std::string& gbkPath, std::uint64_t capBytes) {
   if (gbkPath.empty()) return std::nullopt;
+  const std::wstring path = win32::WidePath(gbkPath);
   WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (::GetFileAttributesExA(gbkPath.c_str(), GetFileExInfoStandard, &data) &&
+  if (::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) &&
       (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
       ((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow) > capBytes) {
     // Another process may have moved it a moment ago; either way a fresh
     // file follows.
-    ::MoveFileExA(gbkPath.c_str(), (gbkPath + ".1").c_str(), MOVEFILE_REPLACE_EXISTING);
+    ::MoveFileExW(path.c_str(), (path + L".1").c_str(), MOVEFILE_REPLACE_EXISTING);
   }
   // Append access: every write goes to the end of the file. Others may
   // read, write and rename it meanwhile (a viewer, another process
   // tracing, the next move to ".1"). Reading is asked for only because
   // LockFileEx wants it.
   auto state = std::make_unique<State>();
-  state->file.reset(::CreateFileA(gbkPath.c_str(), FILE_APPEND_DATA | FILE_READ_DATA | SYNCHRONIZE,
+  state->file.reset(::CreateFileW(path.c_str(), FILE_APPEND_DATA | FILE_READ_DATA | SYNCHRONIZE,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!state->file) return std::nullopt;

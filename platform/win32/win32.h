@@ -11,7 +11,7 @@
 #include <windows.h>
 
 // platform/files.h declares functions with these names; the A/W macros of
-// <windows.h> would rename them. This layer calls the A functions by name.
+// <windows.h> would rename them. This layer calls the W functions by name.
 #undef DeleteFile
 #undef CopyFile
 #undef GetFileAttributes

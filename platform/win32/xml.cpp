@@ -247,7 +247,7 @@ XmlLoad win32::LoadGbkFileAsText(IXMLDOMDocument* document, const std::string& g
   if (!declared || !IsGbkEncodingName(declared->name)) return XmlLoad::kNotParsed;
   std::string undeclared(text.substr(0, declared->begin));
   undeclared.append(text.substr(declared->end));
-  const std::optional<std::wstring> wide = NarrowToWideStrictly(936, undeclared);
+  const std::optional<std::wstring> wide = NarrowToWideStrictly(kGbkCodePage, undeclared);
   if (!wide) return XmlLoad::kNotParsed;
   VARIANT_BOOL parsed = VARIANT_FALSE;
   Check(document->loadXML(Bstr(*wide).get(), &parsed), "loadXML");
@@ -261,13 +261,13 @@ namespace {
 // moment it was written): that is waited out first, as the file operations
 // wait it out.
 void WaitWhileBusyForReading(const std::string& gbkPath) {
+  const std::wstring path = win32::WidePath(gbkPath);
   const auto open = [&] {
-    return win32::UniqueHandle(::CreateFileA(gbkPath.c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                             nullptr))
+    return win32::UniqueHandle(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
         .valid();
   };
-  RetryWhileBusy(open, [&] { return win32::IsBusyFailure(gbkPath); });
+  RetryWhileBusy(open, [&] { return win32::IsBusyFailure(path); });
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "expected_messages.h"
+#include "platform/path_parts.h"
 #include "test_installation.h"
 #include "vok_library.h"
 #include "wine_support.h"
@@ -26,7 +27,7 @@ class GetReportRun : public ::testing::Test {
     ASSERT_TRUE(library_.loaded()) << "error " << library_.load_error();
     template_ = install_.Place(u8"模版\\单表.rep", templateXml_);
     dataFile_ = install_.root() + Gbk(u8"\\输出\\数据.xml");
-    MakeFolder(dataFile_.substr(0, dataFile_.find_last_of('\\')));
+    MakeFolder(platform::FolderOfPath(dataFile_));
   }
 
   int Run(int trailingNumber, const std::string& dataFile) {

@@ -4,6 +4,7 @@
 #   run-tool-tests.sh <build-dir> tool <vokqm7.exe> <VOKQM7.dll> <tools dir> <demo dir>
 #   run-tool-tests.sh <build-dir> example <filing_client.exe> <VOKQM7.dll> <tools dir> <demo dir> <integration.md>
 #   run-tool-tests.sh <build-dir> overlap <overlapping_calls.exe> <VOKQM7.dll> <tools dir> <demo dir>
+#   run-tool-tests.sh <build-dir> show|batch|paths <vokqm7.exe> <VOKQM7.dll> <tools dir> <demo dir>
 # Output of a Windows program into a pipe is GBK with CRLF line ends.
 set -u
 build=$(cd "${1:?}" && pwd) || exit 2

@@ -1,5 +1,6 @@
 #include "test_installation.h"
 
+#include "platform/path_parts.h"
 #include "wine_support.h"
 
 namespace vok::wine_test {
@@ -22,7 +23,7 @@ void TestInstallation::Register() const { SetInstallValue(root_); }
 
 std::string TestInstallation::Place(const char* nameUtf8, const std::string& bytes) const {
   const std::string path = root_ + "\\" + Gbk(nameUtf8);
-  MakeFolder(path.substr(0, path.find_last_of('\\')));
+  MakeFolder(platform::FolderOfPath(path));
   WriteBytes(path, bytes);
   return path;
 }

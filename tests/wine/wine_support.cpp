@@ -2,6 +2,8 @@
 
 #include "windows_headers.h"
 
+#include "platform/path_parts.h"
+
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
@@ -61,8 +63,7 @@ std::string Utf8FromWide(std::wstring_view wide) { return Narrow(CP_UTF8, wide, 
 std::string ProgramFolder() {
   char path[MAX_PATH * 2] = {};
   const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string text(path, length);
-  return text.substr(0, text.find_last_of('\\'));
+  return platform::FolderOfPath(std::string(path, length));
 }
 
 void WriteBytes(const std::string& path, std::string_view bytes) {
@@ -92,10 +93,8 @@ bool Exists(const std::string& path) {
 }
 
 void MakeFolder(const std::string& path) {
-  const std::size_t cut = path.find_last_of('\\');
-  if (cut != std::string::npos && cut > 2 && !Exists(path.substr(0, cut))) {
-    MakeFolder(path.substr(0, cut));
-  }
+  const std::string parent = platform::FolderOfPath(path);
+  if (parent.size() > 2 && !Exists(parent)) MakeFolder(parent);
   if (!CreateDirectoryA(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
     throw std::runtime_error(LastErrorText("CreateDirectoryA", path));
   }
@@ -185,16 +184,21 @@ bool ReadOnlyIsEnforced(const std::string& folder) {
 
 std::uint64_t NowMs() { return GetTickCount64(); }
 
+// Through the wide functions: Wine's GetEnvironmentVariableA cuts GBK
+// values short.
 ScopedEnvironment::ScopedEnvironment(const char* name, std::optional<std::string> value)
     : name_(name) {
-  char buffer[4096];
-  const DWORD length = GetEnvironmentVariableA(name, buffer, sizeof buffer);
-  if (length > 0 && length < sizeof buffer) old_ = std::string(buffer, length);
-  SetEnvironmentVariableA(name, value ? value->c_str() : nullptr);
+  const std::wstring wideName = WideFromGbk(name_);
+  wchar_t buffer[4096];
+  const DWORD length = GetEnvironmentVariableW(wideName.c_str(), buffer, 4096);
+  if (length > 0 && length < 4096) {
+    old_ = Narrow(936, std::wstring_view(buffer, length), nullptr);
+  }
+  SetEnvironmentVariableW(wideName.c_str(), value ? WideFromGbk(*value).c_str() : nullptr);
 }
 
 ScopedEnvironment::~ScopedEnvironment() {
-  SetEnvironmentVariableA(name_.c_str(), old_ ? old_->c_str() : nullptr);
+  SetEnvironmentVariableW(WideFromGbk(name_).c_str(), old_ ? WideFromGbk(*old_).c_str() : nullptr);
 }
 
 void SetInstallValue(std::string_view gbkFolder, REGSAM viewFlag) {

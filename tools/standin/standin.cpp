@@ -5,18 +5,17 @@
 #include <cstring>
 
 #include "platform/files.h"
+#include "platform/path_parts.h"
 #include "platform/program.h"
 
 namespace vok::standin {
 
 std::string OwnFile(const char* name) {
-  return platform::ExecutableFolder() + platform::PathSeparator() + name;
+  return platform::JoinPath(platform::ExecutableFolder(), name);
 }
 
 std::optional<std::string> Environment(const char* name) {
-  const char* value = std::getenv(name);
-  if (value == nullptr) return std::nullopt;
-  return std::string(value);
+  return platform::EnvironmentValue(name);
 }
 
 std::uint32_t EnvironmentNumber(const char* name, std::uint32_t fallback) {

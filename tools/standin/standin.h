@@ -10,7 +10,8 @@ namespace vok::standin {
 // A file beside the running tool.
 std::string OwnFile(const char* name);
 
-// The value of an environment variable, or nothing when unset.
+// The value of an environment variable (platform::EnvironmentValue), or
+// nothing when it is unset or empty.
 std::optional<std::string> Environment(const char* name);
 
 // An environment variable read as a number; `fallback` when unset or bad.

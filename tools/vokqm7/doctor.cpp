@@ -10,6 +10,7 @@
 #include "exit_codes.h"
 #include "installation_use.h"
 #include "output.h"
+#include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/trace_file.h"
@@ -149,6 +150,18 @@ std::string WhereLooked(const platform::RegistryViews& views, bool found) {
          (both ? std::string(" and the ") + ViewName(views.back()) : "") + " registry view)";
 }
 
+// The library's texts are in the ANSI code page (platform/codepage.h); the
+// package's are GBK.
+void CheckCodePage(Checklist& list) {
+  const std::uint32_t code_page = platform::NarrowCodePage();
+  if (code_page == 936) {
+    list.Ok("the system's ANSI code page is 936 (GBK)");
+  } else {
+    list.Problem("the system's ANSI code page is " + std::to_string(code_page) +
+                 ", not 936 (GBK): the accounting package's GBK texts would not come through");
+  }
+}
+
 // Whether calls of this user are traced now, and where to.
 void CheckTracing(Checklist& list) {
   const std::optional<trace::Setting> setting = trace::CurrentSetting();
@@ -208,6 +221,7 @@ int RunDoctor() {
   if (location.empty() || !attributes || (*attributes & kFolderAttribute) == 0) {
     Say("  skipped  the tools, templates and work files: there is no installation folder");
   }
+  CheckCodePage(list);
   CheckTracing(list);
   if (list.problems() == 0) {
     Say("Everything the library needs is in place.");

@@ -1,5 +1,7 @@
 #include "installation_use.h"
 
+#include "platform/path_parts.h"
+
 namespace vok::tool {
 
 InstallationUse InspectInstallation(const std::string& location) {
@@ -26,7 +28,7 @@ std::string DescribeHolder(const InstallationUse& use, bool brief) {
   const platform::InstallLockHolder& h = *use.holder;
   std::string text = "process " + std::to_string(h.process_id);
   std::string what = h.program;
-  if (brief) what = what.substr(what.find_last_of("\\/") + 1);
+  if (brief) what = platform::FileNameOfPath(what);
   if (!h.call.empty()) what += (what.empty() ? "" : ", ") + h.call;
   if (!what.empty()) text += " (" + what + ")";
   if (!h.since.empty() && !brief) text += " since " + h.since;

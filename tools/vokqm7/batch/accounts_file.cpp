@@ -3,6 +3,7 @@
 #include <map>
 
 #include "batch/csv.h"
+#include "platform/codepage.h"
 #include "request/text_rules.h"
 
 namespace vok::tool {
@@ -31,15 +32,11 @@ std::string NumberFault(Column column, const std::string& text, std::string& num
 }
 
 // Windows refuses these in file names, and the document's name holds the
-// account. Double-byte GBK characters are stepped over whole: a trail byte
-// may be a backslash.
+// account. Looked for among the characters, not the bytes: a GBK trail
+// byte may be a backslash.
 bool FitsFileName(const std::string& gbk) {
-  for (std::size_t at = 0; at < gbk.size(); ++at) {
-    const unsigned char c = static_cast<unsigned char>(gbk[at]);
-    if (c >= 0x81 && at + 1 < gbk.size()) {
-      ++at;
-    } else if (c < 0x20 || std::string_view("<>:\"/\\|?*").find(static_cast<char>(c)) !=
-                               std::string_view::npos) {
+  for (const char16_t c : platform::GbkToUtf16(gbk)) {
+    if (c < 0x20 || std::u16string_view(u"<>:\"/\\|?*").find(c) != std::u16string_view::npos) {
       return false;
     }
   }

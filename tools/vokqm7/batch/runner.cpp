@@ -10,7 +10,7 @@
 #include "login.h"
 #include "output.h"
 #include "platform/files.h"
-#include "platform/program.h"
+#include "platform/path_parts.h"
 #include "show/html_view.h"
 
 namespace vok::tool {
@@ -123,9 +123,7 @@ void Make(const LibraryFunctions& library, const AccountRow& row, const std::str
 }  // namespace
 
 std::string InFolder(const std::string& folder, const std::string& name) {
-  const char separator = platform::PathSeparator();
-  const bool ends = !folder.empty() && (folder.back() == separator || folder.back() == '/');
-  return ends ? folder + name : folder + separator + name;
+  return platform::JoinPath(folder, name);
 }
 
 const char* ExportName(const BatchSettings& settings) {

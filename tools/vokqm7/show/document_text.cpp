@@ -72,6 +72,16 @@ bool IsUtf8Instead(std::string_view text) {
   return platform::ToGbkWithoutLoss(Charset::kUtf8, text, ignored).has_value();
 }
 
+// Why a character that was decoded cannot be shown: the tool's texts are in
+// the ANSI code page (platform/codepage.h), which is GBK where the package
+// runs.
+std::string NoNarrowForm() {
+  const std::uint32_t code_page = platform::NarrowCodePage();
+  if (code_page == 936) return " has no GBK form; show reads filing documents as GBK";
+  return " has no form in this system's ANSI code page " + std::to_string(code_page) +
+         ", which the tool's texts are in (vokqm7 doctor)";
+}
+
 bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // Where the document type declaration starts in the prolog (after white
@@ -248,7 +258,7 @@ std::optional<std::string> DocumentText(std::string_view bytes, std::string& fau
   const std::size_t offset = start + at.offset + (at.offset >= removed_at ? removed : 0);
   if (at.character != 0) {
     fault = "the character " + CodePoint(at.character) + " at byte " + std::to_string(offset) +
-            " has no GBK form; show reads filing documents as GBK";
+            NoNarrowForm();
   } else if (!declared) {
     fault = "it declares no encoding, so it must be UTF-8, but " + ByteAt(bytes, offset) +
             " is not UTF-8";

@@ -1,15 +1,18 @@
 #include "host.h"
 
+#include "platform/win32/text.h"
 #include "platform/win32/win32.h"
 
 namespace vok::tool {
 namespace {
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+// Wide, so that the trail byte of a GBK character is never taken for a
+// backslash.
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 // Where the folders that may need making begin: past "C:\" or past the
 // share of "\\server\share\".
-std::size_t FirstFolder(const std::string& path) {
+std::size_t FirstFolder(const std::wstring& path) {
   if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
     std::size_t separators = 0;
     for (std::size_t at = 2; at < path.size(); ++at) {
@@ -17,34 +20,29 @@ std::size_t FirstFolder(const std::string& path) {
     }
     return path.size();
   }
-  if (path.size() >= 2 && path[1] == ':') return IsSeparator(path[2]) ? 3 : 2;
+  if (path.size() >= 2 && path[1] == L':') return path.size() > 2 && IsSeparator(path[2]) ? 3 : 2;
   return IsSeparator(path[0]) ? 1 : 0;
 }
 
-bool IsFolder(const std::string& path) {
-  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+bool IsFolder(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 }  // namespace
 
 bool MakeFolders(const std::string& gbk) {
-  if (gbk.empty()) return false;
-  for (std::size_t at = FirstFolder(gbk); at <= gbk.size(); ++at) {
-    // A GBK trail byte may be 0x5C, the backslash: double-byte characters
-    // are stepped over whole.
-    if (at + 1 < gbk.size() && static_cast<unsigned char>(gbk[at]) >= 0x81) {
-      ++at;
-      continue;
-    }
-    if (at < gbk.size() && !IsSeparator(gbk[at])) continue;
-    const std::string part = gbk.substr(0, at);
+  const std::wstring path = platform::win32::WidePath(gbk);
+  if (path.empty()) return false;
+  for (std::size_t at = FirstFolder(path); at <= path.size(); ++at) {
+    if (at < path.size() && !IsSeparator(path[at])) continue;
+    const std::wstring part = path.substr(0, at);
     if (!part.empty() && !IsSeparator(part.back()) && !IsFolder(part) &&
-        !::CreateDirectoryA(part.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
+        !::CreateDirectoryW(part.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
       return false;
     }
   }
-  return IsFolder(gbk);
+  return IsFolder(path);
 }
 
 }  // namespace vok::tool

@@ -5,6 +5,9 @@
 #include <io.h>
 
 #include "platform/codepage.h"
+#include "platform/path_parts.h"
+#include "platform/program.h"
+#include "platform/win32/text.h"
 
 namespace vok::tool {
 namespace {
@@ -35,22 +38,31 @@ void WriteText(std::FILE* stream, std::string_view gbk) {
   ::WriteConsoleW(console, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
 }
 
+// The environment through the wide functions, as the library reads it.
 std::string DefaultTraceFile() {
-  char base[MAX_PATH];
-  const DWORD length = ::GetEnvironmentVariableA("LOCALAPPDATA", base, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return {};
-  const std::string folder = std::string(base, length) + "\\VOKQM7";
-  if (!::CreateDirectoryA(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
+  const std::optional<std::string> base = platform::EnvironmentValue("LOCALAPPDATA");
+  if (!base) return {};
+  const std::string folder = platform::JoinPath(*base, "VOKQM7");
+  if (!::CreateDirectoryW(platform::win32::WidePath(folder).c_str(), nullptr) &&
+      ::GetLastError() != ERROR_ALREADY_EXISTS) {
     return {};
   }
-  return folder + "\\trace.log";
+  return platform::JoinPath(folder, "trace.log");
 }
 
 std::string AbsolutePath(const std::string& gbk) {
-  char full[MAX_PATH * 4];
-  const DWORD length = ::GetFullPathNameA(gbk.c_str(), sizeof full, full, nullptr);
-  if (length == 0 || length >= sizeof full) return gbk;
-  return std::string(full, length);
+  const std::wstring wide = platform::win32::WidePath(gbk);
+  std::wstring full(MAX_PATH, L'\0');
+  DWORD length = ::GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(),
+                                    nullptr);
+  if (length >= full.size()) {  // the size it needs, terminator included
+    full.resize(length);
+    length = ::GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(),
+                                nullptr);
+  }
+  if (length == 0 || length >= full.size()) return gbk;
+  full.resize(length);
+  return platform::win32::NarrowWithoutLoss(full).value_or(gbk);
 }
 
 }  // namespace vok::tool

@@ -3,6 +3,7 @@
 // resource of the module that was loaded, for the support engineer.
 #include "library.h"
 
+#include "platform/win32/text.h"
 #include "platform/win32/win32.h"
 
 #include <cstring>
@@ -28,14 +29,14 @@ bool Find(HMODULE module, const char* name, Function& function, std::string& err
 // The version resource of the module's file, read with the version APIs:
 // the fixed file version and the product version text, as Explorer shows
 // them in the file's properties.
-std::string FileVersion(const char* path) {
+std::string FileVersion(const wchar_t* path) {
   DWORD ignored = 0;
-  const DWORD size = ::GetFileVersionInfoSizeA(path, &ignored);
+  const DWORD size = ::GetFileVersionInfoSizeW(path, &ignored);
   if (size == 0) {
     return "unknown (no version resource, error " + std::to_string(::GetLastError()) + ")";
   }
   std::vector<unsigned char> block(size);
-  if (!::GetFileVersionInfoA(path, 0, size, block.data())) {
+  if (!::GetFileVersionInfoW(path, 0, size, block.data())) {
     return "unknown (the version resource cannot be read, error " +
            std::to_string(::GetLastError()) + ")";
   }
@@ -81,12 +82,13 @@ std::optional<LoadedLibrary> LoadVokLibrary(std::string& error) {
       !Find(module, "GetReportDateV2", f.get_report_date_v2, error)) {
     return std::nullopt;
   }
-  char path[MAX_PATH] = "";
-  const DWORD length = ::GetModuleFileNameA(module, path, MAX_PATH);
-  library.location = length > 0 && length < MAX_PATH ? std::string(path, length) : "VOKQM7.dll";
-  library.file_version = length > 0 && length < MAX_PATH
-                             ? FileVersion(path)
-                             : "unknown (the module's path cannot be read)";
+  wchar_t path[MAX_PATH] = L"";
+  const DWORD length = ::GetModuleFileNameW(module, path, MAX_PATH);
+  const bool known = length > 0 && length < MAX_PATH;
+  library.location = known ? platform::win32::NarrowWithoutLoss(std::wstring_view(path, length))
+                                 .value_or("VOKQM7.dll")
+                           : "VOKQM7.dll";
+  library.file_version = known ? FileVersion(path) : "unknown (the module's path cannot be read)";
   return library;
 }
 
