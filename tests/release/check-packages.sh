@@ -34,7 +34,8 @@ pass() { echo "ok:   $*"; }
 maps_to_source() {
   local what=$1 addr2line=$2 binary=$3 address=$4 function=$5 output name location path line
   output=$("$addr2line" -f -e "$binary" "$address" 2>&1) || { fail "$what: $addr2line: $output"; return; }
-  name=$(sed -n 1p <<<"$output") location=$(sed -n 2p <<<"$output")
+  # The i686 DLL's stdcall functions carry their argument bytes: GetReport@20.
+  name=$(sed -n 1p <<<"$output" | sed -E 's/^_?([A-Za-z0-9_]+)@[0-9]+$/\1/') location=$(sed -n 2p <<<"$output")
   path=${location%:*} line=${location##*:}
   line=${line%% *}
   while [ -n "$path" ] && [ ! -f "$top/$path" ] && [ "${path#*/}" != "$path" ]; do path=${path#*/}; done
