@@ -7,8 +7,6 @@
 #   cmake          the package configuration for find_package(VOKQM7)
 #   documentation  the integration guide and the C examples; on Windows the
 #                  package's README.txt
-#   debug          on Windows the binaries' debug information
-#                  (VOKQM7.dll.debug, vokqm7.exe.debug: VOKQM7DebugInfo.cmake)
 # On Linux each Debian package also gets the copyright file and changelog in
 # its own /usr/share/doc folder.
 include(GNUInstallDirs)

@@ -1,7 +1,6 @@
 # The release packages, made with CPack from the install components
 # (cmake/VOKQM7Install.cmake); scripts/package runs it in each build:
-#   mingw-i686     VOKQM7-<version>-win32.zip, and with -D VOKQM7_DEBUG_ZIP=ON
-#                  VOKQM7-<version>-win32-debug.zip
+#   mingw-i686     VOKQM7-<version>-win32.zip and VOKQM7-<version>-win32-debug.zip
 #   mingw-x86_64   the same, win64
 #   deb            libvokqm7-1, libvokqm7-dev and vokqm7 (.deb, installed
 #                  under /usr), and -dbgsym packages (.ddeb) of the first and
@@ -15,9 +14,8 @@ if(WIN32)
   set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "statements from an accounting package as tax filings")
   set(CPACK_PACKAGE_FILE_NAME VOKQM7-${PROJECT_VERSION}-win${VOKQM7_WINDOWS_BITS})
   set(CPACK_GENERATOR ZIP)
-  # The build has stripped the binaries already, each with its link to its
-  # debug file (VOKQM7DebugInfo.cmake): stripping them again would only risk
-  # that link.
+  # SplitDebugInfo.cmake strips the binaries once it has their debug
+  # information (the build keeps it: the -g of RelWithDebInfo).
   set(CPACK_STRIP_FILES OFF)
   # One archive of what an integrator and a support engineer need; the CMake
   # package configuration is for the Linux build's consumers.
@@ -26,15 +24,14 @@ if(WIN32)
     list(APPEND CPACK_INSTALL_CMAKE_PROJECTS ${PROJECT_BINARY_DIR} ${PROJECT_NAME} ${component} /)
   endforeach()
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
-  # The binaries signed (when a certificate is given) before the checksums
-  # are taken of them.
-  set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/SignWindowsBinaries.cmake
-    ${CMAKE_CURRENT_LIST_DIR}/WriteChecksums.cmake)
-  # The debug zip: the same run with VOKQM7_DEBUG_ZIP set (DebugZip.cmake).
-  set(CPACK_VOKQM7_DEBUG_PROJECTS ${PROJECT_BINARY_DIR} ${PROJECT_NAME} debug /)
-  set(CPACK_VOKQM7_DEBUG_FILE_NAME ${CPACK_PACKAGE_FILE_NAME}-debug)
-  set(CPACK_VOKQM7_DEBUG_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/WriteChecksums.cmake)
-  set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/DebugZip.cmake)
+  # On the staged files, in this order: the debug information split off
+  # into the -debug zip, the binaries stripped; then signed (when a
+  # certificate is given), as the signature covers the link to the debug
+  # file; then the checksums taken.
+  set(CPACK_VOKQM7_OBJCOPY ${CMAKE_OBJCOPY})
+  set(CPACK_VOKQM7_STRIP ${CMAKE_STRIP})
+  set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/SplitDebugInfo.cmake
+    ${CMAKE_CURRENT_LIST_DIR}/SignWindowsBinaries.cmake ${CMAKE_CURRENT_LIST_DIR}/WriteChecksums.cmake)
 else()
   set(CPACK_GENERATOR DEB)
   set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})

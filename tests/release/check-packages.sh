@@ -154,6 +154,9 @@ check_debug_zip() {
   listed=$(unzip -Z1 "$zip" | grep -v '/$' | sort)
   [ "$listed" = "$expected" ] && pass "$name-debug: file list" ||
     fail "$name-debug: file list differs: $(diff <(echo "$expected") <(echo "$listed") | grep '^[<>]' | tr '\n' ' ')"
+  # Else the mapping below would come from the DLL itself.
+  "$arch-w64-mingw32-objdump" -h "$dir/bin/VOKQM7.dll" | grep -qE ' \.(debug_|zdebug_)' &&
+    fail "$name: bin/VOKQM7.dll carries debug sections"
   unzip -qo "$zip" -d "$dir" || { fail "$name-debug: does not unpack"; return; }
   local headers base rva
   headers=$("$arch-w64-mingw32-objdump" -p "$dir/bin/VOKQM7.dll")
