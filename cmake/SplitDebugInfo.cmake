@@ -3,11 +3,12 @@
 # bin/vokqm7.exe is copied into bin/<binary>.debug (objcopy
 # --only-keep-debug), the binary stripped and given a .gnu_debuglink to
 # that file, which gdb and addr2line follow when it lies beside the binary.
-# The .debug files, with their SHA256SUMS, go into
-# <package>-debug.zip beside the release zip, to unpack over its folder.
+# The .debug files, with their SHA256SUMS, go into <package>-debug.zip, to
+# unpack over the release zip's folder; PublishDebugZip.cmake puts it
+# beside the release zip once that is made.
 set(top ${CPACK_TEMPORARY_INSTALL_DIRECTORY})
 set(debug_top ${CPACK_TOPLEVEL_DIRECTORY}/debug-files)
-set(debug_zip ${CPACK_PACKAGE_DIRECTORY}/${CPACK_PACKAGE_FILE_NAME}-debug.zip)
+set(debug_zip ${CPACK_TOPLEVEL_DIRECTORY}/${CPACK_PACKAGE_FILE_NAME}-debug.zip)
 if(NOT CPACK_VOKQM7_OBJCOPY OR NOT CPACK_VOKQM7_STRIP)
   message(FATAL_ERROR "objcopy and strip are needed to split the debug information")
 endif()
@@ -36,4 +37,3 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${debug_zip} --format=zip
     SHA256SUMS bin/VOKQM7.dll.debug bin/vokqm7.exe.debug
   WORKING_DIRECTORY ${debug_top} COMMAND_ERROR_IS_FATAL ANY)
 file(REMOVE_RECURSE ${debug_top})
-message(STATUS "debug information: ${debug_zip}")
