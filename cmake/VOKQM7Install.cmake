@@ -1,21 +1,31 @@
 # What `cmake --install` lays out, in install components that the packages
 # pick from (cmake/VOKQM7Package.cmake):
-#   runtime        the library (VOKQM7.dll / libVOKQM7.so.N) and vokqm7
+#   runtime        the library (VOKQM7.dll / libVOKQM7.so.N)
+#   tool           vokqm7 (tools/vokqm7), on Linux with its manual page
 #   development    include/vokqm7.h, the import library and VOKQM7.def, the
 #                  libVOKQM7.so link
 #   cmake          the package configuration for find_package(VOKQM7)
 #   documentation  the integration guide and the C examples; on Windows the
-#                  package's README.txt, on Linux the Debian copyright and
-#                  changelog
+#                  package's README.txt
+# On Linux each Debian package also gets the copyright file and changelog in
+# its own /usr/share/doc folder.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
+
+# The Debian packages, split as Debian splits a library: the library in a
+# package named after its SONAME, what a build against it needs in -dev,
+# the tool on its own (VOKQM7Package.cmake puts the components into them).
+set(VOKQM7_DEB_LIBRARY_PACKAGE libvokqm7-${PROJECT_VERSION_MAJOR})
+set(VOKQM7_DEB_DEV_PACKAGE libvokqm7-dev)
+set(VOKQM7_DEB_TOOL_PACKAGE vokqm7)
 
 set(VOKQM7_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/VOKQM7)
 if(WIN32)
   set(VOKQM7_DOC_DIR docs)
   set(VOKQM7_EXAMPLES_DIR examples)
 else()
-  set(VOKQM7_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/vokqm7)
+  # The guide and the examples are for integrators: they go with -dev.
+  set(VOKQM7_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/${VOKQM7_DEB_DEV_PACKAGE})
   set(VOKQM7_EXAMPLES_DIR ${VOKQM7_DOC_DIR}/examples)
 endif()
 
@@ -71,6 +81,15 @@ else()
     DEPENDS ${PROJECT_BINARY_DIR}/changelog
     VERBATIM)
   add_custom_target(vokqm7_changelog ALL DEPENDS ${changelog})
-  install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/copyright ${changelog}
-    DESTINATION ${VOKQM7_DOC_DIR} COMPONENT documentation)
+  foreach(component_package IN ITEMS runtime:${VOKQM7_DEB_LIBRARY_PACKAGE}
+      development:${VOKQM7_DEB_DEV_PACKAGE} tool:${VOKQM7_DEB_TOOL_PACKAGE})
+    string(REPLACE ":" ";" component_package ${component_package})
+    list(GET component_package 0 component)
+    list(GET component_package 1 package)
+    install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/copyright ${changelog}
+      DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package} COMPONENT ${component})
+  endforeach()
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/${VOKQM7_DEB_LIBRARY_PACKAGE}.lintian-overrides
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides
+    RENAME ${VOKQM7_DEB_LIBRARY_PACKAGE} COMPONENT runtime)
 endif()

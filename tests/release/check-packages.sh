@@ -1,20 +1,51 @@
 #!/bin/bash
 # The release packages' contents, as made by scripts/package:
-#   check-packages.sh <packages folder> <version>
+#   check-packages.sh <packages folder> <version> [<signing certificate>]
 # Each zip: its exact file list; PE32 (win32) or PE32+ (win64) for each
 # Windows binary; imports from DLLs that Windows itself provides only; the
-# DLL's VERSIONINFO equal to the version; SHA256SUMS right and complete.
-# The .deb: its control fields, its exact file list, the library's SONAME,
-# no search path in the tool, the CMake package version, and lintian
-# without errors.
+# DLL's VERSIONINFO equal to the version; SHA256SUMS right and complete;
+# given the certificate the binaries were signed with, both signatures
+# verified with the file's digest and PE checksum intact. Each debug zip:
+# its file list, and an export's address mapped to its function and source
+# line through the release DLL's link to its .debug file.
+# The .deb packages (libvokqm7-1, libvokqm7-dev, vokqm7): their control
+# fields and exact file lists, the library's SONAME, no search path in the
+# tool, the CMake package version, each changelog; the -dbgsym packages
+# mapping an export the same way; lintian without errors or warnings.
 set -u
-packages=${1:?usage: check-packages.sh <packages folder> <version>}
-version=${2:?usage: check-packages.sh <packages folder> <version>}
+packages=${1:?usage: check-packages.sh <packages folder> <version> [<signing certificate>]}
+version=${2:?usage: check-packages.sh <packages folder> <version> [<signing certificate>]}
+certificate=${3:-}
+top=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 pass() { echo "ok:   $*"; }
+
+# maps_to_source <what> <addr2line> <binary> <address> <function>: addr2line
+# names <function> at <address> of <binary> (from its debug file), with a
+# source file of this tree and a line of it within the function's
+# declaration: "<function>(" on that line or one of the four before it (a
+# function's entry is the line of its opening brace).
+# The file as the compiler recorded it, leading folders dropped until it
+# is a file of this tree (the Debian build records it relative to a
+# prefix map).
+maps_to_source() {
+  local what=$1 addr2line=$2 binary=$3 address=$4 function=$5 output name location path line
+  output=$("$addr2line" -f -e "$binary" "$address" 2>&1) || { fail "$what: $addr2line: $output"; return; }
+  # The i686 DLL's stdcall functions carry their argument bytes: GetReport@20.
+  name=$(sed -n 1p <<<"$output" | sed -E 's/^_?([A-Za-z0-9_]+)@[0-9]+$/\1/') location=$(sed -n 2p <<<"$output")
+  path=${location%:*} line=${location##*:}
+  line=${line%% *}
+  while [ -n "$path" ] && [ ! -f "$top/$path" ] && [ "${path#*/}" != "$path" ]; do path=${path#*/}; done
+  if [ "$name" = "$function" ] && [ -f "$top/$path" ] && [ "$line" -gt 0 ] 2>/dev/null &&
+    sed -n "$((line > 4 ? line - 4 : 1)),${line}p" "$top/$path" | grep -qE "(^|[^A-Za-z0-9_])$function\("; then
+    pass "$what: $address is $function, $path:$line"
+  else
+    fail "$what: $address maps to '$name' at '$location', not to $function where it is defined"
+  fi
+}
 
 # Windows' own DLLs; nothing of the compiler's runtime or a third party.
 system_dlls='^(kernel32|advapi32|ole32|oleaut32|msvcrt|user32|version)\.dll$'
@@ -76,61 +107,175 @@ check_zip() {
     pass "$name: README.txt names the version and vokqm7 doctor" || fail "$name: README.txt"
   grep -q $'\r$' "$dir/README.txt" && pass "$name: README.txt has Windows line ends" ||
     fail "$name: README.txt has Unix line ends"
+
+  if [ -n "$certificate" ]; then
+    for binary in bin/VOKQM7.dll bin/vokqm7.exe; do
+      check_signature "$name: $binary" "$dir/$binary"
+    done
+  else
+    echo "--    $name: signatures not checked (no certificate given)"
+  fi
+  check_debug_zip "$name" "$arch" "$dir"
+}
+
+# check_signature <what> <file>: osslsigncode verifies the signature
+# against the certificate, and finds the signed digest and the PE checksum
+# equal to the file's own.
+check_signature() {
+  local what=$1 file=$2 report
+  if ! report=$(osslsigncode verify -CAfile "$certificate" -in "$file" 2>&1); then
+    fail "$what: osslsigncode verify: $(grep -iE 'fail|error|mismatch' <<<"$report" | tr '\n' ' ')"
+    return
+  fi
+  local digest calculated checksum
+  digest=$(sed -n 's/^Current message digest *: *\([0-9A-F]*\).*/\1/p' <<<"$report")
+  calculated=$(sed -n 's/^Calculated message digest *: *\([0-9A-F]*\).*/\1/p' <<<"$report")
+  # One line when the stored and the calculated checksum agree, two else.
+  checksum=$(grep -E '^(Current |Calculated )?PE checksum *:' <<<"$report")
+  if grep -qx 'Signature verification: ok' <<<"$report" && [ -n "$digest" ] &&
+    [ "$digest" = "$calculated" ] && grep -qE '^PE checksum *: [0-9A-F]{8}$' <<<"$checksum" &&
+    [ "$(wc -l <<<"$checksum")" -eq 1 ]; then
+    pass "$what: signature verified, digest and PE checksum intact"
+  else
+    fail "$what: signature: $(grep -E 'verification|digest|checksum' <<<"$report" | tr '\n' ' ')"
+  fi
+}
+
+# check_debug_zip <name> <arch> <release zip's folder>: the debug zip holds
+# the binaries' .debug files; unpacked over the release zip's folder, the
+# release DLL's .gnu_debuglink finds its own (its CRC matches) and an
+# export's address maps to the function and its source line.
+check_debug_zip() {
+  local name=$1 arch=$2 dir=$3 zip=$packages/VOKQM7-$version-$1-debug.zip
+  echo "-- $(basename "$zip")"
+  [ -f "$zip" ] || { fail "no $zip"; return; }
+  local expected listed
+  expected=$(printf '%s\n' SHA256SUMS bin/VOKQM7.dll.debug bin/vokqm7.exe.debug | sort)
+  listed=$(unzip -Z1 "$zip" | grep -v '/$' | sort)
+  [ "$listed" = "$expected" ] && pass "$name-debug: file list" ||
+    fail "$name-debug: file list differs: $(diff <(echo "$expected") <(echo "$listed") | grep '^[<>]' | tr '\n' ' ')"
+  # Else the mapping below would come from the DLL itself.
+  "$arch-w64-mingw32-objdump" -h "$dir/bin/VOKQM7.dll" | grep -qE ' \.(debug_|zdebug_)' &&
+    fail "$name: bin/VOKQM7.dll carries debug sections"
+  unzip -qo "$zip" -d "$dir" || { fail "$name-debug: does not unpack"; return; }
+  local headers base rva
+  headers=$("$arch-w64-mingw32-objdump" -p "$dir/bin/VOKQM7.dll")
+  base=$(awk '$1 == "ImageBase" {print $2}' <<<"$headers")
+  # The export's ordinal in the name table, then its RVA in the address table.
+  local index
+  index=$(sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/ s/^\t*\[ *\([0-9]*\)\] GetReport$/\1/p' <<<"$headers")
+  rva=$(sed -n "/^Export Address Table -- Ordinal Base/,/^\$/ s/^\t*\[ *$index\] +base\[ *[0-9]*\] \([0-9a-f]*\) Export RVA\$/\1/p" \
+    <<<"$headers")
+  if [ -z "$base" ] || [ -z "$index" ] || [ -z "$rva" ]; then
+    fail "$name-debug: no address for GetReport in the export table"
+    return
+  fi
+  maps_to_source "$name-debug" "$arch-w64-mingw32-addr2line" "$dir/bin/VOKQM7.dll" \
+    "$(printf '0x%x' $((0x$base + 0x$rva)))" GetReport
 }
 
 check_zip win32 i686 PE32
 check_zip win64 x86_64 PE32+
 
 architecture=$(dpkg --print-architecture)
-deb=$packages/vokqm7_${version}_$architecture.deb
-echo "-- $(basename "$deb")"
-if [ ! -f "$deb" ]; then
-  fail "no $deb"
-else
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+lib=usr/lib/$multiarch
+library_package=libvokqm7-${version%%.*}
+deb_of() { echo "$packages/${1}_${version}_$architecture.deb"; }
+debug_of() { echo "$packages/${1}-dbgsym_${version}_$architecture.ddeb"; }
+# The files of package $1 but for folders, sorted.
+listed_files() { dpkg-deb -c "$1" | awk '$1 !~ /^d/ {print $6}' | sed 's#^\./##' | sort; }
+doc() { printf "usr/share/doc/$1/%s\n" changelog.gz copyright; }
+
+# check_deb <package> <section> <depends pattern> <expected files...>
+check_deb() {
+  local package=$1 section=$2 depends=$3 deb
+  shift 3
+  deb=$(deb_of "$package")
+  echo "-- $(basename "$deb")"
+  [ -f "$deb" ] || { fail "no $deb"; return 1; }
   field() { dpkg-deb -f "$deb" "$1"; }
-  [ "$(field Package)" = vokqm7 ] && [ "$(field Version)" = "$version" ] &&
-    [ "$(field Architecture)" = "$architecture" ] && pass "deb: package, version, architecture" ||
-    fail "deb: control says $(field Package) $(field Version) $(field Architecture)"
-  field Depends | grep -qE '(^|, )libxml2 ' && pass "deb: depends on libxml2" ||
-    fail "deb: Depends is '$(field Depends)'"
-
-  multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
-  lib=usr/lib/$multiarch
-  expected_deb=$(printf '%s\n' usr/bin/vokqm7 usr/include/vokqm7.h \
-    "$lib/libVOKQM7.so" "$lib/libVOKQM7.so.1" "$lib/libVOKQM7.so.$version" \
-    "$lib/cmake/VOKQM7/VOKQM7Config.cmake" "$lib/cmake/VOKQM7/VOKQM7ConfigVersion.cmake" \
-    "$lib/cmake/VOKQM7/VOKQM7Targets.cmake" "$lib/cmake/VOKQM7/VOKQM7Targets-release.cmake" \
-    usr/share/doc/vokqm7/changelog.gz usr/share/doc/vokqm7/copyright \
-    usr/share/doc/vokqm7/integration.md usr/share/doc/vokqm7/examples/filing_client.c \
-    usr/share/doc/vokqm7/examples/get_filing.c usr/share/doc/vokqm7/examples/get_report.c | sort)
-  listed=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's#^\./##' | sort)
-  [ "$listed" = "$expected_deb" ] && pass "deb: file list" ||
-    fail "deb: file list differs: $(diff <(echo "$expected_deb") <(echo "$listed") | grep '^[<>]' | tr '\n' ' ')"
-
+  [ "$(field Package)" = "$package" ] && [ "$(field Version)" = "$version" ] &&
+    [ "$(field Architecture)" = "$architecture" ] && [ "$(field Source)" = vokqm7 ] &&
+    [ "$(field Section)" = "$section" ] && pass "$package: package, version, architecture, source, section" ||
+    fail "$package: control says $(field Package) $(field Version) $(field Architecture) $(field Source) $(field Section)"
+  field Depends | grep -qE "$depends" && pass "$package: Depends matches $depends" ||
+    fail "$package: Depends is '$(field Depends)'"
+  local expected listed
+  expected=$( (printf '%s\n' "$@"; doc "$package") | sort)
+  listed=$(listed_files "$deb")
+  [ "$listed" = "$expected" ] && pass "$package: file list" ||
+    fail "$package: file list differs: $(diff <(echo "$expected") <(echo "$listed") | grep '^[<>]' | tr '\n' ' ')"
   dpkg-deb -x "$deb" "$work/deb"
+  zcat "$work/deb/usr/share/doc/$package/changelog.gz" | head -n 1 | grep -qF "vokqm7 ($version)" &&
+    pass "$package: changelog names $version" || fail "$package: the changelog's first entry is not $version"
+}
+
+# check_debug_package <package> <binary in it> <exported function>: the
+# -dbgsym package holds the binary's debug file under its build ID, and
+# that file maps the function's address to its source.
+check_debug_package() {
+  local package=$1 binary=$work/deb/$2 function=$3 debug build_id address
+  debug=$(debug_of "$package")
+  echo "-- $(basename "$debug")"
+  [ -f "$debug" ] || { fail "no $debug"; return; }
+  build_id=$(readelf -n "$binary" | sed -n 's/.*Build ID: \([0-9a-f]*\)/\1/p')
+  local expected="usr/lib/debug/.build-id/${build_id:0:2}/${build_id:2}.debug"
+  [ -n "$build_id" ] && [ "$(listed_files "$debug" | grep -v '^usr/share/doc/')" = "$expected" ] &&
+    pass "$package-dbgsym: holds $expected" ||
+    fail "$package-dbgsym: files are $(listed_files "$debug" | tr '\n' ' '), expected $expected"
+  dpkg-deb -x "$debug" "$work/deb"
+  # An export's address from the binary's dynamic symbols; the tool exports
+  # nothing, so main's from the debug file's symbol table.
+  address=$( (nm -D --defined-only "$binary"; nm --defined-only "$work/deb/$expected") 2>/dev/null |
+    awk -v f="$function" '$3 == f {print "0x" $1; exit}')
+  maps_to_source "$package-dbgsym" addr2line "$work/deb/$expected" "$address" "$function"
+}
+
+after_library="(^|, )$library_package \\(= $version\\)(,|$)"
+if check_deb "$library_package" libs '(^|, )libxml2 ' \
+  "$lib/libVOKQM7.so.1" "$lib/libVOKQM7.so.$version" "usr/share/lintian/overrides/$library_package"; then
   # readelf's own failure must fail the checks, not pass for "no RPATH".
   if dynamic=$(readelf -d "$work/deb/$lib/libVOKQM7.so.$version"); then
     grep -qF 'Library soname: [libVOKQM7.so.1]' <<<"$dynamic" &&
-      pass "deb: SONAME libVOKQM7.so.1" || fail "deb: the library's SONAME is not libVOKQM7.so.1"
+      pass "$library_package: SONAME libVOKQM7.so.1" || fail "the library's SONAME is not libVOKQM7.so.1"
   else
-    fail "deb: readelf cannot read the library"
+    fail "readelf cannot read the library"
   fi
+  check_debug_package "$library_package" "$lib/libVOKQM7.so.$version" GetReport
+fi
+if check_deb libvokqm7-dev libdevel "$after_library" usr/include/vokqm7.h "$lib/libVOKQM7.so" \
+  "$lib/cmake/VOKQM7/VOKQM7Config.cmake" "$lib/cmake/VOKQM7/VOKQM7ConfigVersion.cmake" \
+  "$lib/cmake/VOKQM7/VOKQM7Targets.cmake" "$lib/cmake/VOKQM7/VOKQM7Targets-release.cmake" \
+  usr/share/doc/libvokqm7-dev/integration.md usr/share/doc/libvokqm7-dev/examples/filing_client.c \
+  usr/share/doc/libvokqm7-dev/examples/get_filing.c usr/share/doc/libvokqm7-dev/examples/get_report.c; then
+  grep -qF "set(PACKAGE_VERSION \"$version\")" "$work/deb/$lib/cmake/VOKQM7/VOKQM7ConfigVersion.cmake" &&
+    pass "libvokqm7-dev: CMake package version $version" || fail "libvokqm7-dev: CMake package version"
+fi
+if check_deb vokqm7 utils "$after_library" usr/bin/vokqm7 usr/share/man/man1/vokqm7.1.gz; then
   if dynamic=$(readelf -d "$work/deb/usr/bin/vokqm7"); then
     ! grep -qE 'RPATH|RUNPATH' <<<"$dynamic" &&
-      pass "deb: vokqm7 carries no library search path" || fail "deb: vokqm7 has an RPATH/RUNPATH"
+      pass "vokqm7 carries no library search path" || fail "vokqm7 has an RPATH/RUNPATH"
   else
-    fail "deb: readelf cannot read vokqm7"
+    fail "readelf cannot read vokqm7"
   fi
-  grep -qF "set(PACKAGE_VERSION \"$version\")" "$work/deb/$lib/cmake/VOKQM7/VOKQM7ConfigVersion.cmake" &&
-    pass "deb: CMake package version $version" || fail "deb: CMake package version"
-  zcat "$work/deb/usr/share/doc/vokqm7/changelog.gz" | head -n 1 | grep -qF "vokqm7 ($version)" &&
-    pass "deb: changelog names $version" || fail "deb: the changelog's first entry is not $version"
+  # The page has each command's help.
+  manual=$(zcat "$work/deb/usr/share/man/man1/vokqm7.1.gz")
+  for command in version doctor report-date report export open convert show trace batch; do
+    grep -qxF ".SS \"vokqm7 $command\"" <<<"$manual" || fail "vokqm7(1) lacks the command $command"
+  done
+  pass "vokqm7(1) has every command"
+  check_debug_package vokqm7 usr/bin/vokqm7 main
+fi
 
-  if lintian --fail-on error "$deb" >"$work/lintian.log" 2>&1; then
-    pass "deb: lintian reports no error ($(grep -c '^W:' "$work/lintian.log") warnings)"
-  else
-    fail "deb: lintian: $(grep -E '^E:' "$work/lintian.log" | tr '\n' ' ')"
-  fi
+echo "-- lintian"
+if lintian "$packages"/*_"$version"_"$architecture".deb "$packages"/*-dbgsym_"$version"_"$architecture".ddeb \
+  >"$work/lintian.log" 2>&1; then
+  errors=$(grep -c '^E:' "$work/lintian.log") warnings=$(grep -c '^W:' "$work/lintian.log")
+  [ "$errors" -eq 0 ] && [ "$warnings" -eq 0 ] && pass "lintian: 0 errors, 0 warnings" ||
+    fail "lintian: $errors errors, $warnings warnings: $(grep -E '^[EW]:' "$work/lintian.log" | tr '\n' ' ')"
+else
+  fail "lintian: $(grep -E '^[EW]:' "$work/lintian.log" | tr '\n' ' ')"
 fi
 
 if [ $failures -ne 0 ]; then

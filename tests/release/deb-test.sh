@@ -1,33 +1,40 @@
 #!/bin/bash
-# The Debian package installed into this machine, as a support engineer
-# installs it:  deb-test.sh <packages folder> <version> <top of the source tree>
-# dpkg -i; vokqm7 doctor, convert and report-date from the installed files
-# on the demo installation; a consumer built with find_package(VOKQM7)
-# against the installed package; dpkg -r, after which none of its files is
-# left. Needs root (exit 77 otherwise).
+# The Debian packages installed into this machine, as a support engineer
+# installs them:  deb-test.sh <packages folder> <version> <top of the source tree>
+# dpkg -i of libvokqm7-1, libvokqm7-dev and vokqm7; vokqm7 doctor, convert
+# and report-date from the installed files on the demo installation; a
+# consumer built with find_package(VOKQM7) against libvokqm7-dev; dpkg -r
+# of all three, after which none of their files is left. Needs root (exit
+# 77 otherwise).
 set -u
 packages=${1:?usage: deb-test.sh <packages folder> <version> <source tree>}
 version=${2:?} top=$(cd "${3:?}" && pwd)
-deb=$packages/vokqm7_${version}_$(dpkg --print-architecture).deb
-[ -f "$deb" ] || { echo "FAIL: no $deb"; exit 1; }
+names=("libvokqm7-${version%%.*}" libvokqm7-dev vokqm7)
+debs=()
+for name in "${names[@]}"; do
+  debs+=("$packages/${name}_${version}_$(dpkg --print-architecture).deb")
+  [ -f "${debs[-1]}" ] || { echo "FAIL: no ${debs[-1]}"; exit 1; }
+done
 if [ "$(id -u)" -ne 0 ]; then
   echo "skipped: installing a package needs root"
   exit 77
 fi
-if dpkg-query -W -f='${db:Status-Status}' vokqm7 2>/dev/null | grep -qx installed; then
-  echo "FAIL: vokqm7 is installed on this machine already; remove it (dpkg -r vokqm7) first"
-  exit 1
-fi
+for name in "${names[@]}"; do
+  if dpkg-query -W -f='${db:Status-Status}' "$name" 2>/dev/null | grep -qx installed; then
+    echo "FAIL: $name is installed on this machine already; remove it (dpkg -r $name) first"
+    exit 1
+  fi
+done
 
 work=$(mktemp -d)
 group=deb
 . "$top/tests/tool/assert.sh"
 installed=false
 cleanup() {
-  $installed && dpkg -r vokqm7 >/dev/null 2>&1
+  $installed && dpkg -r "${names[@]}" >/dev/null 2>&1
   # CPack's ldconfig scripts keep dpkg's record of a removed package until
   # it is purged.
-  dpkg -P vokqm7 >/dev/null 2>&1
+  dpkg -P "${names[@]}" >/dev/null 2>&1
   rm -rf "$work"
 }
 # The file the dynamic linker takes for libVOKQM7.so.1 in `ldd $1`, its
@@ -37,11 +44,11 @@ linked_library() {
 }
 trap cleanup EXIT
 
-run dpkg -i "$deb"
+run dpkg -i "${debs[@]}"
 expect_status 0 "dpkg -i"
 [ "$status" -eq 0 ] || finish
 installed=true
-files=$(dpkg -L vokqm7 | while read -r path; do [ -d "$path" ] || echo "$path"; done)
+files=$(dpkg -L "${names[@]}" | while read -r path; do [ -d "$path" ] || echo "$path"; done)
 
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 [ "$(command -v vokqm7)" = /usr/bin/vokqm7 ] || fail "vokqm7 is not /usr/bin/vokqm7"
@@ -94,13 +101,15 @@ expect_out "interface version 2" "the consumer runs"
 [ "$(linked_library ./consumer/consumer)" = "$library" ] ||
   fail "the consumer loads '$(linked_library ./consumer/consumer)'"
 
-run dpkg -r vokqm7
+run dpkg -r "${names[@]}"
 expect_status 0 "dpkg -r"
 installed=false
 left=$(while read -r path; do [ -e "$path" ] || [ -L "$path" ] && echo "$path"; done <<<"$files")
 [ -z "$left" ] || fail "dpkg -r left: $left"
-dpkg-query -W -f='${db:Status-Status}' vokqm7 2>/dev/null | grep -qx installed &&
-  fail "vokqm7 is still installed"
+for name in "${names[@]}"; do
+  dpkg-query -W -f='${db:Status-Status}' "$name" 2>/dev/null | grep -qx installed &&
+    fail "$name is still installed"
+done
 hash -r
 [ -z "$(command -v vokqm7)" ] || fail "vokqm7 is still on the PATH: $(command -v vokqm7)"
 finish
