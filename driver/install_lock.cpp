@@ -56,8 +56,8 @@ bool EndOrphanedTool(const platform::InstallLock& lock, Clock::time_point deadli
     switch (platform::EndProcess(before->tool, left < 5000 ? left : 5000)) {
       case platform::EndOutcome::kNotRunning:
       case platform::EndOutcome::kEnded:
-        trace::Record("install.orphan_ended", {{"pid", before->tool.id},
-                                               {"program", before->tool_program},
+        trace::Record("install.orphan_ended", {{"tool_pid", before->tool.id},
+                                               {"tool_program", before->tool_program},
                                                {"age_ms", *age},
                                                {"holder_pid", before->process_id}});
         return true;
@@ -66,7 +66,7 @@ bool EndOrphanedTool(const platform::InstallLock& lock, Clock::time_point deadli
     }
     if (MillisecondsLeft(deadline) == 0) {
       trace::Record("install.orphan_not_ended",
-                    {{"pid", before->tool.id}, {"program", before->tool_program}});
+                    {{"tool_pid", before->tool.id}, {"tool_program", before->tool_program}});
       return false;
     }
     platform::SleepMilliseconds(kFailedLockPauseMs);

@@ -77,7 +77,7 @@ std::int32_t RunReportTool(const std::string& install_location, const LoginReque
   }
   if (run.installation != nullptr) run.installation->NoteTool(&*tool, program);
   trace::Record("tool.started",
-                {{"pid", tool->Identity().id}, {"ends_with_host", tool->Tied() ? "yes" : "no"}});
+                {{"tool_pid", tool->Identity().id}, {"ends_with_host", tool->Tied() ? "yes" : "no"}});
 
   // A failed wait is treated like an ended tool: the output check decides.
   const platform::WaitOutcome outcome = tool->Wait(run.wait_limit_ms);
