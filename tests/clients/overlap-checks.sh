@@ -131,7 +131,7 @@ for case in "${killed_cases[@]}"; do
   trace=$(tr -d '\r' <"$trace_file")
   next_pid=$(grep ' event=call.begin ' <<<"$trace" | tail -n 1 | sed -E 's/.* pid=([0-9]+) .*/\1/')
   events=$(grep " pid=$next_pid " <<<"$trace" | sed -E 's/.* event=([a-z_.]+).*/\1/' | tr '\n' ' ')
-  tied=$(grep -c ' event=tool.started .*ends_with_host=yes' <<<"$trace")
+  tied=$(grep ' event=tool.started .*ends_with_host=yes' <<<"$trace" | grep -vc " pid=$next_pid ")
   if [ "$tool_ends_with_host" = yes ]; then
     [ "$tied" -eq 1 ] && [[ $events != *install.orphan_ended* ]] ||
       fail "account $next: the killed caller's tool outlived it: $events"
