@@ -3,6 +3,13 @@
 // exports), so a call takes the installation for itself before it removes
 // the first stale file and keeps it until its last file work is done; calls
 // from other threads, processes or users of the machine wait their turn.
+// A lock that fails counts as a busy one: a call goes without it only where
+// there is no installation folder to work in.
+//
+// The report tool must not outlive its call's claim on the installation:
+// a call that takes the installation after its holder died ends the tool
+// that holder left running, and waits until it is gone, before it touches
+// a file.
 #pragma once
 
 #include <cstdint>
@@ -23,9 +30,9 @@ class InstallLocationLock {
  public:
   enum class Outcome {
     kHeld,       // this call has the installation to itself
-    kUnguarded,  // no lock could be had (folder missing, lock not available):
-                 // the call goes on as it would without one
-    kTimedOut,   // another call held it for longer than the wait limit
+    kUnguarded,  // the installation folder is missing: no call can work in it
+    kTimedOut,   // another call held it (or the lock failed, or a dead
+                 // holder's tool would not end) for longer than the wait limit
   };
 
   // Waits for the installation `location` (the InstallLocation, GBK) for
@@ -39,10 +46,15 @@ class InstallLocationLock {
   }
   [[nodiscard]] std::uint64_t waited_ms() const { return waited_ms_; }
 
+  // While held: tells others the report tool this call runs now (`program`,
+  // its GBK path), or that it runs none (nullptr).
+  void NoteTool(const platform::ChildProcess* tool, const std::string& program);
+
  private:
   InstallLocationLock() = default;
 
   std::optional<platform::InstallLock> lock_;
+  platform::InstallLockHolder holder_;
   Outcome outcome_ = Outcome::kUnguarded;
   std::optional<platform::InstallLockHolder> waited_for_;
   std::uint64_t waited_ms_ = 0;

@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "driver/commands.h"
+#include "driver/install_lock.h"
 #include "driver/paths.h"
 #include "request/messages.h"
 #include "request/text_rules.h"
@@ -58,18 +59,25 @@ std::int32_t RunReportTool(const std::string& install_location, const LoginReque
     if (stale) trace::Record("file.not_removed", {{"what", "stale"}, {"file", cell_export}});
   }
 
+  const std::string program = install_location + paths::kBatchTool;
   const std::string command =
-      FormatBatchCommand(install_location + paths::kBatchTool, login.account_code, login.year,
+      FormatBatchCommand(program, login.account_code, login.year,
                          report_date, login.server, run.work_file, run.trailing_number);
   trace::Record("tool.start", {{"command", command}});
   const auto started = std::chrono::steady_clock::now();
   int error = 0;
-  std::optional<platform::ChildProcess> tool = platform::ChildProcess::Start(command, &error);
+  // Tied to this process, so that a host that dies takes its tool along;
+  // where the system cannot tie it, the record lets the next call end it.
+  std::optional<platform::ChildProcess> tool =
+      platform::ChildProcess::Start(command, &error, platform::ChildTie::kEndsWithHost);
   if (!tool) {
     trace::Record("tool.not_started", {{"error", error}});
     message.Set(run.launch_failure_message);
     return -1;
   }
+  if (run.installation != nullptr) run.installation->NoteTool(&*tool, program);
+  trace::Record("tool.started",
+                {{"tool_pid", tool->Identity().id}, {"ends_with_host", tool->Tied() ? "yes" : "no"}});
 
   // A failed wait is treated like an ended tool: the output check decides.
   const platform::WaitOutcome outcome = tool->Wait(run.wait_limit_ms);
@@ -77,10 +85,15 @@ std::int32_t RunReportTool(const std::string& install_location, const LoginReque
     const bool ended = tool->Terminate(0);
     TraceEnd(outcome, *tool, MillisecondsSince(started));
     trace::Record("tool.terminated", {{"done", ended ? "yes" : "no"}});
+    // One that would not end stays in the record for the next call to end.
+    if (ended && run.installation != nullptr) run.installation->NoteTool(nullptr, "");
     message.Set(run.timeout_message);
     return -1;
   }
   TraceEnd(outcome, *tool, MillisecondsSince(started));
+  if (outcome == platform::WaitOutcome::kExited && run.installation != nullptr) {
+    run.installation->NoteTool(nullptr, "");
+  }
   tool.reset();
 
   if (!platform::PathExists(cell_export)) {

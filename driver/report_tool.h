@@ -10,6 +10,8 @@
 
 namespace vok {
 
+class InstallLocationLock;
+
 inline constexpr std::uint32_t kReportToolWaitLimitMs = 600000;  // ten minutes
 
 // What differs between the runs of the exports.
@@ -26,6 +28,9 @@ struct ReportToolRun {
   // one that is then empty fails with its own message.
   bool keep_target_from_caller = false;
   const char* keep_failure_message = nullptr;
+  // The call's hold on the installation, told which tool runs; none for a
+  // call that runs without it (no installation folder).
+  InstallLocationLock* installation = nullptr;
 };
 
 // Runs the tool in `install_location` on the run's work file and keeps its

@@ -58,6 +58,13 @@ class ExportCall {
   // call kept it past the wait limit; then no file has been touched.
   bool TakeInstallation(const std::string& location);
 
+  // This call's hold on the installation, while it has one.
+  InstallLocationLock* installation() {
+    return installation_ && installation_->outcome() == InstallLocationLock::Outcome::kHeld
+               ? &*installation_
+               : nullptr;
+  }
+
  private:
   const char* name_;
   const char* step_name_ = "login";

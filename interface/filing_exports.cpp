@@ -22,10 +22,11 @@ using SectionWriter = std::int32_t (*)(const std::string&, std::string&, std::in
                                        std::int32_t, MessageBuffer&);
 
 // A run of the tool with the ten-minute limit the filing exports give it.
-ReportToolRun LimitedRun(std::string work_file, std::string keep_target, const char* launch_failure,
-                         const char* timeout, const char* missing_output,
-                         const char* keep_failure) {
+ReportToolRun LimitedRun(ExportCall& call, std::string work_file, std::string keep_target,
+                         const char* launch_failure, const char* timeout,
+                         const char* missing_output, const char* keep_failure) {
   ReportToolRun run;
+  run.installation = call.installation();
   run.work_file = std::move(work_file);
   run.wait_limit_ms = kReportToolWaitLimitMs;
   run.launch_failure_message = launch_failure;
@@ -80,13 +81,14 @@ std::int32_t GetCombinedFiling(ExportCall& call, const char* login_xml, const ch
   call.Step("income statement run", msg::kIncomeLaunchFailed);
   const std::string report_date = ComputeReportDate(login->year, login->period);
   const ReportToolRun income_run =
-      LimitedRun(l + paths::kFirstWorkFile, l + paths::kFirstCellExport, msg::kIncomeLaunchFailed,
-                 msg::kIncomeTimedOut, msg::kIncomeNoOutput, msg::kIncomeKeepFailed);
+      LimitedRun(call, l + paths::kFirstWorkFile, l + paths::kFirstCellExport,
+                 msg::kIncomeLaunchFailed, msg::kIncomeTimedOut, msg::kIncomeNoOutput,
+                 msg::kIncomeKeepFailed);
   if (RunReportTool(l, *login, report_date, income_run, call.message()) != 0) return -1;
 
   call.Step("balance sheet run", msg::kBalanceLaunchFailed);
   const ReportToolRun balance_run = LimitedRun(
-      l + paths::kSecondWorkFile, l + paths::kSecondCellExport, msg::kBalanceLaunchFailed,
+      call, l + paths::kSecondWorkFile, l + paths::kSecondCellExport, msg::kBalanceLaunchFailed,
       msg::kBalanceTimedOut, msg::kBalanceNoOutput, msg::kBalanceKeepFailed);
   if (RunReportTool(l, *login, report_date, balance_run, call.message()) != 0) return -1;
 
@@ -143,8 +145,9 @@ std::int32_t GetFilingByType(ExportCall& call, const char* login_xml, const char
   call.Step("tool run", msg::kByTypeLaunchFailed);
   const std::string report_date = ComputeReportDate(login->year, login->period);
   const ReportToolRun run =
-      LimitedRun(l + paths::kFirstWorkFile, l + paths::kFirstCellExport, msg::kByTypeLaunchFailed,
-                 msg::kByTypeTimedOut, msg::kByTypeNoOutput, msg::kByTypeKeepFailed);
+      LimitedRun(call, l + paths::kFirstWorkFile, l + paths::kFirstCellExport,
+                 msg::kByTypeLaunchFailed, msg::kByTypeTimedOut, msg::kByTypeNoOutput,
+                 msg::kByTypeKeepFailed);
   if (RunReportTool(l, *login, report_date, run, call.message()) != 0) return -1;
 
   // The type is looked at only now, after the tool has run.

@@ -46,6 +46,7 @@ std::int32_t GetSingleReport(ExportCall& call, const char* login_xml, std::int32
   run.keep_target = data_file_path != nullptr ? data_file_path : "";
   run.keep_target_from_caller = true;
   run.keep_failure_message = msg::kDataFileCopyFailed;
+  run.installation = call.installation();
   return RunReportTool(*location, *login, report_date, run, call.message());
 }
 

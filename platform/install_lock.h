@@ -9,12 +9,18 @@
 // lock folder; released when the descriptor is closed, at the latest when
 // the process ends. Neither puts anything into the installation folder, and
 // no child process inherits the lock.
+//
+// The holder's record outlives a holder that dies: the next holder finds
+// in it the report tool that may still run, and whoever only looks finds
+// the holder without taking the lock.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+
+#include "platform/process.h"
 
 namespace vok::platform {
 
@@ -24,6 +30,11 @@ struct InstallLockHolder {
   std::string program;  // the holder's executable file (GBK)
   std::string since;    // local time it took the installation, "YYYY-MM-DD HH:MM:SS"
   std::string call;     // what it is doing, e.g. "GetReportDate"
+  std::uint64_t process_start = 0;  // with process_id, the holder's ProcessIdentity
+  // The report tool the holder runs now (id 0: none), so that whoever takes
+  // the installation after the holder died can end the tool first.
+  ProcessIdentity tool{};
+  std::string tool_program{};  // GBK
 };
 
 enum class LockOutcome {
@@ -36,9 +47,9 @@ class InstallLock {
  public:
   struct State;
 
-  // The lock of the installation folder `gbkFolder`, not yet taken. Nothing
-  // when there is none to be had: the folder does not exist, or the lock
-  // object cannot be made.
+  // The lock of the installation folder `gbkFolder`, not yet taken; nothing
+  // when the folder does not exist. A lock object that cannot be made (or
+  // opened) now is tried again by every TryAcquire, which fails until then.
   [[nodiscard]] static std::optional<InstallLock> ForFolder(const std::string& gbkFolder);
 
   InstallLock(InstallLock&&) noexcept;
@@ -51,16 +62,22 @@ class InstallLock {
   // One try, without waiting.
   [[nodiscard]] LockOutcome TryAcquire();
 
-  // Waits at most `limitMs` milliseconds for the installation.
+  // Waits at most `limitMs` milliseconds for the installation; kFailed as
+  // soon as the lock fails.
   [[nodiscard]] LockOutcome Acquire(std::uint32_t limitMs);
 
   // While this object holds the installation: leaves `holder` where
   // Holder() of other objects reads it. Best effort; nothing is reported.
   void Publish(const InstallLockHolder& holder);
 
-  // What the current holder published, when another object holds the
-  // installation and left a readable record.
+  // What the current or the last holder published and did not take back on
+  // release: the holder now, or one that died holding the installation.
+  // Nothing when there is no readable record.
   [[nodiscard]] std::optional<InstallLockHolder> Holder() const;
+
+  // Whether the lock object exists for this caller now (made or opened);
+  // when not, TryAcquire fails until it can be made.
+  [[nodiscard]] bool Made() const;
 
   // Where the lock lives, for the support tools ("Global\VOKQM7.install...").
   [[nodiscard]] std::string Name() const;

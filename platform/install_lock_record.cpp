@@ -1,9 +1,21 @@
 #include "platform/install_lock_record.h"
 
+#include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 
 namespace vok::platform {
 namespace {
+
+// A whole decimal number of at most `max`; nothing for anything else.
+std::optional<std::uint64_t> Number(const std::string& value, std::uint64_t max) {
+  if (value.empty() || value[0] < '0' || value[0] > '9') return std::nullopt;
+  char* rest = nullptr;
+  errno = 0;
+  const unsigned long long n = std::strtoull(value.c_str(), &rest, 10);
+  if (*rest != '\0' || errno == ERANGE || n > max) return std::nullopt;
+  return n;
+}
 
 void AddField(std::string& record, const char* name, std::string value) {
   for (char& c : value) {
@@ -23,6 +35,12 @@ std::string FormatHolderRecord(const InstallLockHolder& holder) {
   AddField(record, "program", holder.program);
   AddField(record, "since", holder.since);
   AddField(record, "call", holder.call);
+  AddField(record, "start", std::to_string(holder.process_start));
+  if (holder.tool.id != 0) {
+    AddField(record, "tool_pid", std::to_string(holder.tool.id));
+    AddField(record, "tool_start", std::to_string(holder.tool.start));
+    AddField(record, "tool", holder.tool_program);
+  }
   return record;
 }
 
@@ -38,10 +56,17 @@ std::optional<InstallLockHolder> ParseHolderRecord(std::string_view bytes) {
     const std::string_view name = line.substr(0, equals);
     const std::string value(line.substr(equals + 1));
     if (name == "pid") {
-      char* rest = nullptr;
-      const unsigned long pid = std::strtoul(value.c_str(), &rest, 10);
-      has_pid = !value.empty() && *rest == '\0' && pid != 0 && pid <= 0xFFFFFFFFul;
-      holder.process_id = static_cast<std::uint32_t>(pid);
+      const std::optional<std::uint64_t> pid = Number(value, 0xFFFFFFFFu);
+      has_pid = pid && *pid != 0;
+      holder.process_id = static_cast<std::uint32_t>(pid.value_or(0));
+    } else if (name == "start") {
+      holder.process_start = Number(value, UINT64_MAX).value_or(0);
+    } else if (name == "tool_pid") {
+      holder.tool.id = static_cast<std::uint32_t>(Number(value, 0xFFFFFFFFu).value_or(0));
+    } else if (name == "tool_start") {
+      holder.tool.start = Number(value, UINT64_MAX).value_or(0);
+    } else if (name == "tool") {
+      holder.tool_program = value;
     } else if (name == "program") {
       holder.program = value;
     } else if (name == "since") {

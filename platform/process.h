@@ -18,8 +18,29 @@ enum class WaitOutcome {
   kFailed,    // the wait itself failed
 };
 
+// A process as other processes may name it: its id and the moment it
+// started, so that a later process that gets the same id is never taken for
+// it. `start` is the system's own stamp (Windows: the creation time;
+// POSIX: the start time in clock ticks since boot); 0 matches any process.
+struct ProcessIdentity {
+  std::uint32_t id = 0;
+  std::uint64_t start = 0;
+};
+
+// Whether a child ends with the process that started it.
+enum class ChildTie {
+  kNone,
+  // Windows: the child runs in a job object of its own that ends it when
+  // the last handle to the job closes, at the latest when the host ends; a
+  // host whose own job allows no nested job leaves it untied (Tied() says
+  // so). POSIX: the child leads a process group of its own, which
+  // EndProcess ends whole; nothing ends it with the host.
+  kEndsWithHost,
+};
+
 // A started child process. Owns its handles; the destructor closes them
-// without waiting or terminating. Move-only.
+// without waiting or terminating (a child tied to its host ends then).
+// Move-only.
 class ChildProcess {
  public:
   struct State;
@@ -34,7 +55,14 @@ class ChildProcess {
   // no inherited handles, not suspended. Nothing when it cannot be started;
   // `error`, when given, receives the system's error code.
   [[nodiscard]] static std::optional<ChildProcess> Start(const std::string& commandLine,
-                                                         int* error = nullptr);
+                                                         int* error = nullptr,
+                                                         ChildTie tie = ChildTie::kNone);
+
+  // Who the child is, for others to find it by.
+  [[nodiscard]] ProcessIdentity Identity() const;
+
+  // Whether the system ends the child with its host (see ChildTie).
+  [[nodiscard]] bool Tied() const;
 
   // Waits for the process to end, at most `limitMs` milliseconds, or without
   // limit when `limitMs` is empty.
@@ -53,6 +81,29 @@ class ChildProcess {
   explicit ChildProcess(std::unique_ptr<State> state);
   std::unique_ptr<State> state_;
 };
+
+// The identity of this process.
+[[nodiscard]] ProcessIdentity CurrentProcessIdentity();
+
+// The process that has the id `id` now (ended but not yet reaped ones
+// included); nothing when none has.
+[[nodiscard]] std::optional<ProcessIdentity> IdentityOfProcess(std::uint32_t id);
+
+// How long, in milliseconds, the process `who` has run, when it runs now
+// (a process that has ended but is not yet reaped counts as gone); nothing
+// when it does not, or when another process now has its id.
+[[nodiscard]] std::optional<std::uint64_t> RunningForMs(const ProcessIdentity& who);
+
+enum class EndOutcome {
+  kNotRunning,  // `who` had already ended
+  kEnded,       // it was running; it is gone now
+  kFailed,      // it could not be ended, or was still there at the limit
+};
+
+// Ends the process `who` (POSIX: the process group it leads, when it leads
+// one) unless it has ended already, and waits at most `limitMs`
+// milliseconds until it is gone.
+[[nodiscard]] EndOutcome EndProcess(const ProcessIdentity& who, std::uint32_t limitMs);
 
 // Starts `commandLine` like ChildProcess::Start but does not keep the
 // process: it runs on independently and leaves nothing behind to reap.

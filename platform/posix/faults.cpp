@@ -8,7 +8,7 @@
 namespace vok::platform {
 namespace {
 
-constexpr std::size_t kOperations = 7;
+constexpr std::size_t kOperations = 8;
 
 // Calls first..last (counted from 1 after arming) fail; first 0: not armed.
 struct Fault {

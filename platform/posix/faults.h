@@ -13,7 +13,8 @@ enum class Operation {
   kSetFileAttributesNormal,  // SetFileAttributesNormal
   kWriteFile,                // the write of WriteWholeFile and ReplaceFileAtomically
   kStartProcess,             // ChildProcess::Start and StartDetached
-  kOpenInstallLock,          // InstallLock::ForFolder
+  kOpenInstallLock,          // InstallLock::ForFolder: the lock file is not opened
+  kTakeInstallLock,          // InstallLock::TryAcquire (and so Acquire): the lock fails
   kWriteTrace,               // TraceFile::Append
 };
 

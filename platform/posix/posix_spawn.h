@@ -15,8 +15,9 @@ class SpawnRequest {
  public:
   // Nothing (with *error set) when the program token does not map onto a
   // path, or the spawn attributes cannot be prepared.
+  // `ownGroup`: the child leads a new process group.
   static std::unique_ptr<SpawnRequest> FromCommandLine(const std::string& commandLine,
-                                                       int* error);
+                                                       int* error, bool ownGroup = false);
 
   SpawnRequest(const SpawnRequest&) = delete;
   SpawnRequest& operator=(const SpawnRequest&) = delete;

@@ -19,6 +19,7 @@ namespace vok::platform {
 
 struct ChildProcess::State {
   pid_t pid = -1;
+  std::uint64_t start = 0;  // as /proc tells it; 0 when it could not be read
   // Invalid when the kernel has no pidfds; waits with a limit then fail.
   posix::UniqueFd pidfd;
   // Once reaped the pid may belong to another process: never use it again.
@@ -116,13 +117,14 @@ ChildProcess::ChildProcess(ChildProcess&&) noexcept = default;
 ChildProcess& ChildProcess::operator=(ChildProcess&&) noexcept = default;
 ChildProcess::~ChildProcess() = default;
 
-std::optional<ChildProcess> ChildProcess::Start(const std::string& commandLine, int* error) {
+std::optional<ChildProcess> ChildProcess::Start(const std::string& commandLine, int* error,
+                                                ChildTie tie) {
   if (posix::InjectedFailure(testing::Operation::kStartProcess)) {
     if (error != nullptr) *error = errno;
     return std::nullopt;
   }
   std::unique_ptr<posix::SpawnRequest> request =
-      posix::SpawnRequest::FromCommandLine(commandLine, error);
+      posix::SpawnRequest::FromCommandLine(commandLine, error, tie == ChildTie::kEndsWithHost);
   if (!request) return std::nullopt;
   auto state = std::make_unique<State>();
   // glibc's posix_spawn waits for the exec, so a missing or non-executable
@@ -134,8 +136,23 @@ std::optional<ChildProcess> ChildProcess::Start(const std::string& commandLine, 
     return std::nullopt;
   }
   state->pidfd.Reset(PidfdOpen(state->pid));
+  // Not reaped yet, so the id is still this child's: whatever /proc says
+  // of it now is the child's start.
+  if (const std::optional<ProcessIdentity> child =
+          IdentityOfProcess(static_cast<std::uint32_t>(state->pid))) {
+    state->start = child->start;
+  }
   return ChildProcess(std::move(state));
 }
+
+ProcessIdentity ChildProcess::Identity() const {
+  if (!state_ || state_->pid <= 0) return {};
+  return ProcessIdentity{static_cast<std::uint32_t>(state_->pid), state_->start};
+}
+
+// Nothing ends a POSIX child with its host: the next call on the
+// installation ends it (EndProcess).
+bool ChildProcess::Tied() const { return false; }
 
 WaitOutcome ChildProcess::Wait(std::optional<std::uint32_t> limitMs) {
   if (!state_) return WaitOutcome::kFailed;

@@ -36,7 +36,7 @@ void SplitCommandLine(const std::string& line, std::string& program, std::string
 }  // namespace
 
 std::unique_ptr<SpawnRequest> SpawnRequest::FromCommandLine(const std::string& commandLine,
-                                                            int* error) {
+                                                            int* error, bool ownGroup) {
   auto fail = [error](int code) -> std::unique_ptr<SpawnRequest> {
     if (error != nullptr) *error = code;
     return nullptr;
@@ -72,9 +72,11 @@ std::unique_ptr<SpawnRequest> SpawnRequest::FromCommandLine(const std::string& c
   sigfillset(&all);
   rc = posix_spawnattr_setsigmask(&request->attributes_, &none);
   if (rc == 0) rc = posix_spawnattr_setsigdefault(&request->attributes_, &all);
+  if (rc == 0 && ownGroup) rc = posix_spawnattr_setpgroup(&request->attributes_, 0);
   if (rc == 0) {
+    const short group = ownGroup ? POSIX_SPAWN_SETPGROUP : 0;
     rc = posix_spawnattr_setflags(&request->attributes_,
-                                  POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+                                  POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | group);
   }
   if (rc != 0) return fail(rc);
   return request;

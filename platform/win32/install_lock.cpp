@@ -5,9 +5,14 @@
 // thread that took it: it is released on that thread, and the system hands
 // it on (abandoned) when that thread or its process ends. The handle is not
 // inheritable, and the report tool is started without inherited handles.
+// A mutex that another caller made with other security (another integrity
+// level, an older build) and that refuses the rights asked for is opened to
+// wait on only; a mutex that cannot be had at all fails every try, and the
+// call waits as for a busy one: never does a call go on without it.
 //
-// The holder's record is a file in the machine's ProgramData folder, opened
-// delete-on-close: it goes when the holder closes it or its process ends.
+// The holder's record is a file in the machine's ProgramData folder,
+// removed on release; a holder that dies leaves it for the next holder,
+// which finds there the report tool to end.
 #include "platform/install_lock.h"
 
 #include "platform/install_lock_record.h"
@@ -19,7 +24,7 @@
 namespace vok::platform {
 
 struct InstallLock::State {
-  win32::UniqueHandle mutex;
+  win32::UniqueHandle mutex;  // empty until it could be made or opened
   std::wstring mutex_name;
   std::wstring record_path;  // empty when there is no ProgramData folder
   win32::UniqueHandle record;
@@ -27,7 +32,10 @@ struct InstallLock::State {
 
   ~State() {
     if (!held) return;
-    record.reset();
+    if (record) {
+      record.reset();
+      ::DeleteFileW(record_path.c_str());
+    }
     ::ReleaseMutex(mutex.get());
   }
 };
@@ -49,8 +57,9 @@ class SecurityDescriptor {
   SecurityDescriptor(const SecurityDescriptor&) = delete;
   SecurityDescriptor& operator=(const SecurityDescriptor&) = delete;
 
-  // Attributes for a non-inheritable handle; the default security when the
-  // descriptor could not be made.
+  [[nodiscard]] bool Made() const { return descriptor_ != nullptr; }
+
+  // Attributes for a non-inheritable handle.
   SECURITY_ATTRIBUTES* Attributes() {
     attributes_ = SECURITY_ATTRIBUTES{sizeof(SECURITY_ATTRIBUTES), descriptor_, FALSE};
     return &attributes_;
@@ -66,11 +75,11 @@ class SecurityDescriptor {
 constexpr wchar_t kMutexSddl[] = L"D:(A;;0x00100001;;;WD)(A;;GA;;;SY)(A;;GA;;;BA)";
 constexpr DWORD kMutexAccess = SYNCHRONIZE | MUTEX_MODIFY_STATE;
 
-// The record folder: everyone may add a file and read the others', each
-// holder owns what it creates.
+// The record folder: everyone may add a file, and read, replace and remove
+// the others': the next holder replaces the record of one that died.
 constexpr wchar_t kRecordFolderSddl[] =
     L"D:(A;OICI;GA;;;SY)(A;OICI;GA;;;BA)(A;OICIIO;GA;;;CO)(A;;0x001201BF;;;WD)"
-    L"(A;OICIIO;FR;;;WD)";
+    L"(A;OICIIO;0x0013019F;;;WD)";
 constexpr std::size_t kRecordLimit = 4096;
 
 // Volume serial number and file index of the installation folder, as hex
@@ -107,11 +116,28 @@ std::wstring RecordFolder() {
   std::wstring folder(base, length);
   folder += L"\\VOKQM7";
   SecurityDescriptor security(kRecordFolderSddl);
+  if (!security.Made()) return {};
   if (!::CreateDirectoryW(folder.c_str(), security.Attributes()) &&
       ::GetLastError() != ERROR_ALREADY_EXISTS) {
     return {};
   }
   return folder;
+}
+
+// Makes the mutex of `state`, or opens it when another call made it first,
+// with the rights its descriptor gives every user; one that refuses those
+// is opened to wait on and release only. Never with the default security,
+// which would shut out the other users.
+bool MutexReady(InstallLock::State& state) {
+  if (state.mutex) return true;
+  SecurityDescriptor security(kMutexSddl);
+  if (!security.Made()) return false;
+  state.mutex.reset(::CreateMutexExW(security.Attributes(), state.mutex_name.c_str(), 0,
+                                     kMutexAccess));
+  if (!state.mutex && ::GetLastError() == ERROR_ACCESS_DENIED) {
+    state.mutex.reset(::OpenMutexW(SYNCHRONIZE, FALSE, state.mutex_name.c_str()));
+  }
+  return static_cast<bool>(state.mutex);
 }
 
 }  // namespace
@@ -121,12 +147,8 @@ std::optional<InstallLock> InstallLock::ForFolder(const std::string& gbkFolder) 
   if (!identity) return std::nullopt;
   auto state = std::make_unique<State>();
   state->mutex_name = L"Global\\VOKQM7.install." + *identity;
-  SecurityDescriptor security(kMutexSddl);
-  // Opens the mutex when another call made it first, with the rights its
-  // descriptor gives every user.
-  state->mutex.reset(::CreateMutexExW(security.Attributes(), state->mutex_name.c_str(), 0,
-                                      kMutexAccess));
-  if (!state->mutex) return std::nullopt;
+  // A mutex that cannot be had now is tried again by TryAcquire.
+  MutexReady(*state);
   const std::wstring folder = RecordFolder();
   if (!folder.empty()) state->record_path = folder + L"\\" + *identity + L".holder";
   return InstallLock(std::move(state));
@@ -140,6 +162,7 @@ InstallLock::~InstallLock() = default;
 LockOutcome InstallLock::Acquire(std::uint32_t limitMs) {
   if (!state_) return LockOutcome::kFailed;
   if (state_->held) return LockOutcome::kTaken;
+  if (!MutexReady(*state_)) return LockOutcome::kFailed;
   switch (::WaitForSingleObject(state_->mutex.get(), static_cast<DWORD>(limitMs))) {
     case WAIT_OBJECT_0:
     case WAIT_ABANDONED:  // its holder ended without releasing it
@@ -156,9 +179,11 @@ LockOutcome InstallLock::TryAcquire() { return Acquire(0); }
 
 void InstallLock::Publish(const InstallLockHolder& holder) {
   if (!state_ || !state_->held || state_->record_path.empty()) return;
-  state_->record.reset(::CreateFileW(
-      state_->record_path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-      nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  // Written again whole whenever the holder has news (the tool it runs).
+  state_->record.reset();
+  state_->record.reset(::CreateFileW(state_->record_path.c_str(), GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_TEMPORARY, nullptr));
   if (!state_->record) return;
   const std::string bytes = FormatHolderRecord(holder);
   DWORD written = 0;
@@ -178,6 +203,8 @@ std::optional<InstallLockHolder> InstallLock::Holder() const {
   if (!::ReadFile(record.get(), bytes, sizeof bytes, &read, nullptr)) return std::nullopt;
   return ParseHolderRecord(std::string_view(bytes, read));
 }
+
+bool InstallLock::Made() const { return state_ && static_cast<bool>(state_->mutex); }
 
 std::string InstallLock::Name() const {
   if (!state_) return {};

@@ -6,10 +6,14 @@
 
 namespace vok::platform {
 
-// The process and thread handles of a started child, closed in that order.
+// The process and thread handles of a started child, closed in that order;
+// then the job that ends a tied child as it closes.
 struct ChildProcess::State {
   win32::UniqueHandle process;
   win32::UniqueHandle thread;
+  win32::UniqueHandle job;
+  std::uint32_t id = 0;
+  std::uint64_t start = 0;
 
   State() noexcept = default;
   State(const State&) = delete;
@@ -17,6 +21,7 @@ struct ChildProcess::State {
   ~State() {
     process.reset();
     thread.reset();
+    job.reset();
   }
 };
 
@@ -33,7 +38,8 @@ constexpr std::size_t kCommandLineLimit = 32767;
 // command line and the first token names the program; nothing is inherited
 // but the environment and the current folder. On failure returns false and
 // leaves the system's error code in `error`.
-bool CreateChild(const std::string& commandLine, PROCESS_INFORMATION& started, DWORD& error) {
+bool CreateChild(const std::string& commandLine, DWORD flags, PROCESS_INFORMATION& started,
+                 DWORD& error) {
   // A GBK byte is at most one UTF-16 character: bytes bound characters.
   if (commandLine.size() >= kCommandLineLimit) {
     error = ERROR_FILENAME_EXCED_RANGE;
@@ -45,12 +51,47 @@ bool CreateChild(const std::string& commandLine, PROCESS_INFORMATION& started, D
   STARTUPINFOA startup{};
   startup.cb = sizeof(startup);
   started = PROCESS_INFORMATION{};
-  if (!::CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &started)) {
+  if (!::CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                        nullptr, &startup, &started)) {
     error = ::GetLastError();
     return false;
   }
   return true;
+}
+
+std::uint64_t CreationTime(HANDLE process) {
+  FILETIME created{}, exited{}, kernel{}, user{};
+  if (!::GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+  return (static_cast<std::uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
+// A job that ends its processes when its last handle closes, so that the
+// system ends the child when the host ends, however it ends. Nothing when
+// the child cannot be put in one: before Windows 8 a process already in a
+// job that allows no breakaway cannot join another.
+win32::UniqueHandle JobEndingWithHost(HANDLE process) {
+  win32::UniqueHandle job(::CreateJobObjectW(nullptr, nullptr));
+  if (!job) return job;
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  if (!::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits,
+                                 sizeof limits) ||
+      !::AssignProcessToJobObject(job.get(), process)) {
+    return win32::UniqueHandle();
+  }
+  return job;
+}
+
+// The process `who`, opened to wait for it, while it runs as named.
+win32::UniqueHandle OpenWhileRunning(const ProcessIdentity& who) {
+  if (who.id == 0) return win32::UniqueHandle();
+  win32::UniqueHandle process(
+      ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, who.id));
+  if (!process || ::WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT ||
+      (who.start != 0 && CreationTime(process.get()) != who.start)) {
+    return win32::UniqueHandle();
+  }
+  return process;
 }
 
 }  // namespace
@@ -60,20 +101,40 @@ ChildProcess::ChildProcess(ChildProcess&&) noexcept = default;
 ChildProcess& ChildProcess::operator=(ChildProcess&&) noexcept = default;
 ChildProcess::~ChildProcess() = default;
 
-std::optional<ChildProcess> ChildProcess::Start(const std::string& commandLine, int* error) {
+std::optional<ChildProcess> ChildProcess::Start(const std::string& commandLine, int* error,
+                                                ChildTie tie) {
   // Allocated before the start so that no failure can come between the
   // start and the moment the handles have an owner.
   auto state = std::make_unique<State>();
   PROCESS_INFORMATION started{};
   DWORD startError = ERROR_SUCCESS;
-  if (!CreateChild(commandLine, started, startError)) {
+  const bool tied = tie == ChildTie::kEndsWithHost;
+  // A tied child joins its job before it runs a single instruction.
+  if (!CreateChild(commandLine, tied ? CREATE_SUSPENDED : 0, started, startError)) {
     if (error != nullptr) *error = static_cast<int>(startError);
     return std::nullopt;
   }
   state->process.reset(started.hProcess);
   state->thread.reset(started.hThread);
+  state->id = started.dwProcessId;
+  state->start = CreationTime(started.hProcess);
+  if (tied) {
+    state->job = JobEndingWithHost(started.hProcess);
+    if (::ResumeThread(started.hThread) == static_cast<DWORD>(-1)) {
+      if (error != nullptr) *error = static_cast<int>(::GetLastError());
+      ::TerminateProcess(started.hProcess, 1);
+      return std::nullopt;
+    }
+  }
   return ChildProcess(std::move(state));
 }
+
+ProcessIdentity ChildProcess::Identity() const {
+  if (!state_) return {};
+  return ProcessIdentity{state_->id, state_->start};
+}
+
+bool ChildProcess::Tied() const { return state_ && state_->job; }
 
 WaitOutcome ChildProcess::Wait(std::optional<std::uint32_t> limitMs) {
   if (!state_ || !state_->process) return WaitOutcome::kFailed;
@@ -106,10 +167,45 @@ std::optional<std::int64_t> ChildProcess::ExitCode() const {
   return static_cast<std::int64_t>(code);
 }
 
+std::optional<ProcessIdentity> IdentityOfProcess(std::uint32_t id) {
+  if (id == 0) return std::nullopt;
+  win32::UniqueHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+  if (!process) return std::nullopt;
+  return ProcessIdentity{id, CreationTime(process.get())};
+}
+
+ProcessIdentity CurrentProcessIdentity() {
+  return ProcessIdentity{::GetCurrentProcessId(), CreationTime(::GetCurrentProcess())};
+}
+
+std::optional<std::uint64_t> RunningForMs(const ProcessIdentity& who) {
+  const win32::UniqueHandle process = OpenWhileRunning(who);
+  if (!process) return std::nullopt;
+  FILETIME now{};
+  ::GetSystemTimeAsFileTime(&now);
+  const std::uint64_t ticks =
+      (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+  const std::uint64_t started = CreationTime(process.get());
+  return ticks > started ? (ticks - started) / 10000u : 0;
+}
+
+EndOutcome EndProcess(const ProcessIdentity& who, std::uint32_t limitMs) {
+  const win32::UniqueHandle process = OpenWhileRunning(who);
+  if (!process) return EndOutcome::kNotRunning;
+  // The handle held keeps the id from passing to another process.
+  const win32::UniqueHandle ender(::OpenProcess(PROCESS_TERMINATE, FALSE, who.id));
+  if ((!ender || !::TerminateProcess(ender.get(), 1)) &&
+      ::WaitForSingleObject(process.get(), 0) != WAIT_OBJECT_0) {
+    return EndOutcome::kFailed;
+  }
+  return ::WaitForSingleObject(process.get(), limitMs) == WAIT_OBJECT_0 ? EndOutcome::kEnded
+                                                                       : EndOutcome::kFailed;
+}
+
 bool StartDetached(const std::string& commandLine) {
   PROCESS_INFORMATION started{};
   DWORD error = ERROR_SUCCESS;
-  if (!CreateChild(commandLine, started, error)) return false;
+  if (!CreateChild(commandLine, 0, started, error)) return false;
   win32::UniqueHandle process(started.hProcess);
   win32::UniqueHandle thread(started.hThread);
   process.reset();

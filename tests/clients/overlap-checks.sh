@@ -9,6 +9,8 @@
 #   client_start LOG ARGS...   the client in the background ($started: its
 #                              pid), with the assignments of start_env
 #   client_run ARGS...         the client, waited for ($status, $out)
+#   tool_ends_with_host        yes where the system ends the report tool
+#                              with the client (a job object), else no
 # and assert.sh's fail/expect_*.
 
 out= err=
@@ -82,3 +84,59 @@ ended=$(grep -c ' event=call.end result=0 ' "$trace_file")
 listing=$(ls -A "$vok" | sort | tr '\n' ' ')
 [ "$listing" = "rep_vok.xml rep_vok1.xml rep_vok2.xml vokModel vokdesk.exe vokwqm7.args vokwqm7.exe vokwqm7.log " ] ||
   fail "the installation folder holds: $listing"
+
+# A caller killed while its tool runs (3 s, writing its export late), then a
+# call for another account: the first tool must be gone before that call
+# touches a file. Where the system ends the tool with its host
+# ($tool_ends_with_host=yes) it is gone before the next call starts; else
+# the next call ends it first (install.orphan_ended before it holds the
+# installation). The next call's tool writes nothing and the call must fail
+# with its own first run's message (not succeed with the first account's
+# figures, nor fail later with the second run's), or it writes at once and
+# its figures must stay its own after the first tool's time is past.
+income_missing='接口程序无损益表数据文件输出!'
+killed_cases=(
+  "100310 100311 VOKWQM7_SLEEP_MS=3000 VOKWQM7_NO_OUTPUT_ACCOUNT=100311"
+  "100320 100321"
+)
+for case in "${killed_cases[@]}"; do
+  read -r first next next_env <<<"$case"
+  rm -f "$vok/vokwqm7.args" "$trace_file"
+  start_env=(VOKWQM7_SLEEP_MS=3000 VOKQM7_TRACE="$trace_setting")
+  client_start "$vok/../killed-$first.log" 1 1 "$first" "$out_folder"
+  for _ in $(seq 300); do
+    grep -q "{$first " "$vok/vokwqm7.args" 2>/dev/null && break
+    sleep 0.05
+  done
+  grep -q "{$first " "$vok/vokwqm7.args" 2>/dev/null || fail "account $first: the holder never started its tool"
+  tool_started=$(date +%s)
+  sleep 1
+  kill -9 "$started"
+  wait "$started" 2>/dev/null
+  start_env=(VOKQM7_TRACE="$trace_setting" $next_env)
+  client_run 1 1 "$next" "$out_folder"
+  said=$(iconv -f GBK -t UTF-8 <<<"$out" 2>/dev/null)
+  # Past the moment the first tool would have written its export.
+  while [ "$(date +%s)" -le $((tool_started + 4)) ]; do sleep 0.2; done
+  if [[ $next_env == *NO_OUTPUT* ]]; then
+    [ "$status" -ne 0 ] && grep -qF "returned -1: $income_missing" <<<"$said" ||
+      fail "account $next after a killed caller: status $status: $said"
+    [ ! -e "$vok/rep_vok.xml" ] || fail "account $next: the killed caller's tool wrote its export late"
+  else
+    [ "$status" -eq 0 ] && grep -qF "1 calls, 1 with their own figures" <<<"$said" ||
+      fail "account $next after a killed caller: status $status: $said"
+    grep -q "$next" "$vok/rep_vok.xml" && ! grep -q "$first" "$vok/rep_vok.xml" ||
+      fail "account $next: the killed caller's tool wrote its export late"
+  fi
+  trace=$(tr -d '\r' <"$trace_file")
+  next_pid=$(grep ' event=call.begin ' <<<"$trace" | tail -n 1 | sed -E 's/.* pid=([0-9]+) .*/\1/')
+  events=$(grep " pid=$next_pid " <<<"$trace" | sed -E 's/.* event=([a-z_.]+).*/\1/' | tr '\n' ' ')
+  tied=$(grep ' event=tool.started .*ends_with_host=yes' <<<"$trace" | grep -vc " pid=$next_pid ")
+  if [ "$tool_ends_with_host" = yes ]; then
+    [ "$tied" -eq 1 ] && [[ $events != *install.orphan_ended* ]] ||
+      fail "account $next: the killed caller's tool outlived it: $events"
+  else
+    [[ $events == *" install.orphan_ended install.lock "* ]] ||
+      fail "account $next: the killed caller's tool was not ended before the call's first file: $events"
+  fi
+done

@@ -91,7 +91,7 @@ static void RunWorker(struct Worker *worker) {
     const int result = get_report_date(login, output, message);
     char *document = result == 0 ? ReadAll(output) : NULL;
     if (result != 0) {
-      printf("account %ld: GetReportDate returned %d\n", account, result);
+      printf("account %ld: GetReportDate returned %d: %s\n", account, result, message);
     } else if (document == NULL || !HoldsOwnFigures(document, account)) {
       printf("account %ld: the document does not hold its own figures\n", account);
     } else {

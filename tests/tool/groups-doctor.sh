@@ -9,6 +9,34 @@ expect_no_out "PROBLEM" "doctor, healthy"
 expect_no_out "note" "doctor, healthy"
 [ -z "$(ls "$vok" | grep doctor)" ] || fail "doctor left its write probe behind"
 
+# A caller killed while its report tool runs: doctor names the tool it left
+# running, and the next call ends it before it does anything else.
+rm -f "$vok/vokwqm7.args"
+VOKWQM7_SLEEP_MS=20000 VOKWQM7_NO_OUTPUT=1 "$tool" report-date "${login[@]}" -o killed.xml \
+  >/dev/null 2>&1 &
+caller=$!
+for _ in $(seq 200); do [ -e "$vok/vokwqm7.args" ] && break; sleep 0.05; done
+sleep 0.5  # the caller notes its tool right after starting it
+kill -9 "$caller"
+wait "$caller" 2>/dev/null
+run "$tool" doctor
+expect_status 3 "doctor, a tool whose caller is gone"
+expect_out "PROBLEM  a report tool is still running in the installation, but its caller is gone: process " "doctor, orphaned tool"
+expect_out "($install\\vok\\vokwqm7.exe), running for " "doctor, orphaned tool"
+expect_out "started by process $caller ($(readlink -f "$tool"), GetReportDate) since $(date +%Y-%m-%d)" "doctor, orphaned tool"
+orphan=$(sed -nE 's/.*caller is gone: process ([0-9]+) .*/\1/p' <<<"$out")
+# Running: in /proc and not a zombie (nothing may reap the orphan here).
+running() { [ -e "/proc/$1" ] && ! grep -qE '^[0-9]+ \(.*\) [ZX] ' "/proc/$1/stat" 2>/dev/null; }
+[ -n "$orphan" ] && running "$orphan" || fail "doctor named no running tool: $out"
+run "$tool" report-date "${login[@]}" -o after-killed.xml
+expect_status 0 "report-date after a killed caller"
+! running "$orphan" || fail "the next call left the killed caller's tool $orphan running"
+run "$tool" doctor
+expect_status 0 "doctor, after the next call"
+expect_out "ok       no report call is using the installation now" "doctor, after the next call"
+expect_no_out "caller is gone" "doctor, after the next call"
+rm -f "$vok"/rep_vok*.xml "$vok"/voktemp*.rep killed.xml after-killed.xml
+
 # A work file without its cell export: an interrupted call.
 echo stale >"$vok/voktemp1.rep"
 run "$tool" doctor

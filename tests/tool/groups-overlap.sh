@@ -6,6 +6,8 @@ mkdir -p "$work/out"
 out_folder=$work/out
 trace_file=$work/trace.log
 trace_setting=$trace_file
+# Nothing ends a POSIX tool with its host: the next call does.
+tool_ends_with_host=no
 
 start_env=()
 client_start() {

@@ -254,5 +254,52 @@ TEST_F(HeldInstallationTest, ALockThatCannotBeMadeChangesNothing) {
   EXPECT_TRUE(test::Exists(output));
 }
 
+
+// A lock that fails is a busy one: the call tries again until its wait
+// limit, then says the installation is in use and has touched nothing. A
+// failure that passes within the limit costs only the wait.
+TEST_F(HeldInstallationTest, ALockThatFailsIsWaitedForAndNeverGoneWithout) {
+  using platform::testing::Operation;
+  const std::string output = caller_ / "filing.xml";
+  const struct {
+    const char* name;
+    int open_failures;  // of the lock file at ForFolder
+    int take_failures;  // of TryAcquire, the lock file's later opens included
+    int error;
+    int result;
+  } kCases[] = {
+      {"the lock never works", 0, 100000, ENOLCK, -1},
+      {"the lock file never opens", 1, 100000, EMFILE, -1},
+      {"the lock fails a few times", 1, 3, EMFILE, 0},
+  };
+  for (const char* name : {"rep_vok.xml", "voktemp1.rep"}) {
+    test::WriteFile(install_.InLocation(name), std::string("earlier ") + name);
+  }
+  test::WriteFile(output, "the previous filing");
+  const auto before = Snapshot(install_.location());
+  testing::SetInstallWaitLimitMs(400);
+  for (const auto& c : kCases) {
+    platform::testing::ClearFaults();
+    platform::testing::FailNext(Operation::kOpenInstallLock, c.open_failures, c.error);
+    platform::testing::FailNext(Operation::kTakeInstallLock, c.take_failures, c.error);
+    std::memset(buffer_, 'Z', sizeof buffer_);
+    buffer_[sizeof buffer_ - 1] = '\0';
+    EXPECT_EQ(Call([&](ExportCall& call) {
+                return GetNationalFiling(call, login_.c_str(), output.c_str());
+              }),
+              c.result)
+        << c.name;
+    EXPECT_GT(platform::testing::CallCount(Operation::kTakeInstallLock), c.result == 0 ? 3 : 4)
+        << c.name;
+    if (c.result != 0) {
+      EXPECT_STREQ(buffer_, msg::kInstallInUse) << c.name;
+      EXPECT_EQ(Snapshot(install_.location()), before) << c.name;
+      EXPECT_EQ(test::ReadFile(output), "the previous filing") << c.name;
+    } else {
+      EXPECT_NE(test::ReadFile(output), "the previous filing") << c.name;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vok

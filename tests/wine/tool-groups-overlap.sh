@@ -7,6 +7,8 @@ out_folder="Z:${work//\//\\}\\out"
 trace_file=$work/trace.log
 trace_setting="Z:${trace_file//\//\\}"
 rm -f "$trace_file"
+# Wine ends a job's processes when the job's last handle closes.
+tool_ends_with_host=yes
 
 start_env=()
 client_start() {

@@ -89,9 +89,15 @@ bool NoteLeftover(Checklist& list, const std::string& location, const char* piec
 }
 
 // Another call working in the installation now is no fault of it, but it
-// explains a call that waits, and work files that come and go.
+// explains a call that waits, and work files that come and go. A report
+// tool whose caller is gone is one: it may still write its export, and the
+// next call has to end it first.
 void CheckInUse(Checklist& list, const std::string& location) {
   const InstallationUse use = InspectInstallation(location);
+  if (!use.lock_made) {
+    list.Problem("the installation lock " + use.lock + " cannot be made or opened: every call "
+                 "waits for it and then says the installation is in use");
+  }
   switch (use.state) {
     case InstallationUse::State::kFree:
       list.Ok("no report call is using the installation now");
@@ -105,6 +111,19 @@ void CheckInUse(Checklist& list, const std::string& location) {
       list.Note("cannot tell whether another report call is using the installation: there is "
                 "no lock to ask" + (use.lock.empty() ? std::string() : " (" + use.lock + ")"));
       break;
+  }
+  if (!use.gone_holder) return;
+  InstallationUse gone;
+  gone.holder = use.gone_holder;
+  const std::string caller = DescribeHolder(gone);
+  if (use.orphan_age_ms) {
+    const platform::InstallLockHolder& h = *use.gone_holder;
+    list.Problem("a report tool is still running in the installation, but its caller is gone: "
+                 "process " + std::to_string(h.tool.id) + " (" + h.tool_program +
+                 "), running for " + std::to_string(*use.orphan_age_ms / 1000) + " s, started by " +
+                 caller + "; the next call ends it before it touches a file");
+  } else {
+    list.Note("the last call ended without finishing (its process is gone): " + caller);
   }
 }
 

@@ -9,17 +9,19 @@ InstallationUse InspectInstallation(const std::string& location) {
   std::optional<platform::InstallLock> lock = platform::InstallLock::ForFolder(location);
   if (!lock) return use;
   use.lock = lock->Name();
-  switch (lock->TryAcquire()) {
-    case platform::LockOutcome::kTaken:
-      use.state = InstallationUse::State::kFree;
-      break;  // released again as `lock` goes
-    case platform::LockOutcome::kBusy:
-      use.state = InstallationUse::State::kInUse;
-      use.holder = lock->Holder();
-      break;
-    case platform::LockOutcome::kFailed:
-      break;
+  use.lock_made = lock->Made();
+  use.state = InstallationUse::State::kFree;
+  std::optional<platform::InstallLockHolder> record = lock->Holder();
+  if (!record) return use;
+  if (platform::RunningForMs({record->process_id, record->process_start})) {
+    use.state = InstallationUse::State::kInUse;
+    use.holder = std::move(record);
+    return use;
   }
+  if (record->tool.id != 0 && record->tool.start != 0) {
+    use.orphan_age_ms = platform::RunningForMs(record->tool);
+  }
+  use.gone_holder = std::move(record);
   return use;
 }
 

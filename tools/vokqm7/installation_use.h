@@ -11,16 +11,23 @@ namespace vok::tool {
 
 struct InstallationUse {
   enum class State {
-    kFree,     // nobody holds it (checked by taking and releasing the lock)
-    kInUse,    // another call holds it
+    kFree,     // nobody holds it: no record, or the record of a holder that is gone
+    kInUse,    // another call holds it: its record names a process that runs
     kUnknown,  // there is no lock to ask (the folder is missing, ...)
   };
   State state = State::kUnknown;
   std::optional<platform::InstallLockHolder> holder;  // what the holder published
   std::string lock;  // where the lock lives
+  bool lock_made = true;  // false: the lock cannot be had, calls wait in vain
+  // The record of a holder that ended without letting go, and how long the
+  // report tool it left has been running, when it still runs.
+  std::optional<platform::InstallLockHolder> gone_holder;
+  std::optional<std::uint64_t> orphan_age_ms;
 };
 
-// Asks the lock of the installation folder `location` (GBK). A call of this
+// Reads the holder's record of the installation folder `location` (GBK)
+// without taking the lock: taking it, even for a moment, would hide a
+// holder that died from the call that must end its tool. A call of this
 // process counts as a holder like any other.
 InstallationUse InspectInstallation(const std::string& location);
 
