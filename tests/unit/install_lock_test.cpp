@@ -243,7 +243,8 @@ TEST_F(HeldInstallationTest, ACallWaitsForTheHolderThenDoesItsWork) {
   EXPECT_EQ(probe->Holder()->program, platform::ExecutablePath());
 }
 
-// Without a lock to be had, a call goes on as it always did.
+// A lock file that fails to open once is opened again: the call waits for
+// its lock instead of going without it, and succeeds as it always did.
 TEST_F(HeldInstallationTest, ALockThatCannotBeMadeChangesNothing) {
   const std::string output = caller_ / "filing.xml";
   platform::testing::FailNth(platform::testing::Operation::kOpenInstallLock, 1, EMFILE);
@@ -253,7 +254,6 @@ TEST_F(HeldInstallationTest, ALockThatCannotBeMadeChangesNothing) {
   EXPECT_EQ(platform::testing::CallCount(platform::testing::Operation::kOpenInstallLock), 1);
   EXPECT_TRUE(test::Exists(output));
 }
-
 
 // A lock that fails is a busy one: the call tries again until its wait
 // limit, then says the installation is in use and has touched nothing. A
