@@ -40,7 +40,7 @@ struct CheckResult {
 // the caller's), the line numbers and the amounts of every list, then the
 // notes.
 std::vector<CheckResult> CheckFilingDocument(const FilingDocument& document,
-                                             const std::vector<Layout>& layouts);
+                                             const std::vector<Layout>& layouts = ShippedLayouts());
 
 bool AnyCheckFailed(const std::vector<CheckResult>& results);
 // Whether a statement could not be checked (and none failed is not told).
