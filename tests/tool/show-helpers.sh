@@ -1,5 +1,6 @@
 # Helpers for the show groups: filing documents made from the demo's, and
 # readings of show's tables that do not use the tool's own code.
+show_helpers=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 # Writes UTF-8 text from stdin to the file $1 as GBK.
 gbk_file() { iconv -f UTF-8 -t GBK >"$1"; }
@@ -148,7 +149,7 @@ make_rule_documents() {
   rule_cases=
   case_() { rule_cases+="$1|$2|$3|$4|$5"$'\n'; }
   for file in "$rules"/*.rules; do
-    rule_cases+=$(awk -v stem="$(basename "$file" .rules)" -f "$here/rule-documents.awk" "$file" |
+    rule_cases+=$(awk -v stem="$(basename "$file" .rules)" -f "$show_helpers/rule-documents.awk" "$file" |
       sed 's/^\([^|]*\)|/\1||/')$'\n'
   done
   # The demo's documents add up under the shipped rules.

@@ -61,3 +61,15 @@ expect_err "cannot show broken.xml: it is not well-formed XML" "show, not well-f
 wine_run vokqm7.exe show none.xml
 expect_status 4 "show, missing file"
 expect_err "cannot read none.xml" "show, missing file"
+
+# The arithmetic checks on the same documents as natively: the demo's four,
+# each shipped rule broken by a cent, and the rest of the table.
+windows_model="Z:${model//\//\\}"
+wine_run vokqm7.exe report --type zcfzb --template "$windows_model\\财务申报\\zcfzb.rep" "${login[@]}" -o zcfzb.xml
+expect_status 0 "report --type zcfzb"
+wine_run vokqm7.exe report --type syb --template "$windows_model\\国税申报\\hxsyb.rep" "${login[@]}" -o syb.xml
+expect_status 0 "report --type syb"
+pushd bin >/dev/null || exit 1
+make_rule_documents "$here/../../tools/vokqm7/show/rules"
+popd >/dev/null || exit 1
+check_rule_documents wine_run vokqm7.exe show

@@ -67,7 +67,7 @@ void AddRow(const RowOutcome& row, std::string& page) {
           (ran ? SecondsText(row.seconds) : "") + "</td><td class=\"checks\">" +
           Html(ChecksText(row));
   // Every failed check, where the summary names the first.
-  if (row.failed_checks.size() > 1) {
+  if (!row.failed_checks.empty()) {
     page += "<ol class=\"failed\">";
     for (const std::string& failed : row.failed_checks) page += "<li>" + Html(failed) + "</li>";
     page += "</ol>";
