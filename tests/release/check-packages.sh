@@ -32,7 +32,7 @@ fixed_file_version() {
 
 expected_zip_files() {
   printf '%s\n' README.txt SHA256SUMS bin/VOKQM7.dll bin/vokqm7.exe include/vokqm7.h \
-    lib/libVOKQM7.dll.a lib/VOKQM7.def docs/integration.md docs/examples/filing_client.c \
+    lib/libVOKQM7.dll.a lib/VOKQM7.def docs/integration.md docs/checks.md docs/examples/filing_client.c \
     examples/get_filing.c examples/get_report.c | sort
 }
 
@@ -101,7 +101,8 @@ else
     "$lib/cmake/VOKQM7/VOKQM7Config.cmake" "$lib/cmake/VOKQM7/VOKQM7ConfigVersion.cmake" \
     "$lib/cmake/VOKQM7/VOKQM7Targets.cmake" "$lib/cmake/VOKQM7/VOKQM7Targets-release.cmake" \
     usr/share/doc/vokqm7/changelog.gz usr/share/doc/vokqm7/copyright \
-    usr/share/doc/vokqm7/integration.md usr/share/doc/vokqm7/examples/filing_client.c \
+    usr/share/doc/vokqm7/integration.md usr/share/doc/vokqm7/checks.md \
+    usr/share/doc/vokqm7/examples/filing_client.c \
     usr/share/doc/vokqm7/examples/get_filing.c usr/share/doc/vokqm7/examples/get_report.c | sort)
   listed=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's#^\./##' | sort)
   [ "$listed" = "$expected_deb" ] && pass "deb: file list" ||
