@@ -81,8 +81,10 @@ const StatementItem* OneTotal(const ItemList& list, bool (*is)(std::string_view)
 CheckResult CheckBalance(const Statement& sheet) {
   const std::string label =
       "balance sheet" + (sheet.number > 0 ? " #" + std::to_string(sheet.number) : "");
-  CheckResult result{
-      Outcome::kFailed, label + ": total assets equal total liabilities and owners' equity", {}, {}};
+  CheckResult result{Outcome::kFailed,
+                     label + ": total assets equal total liabilities and owners' equity",
+                     {},
+                     {}};
   const ItemList& list = sheet.lists.front();
   const StatementItem* assets = OneTotal(list, IsTotalAssets, "assets", "资产总计", result.details);
   const StatementItem* claims =
@@ -148,7 +150,8 @@ CheckResult CheckLineNumbers(const FilingDocument& document) {
 }
 
 CheckResult CheckAmounts(const FilingDocument& document) {
-  CheckResult result{Outcome::kPassed, "every amount is a number (a dash is an empty amount)", {}, {}};
+  CheckResult result{
+      Outcome::kPassed, "every amount is a number (a dash is an empty amount)", {}, {}};
   for (const Statement& statement : document.statements) {
     for (const ItemList& list : statement.lists) {
       for (const StatementItem& item : list.items) {

@@ -138,8 +138,8 @@ std::string RenderHtml(const FilingDocument& document, const std::vector<CheckRe
       "</h1>\n";
   const bool unchecked = AnyNotChecked(checks);
   page += failed == 0 && unchecked
-              ? "<p class=\"summary failed\"><a href=\"#checks\">No check failed, but a statement was "
-                "not checked</a>.</p>\n"
+              ? "<p class=\"summary failed\"><a href=\"#checks\">No check failed, but a "
+                "statement was not checked</a>.</p>\n"
           : failed == 0
               ? "<p class=\"summary passed\">No check failed.</p>\n"
               : "<p class=\"summary failed\"><a href=\"#checks\">" + std::to_string(failed) +

@@ -32,8 +32,11 @@ std::optional<std::vector<Character>> Decode(std::string_view line, std::size_t&
   std::size_t at = 0;
   while (at < line.size()) {
     const auto lead = static_cast<unsigned char>(line[at]);
-    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2
-                               : lead >= 0xE0 && lead < 0xF0 ? 3 : lead >= 0xF0 && lead < 0xF5 ? 4 : 0;
+    const std::size_t length = lead < 0x80                   ? 1
+                               : lead >= 0xC2 && lead < 0xE0 ? 2
+                               : lead >= 0xE0 && lead < 0xF0 ? 3
+                               : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                             : 0;
     bad = characters.size() + 1;
     if (length == 0 || at + length > line.size()) return std::nullopt;
     char32_t code = length == 1 ? lead : lead & (0x7F >> length);
@@ -136,6 +139,7 @@ std::optional<Rule> ReadRule(const std::vector<Character>& line, Failure& failur
   std::optional<Span> target;
   std::size_t start = 0;
   int sign = 1;
+  bool first_signed = false;
   int depth = 0;
   for (std::size_t i = 0; i <= line.size(); ++i) {
     const char32_t c = i < line.size() ? line[i].code : U'\0';
@@ -147,21 +151,19 @@ std::optional<Rule> ReadRule(const std::vector<Character>& line, Failure& failur
     const Span span = Trimmed(line, start, i);
     if (!target) {
       if (i == line.size() || !IsEquals(c)) {
-        failure = {ColumnAt(line, i), i == line.size()
-                                          ? "a rule is an item, \"=\" and the items that add up to it"
-                                          : "the item a rule checks comes first, then \"=\""};
+        failure = {ColumnAt(line, i),
+                   i == line.size() ? "a rule is an item, \"=\" and the items that add up to it"
+                                    : "the item a rule checks comes first, then \"=\""};
         return std::nullopt;
       }
       target = span;
     } else if (IsEquals(c)) {
       failure = {line[i].column, "a rule has one \"=\""};
       return std::nullopt;
-    } else if (span.from == span.to && terms.empty() && i < line.size() && sign == 1 &&
-               Trimmed(line, start, i).from == i) {
+    } else if (span.from == span.to && terms.empty() && i < line.size() && !first_signed) {
       // A sign before the first term.
       sign = IsMinus(c) ? -1 : 1;
-      start = i + 1;
-      continue;
+      first_signed = true;
     } else {
       terms.push_back({sign, span});
       if (i < line.size()) sign = IsMinus(c) ? -1 : 1;
@@ -247,9 +249,11 @@ std::optional<std::vector<Layout>> ReadRuleFile(std::string_view utf8, const std
     if (trimmed.front() == u'[') {
       const bool income = trimmed == u"[损益表]";
       if (!income && trimmed != u"[资产负债表]") {
-        return fail(ColumnAt(*line, all.from), platform::Utf8ToGbk("a section is [损益表] or [资产负债表]"));
+        return fail(ColumnAt(*line, all.from),
+                    platform::Utf8ToGbk("a section is [损益表] or [资产负债表]"));
       }
-      const StatementKind kind = income ? StatementKind::kIncomeStatement : StatementKind::kBalanceSheet;
+      const StatementKind kind =
+          income ? StatementKind::kIncomeStatement : StatementKind::kBalanceSheet;
       const auto same = std::find_if(layouts.begin(), layouts.end(),
                                      [kind](const Layout& l) { return l.kind == kind; });
       if (same != layouts.end()) {
@@ -257,7 +261,8 @@ std::optional<std::vector<Layout>> ReadRuleFile(std::string_view utf8, const std
         continue;
       }
       const std::string section = platform::Utf16ToGbk(trimmed);
-      current = &layouts.emplace_back(Layout{shipped ? file : file + " " + section, kind, shipped, {}});
+      current =
+          &layouts.emplace_back(Layout{shipped ? file : file + " " + section, kind, shipped, {}});
       continue;
     }
     if (current == nullptr) {
@@ -277,8 +282,8 @@ std::optional<std::vector<Layout>> ReadRuleFile(std::string_view utf8, const std
       if (const std::optional<std::string> unknown = UnknownItem(*rule, known[income ? 0 : 1])) {
         return fail(ColumnOf(*line, *unknown),
                     "no shipped layout of the " +
-                        platform::Utf8ToGbk(income ? "损益表" : "资产负债表") +
-                        " has an item \"" + *unknown + "\"; name its line as #N instead");
+                        platform::Utf8ToGbk(income ? "损益表" : "资产负债表") + " has an item \"" +
+                        *unknown + "\"; name its line as #N instead");
       }
     }
     current->rules.push_back(std::move(*rule));

@@ -23,9 +23,7 @@ namespace vok::tool {
 struct RuleItem {
   std::u16string name;  // as matched; empty for a line number
   long line = 0;        // N of "#N", else 0
-  bool operator==(const RuleItem& other) const {
-    return name == other.name && line == other.line;
-  }
+  bool operator==(const RuleItem& other) const { return name == other.name && line == other.line; }
 };
 
 struct RuleTerm {
@@ -42,7 +40,7 @@ struct Rule {
 struct Layout {
   std::string name;  // GBK: the file's name, with its section for a file of the user's
   StatementKind kind;
-  bool shipped;      // built into the tool, rather than given with --rules
+  bool shipped;  // built into the tool, rather than given with --rules
   std::vector<Rule> rules;
 };
 

@@ -15,8 +15,8 @@ namespace {
 using Outcome = CheckResult::Outcome;
 
 std::string CentsText(long long cents) {
-  const unsigned long long magnitude =
-      cents < 0 ? 0ULL - static_cast<unsigned long long>(cents) : static_cast<unsigned long long>(cents);
+  const unsigned long long magnitude = cents < 0 ? 0ULL - static_cast<unsigned long long>(cents)
+                                                 : static_cast<unsigned long long>(cents);
   char text[32];
   std::snprintf(text, sizeof text, "%s%llu.%02llu", cents < 0 ? "-" : "", magnitude / 100,
                 magnitude % 100);
@@ -96,10 +96,12 @@ std::vector<const Layout*> FittingLayouts(const std::vector<Layout>& layouts, St
   std::vector<const Layout*> kept;
   for (const Layout* layout : fitting) {
     const std::set<std::string> items = ItemsOf(*layout);
-    const bool covered = layout->shipped && std::any_of(fitting.begin(), fitting.end(), [&](const Layout* other) {
-      const std::set<std::string> more = ItemsOf(*other);
-      return more.size() > items.size() && std::includes(more.begin(), more.end(), items.begin(), items.end());
-    });
+    const bool covered =
+        layout->shipped && std::any_of(fitting.begin(), fitting.end(), [&](const Layout* other) {
+          const std::set<std::string> more = ItemsOf(*other);
+          return more.size() > items.size() &&
+                 std::includes(more.begin(), more.end(), items.begin(), items.end());
+        });
     if (!covered) kept.push_back(layout);
   }
   return kept;
@@ -226,7 +228,8 @@ const char* KindWords(StatementKind kind) {
 }  // namespace
 
 void CheckStatementArithmetic(const Statement& statement, std::size_t index,
-                              const std::vector<Layout>& layouts, std::vector<CheckResult>& results) {
+                              const std::vector<Layout>& layouts,
+                              std::vector<CheckResult>& results) {
   const std::string name = StatementName(statement);
   if (!HoldsAmounts(statement)) {
     bool any_items = false;
@@ -253,13 +256,14 @@ void CheckStatementArithmetic(const Statement& statement, std::size_t index,
     }
   }
   if (!fitted) {
-    results.push_back({Outcome::kNotChecked,
-                       name + ": layout not recognised: not checked (see --rules)",
-                       {"none of the " +
-                        std::to_string(std::count_if(layouts.begin(), layouts.end(),
-                                                     [&](const Layout& l) { return l.kind == statement.kind; })) +
-                        " layouts of " + KindWords(statement.kind) + " has each of its lines here"},
-                       {}});
+    results.push_back(
+        {Outcome::kNotChecked,
+         name + ": layout not recognised: not checked (see --rules)",
+         {"none of the " +
+          std::to_string(std::count_if(layouts.begin(), layouts.end(),
+                                       [&](const Layout& l) { return l.kind == statement.kind; })) +
+          " layouts of " + KindWords(statement.kind) + " has each of its lines here"},
+         {}});
   } else if (!compared) {
     results.push_back({Outcome::kNotChecked,
                        name + ": no rule found figures to compare: not checked",
@@ -292,10 +296,12 @@ void AddRetainedEarningsNote(const FilingDocument& document, std::vector<CheckRe
         if (found) return std::nullopt;  // twice: which one is not known
         Found f{&item, {}};
         for (const char* element : elements) {
-          const auto column = std::find_if(list.columns.begin(), list.columns.end(),
-                                           [&](const AmountColumn& c) { return c.element == element; });
+          const auto column =
+              std::find_if(list.columns.begin(), list.columns.end(),
+                           [&](const AmountColumn& c) { return c.element == element; });
           if (column == list.columns.end()) return std::nullopt;
-          const Figure figure = FigureOf(item, static_cast<std::size_t>(column - list.columns.begin()));
+          const Figure figure =
+              FigureOf(item, static_cast<std::size_t>(column - list.columns.begin()));
           if (!figure.why.empty()) return std::nullopt;
           f.cents.push_back(*figure.cents);
         }
@@ -315,9 +321,10 @@ void AddRetainedEarningsNote(const FilingDocument& document, std::vector<CheckRe
        "differ rightly)",
        {StatementName(*balance) + " " + ItemName(*retained->item) + ": " +
             platform::Utf8ToGbk("期末数 ") + CentsText(retained->cents[0]) + " - " +
-            platform::Utf8ToGbk("年初数 ") + CentsText(retained->cents[1]) + " = " + CentsText(change),
-        StatementName(*income) + " " + ItemName(*profit->item) + ": " + platform::Utf8ToGbk("本年累计 ") +
-            CentsText(net),
+            platform::Utf8ToGbk("年初数 ") + CentsText(retained->cents[1]) + " = " +
+            CentsText(change),
+        StatementName(*income) + " " + ItemName(*profit->item) + ": " +
+            platform::Utf8ToGbk("本年累计 ") + CentsText(net),
         "difference " + CentsText(change - net)},
        {}});
 }

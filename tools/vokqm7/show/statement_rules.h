@@ -19,7 +19,8 @@ namespace vok::tool {
 // shipped layout gives way to another that fits and names every item it
 // names and more), each rule once; "not checked" when none fits.
 void CheckStatementArithmetic(const Statement& statement, std::size_t index,
-                              const std::vector<Layout>& layouts, std::vector<CheckResult>& results);
+                              const std::vector<Layout>& layouts,
+                              std::vector<CheckResult>& results);
 
 // For a document of one income statement and one balance sheet: a note of
 // 未分配利润 (期末 - 年初) beside 净利润 (本年累计) and their difference,
