@@ -48,7 +48,8 @@ install(FILES ${PROJECT_BINARY_DIR}/VOKQM7Config.cmake
   ${PROJECT_BINARY_DIR}/VOKQM7ConfigVersion.cmake DESTINATION ${VOKQM7_CMAKE_DIR}
   COMPONENT cmake)
 
-install(FILES ${PROJECT_SOURCE_DIR}/docs/integration.md
+install(FILES ${PROJECT_SOURCE_DIR}/docs/integration.md ${PROJECT_SOURCE_DIR}/docs/checks.md
+  ${PROJECT_SOURCE_DIR}/docs/messages.md
   DESTINATION ${VOKQM7_DOC_DIR} COMPONENT documentation)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/examples/filing_client.c
   DESTINATION ${VOKQM7_DOC_DIR}/examples COMPONENT documentation)

@@ -4,9 +4,11 @@
 The stand-in batch tool "computes" a template by copying it, so each template
 here already holds the cells of a finished statement: a two-sided balance
 sheet and income statements of 北京华信商贸有限公司 for November 2026, with
-amounts that add up (assets equal liabilities plus equity, the profit lines
-follow from the lines above them, and the year's net profit reaches the
-balance sheet's retained earnings).
+amounts that add up under the tool's shipped rules for these layouts
+(tools/vokqm7/show/rules/): assets equal liabilities plus equity, every
+total is the sum of its lines, the profit lines follow from the lines above
+them as each layout orders them, and the year's net profit reaches the
+balance sheet's retained earnings.
 
 Run it after changing the figures; it rewrites install/vok/vokModel/.
 """
@@ -109,12 +111,16 @@ def national_income_statement():
     s.merged(1, 4, f"纳税人名称：{COMPANY}    所属期：2026年11月    单位：元")
     s.line("项      目", "行 次", "本月数", "本年累计数")
     main_profit = pair(lambda i: REVENUE[i] - COST[i] - TAXES[i])
+    # In this layout 投资收益 comes after 三、营业利润, on the way to 四、利润总额,
+    # so the operating profit here holds no investment income.
+    operating = pair(lambda i: main_profit[i] - SELLING[i] - ADMIN[i] - FINANCE[i])
+    assert all(operating[i] + INVESTMENT[i] == OPERATING[i] for i in range(2))
     rows = [
         ("一、主营业务收入", "1", REVENUE), ("减：主营业务成本", "2", COST),
         ("    主营业务税金及附加", "3", TAXES), ("二、主营业务利润", "4", main_profit),
         ("加：其他业务利润", "5", (None, None)), ("减：营业费用", "6", SELLING),
         ("    管理费用", "7", ADMIN), ("    财务费用", "8", FINANCE),
-        ("三、营业利润", "9", OPERATING),
+        ("三、营业利润", "9", operating),
         ("加：投资收益", "10", INVESTMENT), ("    补贴收入", "11", (None, None)),
         ("    营业外收入", "12", NONOP_INCOME), ("减：营业外支出", "13", NONOP_EXPENSE),
         ("四、利润总额", "14", TOTAL), ("减：所得税", "15", INCOME_TAX),

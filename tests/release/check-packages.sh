@@ -63,7 +63,8 @@ fixed_file_version() {
 
 expected_zip_files() {
   printf '%s\n' README.txt SHA256SUMS bin/VOKQM7.dll bin/vokqm7.exe include/vokqm7.h \
-    lib/libVOKQM7.dll.a lib/VOKQM7.def docs/integration.md docs/examples/filing_client.c \
+    lib/libVOKQM7.dll.a lib/VOKQM7.def docs/integration.md docs/checks.md docs/messages.md \
+    docs/examples/filing_client.c \
     examples/get_filing.c examples/get_report.c | sort
 }
 
@@ -247,7 +248,8 @@ fi
 if check_deb libvokqm7-dev libdevel "$after_library" usr/include/vokqm7.h "$lib/libVOKQM7.so" \
   "$lib/cmake/VOKQM7/VOKQM7Config.cmake" "$lib/cmake/VOKQM7/VOKQM7ConfigVersion.cmake" \
   "$lib/cmake/VOKQM7/VOKQM7Targets.cmake" "$lib/cmake/VOKQM7/VOKQM7Targets-release.cmake" \
-  usr/share/doc/libvokqm7-dev/integration.md usr/share/doc/libvokqm7-dev/examples/filing_client.c \
+  usr/share/doc/libvokqm7-dev/integration.md usr/share/doc/libvokqm7-dev/checks.md \
+  usr/share/doc/libvokqm7-dev/messages.md usr/share/doc/libvokqm7-dev/examples/filing_client.c \
   usr/share/doc/libvokqm7-dev/examples/get_filing.c usr/share/doc/libvokqm7-dev/examples/get_report.c; then
   grep -qF "set(PACKAGE_VERSION \"$version\")" "$work/deb/$lib/cmake/VOKQM7/VOKQM7ConfigVersion.cmake" &&
     pass "libvokqm7-dev: CMake package version $version" || fail "libvokqm7-dev: CMake package version"

@@ -107,6 +107,13 @@ TEST(BatchSummary, PageListsFailuresFirstAndLinksEachDocument) {
   EXPECT_NE(page.find("<a href=\"%E5%8D%8E%E4%BF%A1-2026-11.html\">"), std::string::npos);
   EXPECT_NE(page.find("<a href=\"101-2026-11.html\">"), std::string::npos);
   EXPECT_NE(page.find("FAILED: balance sheet: a, &quot;b&quot;"), std::string::npos);
+  // The summary names the first failed check; the page lists them all.
+  rows[0].failed_checks = {Gbk("损益表: 营业利润 = 营业收入 - 营业成本; 本月数: difference 0.01"),
+                           Gbk("损益表: 利润总额 = 营业利润 - 营业外支出")};
+  const std::string listed = SummaryHtml(rows, "batch");
+  EXPECT_NE(listed.find(Gbk("<li>损益表: 营业利润 = 营业收入 - 营业成本; 本月数: difference 0.01</li>"
+                            "<li>损益表: 利润总额 = 营业利润 - 营业外支出</li>")),
+            std::string::npos);
 }
 
 TEST(BatchProgress, TimeLeftFromTheAccountsDone) {
@@ -148,13 +155,18 @@ TEST(BatchExitStatus, WorstOutcomeOfTheRows) {
   const RowOutcome check = Row("3", RowResult::kMade, ChecksOutcome::kFailed, "x");
   const RowOutcome failed = Row("4", RowResult::kFailed, ChecksOutcome::kNone);
   const RowOutcome bad = Row("5", RowResult::kBadRow, ChecksOutcome::kNone);
+  const RowOutcome unchecked = Row("6", RowResult::kMade, ChecksOutcome::kNotChecked, "y");
   const struct {
     std::vector<RowOutcome> rows;
     int status;
   } cases[] = {{{passed, kept}, kExitSuccess},
                {{passed, check, kept}, kExitCheckFailed},
                {{check, failed}, kExitExportFailed},
-               {{passed, bad}, kExitExportFailed}};
+               {{passed, bad}, kExitExportFailed},
+               // Not checked is no pass, and a failed check outweighs it.
+               {{passed, unchecked}, kExitNotChecked},
+               {{unchecked, check}, kExitCheckFailed},
+               {{unchecked, failed}, kExitExportFailed}};
   for (const auto& c : cases) EXPECT_EQ(BatchExitStatus(c.rows), c.status);
 }
 

@@ -72,6 +72,29 @@ runs=$(($(wc -l <"$log") + 1))
 run env "${batch_env[@]}" "$tool" batch accounts-bom.csv -o stopped "${options[@]}" --resume --financial
 [ "$(tool_runs "$log" "$runs" | wc -w)" -eq 9 ] || fail "batch --resume --financial kept national documents"
 
+# A balance sheet whose layout no rules fit is "not checked", never
+# "passed" (exit status 5, and made again by --resume); a rules file of the
+# office's own checks it; one that does not read stops the batch first.
+iconv -f GBK -t UTF-8 "$model/财务申报/zcfzb.rep" | sed 's#>    无形资产<#>    商标权<#' | iconv -f UTF-8 -t GBK >own.rep
+cp "$model/财务申报/zcfzb.rep" shipped.rep
+mv own.rep "$model/财务申报/zcfzb.rep"
+printf 'account,year\n201,2026\n' >one.csv
+run "$tool" batch one.csv -o own "${options[@]}" --financial --html
+expect_status 5 "batch, a layout no rules fit"
+expect_out "not checked: 资产负债表: layout not recognised: not checked (see --rules)" "batch, not checked"
+expect_out "1 row: 0 made and passed their checks, 1 not checked" "batch, not checked"
+expect_summary_csv own/summary.csv "batch, not checked" \
+  "201|2026|11|GetReportDateV2|made|not checked: 资产负债表: layout not recognised: not checked (see --rules)|"
+printf '%s\n' '[资产负债表]' '非流动资产合计 = 长期股权投资 + 固定资产账面价值 + #13' >own.rules
+run "$tool" batch one.csv -o own "${options[@]}" --financial --resume --rules own.rules
+expect_status 0 "batch --rules"
+expect_out "201      2026  11      GetReportDateV2  made " "batch --resume remakes what was not checked"
+printf '%s\n' '[资产负债表]' '非流动资产合计 = 长期股权投资 + 商标权' >bad.rules
+run "$tool" batch one.csv -o own "${options[@]}" --financial --rules bad.rules
+expect_status 2 "batch, a rules file that does not read"
+expect_err "the rules file does not read: bad.rules:2:20: " "batch, a rules file that does not read"
+mv shipped.rep "$model/财务申报/zcfzb.rep"
+
 # On a terminal, one line redrawn in place instead of the plain lines; and
 # Ctrl-C typed there reaches neither the report tool nor the batch's call.
 if command -v script >/dev/null; then

@@ -20,8 +20,14 @@ expect_clean_load "screenshot"
 # What the browser made of the page: the tables and checks are all there.
 chromium_on_page "$work/page.html" --dump-dom >dom.html
 expect_clean_load "dump-dom"
-[ "$(grep -o '<tr><td class="line">' dom.html | wc -l)" -eq 46 ] || fail "the browser's page lacks item rows"
-grep -qF '<p class="summary failed"><a href="#checks">1 check failed</a>.</p>' dom.html ||
+[ "$(grep -o '<td class="line">' dom.html | wc -l)" -eq 46 ] || fail "the browser's page lacks item rows"
+# The rule of the total that no longer adds up fails too: its three lines
+# are highlighted.
+[ "$(grep -o '<tr class="failed"><td class="line">' dom.html | wc -l)" -eq 3 ] ||
+  fail "the browser's page does not highlight the three lines of the failed rule"
+grep -qF '<li class="failed"><span class="outcome">FAILED</span>资产负债表: 负债和所有者权益总计 = 负债合计 + 所有者权益合计' dom.html ||
+  fail "the browser's page lacks the failed rule"
+grep -qF '<p class="summary failed"><a href="#checks">2 checks failed</a>.</p>' dom.html ||
   fail "the browser's page lacks the summary"
 grep -qF '<li class="failed"><span class="outcome">FAILED</span>balance sheet: 资产总计 (line 15) equals 负债和所有者权益总计 (line 30)' dom.html ||
   fail "the browser's page lacks the failed check"

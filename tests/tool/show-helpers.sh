@@ -1,5 +1,6 @@
 # Helpers for the show groups: filing documents made from the demo's, and
 # readings of show's tables that do not use the tool's own code.
+show_helpers=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 # Writes UTF-8 text from stdin to the file $1 as GBK.
 gbk_file() { iconv -f UTF-8 -t GBK >"$1"; }
@@ -134,4 +135,110 @@ check_odd_documents() {
       expect_out "$text" "show $file"
     fi
   done <<<"$odd_documents"
+}
+
+# The documents and rules files of the arithmetic checks, made in the current
+# folder, which already holds the demo's four documents (national.xml,
+# financial.xml, zcfzb.xml, syb.xml); in $rule_cases a line for each thing
+# show must say: "file|options|status|kind|text", kind "out" or "err" (a
+# line of stdout or stderr), "none" (in neither), "failed" (how many checks
+# fail). The rules of each shipped file $1/*.rules are broken one at a time
+# by rule-documents.awk, which reads the rule files on its own.
+make_rule_documents() {
+  local rules=$1 file national
+  rule_cases=
+  case_() { rule_cases+="$1|$2|$3|$4|$5"$'\n'; }
+  for file in "$rules"/*.rules; do
+    rule_cases+=$(awk -v stem="$(basename "$file" .rules)" -f "$show_helpers/rule-documents.awk" "$file" |
+      sed 's/^\([^|]*\)|/\1||/')$'\n'
+  done
+  # The demo's documents add up under the shipped rules.
+  for file in national.xml financial.xml zcfzb.xml syb.xml; do
+    case_ $file "" 0 failed 0
+    case_ $file "" 0 none "not checked"
+  done
+  case_ national.xml "" 0 out "  ok           损益表: 营业利润 = 主营业务利润 + 其他业务利润 - 营业费用 - 管理费用 - 财务费用"
+  case_ national.xml "" 0 out "  ok           资产负债表: 固定资产账面价值 = 固定资产原价 - 累计折旧"
+  case_ national.xml "" 0 out "  note         retained earnings beside the year's net profit (distributions and reserves make them differ rightly)"
+  case_ national.xml "" 0 out "资产负债表 未分配利润 (line 28): 期末数 781554.55 - 年初数 172489.60 = 609064.95"
+  case_ national.xml "" 0 out "损益表 五、净利润 (line 16): 本年累计 609064.95"
+  case_ financial.xml "" 0 out "  ok           损益表: 营业利润 = 营业收入 - 营业成本 - 税金及附加 - 销售费用 - 管理费用 - 财务费用 + 投资收益"
+  case_ zcfzb.xml "" 0 out "  ok           资产负债表: 负债和所有者权益总计 = 负债合计 + 所有者权益合计"
+  case_ syb.xml "" 0 out "  ok           损益表 补充资料: 利润总额 = 营业利润 + 投资收益 + 补贴收入 + 营业外收入 - 营业外支出"
+
+  # The demo's figures as they were: investment income counted twice.
+  national=$(iconv -f GBK -t UTF-8 national.xml)
+  sed 's#<SB_SYB_BNLJ>624221.00#<SB_SYB_BNLJ>636721.00#' <<<"$national" | gbk_file twice-counted.xml
+  case_ twice-counted.xml "" 3 out "本年累计: 营业利润 636721.00, its lines give 1398455.30 + 0.00 - 301880.00 - 452600.00 - 19754.30 = 624221.00, difference 12500.00"
+  case_ twice-counted.xml "" 3 failed 2
+  case_ twice-counted.xml "" 3 out "*    9  三、营业利润         59701.70   636721.00"
+  case_ twice-counted.xml "" 3 out "    15  减：所得税            2925.08    32056.05"
+
+  # A layout no rules fit, an empty statement, one of dashes only.
+  sed 's#<SB_ZCFZB_XMMC>无形资产<#<SB_ZCFZB_XMMC>商标权<#' <<<"$national" | gbk_file unknown-layout.xml
+  case_ unknown-layout.xml "" 5 out "  not checked  资产负债表: layout not recognised: not checked (see --rules)"
+  case_ unknown-layout.xml "" 5 out "  ok           损益表: 净利润 = 利润总额 - 所得税"
+  case_ unknown-layout.xml "" 5 failed 0
+  printf '<DZSBB><SB_SYB></SB_SYB></DZSBB>' >empty-section.xml
+  case_ empty-section.xml "" 3 out "  FAILED       损益表: the income statement holds no amounts"
+  case_ empty-section.xml "" 3 out "it has no items"
+  sed -E 's#<(SB_ZCFZB_(NCS|QMS))>[^<]*<#<\1>-<#g' <<<"$national" | grep -o '<SB_ZCFZB>.*</SB_ZCFZB>' |
+    sed 's#.*#<?xml version="1.0" encoding="UTF-8"?><DZSBB>&</DZSBB>#' >dashes.xml
+  case_ dashes.xml "" 3 out "  FAILED       资产负债表: the balance sheet holds no amounts"
+  case_ dashes.xml "" 3 out "every amount is empty or a dash"
+
+  # A name two lines share: the shipped rule cannot tell them apart; a rules
+  # file of the office's own names one by its line.
+  sed 's#</SB_ZCFZB_MXXX>#<SB_ZCFZB_XM><SB_SYB_LC>31</SB_SYB_LC></SB_ZCFZB_XM>&#; s#<SB_SYB_LC>31</SB_SYB_LC>#<SB_ZCFZB_LC>31</SB_ZCFZB_LC><SB_ZCFZB_XMMC>存货</SB_ZCFZB_XMMC><SB_ZCFZB_NCS>1.00</SB_ZCFZB_NCS><SB_ZCFZB_QMS>2.00</SB_ZCFZB_QMS>#' <<<"$national" |
+    gbk_file same-name.xml
+  case_ same-name.xml "" 3 out "2 lines are 存货 (lines 7, 31), which one counts is not known: name it by its line, #N, in a rules file (see --rules)"
+  local bonds equity
+  bonds=$(grep -o '<SB_ZCFZB_XMMC>应付债券</SB_ZCFZB_XMMC><SB_ZCFZB_NCS>[^<]*</SB_ZCFZB_NCS><SB_ZCFZB_QMS>[^<]*<' general-enterprise-balance-sheet.xml | sed 's#<SB_ZCFZB_XMMC>[^<]*</SB_ZCFZB_XMMC>##')
+  equity=$(grep -o '<SB_ZCFZB_XMMC>其他权益工具</SB_ZCFZB_XMMC><SB_ZCFZB_NCS>[^<]*</SB_ZCFZB_NCS><SB_ZCFZB_QMS>[^<]*<' general-enterprise-balance-sheet.xml | sed 's#<SB_ZCFZB_XMMC>[^<]*</SB_ZCFZB_XMMC>##')
+  sed "s#</SB_ZCFZB_MXXX>#<SB_ZCFZB_XM><SB_ZCFZB_LC>90</SB_ZCFZB_LC><SB_ZCFZB_XMMC>其中：优先股</SB_ZCFZB_XMMC>$bonds/SB_ZCFZB_QMS></SB_ZCFZB_XM><SB_ZCFZB_XM><SB_ZCFZB_LC>91</SB_ZCFZB_LC><SB_ZCFZB_XMMC>其中：优先股</SB_ZCFZB_XMMC>$equity/SB_ZCFZB_QMS></SB_ZCFZB_XM>&#" \
+    general-enterprise-balance-sheet.xml >preferred-shares.xml
+  printf '%s\n' '// Our template: the preferred shares within the bonds, and within the' \
+    '// other equity instruments, are all of each.' '[资产负债表]' '#90 = 应付债券' '#91 = 其他权益工具' >office.rules
+  case_ preferred-shares.xml "--rules office.rules" 0 out "  ok           资产负债表: #90 = 应付债券"
+  case_ preferred-shares.xml "--rules office.rules" 0 out "  ok           资产负债表: #91 = 其他权益工具"
+  sed 's/ = 其他权益工具$/ = 应付债券/' office.rules >swapped.rules
+  case_ preferred-shares.xml "--rules swapped.rules" 3 out "  FAILED       资产负债表: #91 = 应付债券"
+  case_ preferred-shares.xml "--rules swapped.rules" 3 failed 1
+
+  # Rules files that do not read: exit status 2, the file, line and column.
+  bad_rules() { printf '%s\n' "${@:3}" >"$1"; case_ national.xml "--rules $1" 2 err "the rules file does not read: $1:$2"; }
+  bad_rules unknown.rules "3:7: no shipped layout of the 损益表 has an item \"营业收益\"; name its line as #N instead" \
+    '// a typing error' '[损益表]' '净利润 = 营业收益 - 所得税'
+  bad_rules no-equals.rules "2:10: the item a rule checks comes first, then \"=\"" '[损益表]' '净利润 利润总额 - 所得税'
+  bad_rules two-equals.rules "2:12: a rule has one \"=\"" '[损益表]' '净利润 = 利润总额 = 所得税'
+  bad_rules missing-term.rules "2:14: an item is missing here" '[损益表]' '净利润 = 利润总额 - + 所得税'
+  bad_rules section.rules "1:1: a section is [损益表] or [资产负债表]" '[利润表]' '净利润 = 利润总额 - 所得税'
+  bad_rules no-section.rules "1:1: a rule comes after its section, [损益表] or [资产负债表]" '净利润 = 利润总额 - 所得税'
+  bad_rules line.rules "2:3: a line number is \"#\" and digits, as #12" '[资产负债表]' '#1a = 货币资金'
+  printf '[损益表]\n净利润 = 利润总额 - \xFF所得税\n' >latin.rules
+  case_ national.xml "--rules latin.rules" 2 err "the rules file does not read: latin.rules:2:14: this is not UTF-8, which rule files are"
+  case_ national.xml "--rules none.rules" 4 err "cannot read the rules file none.rules"
+}
+
+# Runs "$@" FILE OPTIONS for each case of $rule_cases, once for its lines in
+# a row, and checks the exit status and what it says.
+check_rule_documents() {
+  local file options expected kind text shown= count
+  while IFS='|' read -r file options expected kind text; do
+    [ -n "$file" ] || continue
+    if [ "$file|$options" != "$shown" ]; then
+      # shellcheck disable=SC2086
+      "$@" "$file" $options
+      shown="$file|$options"
+      expect_status "$expected" "show $file $options"
+    fi
+    case $kind in
+      out) expect_out "$text" "show $file $options" ;;
+      err) expect_err "$text" "show $file $options" ;;
+      none) expect_no_out "$text" "show $file $options" ;;
+      failed)
+        count=$(grep -c '^  FAILED ' <<<"$out")
+        [ "$count" -eq "$text" ] || fail "show $file $options: $count checks failed, expected $text" ;;
+    esac
+  done <<<"$rule_cases"
 }

@@ -35,6 +35,16 @@ std::vector<CheckResult> Check(std::vector<Statement> statements) {
   return CheckFilingDocument(FilingDocument{std::move(statements)});
 }
 
+// The one result whose title starts with `start` (ASCII), or a failure.
+const CheckResult& Titled(const std::vector<CheckResult>& results, const std::string& start) {
+  static const CheckResult none{Outcome::kFailed, "no such check", {}, {}};
+  for (const CheckResult& result : results) {
+    if (result.title.rfind(start, 0) == 0) return result;
+  }
+  ADD_FAILURE() << "no check " << start;
+  return none;
+}
+
 std::string Details(const CheckResult& result) {
   std::string text;
   for (const std::string& detail : result.details) text += detail + "\n";
@@ -45,7 +55,9 @@ TEST(ShowChecks, BalancedSheetPassesAndShowsTheFigures) {
   const std::vector<CheckResult> results = Check({BalanceSheet(
       {Item("1", "货币资金", "100.00", "200.00"), Item("15", "资产总计", "2,021,590.00", "200.00"),
        Item("30", "负债和所有者权益总计", "2021590", "200.0")})});
-  ASSERT_EQ(results.size(), 3U);
+  // Its layout is no shipped one: the balance check, line numbers, amounts,
+  // and that it was not checked.
+  ASSERT_EQ(results.size(), 4U);
   EXPECT_EQ(results[0].outcome, Outcome::kPassed);
   EXPECT_EQ(results[0].title, Gbk("balance sheet: 资产总计 (line 15) equals "
                                   "负债和所有者权益总计 (line 30)"));
@@ -125,8 +137,14 @@ TEST(ShowChecks, BalanceCheckFailsWhereItComparesNothing) {
   }
 }
 
+// An empty income statement once passed every check; now it fails for
+// holding no amounts, and still gets no balance check.
 TEST(ShowChecks, NoBalanceCheckWithoutABalanceSheet) {
-  EXPECT_EQ(Check({IncomeStatement({}, {})}).size(), 2U);
+  const std::vector<CheckResult> results = Check({IncomeStatement({}, {})});
+  EXPECT_EQ(results.size(), 3U);
+  for (const CheckResult& result : results) EXPECT_NE(result.title.rfind("balance sheet", 0), 0U);
+  EXPECT_EQ(results[0].outcome, Outcome::kFailed);
+  EXPECT_TRUE(AnyCheckFailed(results));
 }
 
 TEST(ShowChecks, LineNumbersUsedTwiceInOneListAreNamed) {
@@ -136,7 +154,7 @@ TEST(ShowChecks, LineNumbersUsedTwiceInOneListAreNamed) {
                              // The supplementary list numbers its items itself.
                              {Item("1", "1.债务重组损失", "1", "1")}),
              BalanceSheet({Item("1", "货币资金", "1", "1"), Item("1", "短期借款", "1", "1")})});
-  const CheckResult& lines = results[1];
+  const CheckResult& lines = Titled(results, "line numbers");
   EXPECT_EQ(lines.outcome, Outcome::kFailed);
   EXPECT_EQ(Details(lines),
             Gbk("损益表: line 2 is used by 3 items: 营业成本, 税金及附加, 销售费用\n"
@@ -148,12 +166,12 @@ TEST(ShowChecks, AmountsThatAreNotNumbersAreNamed) {
       {Item("1", "营业收入", "1,234.50", Gbk("—")), Item("2", "营业成本", "12,34.00", std::nullopt),
        Item("3", "管理费用", "", "--")},
       {Item("1", "1.其他", "3.00", "n/a")})});
-  const CheckResult& amounts = results[1];
+  const CheckResult& amounts = Titled(results, "every amount");
   EXPECT_EQ(amounts.outcome, Outcome::kFailed);
   EXPECT_EQ(Details(amounts),
             Gbk("损益表 营业成本 (line 2), 本月数: \"12,34.00\" is not a number\n"
                 "损益表 补充资料 1.其他 (line 1), 上年数: \"n/a\" is not a number\n"));
-  EXPECT_EQ(results[0].outcome, Outcome::kPassed);  // line numbers
+  EXPECT_EQ(Titled(results, "line numbers").outcome, Outcome::kPassed);
 }
 
 }  // namespace

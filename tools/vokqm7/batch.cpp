@@ -15,12 +15,14 @@
 #include "library.h"
 #include "output.h"
 #include "platform/files.h"
+#include "show.h"
 
 namespace vok::tool {
 namespace {
 
 struct Options {
   std::string accounts, output, year, period, server;
+  std::vector<std::string> rules;
   bool financial = false, resume = false, html = false;
   CLI::App* command = nullptr;
 };
@@ -67,6 +69,11 @@ int RunBatch(const Options& o) {
   if (!file) return status;
 
   BatchSettings settings;
+  std::vector<std::string> rule_files;
+  for (const std::string& rules : o.rules) rule_files.push_back(ArgumentToGbk(rules));
+  std::optional<std::vector<Layout>> layouts = LayoutsWithRuleFiles(rule_files, status);
+  if (!layouts) return status;
+  settings.layouts = std::move(*layouts);
   settings.folder = ArgumentToGbk(o.output);
   settings.financial = o.financial;
   settings.html = o.html;
@@ -133,8 +140,8 @@ void AddBatchCommand(CLI::App& app, int& status) {
       "batch",
       "the combined filing of every account of a CSV file into DIR/<account>-<year>-<period>.xml, "
       "each checked as show checks it, with a summary (exit status 0 only when every row was made "
-      "and passed its checks, 3 when a check failed, 1 when an export failed or a row is bad, 130 "
-      "when stopped by Ctrl-C)");
+      "and passed its checks, 3 when a check failed, 5 when none failed but a document was not "
+      "checked, 1 when an export failed or a row is bad, 130 when stopped by Ctrl-C)");
   o->command = command;
   command->add_option("accounts", o->accounts,
                       "CSV file (UTF-8 with or without byte-order mark, or GBK) whose first line "
@@ -151,6 +158,9 @@ void AddBatchCommand(CLI::App& app, int& status) {
   command->add_flag("--resume", o->resume,
                     "keep the documents an earlier run into the same folder made and saw pass "
                     "their checks (and that still pass), and make the rest");
+  command->add_option("--rules", o->rules,
+                      "a rules file (UTF-8) with the arithmetic of a template of your own, as "
+                      "show --rules takes it; may be given more than once");
   command->add_flag("--html", o->html,
                     "also write each document as a page, as show --html does, and summary.html "
                     "linking them, failures first");

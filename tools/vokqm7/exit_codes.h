@@ -11,13 +11,17 @@ inline constexpr int kExitCheckFailed = 3;    // doctor found a problem, --check
                                               // show's checks failed or, after --show, the
                                               // document the export wrote cannot be shown
 inline constexpr int kExitCannotRun = 4;      // library not loadable, file not readable/writable
+inline constexpr int kExitNotChecked = 5;     // show or batch: no check failed, but a statement's
+                                              // layout fits no rules, so it was not checked
 inline constexpr int kExitInterrupted = 130;  // batch stopped by Ctrl-C, as shells count SIGINT
 
 inline constexpr char kExitCodesHelp[] =
     "Exit status: 0 success, 1 the export or conversion failed, 2 bad usage,\n"
     "3 a check failed (doctor found a problem, --check found malformed XML,\n"
     "show found figures that do not add up or could not compare them), 4 the\n"
-    "library could not be loaded or a file could not be read or written.\n"
+    "library could not be loaded or a file could not be read or written,\n"
+    "5 no check failed but a statement could not be checked (its layout fits\n"
+    "no rules: see show --rules).\n"
     "show gives 0 only when every check ran and passed, and 1 for a file that\n"
     "is no filing document it can read (not decodable in the encoding it\n"
     "declares, not well-formed, or refused by the XML parser's limits). With\n"
@@ -25,7 +29,9 @@ inline constexpr char kExitCodesHelp[] =
     "shown; after it succeeded, 3 when a check fails or its document cannot be\n"
     "shown, 4 when the document cannot be read back. batch gives 0 when every\n"
     "row was made and passed its checks, 3 when all were made but a check\n"
-    "failed, 1 when an export failed or a row is bad, 4 when the folder cannot\n"
-    "be made or written (before any call), 130 when stopped by Ctrl-C.";
+    "failed, 5 when none failed but a document was not checked, 1 when an\n"
+    "export failed or a row is bad, 4 when the folder cannot be made or\n"
+    "written (before any call), 130 when stopped by Ctrl-C. A rules file that\n"
+    "does not read (--rules) gives 2, naming its file, line and column.";
 
 }  // namespace vok::tool

@@ -5,6 +5,7 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "commands.h"
 #include "exit_codes.h"
@@ -20,6 +21,7 @@ namespace {
 
 struct Options {
   std::string file, output;
+  std::vector<std::string> rules;
   bool html = false;
 };
 
@@ -40,30 +42,37 @@ std::optional<FilingDocument> Load(const std::string& path, const std::string& c
 }
 
 // The tables and checks on stdout; the exit status.
-int Show(const std::string& path, const std::string& cannot) {
+int Show(const std::string& path, const std::string& cannot, const std::vector<Layout>& layouts) {
   int status = kExitSuccess;
   const std::optional<FilingDocument> document = Load(path, cannot, status);
   if (!document) return status;
-  const std::vector<CheckResult> checks = CheckFilingDocument(*document);
+  const std::vector<CheckResult> checks = CheckFilingDocument(*document, layouts);
   for (const std::string& line : RenderText(*document, checks)) Say(line);
-  return AnyCheckFailed(checks) ? kExitCheckFailed : kExitSuccess;
+  return ChecksExitStatus(checks);
 }
 
 int RunShow(const Options& o) {
-  const std::string path = ArgumentToGbk(o.file);
-  if (!o.html) return ShowFilingDocument(path);
   int status = kExitSuccess;
+  std::vector<std::string> rule_files;
+  for (const std::string& file : o.rules) rule_files.push_back(ArgumentToGbk(file));
+  const std::optional<std::vector<Layout>> layouts = LayoutsWithRuleFiles(rule_files, status);
+  if (!layouts) return status;
+  const std::string path = ArgumentToGbk(o.file);
+  if (!o.html) return ShowFilingDocument(path, *layouts);
   const std::optional<FilingDocument> document = Load(path, "cannot show " + path, status);
   if (!document) return status;
-  const std::vector<CheckResult> checks = CheckFilingDocument(*document);
+  const std::vector<CheckResult> checks = CheckFilingDocument(*document, *layouts);
   const std::string output = ArgumentToGbk(o.output);
   if (!WriteDocument(output, RenderHtml(*document, checks, path), true)) {
     Complain("cannot write " + output);
     return kExitCannotRun;
   }
-  const bool failed = AnyCheckFailed(checks);
-  Say("page written to " + output + (failed ? "; a check FAILED" : "; no check failed"));
-  return failed ? kExitCheckFailed : kExitSuccess;
+  status = ChecksExitStatus(checks);
+  Say("page written to " + output +
+      (status == kExitCheckFailed    ? "; a check FAILED"
+       : status == kExitNotChecked ? "; no check failed, but a statement was NOT CHECKED"
+                                   : "; no check failed"));
+  return status;
 }
 
 }  // namespace
@@ -83,13 +92,41 @@ std::optional<FilingDocument> ReadDocumentBytes(std::string_view bytes, std::str
   return document;
 }
 
-int ShowFilingDocument(const std::string& gbk_path) {
-  return Show(gbk_path, "cannot show " + gbk_path);
+std::optional<std::vector<Layout>> LayoutsWithRuleFiles(const std::vector<std::string>& gbk_paths,
+                                                        int& status) {
+  std::vector<Layout> layouts = ShippedLayouts();
+  for (const std::string& path : gbk_paths) {
+    const std::optional<std::string> bytes = ReadFileBytes(path);
+    if (!bytes) {
+      Complain("cannot read the rules file " + path);
+      status = kExitCannotRun;
+      return std::nullopt;
+    }
+    std::string error;
+    std::optional<std::vector<Layout>> read = ReadRuleFile(*bytes, path, false, error);
+    if (!read) {
+      Complain("the rules file does not read: " + error);
+      status = kExitUsage;
+      return std::nullopt;
+    }
+    layouts.insert(layouts.end(), read->begin(), read->end());
+  }
+  return layouts;
+}
+
+int ChecksExitStatus(const std::vector<CheckResult>& checks) {
+  if (AnyCheckFailed(checks)) return kExitCheckFailed;
+  return AnyNotChecked(checks) ? kExitNotChecked : kExitSuccess;
+}
+
+int ShowFilingDocument(const std::string& gbk_path, const std::vector<Layout>& layouts) {
+  return Show(gbk_path, "cannot show " + gbk_path, layouts);
 }
 
 int ShowExportedDocument(const std::string& gbk_path) {
   const int status =
-      Show(gbk_path, "check FAILED: the export succeeded, but " + gbk_path + " cannot be shown");
+      Show(gbk_path, "check FAILED: the export succeeded, but " + gbk_path + " cannot be shown",
+           ShippedLayouts());
   return status == kExitExportFailed ? kExitCheckFailed : status;
 }
 
@@ -97,14 +134,18 @@ void AddShowCommand(CLI::App& app, int& status) {
   auto o = std::make_shared<Options>();
   CLI::App* command = app.add_subcommand(
       "show",
-      "print a filing document's statements as tables and check that they add up "
-      "(exit status 0 only when every check ran and passed, 3 when one fails, 1 when the "
-      "file is no filing document that can be read)");
+      "print a filing document's statements as tables and check that they add up under the "
+      "rules of their layouts (exit status 0 only when every statement was checked and every "
+      "check passed, 3 when one fails, 5 when none failed but a statement's layout fits no "
+      "rules, 1 when the file is no filing document that can be read)");
   command->add_option("file", o->file, "the filing document (DZSBB, GBK or UTF-8)")->required();
   CLI::Option* html = command->add_flag(
       "--html", o->html, "write the tables and checks as one self-contained web page instead");
   CLI::Option* output =
       command->add_option("-o,--output", o->output, "with --html: the page to write (UTF-8)");
+  command->add_option("--rules", o->rules,
+                      "a rules file (UTF-8) with the arithmetic of a template of your own, "
+                      "beside the shipped layouts; may be given more than once (docs/checks.md)");
   html->needs(output);
   output->needs(html);
   command->callback([&status, o] { status = RunShow(*o); });

@@ -6,7 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "show/checks.h"
+
+#include <vector>
+
 #include "show/filing_document.h"
+#include "show/rule_file.h"
 
 namespace vok::tool {
 
@@ -17,14 +22,27 @@ namespace vok::tool {
 std::optional<FilingDocument> ReadDocumentBytes(std::string_view bytes, std::string& fault,
                                                 int& status);
 
+// The shipped layouts and those of the rule files at the GBK paths (--rules).
+// Nothing, with the reason told and `status` set, when a file cannot be read
+// (cannot run) or is no rule file (bad usage; the message names the file,
+// line and column).
+std::optional<std::vector<Layout>> LayoutsWithRuleFiles(const std::vector<std::string>& gbk_paths,
+                                                        int& status);
+
+// The exit status of checks: a check failed, else not checked when a
+// statement could not be checked, else success.
+int ChecksExitStatus(const std::vector<CheckResult>& checks);
+
 // Prints the filing document at the GBK path as tables in the terminal's
-// encoding, then its checks. The exit status: success when every check ran
-// and passed; a check failed; the export failed (1) when the file is not a
+// encoding, then its checks under the layouts. The exit status: success when
+// every statement was checked and every check passed; a check failed; not
+// checked; the export failed (1) when the file is not a
 // filing document that can be read (it does not decode, is not well-formed
 // or is refused by the parser's limits); cannot run when the file cannot be
 // read or the XML parser is not available. On a failure only stderr is
 // written.
-int ShowFilingDocument(const std::string& gbk_path);
+int ShowFilingDocument(const std::string& gbk_path,
+                       const std::vector<Layout>& layouts = ShippedLayouts());
 
 // --show: the document that an export has just written, as
 // ShowFilingDocument shows it. The export itself succeeded, so a document

@@ -7,7 +7,22 @@
 
 namespace vok::tool {
 
-DocumentCheck CheckDocumentFile(const std::string& gbk_path) {
+namespace {
+
+// The first check of the outcome's title, "(and N more)" after it, or "".
+std::string FirstOf(const std::vector<CheckResult>& checks, CheckResult::Outcome outcome) {
+  const auto is = [outcome](const CheckResult& result) { return result.outcome == outcome; };
+  const auto first = std::find_if(checks.begin(), checks.end(), is);
+  if (first == checks.end()) return "";
+  std::string text = first->title;
+  const auto more = std::count_if(first + 1, checks.end(), is);
+  if (more > 0) text += " (and " + std::to_string(more) + " more)";
+  return text;
+}
+
+}  // namespace
+
+DocumentCheck CheckDocumentFile(const std::string& gbk_path, const std::vector<Layout>& layouts) {
   DocumentCheck check;
   const std::optional<std::string> bytes = ReadFileBytes(gbk_path);
   if (!bytes) {
@@ -21,15 +36,11 @@ DocumentCheck CheckDocumentFile(const std::string& gbk_path) {
     check.failure = "the document cannot be shown: " + fault;
     return check;
   }
-  check.checks = CheckFilingDocument(*check.document);
-  const auto failed = [](const CheckResult& result) {
-    return result.outcome == CheckResult::Outcome::kFailed;
-  };
-  const auto first = std::find_if(check.checks.begin(), check.checks.end(), failed);
-  if (first == check.checks.end()) return check;
-  check.failure = first->title;
-  const auto more = std::count_if(first + 1, check.checks.end(), failed);
-  if (more > 0) check.failure += " (and " + std::to_string(more) + " more)";
+  check.checks = CheckFilingDocument(*check.document, layouts);
+  check.failure = FirstOf(check.checks, CheckResult::Outcome::kFailed);
+  if (check.failure.empty()) {
+    check.not_checked = FirstOf(check.checks, CheckResult::Outcome::kNotChecked);
+  }
   return check;
 }
 

@@ -1,5 +1,6 @@
 // show's reading and checks of a document the batch made, without the
-// tables: whether it passed, and if not, the name of what failed.
+// tables: whether it passed, and if not, the name of what failed or was not
+// checked.
 #pragma once
 
 #include <optional>
@@ -8,6 +9,7 @@
 
 #include "show/checks.h"
 #include "show/filing_document.h"
+#include "show/rule_file.h"
 
 namespace vok::tool {
 
@@ -17,9 +19,13 @@ struct DocumentCheck {
   // "" when every check ran and passed; else the first failed check's
   // title, or why the document cannot be read, with how many more failed.
   std::string failure;
+  // When nothing failed: "" when every statement was checked, else the
+  // first statement that was not, with how many more.
+  std::string not_checked;
 };
 
-// Reads and checks the filing document at the GBK path as show does.
-DocumentCheck CheckDocumentFile(const std::string& gbk_path);
+// Reads and checks the filing document at the GBK path as show does, under
+// the layouts.
+DocumentCheck CheckDocumentFile(const std::string& gbk_path, const std::vector<Layout>& layouts);
 
 }  // namespace vok::tool

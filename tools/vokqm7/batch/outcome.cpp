@@ -21,6 +21,7 @@ std::string ChecksText(const RowOutcome& row) {
   switch (row.checks) {
     case ChecksOutcome::kPassed: return "passed";
     case ChecksOutcome::kFailed: return "FAILED: " + row.failed_check;
+    case ChecksOutcome::kNotChecked: return "not checked: " + row.failed_check;
     case ChecksOutcome::kNone: break;
   }
   return "";
@@ -33,13 +34,18 @@ std::string SecondsText(double seconds) {
 }
 
 int BatchExitStatus(const std::vector<RowOutcome>& rows) {
-  bool check_failed = false;
+  bool check_failed = false, not_checked = false;
   for (const RowOutcome& row : rows) {
     const bool made = row.result == RowResult::kMade || row.result == RowResult::kKept;
     if (!made) return kExitExportFailed;
-    if (row.checks != ChecksOutcome::kPassed) check_failed = true;
+    if (row.checks == ChecksOutcome::kNotChecked) {
+      not_checked = true;
+    } else if (row.checks != ChecksOutcome::kPassed) {
+      check_failed = true;
+    }
   }
-  return check_failed ? kExitCheckFailed : kExitSuccess;
+  if (check_failed) return kExitCheckFailed;
+  return not_checked ? kExitNotChecked : kExitSuccess;
 }
 
 }  // namespace vok::tool

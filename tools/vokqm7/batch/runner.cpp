@@ -63,9 +63,19 @@ ElapsedTime::Lines ProgressLines(const AccountRow& row, const Tally& tally,
 // The checks of the document at `path`, and its page with --html.
 void Check(const std::string& path, const std::string& stem, const BatchSettings& settings,
            RowOutcome& outcome) {
-  const DocumentCheck check = CheckDocumentFile(path);
-  outcome.checks = check.failure.empty() ? ChecksOutcome::kPassed : ChecksOutcome::kFailed;
-  outcome.failed_check = check.failure;
+  const DocumentCheck check = CheckDocumentFile(path, settings.layouts);
+  outcome.checks = !check.failure.empty()       ? ChecksOutcome::kFailed
+                   : !check.not_checked.empty() ? ChecksOutcome::kNotChecked
+                                                : ChecksOutcome::kPassed;
+  outcome.failed_check = check.failure.empty() ? check.not_checked : check.failure;
+  outcome.failed_checks.clear();
+  if (!check.document && !check.failure.empty()) outcome.failed_checks.push_back(check.failure);
+  for (const CheckResult& result : check.checks) {
+    if (result.outcome != CheckResult::Outcome::kFailed) continue;
+    std::string text = result.title;
+    for (const std::string& detail : result.details) text += "; " + detail;
+    outcome.failed_checks.push_back(text);
+  }
   if (!settings.html || !check.document) return;
   const std::string page = stem + ".html";
   if (WriteDocument(InFolder(settings.folder, page),
@@ -97,6 +107,7 @@ void Make(const LibraryFunctions& library, const AccountRow& row, const std::str
   platform::DeleteFile(InFolder(settings.folder, stem + ".html"));
   outcome.checks = ChecksOutcome::kNone;
   outcome.failed_check.clear();
+  outcome.failed_checks.clear();
   outcome.page.clear();
   LoginFields fields;
   fields.account = row.account;

@@ -13,6 +13,7 @@
 #include "batch/resume.h"
 #include "host.h"
 #include "library.h"
+#include "show/rule_file.h"
 
 namespace vok::tool {
 
@@ -22,6 +23,7 @@ struct BatchSettings {
   bool html = false;        // a page for each document
   bool resume = false;
   std::vector<EarlierDocument> earlier;  // what an earlier run made, with --resume
+  std::vector<Layout> layouts = ShippedLayouts();  // the checks' rules, with --rules
 };
 
 // "GetReportDate" or "GetReportDateV2".

@@ -53,11 +53,16 @@ std::string SummaryCsv(const std::vector<RowOutcome>& rows) {
 }
 
 std::string SummaryTotals(const std::vector<RowOutcome>& rows) {
-  std::size_t passed = 0, kept = 0, check_failed = 0, failed = 0, bad = 0, not_done = 0;
+  std::size_t passed = 0, kept = 0, check_failed = 0, not_checked = 0, failed = 0, bad = 0,
+              not_done = 0;
   for (const RowOutcome& row : rows) {
     switch (row.result) {
       case RowResult::kKept: ++kept; [[fallthrough]];
-      case RowResult::kMade: ++(row.checks == ChecksOutcome::kPassed ? passed : check_failed); break;
+      case RowResult::kMade:
+        ++(row.checks == ChecksOutcome::kPassed       ? passed
+           : row.checks == ChecksOutcome::kNotChecked ? not_checked
+                                                      : check_failed);
+        break;
       case RowResult::kFailed: ++failed; break;
       case RowResult::kBadRow: ++bad; break;
       case RowResult::kNotDone: ++not_done; break;
@@ -70,6 +75,7 @@ std::string SummaryTotals(const std::vector<RowOutcome>& rows) {
                      " made and passed their checks";
   if (kept > 0) text += " (" + std::to_string(kept) + " kept from an earlier run)";
   if (check_failed > 0) text += ", " + std::to_string(check_failed) + " failed a check";
+  if (not_checked > 0) text += ", " + std::to_string(not_checked) + " not checked";
   if (failed > 0) text += ", " + count(failed, "export failed", "exports failed");
   if (bad > 0) text += ", " + count(bad, "bad row", "bad rows");
   if (not_done > 0) text += ", " + std::to_string(not_done) + " not done";

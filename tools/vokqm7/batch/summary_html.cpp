@@ -22,6 +22,7 @@ thead th { background: #eee; }
 td.seconds { text-align: right; font-variant-numeric: tabular-nums; }
 tr.problem td.result, tr.problem td.checks { color: #b00020; font-weight: bold; }
 tr.passed td.result, tr.passed td.checks { color: #1b6e20; }
+ol.failed { margin: 0.2em 0 0; padding-left: 1.4em; font-weight: normal; }
 @media print { thead th { print-color-adjust: exact; -webkit-print-color-adjust: exact; } }
 )";
 
@@ -64,7 +65,14 @@ void AddRow(const RowOutcome& row, std::string& page) {
           Html(row.account) + "</td><td>" + Html(row.year) + "</td><td>" + Html(row.period) +
           "</td><td class=\"result\">" + ResultWord(row.result) + "</td><td class=\"seconds\">" +
           (ran ? SecondsText(row.seconds) : "") + "</td><td class=\"checks\">" +
-          Html(ChecksText(row)) + "</td><td>" + Html(row.message) + "</td><td>";
+          Html(ChecksText(row));
+  // Every failed check, where the summary names the first.
+  if (!row.failed_checks.empty()) {
+    page += "<ol class=\"failed\">";
+    for (const std::string& failed : row.failed_checks) page += "<li>" + Html(failed) + "</li>";
+    page += "</ol>";
+  }
+  page += "</td><td>" + Html(row.message) + "</td><td>";
   if (!row.page.empty()) {
     page += "<a href=\"" + Address(row.page) + "\">" + Html(row.page) + "</a>";
   }

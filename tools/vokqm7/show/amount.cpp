@@ -151,4 +151,20 @@ std::string Amount::Text() const {
   return text;
 }
 
+std::optional<long long> Amount::Cents() const {
+  std::string digits = decimals_ <= 2 ? digits_ + std::string(2 - decimals_, '0') : digits_;
+  if (decimals_ > 2) {
+    // Decimals past the cents must all be zero.
+    const std::size_t extra = decimals_ - 2;
+    const std::string padded = Pad(digits_, std::max(digits_.size(), decimals_ + 1));
+    if (padded.find_first_not_of('0', padded.size() - extra) != std::string::npos) {
+      return std::nullopt;
+    }
+    digits = padded.substr(0, padded.size() - extra);
+  }
+  if (digits.size() > 15) return std::nullopt;
+  const long long cents = std::stoll(digits);
+  return negative_ ? -cents : cents;
+}
+
 }  // namespace vok::tool

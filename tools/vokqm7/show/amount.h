@@ -34,6 +34,10 @@ class Amount {
   // The value in plain digits with its decimals, "-1234.50".
   [[nodiscard]] std::string Text() const;
 
+  // The value in cents, or nothing when it is not a whole number of cents
+  // ("0.125") or past what 15 digits of cents hold.
+  [[nodiscard]] std::optional<long long> Cents() const;
+
  private:
   Amount(bool negative, std::string digits, std::size_t decimals);
   // The magnitude's digits with `decimals` more decimals.

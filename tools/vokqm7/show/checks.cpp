@@ -6,6 +6,7 @@
 
 #include "platform/codepage.h"
 #include "show/amount.h"
+#include "show/statement_rules.h"
 
 namespace vok::tool {
 namespace {
@@ -80,8 +81,10 @@ const StatementItem* OneTotal(const ItemList& list, bool (*is)(std::string_view)
 CheckResult CheckBalance(const Statement& sheet) {
   const std::string label =
       "balance sheet" + (sheet.number > 0 ? " #" + std::to_string(sheet.number) : "");
-  CheckResult result{
-      Outcome::kFailed, label + ": total assets equal total liabilities and owners' equity", {}};
+  CheckResult result{Outcome::kFailed,
+                     label + ": total assets equal total liabilities and owners' equity",
+                     {},
+                     {}};
   const ItemList& list = sheet.lists.front();
   const StatementItem* assets = OneTotal(list, IsTotalAssets, "assets", "资产总计", result.details);
   const StatementItem* claims =
@@ -121,7 +124,7 @@ CheckResult CheckBalance(const Statement& sheet) {
 }
 
 CheckResult CheckLineNumbers(const FilingDocument& document) {
-  CheckResult result{Outcome::kPassed, "line numbers are unique within each list", {}};
+  CheckResult result{Outcome::kPassed, "line numbers are unique within each list", {}, {}};
   for (const Statement& statement : document.statements) {
     for (const ItemList& list : statement.lists) {
       std::vector<std::string> order;  // line numbers as first met
@@ -147,7 +150,8 @@ CheckResult CheckLineNumbers(const FilingDocument& document) {
 }
 
 CheckResult CheckAmounts(const FilingDocument& document) {
-  CheckResult result{Outcome::kPassed, "every amount is a number (a dash is an empty amount)", {}};
+  CheckResult result{
+      Outcome::kPassed, "every amount is a number (a dash is an empty amount)", {}, {}};
   for (const Statement& statement : document.statements) {
     for (const ItemList& list : statement.lists) {
       for (const StatementItem& item : list.items) {
@@ -185,13 +189,18 @@ bool IsTotalLiabilitiesAndEquity(std::string_view gbk_name) {
          rest == u"所有者权益(股东权益)";
 }
 
-std::vector<CheckResult> CheckFilingDocument(const FilingDocument& document) {
+std::vector<CheckResult> CheckFilingDocument(const FilingDocument& document,
+                                             const std::vector<Layout>& layouts) {
   std::vector<CheckResult> results;
   for (const Statement& statement : document.statements) {
     if (statement.kind == StatementKind::kBalanceSheet) results.push_back(CheckBalance(statement));
   }
+  for (std::size_t s = 0; s < document.statements.size(); ++s) {
+    CheckStatementArithmetic(document.statements[s], s, layouts, results);
+  }
   results.push_back(CheckLineNumbers(document));
   results.push_back(CheckAmounts(document));
+  AddRetainedEarningsNote(document, results);
   return results;
 }
 
@@ -200,8 +209,19 @@ bool AnyCheckFailed(const std::vector<CheckResult>& results) {
                      [](const CheckResult& r) { return r.outcome == Outcome::kFailed; });
 }
 
+bool AnyNotChecked(const std::vector<CheckResult>& results) {
+  return std::any_of(results.begin(), results.end(),
+                     [](const CheckResult& r) { return r.outcome == Outcome::kNotChecked; });
+}
+
 const char* OutcomeWord(CheckResult::Outcome outcome) {
-  return outcome == Outcome::kPassed ? "ok" : "FAILED";
+  switch (outcome) {
+    case Outcome::kPassed: return "ok";
+    case Outcome::kFailed: return "FAILED";
+    case Outcome::kNotChecked: return "not checked";
+    case Outcome::kNote: break;
+  }
+  return "note";
 }
 
 }  // namespace vok::tool

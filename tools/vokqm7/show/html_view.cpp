@@ -20,6 +20,9 @@ h2 { font-size: 13pt; margin: 1.4em 0 0.4em; padding-bottom: 2px; border-bottom:
 .summary { margin: 0 0 1em; font-weight: bold; }
 .summary.failed, .summary.failed a, li.failed .outcome { color: #b00020; }
 .summary.passed, li.passed .outcome { color: #1b6e20; }
+li.unchecked .outcome { color: #8a5a00; }
+li.note .outcome { color: #555; }
+tr.failed td { background: #fde2e4; font-weight: bold; }
 dl.header { display: flex; flex-wrap: wrap; gap: 0.15em 1.6em; margin: 0.3em 0 0.8em; }
 dl.header div { display: flex; }
 dl.header dt::after { content: "\FF1A"; }  /* the full-width colon */
@@ -42,13 +45,14 @@ ul.details { margin: 0.1em 0 0 6.5em; padding-left: 1em; }
   body { max-width: none; margin: 0; padding: 0; font-size: 10pt; }
   section.statement + section.statement { break-before: page; }
   h2, caption { break-after: avoid; }
-  thead th { print-color-adjust: exact; -webkit-print-color-adjust: exact; }
+  thead th, tr.failed td { print-color-adjust: exact; -webkit-print-color-adjust: exact; }
 }
 )";
 
 std::string Html(const std::string& gbk) { return EscapeXml(Printable(gbk)); }
 
-void AddTable(const ItemList& list, std::string& page) {
+// Rows of the items a failed rule names are highlighted.
+void AddTable(const ItemList& list, const std::vector<bool>& marked, std::string& page) {
   page += "<table class=\"items\">";
   if (!list.heading.empty()) page += "<caption>" + Html(list.heading) + "</caption>";
   page += "<thead><tr><th class=\"line\">" + platform::Utf8ToGbk("行次") +
@@ -57,8 +61,10 @@ void AddTable(const ItemList& list, std::string& page) {
     page += "<th class=\"amount\">" + Html(column.title) + "</th>";
   }
   page += "</tr></thead><tbody>\n";
-  for (const StatementItem& item : list.items) {
-    page += "<tr><td class=\"line\">" + Html(item.line) + "</td><td class=\"name\">" +
+  for (std::size_t i = 0; i < list.items.size(); ++i) {
+    const StatementItem& item = list.items[i];
+    page += std::string(marked[i] ? "<tr class=\"failed\">" : "<tr>") + "<td class=\"line\">" +
+            Html(item.line) + "</td><td class=\"name\">" +
             Html(item.name) + "</td>";
     for (const std::optional<std::string>& amount : item.amounts) {
       page += "<td class=\"amount\">" + Html(amount.value_or("")) + "</td>";
@@ -68,7 +74,8 @@ void AddTable(const ItemList& list, std::string& page) {
   page += "</tbody></table>\n";
 }
 
-void AddStatement(const Statement& statement, std::string& page) {
+void AddStatement(const Statement& statement, std::size_t index,
+                  const std::vector<CheckResult>& checks, std::string& page) {
   const std::string id =
       statement.element + (statement.number > 0 ? "-" + std::to_string(statement.number) : "");
   page += "<section class=\"statement\" id=\"" + id + "\"><h2>" +
@@ -79,10 +86,18 @@ void AddStatement(const Statement& statement, std::string& page) {
   }
   page += "</dl>\n";
   bool any_items = false;
-  for (const ItemList& list : statement.lists) {
+  for (std::size_t l = 0; l < statement.lists.size(); ++l) {
+    const ItemList& list = statement.lists[l];
     if (list.items.empty()) continue;
     any_items = true;
-    AddTable(list, page);
+    std::vector<bool> marked(list.items.size(), false);
+    for (const CheckResult& check : checks) {
+      if (check.outcome != CheckResult::Outcome::kFailed) continue;
+      for (const ItemPlace& place : check.marked) {
+        if (place.statement == index && place.list == l) marked[place.item] = true;
+      }
+    }
+    AddTable(list, marked, page);
   }
   if (!any_items) page += "<p>" + platform::Utf8ToGbk("（无项目）") + "</p>\n";
   page += "</section>\n";
@@ -91,7 +106,10 @@ void AddStatement(const Statement& statement, std::string& page) {
 void AddChecks(const std::vector<CheckResult>& checks, std::string& page) {
   page += "<section class=\"checks\" id=\"checks\"><h2>Checks</h2><ul class=\"checks\">\n";
   for (const CheckResult& check : checks) {
-    const char* outcome = check.outcome == CheckResult::Outcome::kPassed ? "passed" : "failed";
+    const char* outcome = check.outcome == CheckResult::Outcome::kPassed   ? "passed"
+                          : check.outcome == CheckResult::Outcome::kFailed ? "failed"
+                          : check.outcome == CheckResult::Outcome::kNote   ? "note"
+                                                                           : "unchecked";
     page += std::string("<li class=\"") + outcome + "\"><span class=\"outcome\">" +
             OutcomeWord(check.outcome) + "</span>" + Html(check.title);
     if (!check.details.empty()) {
@@ -118,11 +136,17 @@ std::string RenderHtml(const FilingDocument& document, const std::vector<CheckRe
       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" +
       Html(name) + "</title>\n<style>" + kStyle + "</style>\n</head>\n<body>\n<h1>" + Html(name) +
       "</h1>\n";
-  page += failed == 0
+  const bool unchecked = AnyNotChecked(checks);
+  page += failed == 0 && unchecked
+              ? "<p class=\"summary failed\"><a href=\"#checks\">No check failed, but a "
+                "statement was not checked</a>.</p>\n"
+          : failed == 0
               ? "<p class=\"summary passed\">No check failed.</p>\n"
               : "<p class=\"summary failed\"><a href=\"#checks\">" + std::to_string(failed) +
                     (failed == 1 ? " check" : " checks") + " failed</a>.</p>\n";
-  for (const Statement& statement : document.statements) AddStatement(statement, page);
+  for (std::size_t s = 0; s < document.statements.size(); ++s) {
+    AddStatement(document.statements[s], s, checks, page);
+  }
   AddChecks(checks, page);
   page += "</body>\n</html>\n";
   return page;

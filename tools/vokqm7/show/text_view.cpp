@@ -29,7 +29,12 @@ void AddHeader(const std::vector<HeaderField>& header, std::vector<std::string>&
 // One list as a table: 行次, 项目 and one column per amount. Line numbers and
 // amounts are never cut, so their columns take the widest of them; names
 // wrap within kNameColumns, their row's other cells on its first line.
-void AddTable(const ItemList& list, std::vector<std::string>& lines) {
+// `marked` says which items a failed rule names: their rows start with "*",
+// the others with a blank, in a list that has any.
+void AddTable(const ItemList& list, const std::vector<bool>& marked,
+              std::vector<std::string>& lines) {
+  const bool any_marked = std::find(marked.begin(), marked.end(), true) != marked.end();
+  std::string prefix;
   const std::string line_title = platform::Utf8ToGbk("行次");
   const std::string name_title = platform::Utf8ToGbk("项目");
   int line_width = DisplayWidth(line_title);
@@ -48,7 +53,7 @@ void AddTable(const ItemList& list, std::vector<std::string>& lines) {
   }
   auto row = [&](const std::string& line, const std::string& name,
                  const std::vector<std::string>& amounts) {
-    std::string text = PadLeft(line, line_width) + kGap + PadRight(name, name_width);
+    std::string text = prefix + PadLeft(line, line_width) + kGap + PadRight(name, name_width);
     for (std::size_t c = 0; c < amounts.size(); ++c) {
       text += kGap + PadLeft(amounts[c], amount_widths[c]);
     }
@@ -61,31 +66,45 @@ void AddTable(const ItemList& list, std::vector<std::string>& lines) {
     titles.push_back(list.columns[c].title);
     rules.emplace_back(static_cast<std::size_t>(amount_widths[c]), '-');
   }
+  if (any_marked) prefix = "  ";
   row(line_title, name_title, titles);
   row(std::string(static_cast<std::size_t>(line_width), '-'),
       std::string(static_cast<std::size_t>(name_width), '-'), rules);
-  for (const StatementItem& item : list.items) {
+  for (std::size_t i = 0; i < list.items.size(); ++i) {
+    const StatementItem& item = list.items[i];
+    if (any_marked) prefix = marked[i] ? "* " : "  ";
     const std::vector<std::string> name_lines = WrapToWidth(Printable(item.name), name_width);
     std::vector<std::string> amounts;
     for (const std::optional<std::string>& amount : item.amounts) {
       amounts.push_back(Printable(amount.value_or("")));
     }
     row(Printable(item.line), name_lines.front(), amounts);
-    for (std::size_t i = 1; i < name_lines.size(); ++i) row("", name_lines[i], blanks);
+    if (any_marked) prefix = "  ";
+    for (std::size_t n = 1; n < name_lines.size(); ++n) row("", name_lines[n], blanks);
   }
 }
 
-void AddStatement(const Statement& statement, std::vector<std::string>& lines) {
+void AddStatement(const Statement& statement, std::size_t index,
+                  const std::vector<CheckResult>& checks, std::vector<std::string>& lines) {
   lines.push_back(StatementName(statement) + " " + statement.element);
   AddHeader(statement.header, lines);
-  bool any_items = false;
-  for (const ItemList& list : statement.lists) {
+  bool any_items = false, any_marked = false;
+  for (std::size_t l = 0; l < statement.lists.size(); ++l) {
+    const ItemList& list = statement.lists[l];
     if (list.items.empty()) continue;
     any_items = true;
+    std::vector<bool> marked(list.items.size(), false);
+    for (const CheckResult& check : checks) {
+      if (check.outcome != CheckResult::Outcome::kFailed) continue;
+      for (const ItemPlace& place : check.marked) {
+        if (place.statement == index && place.list == l) marked[place.item] = any_marked = true;
+      }
+    }
     lines.emplace_back();
     if (!list.heading.empty()) lines.push_back(list.heading);
-    AddTable(list, lines);
+    AddTable(list, marked, lines);
   }
+  if (any_marked) lines.push_back("* a line that a failed rule names (see Checks)");
   if (!any_items) {
     lines.emplace_back();
     lines.push_back(platform::Utf8ToGbk("（无项目）"));
@@ -97,8 +116,8 @@ void AddStatement(const Statement& statement, std::vector<std::string>& lines) {
 std::vector<std::string> RenderText(const FilingDocument& document,
                                     const std::vector<CheckResult>& checks) {
   std::vector<std::string> lines;
-  for (const Statement& statement : document.statements) {
-    AddStatement(statement, lines);
+  for (std::size_t s = 0; s < document.statements.size(); ++s) {
+    AddStatement(document.statements[s], s, checks, lines);
     lines.emplace_back();
   }
   lines.push_back("Checks");

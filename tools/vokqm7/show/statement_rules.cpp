@@ -1,0 +1,332 @@
+#include "show/statement_rules.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <set>
+
+#include "platform/codepage.h"
+#include "show/amount.h"
+#include "show/item_name.h"
+
+namespace vok::tool {
+namespace {
+
+using Outcome = CheckResult::Outcome;
+
+std::string CentsText(long long cents) {
+  const unsigned long long magnitude = cents < 0 ? 0ULL - static_cast<unsigned long long>(cents)
+                                                 : static_cast<unsigned long long>(cents);
+  char text[32];
+  std::snprintf(text, sizeof text, "%s%llu.%02llu", cents < 0 ? "-" : "", magnitude / 100,
+                magnitude % 100);
+  return text;
+}
+
+std::string ListName(const Statement& statement, const ItemList& list) {
+  return StatementName(statement) + (list.heading.empty() ? "" : " " + list.heading);
+}
+
+std::string ItemName(const StatementItem& item) { return item.name + " (line " + item.line + ")"; }
+
+// A line number as a number: "08" is line 8; nothing for other texts.
+std::optional<long> LineNumber(const std::string& text) {
+  if (text.empty() || text.size() > 6 ||
+      !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    return std::nullopt;
+  }
+  return std::stol(text);
+}
+
+// One list of a statement with its items' names as rules match them.
+class MatchedList {
+ public:
+  explicit MatchedList(const ItemList& list) : list_(list) {
+    for (const StatementItem& item : list.items) {
+      names_.push_back(MatchedItemName(platform::GbkToUtf16(item.name)));
+    }
+  }
+
+  // The items the rule item names, in list order.
+  [[nodiscard]] std::vector<std::size_t> Find(const RuleItem& wanted) const {
+    std::vector<std::size_t> found;
+    for (std::size_t i = 0; i < list_.items.size(); ++i) {
+      const bool match = wanted.line > 0 ? LineNumber(list_.items[i].line) == wanted.line
+                                         : names_[i] == wanted.name;
+      if (match) found.push_back(i);
+    }
+    return found;
+  }
+
+  [[nodiscard]] bool Has(const RuleItem& wanted) const { return !Find(wanted).empty(); }
+
+  [[nodiscard]] const ItemList& list() const { return list_; }
+
+ private:
+  const ItemList& list_;
+  std::vector<std::u16string> names_;
+};
+
+std::set<std::string> ItemsOf(const Layout& layout) {
+  std::set<std::string> items;
+  for (const Rule& rule : layout.rules) {
+    items.insert(RuleItemText(rule.target));
+    for (const RuleTerm& term : rule.terms) items.insert(RuleItemText(term.item));
+  }
+  return items;
+}
+
+bool Fits(const Layout& layout, StatementKind kind, const MatchedList& list) {
+  if (layout.kind != kind) return false;
+  return std::all_of(layout.rules.begin(), layout.rules.end(), [&](const Rule& rule) {
+    return list.Has(rule.target) &&
+           std::all_of(rule.terms.begin(), rule.terms.end(),
+                       [&](const RuleTerm& term) { return list.Has(term.item); });
+  });
+}
+
+// The layouts that fit the list, without the shipped ones that a more
+// complete fitting layout covers.
+std::vector<const Layout*> FittingLayouts(const std::vector<Layout>& layouts, StatementKind kind,
+                                          const MatchedList& list) {
+  std::vector<const Layout*> fitting;
+  for (const Layout& layout : layouts) {
+    if (Fits(layout, kind, list)) fitting.push_back(&layout);
+  }
+  std::vector<const Layout*> kept;
+  for (const Layout* layout : fitting) {
+    const std::set<std::string> items = ItemsOf(*layout);
+    const bool covered =
+        layout->shipped && std::any_of(fitting.begin(), fitting.end(), [&](const Layout* other) {
+          const std::set<std::string> more = ItemsOf(*other);
+          return more.size() > items.size() &&
+                 std::includes(more.begin(), more.end(), items.begin(), items.end());
+        });
+    if (!covered) kept.push_back(layout);
+  }
+  return kept;
+}
+
+// What one side of a rule reads in one column: the cents, or why not.
+struct Figure {
+  std::optional<long long> cents;
+  bool empty = true;  // an empty amount or a dash, which counts as zero
+  std::string why;    // what keeps it from being compared
+};
+
+Figure FigureOf(const StatementItem& item, std::size_t column) {
+  Figure figure;
+  const std::optional<std::string>& text = item.amounts[column];
+  if (!text) {
+    figure.why = ItemName(item) + " has no amount";
+    return figure;
+  }
+  const std::optional<Amount> amount = Amount::Parse(*text);
+  if (!amount) {
+    figure.why = ItemName(item) + " \"" + *text + "\" is not a number";
+    return figure;
+  }
+  figure.cents = amount->Cents();
+  figure.empty = amount->Empty();
+  if (!figure.cents) figure.why = ItemName(item) + " " + *text + " is no whole number of cents";
+  return figure;
+}
+
+struct RuleOutcome {
+  bool compared = false;  // some figure of the rule was there in some column
+  CheckResult result;
+};
+
+// One rule on one list, every column of it.
+RuleOutcome Evaluate(const Rule& rule, const Statement& statement, std::size_t statement_index,
+                     std::size_t list_index, const MatchedList& matched) {
+  RuleOutcome outcome;
+  CheckResult& result = outcome.result;
+  result.outcome = Outcome::kPassed;
+  result.title = ListName(statement, matched.list()) + ": " + rule.text;
+  const ItemList& list = matched.list();
+  // The one item of each side, or the rule fails for its names.
+  std::vector<std::pair<int, std::size_t>> sides;  // sign (0 for the target), item
+  std::vector<std::pair<int, const RuleItem*>> wanted{{0, &rule.target}};
+  for (const RuleTerm& term : rule.terms) wanted.push_back({term.sign, &term.item});
+  for (const auto& [sign, item] : wanted) {
+    const std::vector<std::size_t> found = matched.Find(*item);
+    for (std::size_t i : found) result.marked.push_back({statement_index, list_index, i});
+    if (found.size() == 1) {
+      sides.push_back({sign, found.front()});
+      continue;
+    }
+    std::string lines;
+    for (std::size_t i : found) lines += (lines.empty() ? "" : ", ") + list.items[i].line;
+    result.outcome = Outcome::kFailed;
+    result.details.push_back(std::to_string(found.size()) + " lines are " + RuleItemText(*item) +
+                             " (lines " + lines +
+                             "), which one counts is not known: name it by its line, #N, in a "
+                             "rules file (see --rules)");
+  }
+  if (result.outcome == Outcome::kFailed) return outcome;
+  if (list.columns.empty()) {
+    result.outcome = Outcome::kFailed;
+    result.details.push_back("the list has no amount column to compare");
+    return outcome;
+  }
+  for (std::size_t c = 0; c < list.columns.size(); ++c) {
+    const std::string& column = list.columns[c].title;
+    long long target = 0, sum = 0;
+    std::string why, terms;
+    bool any_figure = false;
+    for (const auto& [sign, i] : sides) {
+      const Figure figure = FigureOf(list.items[i], c);
+      if (!figure.why.empty()) {
+        why += (why.empty() ? "" : ", ") + figure.why;
+        continue;
+      }
+      any_figure = any_figure || !figure.empty;
+      if (sign == 0) {
+        target = *figure.cents;
+        continue;
+      }
+      sum += sign * *figure.cents;
+      if (!terms.empty() || sign < 0) terms += sign < 0 ? (terms.empty() ? "-" : " - ") : " + ";
+      terms += CentsText(*figure.cents);
+    }
+    if (!why.empty()) {
+      result.outcome = Outcome::kFailed;
+      result.details.push_back(column + ": not compared: " + why);
+      continue;
+    }
+    outcome.compared = outcome.compared || any_figure;
+    if (target == sum) continue;
+    result.outcome = Outcome::kFailed;
+    result.details.push_back(column + ": " + RuleItemText(rule.target) + " " + CentsText(target) +
+                             ", its lines give " + terms + " = " + CentsText(sum) +
+                             ", difference " + CentsText(target - sum));
+  }
+  if (result.outcome == Outcome::kPassed) result.marked.clear();
+  return outcome;
+}
+
+// Whether any item of the statement holds a figure: an amount that is
+// neither empty nor a dash.
+bool HoldsAmounts(const Statement& statement) {
+  for (const ItemList& list : statement.lists) {
+    for (const StatementItem& item : list.items) {
+      for (const std::optional<std::string>& text : item.amounts) {
+        if (!text) continue;
+        const std::optional<Amount> amount = Amount::Parse(*text);
+        if (!amount || !amount->Empty()) return true;
+      }
+    }
+  }
+  return false;
+}
+
+const char* KindWords(StatementKind kind) {
+  return kind == StatementKind::kIncomeStatement ? "the income statement" : "the balance sheet";
+}
+
+}  // namespace
+
+void CheckStatementArithmetic(const Statement& statement, std::size_t index,
+                              const std::vector<Layout>& layouts,
+                              std::vector<CheckResult>& results) {
+  const std::string name = StatementName(statement);
+  if (!HoldsAmounts(statement)) {
+    bool any_items = false;
+    for (const ItemList& list : statement.lists) any_items = any_items || !list.items.empty();
+    results.push_back({Outcome::kFailed,
+                       name + ": " + KindWords(statement.kind) + " holds no amounts",
+                       {any_items ? "every amount is empty or a dash" : "it has no items"},
+                       {}});
+    return;
+  }
+  bool fitted = false, compared = false;
+  std::set<std::string> applied;  // rule texts, each rule once per list
+  for (std::size_t l = 0; l < statement.lists.size(); ++l) {
+    const MatchedList matched(statement.lists[l]);
+    applied.clear();
+    for (const Layout* layout : FittingLayouts(layouts, statement.kind, matched)) {
+      fitted = true;
+      for (const Rule& rule : layout->rules) {
+        if (!applied.insert(rule.text).second) continue;
+        RuleOutcome outcome = Evaluate(rule, statement, index, l, matched);
+        compared = compared || outcome.compared;
+        results.push_back(std::move(outcome.result));
+      }
+    }
+  }
+  if (!fitted) {
+    results.push_back(
+        {Outcome::kNotChecked,
+         name + ": layout not recognised: not checked (see --rules)",
+         {"none of the " +
+          std::to_string(std::count_if(layouts.begin(), layouts.end(),
+                                       [&](const Layout& l) { return l.kind == statement.kind; })) +
+          " layouts of " + KindWords(statement.kind) + " has each of its lines here"},
+         {}});
+  } else if (!compared) {
+    results.push_back({Outcome::kNotChecked,
+                       name + ": no rule found figures to compare: not checked",
+                       {"every amount the rules name is empty or a dash"},
+                       {}});
+  }
+}
+
+void AddRetainedEarningsNote(const FilingDocument& document, std::vector<CheckResult>& results) {
+  const Statement* income = nullptr;
+  const Statement* balance = nullptr;
+  for (const Statement& statement : document.statements) {
+    const Statement*& slot = statement.kind == StatementKind::kIncomeStatement ? income : balance;
+    if (slot != nullptr) return;  // which two belong together is not known
+    slot = &statement;
+  }
+  if (income == nullptr || balance == nullptr) return;
+  // The one line of the name among the statement's lists, with the figures
+  // of the columns whose elements are given.
+  struct Found {
+    const StatementItem* item = nullptr;
+    std::vector<long long> cents;
+  };
+  auto find = [](const Statement& statement, const char16_t* name,
+                 std::initializer_list<const char*> elements) -> std::optional<Found> {
+    std::optional<Found> found;
+    for (const ItemList& list : statement.lists) {
+      for (const StatementItem& item : list.items) {
+        if (MatchedItemName(platform::GbkToUtf16(item.name)) != name) continue;
+        if (found) return std::nullopt;  // twice: which one is not known
+        Found f{&item, {}};
+        for (const char* element : elements) {
+          const auto column =
+              std::find_if(list.columns.begin(), list.columns.end(),
+                           [&](const AmountColumn& c) { return c.element == element; });
+          if (column == list.columns.end()) return std::nullopt;
+          const Figure figure =
+              FigureOf(item, static_cast<std::size_t>(column - list.columns.begin()));
+          if (!figure.why.empty()) return std::nullopt;
+          f.cents.push_back(*figure.cents);
+        }
+        found = f;
+      }
+    }
+    return found;
+  };
+  const std::optional<Found> retained = find(*balance, u"未分配利润", {"QMS", "NCS"});
+  const std::optional<Found> profit = find(*income, u"净利润", {"BNLJ"});
+  if (!retained || !profit) return;
+  const long long change = retained->cents[0] - retained->cents[1];
+  const long long net = profit->cents[0];
+  results.push_back(
+      {Outcome::kNote,
+       "retained earnings beside the year's net profit (distributions and reserves make them "
+       "differ rightly)",
+       {StatementName(*balance) + " " + ItemName(*retained->item) + ": " +
+            platform::Utf8ToGbk("期末数 ") + CentsText(retained->cents[0]) + " - " +
+            platform::Utf8ToGbk("年初数 ") + CentsText(retained->cents[1]) + " = " +
+            CentsText(change),
+        StatementName(*income) + " " + ItemName(*profit->item) + ": " +
+            platform::Utf8ToGbk("本年累计 ") + CentsText(net),
+        "difference " + CentsText(change - net)},
+       {}});
+}
+
+}  // namespace vok::tool
