@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "doctor.h"
 #include "driver/install_lock.h"
 #include "driver/install_location.h"
 #include "driver/paths.h"
@@ -149,6 +150,19 @@ std::string WhereLooked(const platform::RegistryViews& views, bool found) {
          (both ? std::string(" and the ") + ViewName(views.back()) : "") + " registry view)";
 }
 
+// The switch that set the trace in effect, in a support engineer's words.
+std::string TraceSwitchName(trace::Setting::Source source) {
+  switch (source) {
+    case trace::Setting::Source::kEnvironment:
+      return std::string("the environment variable ") + trace::kVariable;
+    case trace::Setting::Source::kRegistry:
+      return trace::kRegistryName;
+    case trace::Setting::Source::kMachineRegistry:
+      return std::string(trace::kMachineRegistryName) + ", the machine-wide switch";
+  }
+  return {};
+}
+
 // Whether calls of this user are traced now, and where to.
 void CheckTracing(Checklist& list) {
   const std::optional<trace::Setting> setting = trace::CurrentSetting();
@@ -156,9 +170,7 @@ void CheckTracing(Checklist& list) {
     list.Ok("tracing is off (vokqm7 trace on switches it on)");
     return;
   }
-  const std::string from = setting->source == trace::Setting::Source::kEnvironment
-                               ? std::string("the environment variable ") + trace::kVariable
-                               : std::string(trace::kRegistryName);
+  const std::string from = TraceSwitchName(setting->source);
   if (platform::TraceFile::Open(setting->file, trace::kCapBytes)) {
     list.Note("tracing is on: calls write to " + setting->file + " (set by " + from +
               "; vokqm7 trace show reads it)");
@@ -167,6 +179,26 @@ void CheckTracing(Checklist& list) {
               " cannot be written: calls are not traced");
   }
 }
+
+// The machine-wide switch where the user's own one hides it, or where a
+// client running as another account would find no switch at all.
+void CheckMachineTracing(Checklist& list) {
+  const std::optional<trace::Setting> setting = trace::CurrentSetting();
+  const std::optional<std::string> machine =
+      platform::ReadMachineValue(trace::kRegistryKey, trace::kRegistryValue, 32768);
+  const bool machine_on = machine && !machine->empty();
+  if (setting && setting->source != trace::Setting::Source::kMachineRegistry && machine_on) {
+    list.Note(std::string("the machine-wide switch ") + trace::kMachineRegistryName + " = " +
+              *machine + " is set too; for this user " + TraceSwitchName(setting->source) +
+              " takes precedence");
+  } else if (setting && setting->source == trace::Setting::Source::kRegistry) {
+    list.Note("a filing client that runs as another account (a service, a scheduled task) "
+              "reads no switch of this user and is not traced: vokqm7 trace on --machine "
+              "traces every account");
+  }
+}
+
+}  // namespace
 
 int RunDoctor() {
   Checklist list;
@@ -209,6 +241,7 @@ int RunDoctor() {
     Say("  skipped  the tools, templates and work files: there is no installation folder");
   }
   CheckTracing(list);
+  CheckMachineTracing(list);
   if (list.problems() == 0) {
     Say("Everything the library needs is in place.");
     return kExitSuccess;
@@ -216,8 +249,6 @@ int RunDoctor() {
   Say(std::to_string(list.problems()) + " problem(s) found.");
   return kExitCheckFailed;
 }
-
-}  // namespace
 
 void AddDoctorCommand(CLI::App& app, int& status) {
   CLI::App* command = app.add_subcommand(
