@@ -63,3 +63,39 @@ expect_status 1 "trace show, not a trace"
 expect_err "is no trace of this library" "trace show, not a trace"
 run "$tool" trace show "$work/missing.log"
 expect_status 4 "trace show, missing file"
+
+# trace show's filters over a trace of mixed calls: accounts, days,
+# exports, results, and a call whose end is not in the file.
+mixed=$work/traces/mixed.log
+{
+  call() {  # pid, day and time, export, account, result ("" for no end)
+    printf '%s.000 pid=%s tid=1 call=1 event=call.begin export=%s\n' "$2" "$1" "$3"
+    printf '%s.001 pid=%s tid=1 call=1 event=login account=%s year=2026 period=11 server=s\n' "$2" "$1" "$4"
+    [ -z "$5" ] || printf '%s.002 pid=%s tid=1 call=1 event=call.end result=%s ms=2\n' "$2" "$1" "$5"
+  }
+  call 10 "2026-12-01 09:00:00" GetReportDate 105 0
+  call 11 "2026-12-07 10:00:00" GetReportDate 105 -1
+  call 12 "2026-12-08 11:00:00" GetReportV2 105 ""
+  call 13 "2026-12-08 12:00:00" GetReportDate 200 -1
+  call 14 "2026-12-09 08:00:00" GetReportDateV2 105 0
+} >"$mixed"
+# options | status | the first line of the output | pids listed, in order
+while IFS='|' read -r options expected first pids; do
+  read -ra words <<<"$options"
+  words=("${words[@]//_/ }")  # "_" stands for a blank inside one option
+  run "$tool" trace show "$mixed" --last 0 "${words[@]}"
+  expect_status "$expected" "trace show $options"
+  [ "$expected" -ne 0 ] && continue
+  [ "$(head -n 1 <<<"$out")" = "$first" ] || fail "trace show $options: first line '$(head -n 1 <<<"$out")', not '$first'"
+  listed=$(sed -n '3,/^$/p' <<<"$out" | grep -oE '^2026-12-0[0-9] [0-9:]{8}' | tr '\n' ' ')
+  [ "$listed" = "$pids" ] || fail "trace show $options: calls begun '$listed', not '$pids'"
+done <<TABLE
+--failed|0|3 of 3 call(s) matching --failed (of 5 in $mixed):|2026-12-07 10:00:00 2026-12-08 11:00:00 2026-12-08 12:00:00 
+--account 105|0|4 of 4 call(s) matching --account 105 (of 5 in $mixed):|2026-12-01 09:00:00 2026-12-07 10:00:00 2026-12-08 11:00:00 2026-12-09 08:00:00 
+--since 2026-12-07|0|4 of 4 call(s) matching --since 2026-12-07 (of 5 in $mixed):|2026-12-07 10:00:00 2026-12-08 11:00:00 2026-12-08 12:00:00 2026-12-09 08:00:00 
+--since 2026-12-08_11:30|0|2 of 2 call(s) matching --since 2026-12-08 11:30 (of 5 in $mixed):|2026-12-08 12:00:00 2026-12-09 08:00:00 
+--export getreportdate|0|3 of 3 call(s) matching --export getreportdate (of 5 in $mixed):|2026-12-01 09:00:00 2026-12-07 10:00:00 2026-12-08 12:00:00 
+--failed --account 105 --since 2026-12-07 --export GetReportDate|0|1 of 1 call(s) matching --failed --account 105 --since 2026-12-07 --export GetReportDate (of 5 in $mixed):|2026-12-07 10:00:00 
+--account 999|0|none of the 5 call(s) in $mixed matches --account 999|
+--since 7.12.2026|2||
+TABLE
