@@ -45,10 +45,10 @@ TEST(PosixTraceFile, IsForItsUserOnlyWhetherNewOrMadeReadableBefore) {
 // writes its lines: the old generation is kept whole in ".1" and every
 // line written lands in the fresh file.
 TEST(PosixTraceFile, WritersPastTheCapAtOnceKeepTheOldGenerationAndEveryNewLine) {
-  constexpr int kWriters = 6;
+  constexpr int kWriters = 8;
   constexpr int kLines = 20;
   constexpr std::uint64_t kCap = 4096;
-  for (int round = 0; round < 10; ++round) {
+  for (int round = 0; round < 400; ++round) {
     TempDir dir;
     const std::string path = dir / "trace.log";
     const std::string old_generation(kCap + 100, 'o');

@@ -180,6 +180,24 @@ void CheckTracing(Checklist& list) {
   }
 }
 
+// The library's bitness against the registry view the package's value was
+// read from (the library is the tool's bitness: a process loads only its
+// own). Nothing where the store has no views.
+void CheckBitness(Checklist& list, const platform::RegistryViews& views) {
+  if (views.empty() || views.front() == platform::RegistryView::kSingle) return;
+  const bool library64 = sizeof(void*) == 8;
+  const platform::RegistryView from = views.back();
+  if (from == platform::RegistryView::k32Bit) {
+    list.Ok(std::string(library64 ? "64-bit" : "32-bit") + " library, the package's value in "
+            "the 32-bit registry view, where the 32-bit package writes it" +
+            (library64 ? ": a 64-bit filing client with the 32-bit package is fine" : ""));
+  } else {
+    list.Note("the package's value is only in the 64-bit registry view: the 64-bit library "
+              "finds it, the shipped 32-bit one would not (a 64-bit package, or a value "
+              "written there by hand)");
+  }
+}
+
 // The machine-wide switch where the user's own one hides it, or where a
 // client running as another account would find no switch at all.
 void CheckMachineTracing(Checklist& list) {
@@ -217,6 +235,7 @@ int RunDoctor() {
     list.Problem("the registry value " + value_name + " is empty" + where);
   } else {
     list.Ok("registry value " + value_name + " = " + *value + where);
+    CheckBitness(list, views);
   }
   const std::string location = value && !value->empty() ? *value + "\\vok" : "";
   const std::optional<std::uint32_t> attributes =
