@@ -99,3 +99,37 @@ done <<TABLE
 --account 999|0|none of the 5 call(s) in $mixed matches --account 999|
 --since 7.12.2026|2||
 TABLE
+
+# The machine-wide switch, for clients that run as another account; the
+# user's switch and the environment variable win over it, in that order.
+machine_value=$VOKQM7_REGISTRY/HKEY_LOCAL_MACHINE/Software/VOKQM7/TraceFile
+run "$tool" trace on --machine "$work/traces/machine.log"
+expect_status 0 "trace on --machine"
+expect_out "tracing is on: every call of the library by any user of this machine from now on writes to $work/traces/machine.log" "trace on --machine"
+[ "$(cat "$machine_value" 2>/dev/null)" = "$work/traces/machine.log" ] || fail "trace on --machine did not set $machine_value"
+run "$tool" trace on "$work/traces/user.log"
+# switches set (env, user) | the file a call writes to | what doctor says
+while IFS='|' read -r env user traced doctor_says; do
+  [ "$user" = on ] || run "$tool" trace off
+  [ "$user" = on ] && run "$tool" trace on "$work/traces/user.log"
+  rm -f "$work/traces/"{machine,user,env}.log
+  if [ "$env" = on ]; then
+    VOKQM7_TRACE=$work/traces/env.log run "$tool" report-date "${login[@]}" -o national.xml
+    VOKQM7_TRACE=$work/traces/env.log run "$tool" doctor
+  else
+    run "$tool" report-date "${login[@]}" -o national.xml
+    run "$tool" doctor
+  fi
+  expect_file_has "$work/traces/$traced.log" "event=call.begin export=GetReportDate" "env $env, user $user"
+  for other in machine user env; do
+    [ "$other" = "$traced" ] || [ ! -e "$work/traces/$other.log" ] || fail "env $env, user $user: $other.log written too"
+  done
+  expect_out "$doctor_says" "doctor, env $env, user $user"
+done <<TABLE
+on|on|env|(set by the environment variable VOKQM7_TRACE
+off|on|user|the machine-wide switch HKEY_LOCAL_MACHINE\\Software\\VOKQM7\\TraceFile = $work/traces/machine.log is set too; for this user HKEY_CURRENT_USER\\Software\\VOKQM7\\TraceFile takes precedence
+off|off|machine|(set by HKEY_LOCAL_MACHINE\\Software\\VOKQM7\\TraceFile, the machine-wide switch
+TABLE
+run "$tool" trace off --machine
+expect_status 0 "trace off --machine"
+[ ! -e "$machine_value" ] || fail "trace off --machine left $machine_value"
