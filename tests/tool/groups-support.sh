@@ -70,6 +70,7 @@ versions.txt|library bitness: 64-bit (ELF64)
 versions.txt|ANSI code page: 936
 registry.txt|  the registry folder (one view): $install
 registry.txt|  HKEY_CURRENT_USER\\Software\\VOKQM7\\TraceFile: $trace
+registry.txt|  HKEY_LOCAL_MACHINE\\Software\\VOKQM7\\TraceFile: not set
 installation.txt|vokModel\\国税申报\\hxzcfzb.rep
 installation.txt|vokwqm7.exe
 trace/trace.log|event=call.begin export=GetReportDate

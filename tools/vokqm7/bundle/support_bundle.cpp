@@ -94,6 +94,10 @@ std::string Registry(const std::optional<trace::Setting>& setting) {
           SettingText(platform::EnvironmentValue(trace::kVariable)) + "\n";
   text += std::string("  ") + trace::kRegistryName + ": " +
           SettingText(platform::ReadUserValue(trace::kRegistryKey, trace::kRegistryValue)) + "\n";
+  text += std::string("  ") + trace::kMachineRegistryName + ": " +
+          SettingText(platform::ReadMachineValue(trace::kRegistryKey, trace::kRegistryValue,
+                                                 32768)) +
+          "\n";
   text += "  in effect: " + (setting ? setting->file : std::string("tracing is off")) + "\n";
   return text;
 }

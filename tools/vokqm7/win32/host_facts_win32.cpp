@@ -3,6 +3,7 @@
 #include "platform/win32/win32.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -39,7 +40,7 @@ std::string WineVersion() {
 }
 
 std::string LanguageName(LANGID language) {
-  char name[LOCALE_NAME_MAX_LENGTH] = "";
+  char name[86] = "";  // LOCALE_NAME_MAX_LENGTH
   const LCID locale = MAKELCID(language, SORT_DEFAULT);
   const int length = ::GetLocaleInfoA(locale, LOCALE_SNAME, name, sizeof name);
   char hex[8];
@@ -59,7 +60,7 @@ std::string LocalTime(const FILETIME& utc) {
 
 // One view's value: `view` is KEY_WOW64_32KEY or KEY_WOW64_64KEY.
 std::string ReadInView(const std::string& subkey, const std::string& value_name, REGSAM view) {
-  win32::RegistryKey key;
+  platform::win32::RegistryKey key;
   const LONG opened =
       ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, subkey.c_str(), 0, KEY_READ | view, key.put());
   if (opened != ERROR_SUCCESS) return "no such key (error " + std::to_string(opened) + ")";
@@ -95,12 +96,9 @@ std::vector<ListedEntry> ListFolder(const std::string& folder) {
   std::function<void(const std::string&, const std::string&)> walk =
       [&](const std::string& system_folder, const std::string& below) {
         WIN32_FIND_DATAA found{};
-        const std::unique_ptr<void, decltype(&::FindClose)> search(
-            ::FindFirstFileA((system_folder + "\\*").c_str(), &found), &::FindClose);
-        if (search.get() == INVALID_HANDLE_VALUE) {
-          static_cast<void>(search.release());
-          return;
-        }
+        HANDLE first = ::FindFirstFileA((system_folder + "\\*").c_str(), &found);
+        if (first == INVALID_HANDLE_VALUE) return;
+        const std::unique_ptr<void, decltype(&::FindClose)> search(first, &::FindClose);
         std::vector<WIN32_FIND_DATAA> entries;
         do {
           const std::string name = found.cFileName;
