@@ -83,4 +83,8 @@ zip_read "$bundle" installation.txt | grep -qE '^[0-9-]{10} [0-9:]{8} +[0-9]+  r
   || fail "installation.txt does not list rep_vok.xml with its size and time"
 unzip -l "$bundle" | grep -q 'rep_vok' && fail "a cell export is in the bundle"
 
+run "$tool" support-bundle -o "$work/no such folder/bundle.zip"
+expect_status 4 "support-bundle into a missing folder"
+expect_err "cannot write the bundle" "support-bundle into a missing folder"
+
 run "$tool" trace off

@@ -207,7 +207,9 @@ int WriteBundle(std::string output, bool with_documents) {
       return kExitCannotRun;
     }
   }
-  if (!WriteDocument(output, zip.Finish(), false)) {
+  // Read back whole: a bundle cut short on a full disk is no bundle.
+  const std::string archive = zip.Finish();
+  if (!WriteDocument(output, archive, false) || ReadFileBytes(output) != archive) {
     Complain("cannot write the bundle " + output);
     return kExitCannotRun;
   }
