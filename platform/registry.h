@@ -42,4 +42,12 @@ using RegistryViews = std::vector<RegistryView>;
 // Removes it; true also when there was none.
 bool DeleteUserValue(const std::string& subkey, const std::string& valueName);
 
+// The same for a string value under HKEY_LOCAL_MACHINE\`subkey`, for every
+// user of the machine (Windows: in the 32-bit view, which ReadMachineValue
+// reads first; writing it takes an administrator). False when it cannot be
+// written or removed.
+[[nodiscard]] bool WriteMachineValue(const std::string& subkey, const std::string& valueName,
+                                     const std::string& value);
+bool DeleteMachineValue(const std::string& subkey, const std::string& valueName);
+
 }  // namespace vok::platform

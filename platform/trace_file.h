@@ -15,11 +15,13 @@ class TraceFile {
  public:
   struct State;
 
-  // Opens `gbkPath` for appending, creating it. A file already past
+  // Opens `gbkPath` for appending, creating it for its user only (Linux:
+  // mode 0600; Windows: the folder's default ACL). A file already past
   // `capBytes` is first moved to "<path>.1" (replacing an older one), so
-  // that one old generation is kept. Nothing when the file cannot be opened
-  // (a folder, no such folder, no right to write, held by another program);
-  // this is never retried.
+  // that one old generation is kept; writers past the cap at once take
+  // turns, and only the first of them moves the file. Nothing when the
+  // file cannot be opened (a folder, no such folder, no right to write,
+  // held by another program); this is never retried.
   [[nodiscard]] static std::optional<TraceFile> Open(const std::string& gbkPath,
                                                      std::uint64_t capBytes);
 
@@ -31,8 +33,15 @@ class TraceFile {
 
   // Appends `line` (its line feed included) with one write at the end of
   // the file, so that lines of several threads and processes never mix.
-  // False when it was not written whole.
-  bool Append(std::string_view line);
+  // False when it was not written whole. On Windows a line waits briefly
+  // for its turn among the file's writers and is dropped past that; a line
+  // that says how many were dropped before it passes that number as
+  // `countedDrops`, which this call takes off the count once it is written.
+  bool Append(std::string_view line, std::uint64_t countedDrops = 0);
+
+  // Lines this process dropped for want of their turn and that no written
+  // line has counted yet (always 0 on Linux, where no line waits).
+  static std::uint64_t DroppedLines();
 
  private:
   explicit TraceFile(std::unique_ptr<State> state);

@@ -26,6 +26,9 @@ namespace {
 // A command line may be long; a line of the trace stays readable.
 constexpr std::size_t kFieldLimit = 32 << 10;
 
+// A path's longest, with room to spare.
+constexpr std::size_t kMachineValueBytes = 32768;
+
 thread_local CallTrace::State* current = nullptr;
 std::atomic<std::uint64_t> calls{0};
 
@@ -38,8 +41,11 @@ void Write(CallTrace::State& state, const char* event, const Field* fields, std:
   line.fields.push_back({"call", state.call});
   line.fields.push_back({"event", event});
   for (std::size_t i = 0; i < count; ++i) line.fields.push_back({fields[i].name(), fields[i].Utf8()});
+  // Lines dropped before this one for want of their turn are counted here.
+  const std::uint64_t dropped = platform::TraceFile::DroppedLines();
+  if (dropped > 0) line.fields.push_back({"dropped_lines", std::to_string(dropped)});
   const std::string text = FormatLine(line);
-  state.file.Append(text);
+  state.file.Append(text, dropped);
   platform::TraceToDebugger(text);
 }
 
@@ -56,6 +62,9 @@ std::optional<Setting> CurrentSetting() {
   if (std::optional<std::string> file = platform::ReadUserValue(kRegistryKey, kRegistryValue)) {
     return Setting{std::move(*file), Setting::Source::kRegistry};
   }
+  std::optional<std::string> file =
+      platform::ReadMachineValue(kRegistryKey, kRegistryValue, kMachineValueBytes);
+  if (file && !file->empty()) return Setting{std::move(*file), Setting::Source::kMachineRegistry};
   return std::nullopt;
 }
 

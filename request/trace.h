@@ -2,8 +2,11 @@
 // installation a call found, what it staged, the tool's command line and
 // how the tool ended, what came out, which step failed. It is on when the
 // environment variable VOKQM7_TRACE names a file or, without it, the string
-// value TraceFile under HKEY_CURRENT_USER\Software\VOKQM7 does; the setting
-// is read at the start of every call, so a filing client need not restart.
+// value TraceFile under HKEY_CURRENT_USER\Software\VOKQM7 does, or, without
+// either, the machine-wide one under HKEY_LOCAL_MACHINE\Software\VOKQM7 (for
+// clients that run as another account: a service, a scheduled task). The
+// setting is read at the start of every call, so a filing client need not
+// restart.
 //
 // A call's events go to the file as lines (request/trace_line.h) and, on
 // Windows, to the debugger's output. The trace never changes a call's
@@ -26,11 +29,12 @@ inline constexpr char kRegistryKey[] = "Software\\VOKQM7";
 inline constexpr char kRegistryValue[] = "TraceFile";
 // The two above as a support engineer reads them.
 inline constexpr char kRegistryName[] = "HKEY_CURRENT_USER\\Software\\VOKQM7\\TraceFile";
+inline constexpr char kMachineRegistryName[] = "HKEY_LOCAL_MACHINE\\Software\\VOKQM7\\TraceFile";
 // Past this the file becomes "<file>.1", one old generation kept.
 inline constexpr std::uint64_t kCapBytes = std::uint64_t{10} << 20;
 
 struct Setting {
-  enum class Source { kEnvironment, kRegistry };
+  enum class Source { kEnvironment, kRegistry, kMachineRegistry };
   std::string file;  // GBK
   Source source;
 };

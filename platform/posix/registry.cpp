@@ -91,9 +91,11 @@ std::optional<std::string> ReadUserValue(const std::string& subkey, const std::s
   return value;
 }
 
-bool WriteUserValue(const std::string& subkey, const std::string& valueName,
-                    const std::string& value) {
-  const std::optional<std::string> path = ValueFile("HKEY_CURRENT_USER", subkey, valueName);
+namespace {
+
+bool WriteValue(const char* hive, const std::string& subkey, const std::string& valueName,
+                const std::string& value) {
+  const std::optional<std::string> path = ValueFile(hive, subkey, valueName);
   if (!path) return false;
   // The key's folders, one by one.
   for (std::size_t slash = path->find('/', 1); slash != std::string::npos;
@@ -104,10 +106,30 @@ bool WriteUserValue(const std::string& subkey, const std::string& valueName,
   return fd.Valid() && posix::WriteAll(fd.Get(), value + "\n") && fd.Close();
 }
 
-bool DeleteUserValue(const std::string& subkey, const std::string& valueName) {
-  const std::optional<std::string> path = ValueFile("HKEY_CURRENT_USER", subkey, valueName);
+bool DeleteValue(const char* hive, const std::string& subkey, const std::string& valueName) {
+  const std::optional<std::string> path = ValueFile(hive, subkey, valueName);
   if (!path) return false;
   return ::unlink(path->c_str()) == 0 || errno == ENOENT;
+}
+
+}  // namespace
+
+bool WriteUserValue(const std::string& subkey, const std::string& valueName,
+                    const std::string& value) {
+  return WriteValue("HKEY_CURRENT_USER", subkey, valueName, value);
+}
+
+bool DeleteUserValue(const std::string& subkey, const std::string& valueName) {
+  return DeleteValue("HKEY_CURRENT_USER", subkey, valueName);
+}
+
+bool WriteMachineValue(const std::string& subkey, const std::string& valueName,
+                       const std::string& value) {
+  return WriteValue("HKEY_LOCAL_MACHINE", subkey, valueName, value);
+}
+
+bool DeleteMachineValue(const std::string& subkey, const std::string& valueName) {
+  return DeleteValue("HKEY_LOCAL_MACHINE", subkey, valueName);
 }
 
 }  // namespace vok::platform

@@ -3,7 +3,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "platform/posix/faults.h"
@@ -16,21 +18,67 @@ struct TraceFile::State {
   posix::UniqueFd fd;
 };
 
+namespace {
+
+// The trace names accounts, servers and folders: it is for its user only.
+// A file of this user's that was made readable to others is closed up again.
+posix::UniqueFd OpenForAppending(const std::string& path, struct stat& st) {
+  posix::UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY,
+                            S_IRUSR | S_IWUSR));
+  if (!fd.Valid()) return fd;
+  if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return posix::UniqueFd();
+  if (st.st_uid == ::geteuid() && (st.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
+    const int closed_up = ::fchmod(fd.Get(), st.st_mode & ~(S_IRWXG | S_IRWXO));
+    static_cast<void>(closed_up);
+  }
+  return fd;
+}
+
+// The writers' turn to move the file: flock on the file itself, asked for
+// a little while (a move takes a moment). Without it nothing is moved and
+// the file grows on; no line is lost either way.
+bool TakeMoveTurn(int fd) {
+  for (int tries = 0; tries < 100; ++tries) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+    if (errno != EWOULDBLOCK && errno != EINTR) return false;
+    const struct timespec pause = {0, 2'000'000};
+    ::nanosleep(&pause, nullptr);
+  }
+  return false;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+}  // namespace
+
+// Past the cap the file becomes "<path>.1" by one process at a time: the
+// one whose turn it is looks again, and moves the file only when the one
+// it opened is still the file at `path` and still past the cap. Another
+// process that saw the same full file finds it moved and opens the fresh
+// one, so the generation just moved is never moved over.
 std::optional<TraceFile> TraceFile::Open(const std::string& gbkPath, std::uint64_t capBytes) {
   const std::optional<std::string> path = posix::ToSystemPath(gbkPath);
   if (!path || path->empty()) return std::nullopt;
   struct stat st {};
-  if (::stat(path->c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-      static_cast<std::uint64_t>(st.st_size) > capBytes) {
-    // Another process may have moved it a moment ago; either way a fresh
-    // file follows.
-    const int moved = std::rename(path->c_str(), (*path + ".1").c_str());
-    static_cast<void>(moved);
+  posix::UniqueFd fd = OpenForAppending(*path, st);
+  for (int moves = 0; fd.Valid() && moves < 3 && static_cast<std::uint64_t>(st.st_size) > capBytes;
+       ++moves) {
+    if (!TakeMoveTurn(fd.Get())) break;
+    struct stat now {};
+    if (::fstat(fd.Get(), &st) == 0 && ::stat(path->c_str(), &now) == 0 && SameFile(st, now) &&
+        static_cast<std::uint64_t>(st.st_size) > capBytes) {
+      const int moved = std::rename(path->c_str(), (*path + ".1").c_str());
+      static_cast<void>(moved);
+    }
+    // Released when the descriptor closes: the moved file's, or the one
+    // somebody else moved meanwhile; then the file at `path` once more.
+    fd = OpenForAppending(*path, st);
   }
+  if (!fd.Valid()) return std::nullopt;
   auto state = std::make_unique<State>();
-  state->fd.Reset(::open(path->c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY, 0644));
-  if (!state->fd.Valid()) return std::nullopt;
-  if (::fstat(state->fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  state->fd = std::move(fd);
   return TraceFile(std::move(state));
 }
 
@@ -41,7 +89,7 @@ TraceFile::~TraceFile() = default;
 
 // O_APPEND moves to the end and writes in one step; a line that is written
 // short (a full disk) is not continued, so that no later line joins it.
-bool TraceFile::Append(std::string_view line) {
+bool TraceFile::Append(std::string_view line, std::uint64_t) {
   if (!state_ || posix::InjectedFailure(testing::Operation::kWriteTrace)) return false;
   ssize_t written;
   do {
@@ -49,6 +97,9 @@ bool TraceFile::Append(std::string_view line) {
   } while (written < 0 && errno == EINTR);
   return written == static_cast<ssize_t>(line.size());
 }
+
+// Every line gets its turn at once here.
+std::uint64_t TraceFile::DroppedLines() { return 0; }
 
 void TraceToDebugger(std::string_view) {}
 

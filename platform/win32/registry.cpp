@@ -89,10 +89,13 @@ std::optional<std::string> ReadUserValue(const std::string& subkey, const std::s
   return value;
 }
 
-bool WriteUserValue(const std::string& subkey, const std::string& valueName,
-                    const std::string& value) {
+namespace {
+
+// `view` is 0, or KEY_WOW64_32KEY for the machine's values.
+bool WriteValue(HKEY root, REGSAM view, const std::string& subkey, const std::string& valueName,
+                const std::string& value) {
   win32::RegistryKey key;
-  if (::RegCreateKeyExA(HKEY_CURRENT_USER, subkey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+  if (::RegCreateKeyExA(root, subkey.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr,
                         key.put(), nullptr) != ERROR_SUCCESS) {
     return false;
   }
@@ -101,13 +104,35 @@ bool WriteUserValue(const std::string& subkey, const std::string& valueName,
                           static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
 }
 
-bool DeleteUserValue(const std::string& subkey, const std::string& valueName) {
+bool DeleteValue(HKEY root, REGSAM view, const std::string& subkey, const std::string& valueName) {
   win32::RegistryKey key;
-  const LONG opened = ::RegOpenKeyExA(HKEY_CURRENT_USER, subkey.c_str(), 0, KEY_SET_VALUE, key.put());
+  const LONG opened = ::RegOpenKeyExA(root, subkey.c_str(), 0, KEY_SET_VALUE | view, key.put());
   if (opened == ERROR_FILE_NOT_FOUND) return true;
   if (opened != ERROR_SUCCESS) return false;
   const LONG deleted = ::RegDeleteValueA(key.get(), valueName.c_str());
   return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
+}
+
+}  // namespace
+
+bool WriteUserValue(const std::string& subkey, const std::string& valueName,
+                    const std::string& value) {
+  return WriteValue(HKEY_CURRENT_USER, 0, subkey, valueName, value);
+}
+
+bool DeleteUserValue(const std::string& subkey, const std::string& valueName) {
+  return DeleteValue(HKEY_CURRENT_USER, 0, subkey, valueName);
+}
+
+// In the 32-bit view, the one ReadMachineValue looks in first from either
+// build: a switch set by one build is the one the other reads.
+bool WriteMachineValue(const std::string& subkey, const std::string& valueName,
+                       const std::string& value) {
+  return WriteValue(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY, subkey, valueName, value);
+}
+
+bool DeleteMachineValue(const std::string& subkey, const std::string& valueName) {
+  return DeleteValue(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY, subkey, valueName);
 }
 
 }  // namespace vok::platform

@@ -25,6 +25,14 @@ grep -q '{account}' "$national/hxsyb.rep" && grep -q '{account}' "$national/hxzc
   fail "the fixture templates have no figure to make from the account"
 rm -f "$vok/vokwqm7.log"
 
+# The trace past its cap when they start: each process's first call finds
+# it full, one of them moves it to ".1" and the others write to the fresh
+# file, so that the full generation is kept whole and nothing but the
+# oldest one is lost.
+head -c $((10 * 1024 * 1024 + 1)) /dev/zero | tr '\0' 'o' >"$trace_file"
+printf 'the oldest generation\n' >"$trace_file.1"
+full_generation=$(sha256sum <"$trace_file")
+
 # Six processes of four calls each, all at once, with tools that take
 # between 20 and 250 ms and write their export in two parts.
 pids=()
@@ -69,6 +77,8 @@ client_run 1 1 100301 "$out_folder"
 expect_status 0 "after a holder was killed"
 expect_out "1 calls, 1 with their own figures" "after a holder was killed"
 
+[ "$(sha256sum <"$trace_file.1")" = "$full_generation" ] ||
+  fail "the full trace generation is not what $trace_file.1 holds: $(head -c 100 "$trace_file.1")"
 # The trace of all of them, from seven processes and four threads at once:
 # every line whole, every call begun, every one but the killed one ended.
 line='^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}\.[0-9]{3} pid=[0-9]+ tid=[0-9]+ call=[0-9]+ event=[a-z_.]+( .*)?$'

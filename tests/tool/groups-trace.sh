@@ -63,3 +63,73 @@ expect_status 1 "trace show, not a trace"
 expect_err "is no trace of this library" "trace show, not a trace"
 run "$tool" trace show "$work/missing.log"
 expect_status 4 "trace show, missing file"
+
+# trace show's filters over a trace of mixed calls: accounts, days,
+# exports, results, and a call whose end is not in the file.
+mixed=$work/traces/mixed.log
+{
+  call() {  # pid, day and time, export, account, result ("" for no end)
+    printf '%s.000 pid=%s tid=1 call=1 event=call.begin export=%s\n' "$2" "$1" "$3"
+    printf '%s.001 pid=%s tid=1 call=1 event=login account=%s year=2026 period=11 server=s\n' "$2" "$1" "$4"
+    [ -z "$5" ] || printf '%s.002 pid=%s tid=1 call=1 event=call.end result=%s ms=2\n' "$2" "$1" "$5"
+  }
+  call 10 "2026-12-01 09:00:00" GetReportDate 105 0
+  call 11 "2026-12-07 10:00:00" GetReportDate 105 -1
+  call 12 "2026-12-08 11:00:00" GetReportV2 105 ""
+  call 13 "2026-12-08 12:00:00" GetReportDate 200 -1
+  call 14 "2026-12-09 08:00:00" GetReportDateV2 105 0
+} >"$mixed"
+# options | status | the first line of the output | pids listed, in order
+while IFS='|' read -r options expected first pids; do
+  read -ra words <<<"$options"
+  words=("${words[@]//_/ }")  # "_" stands for a blank inside one option
+  run "$tool" trace show "$mixed" --last 0 "${words[@]}"
+  expect_status "$expected" "trace show $options"
+  [ "$expected" -ne 0 ] && continue
+  [ "$(head -n 1 <<<"$out")" = "$first" ] || fail "trace show $options: first line '$(head -n 1 <<<"$out")', not '$first'"
+  listed=$(sed -n '3,/^$/p' <<<"$out" | grep -oE '^2026-12-0[0-9] [0-9:]{8}' | tr '\n' ' ')
+  [ "$listed" = "$pids" ] || fail "trace show $options: calls begun '$listed', not '$pids'"
+done <<TABLE
+--failed|0|3 of 3 call(s) matching --failed (of 5 in $mixed):|2026-12-07 10:00:00 2026-12-08 11:00:00 2026-12-08 12:00:00 
+--account 105|0|4 of 4 call(s) matching --account 105 (of 5 in $mixed):|2026-12-01 09:00:00 2026-12-07 10:00:00 2026-12-08 11:00:00 2026-12-09 08:00:00 
+--since 2026-12-07|0|4 of 4 call(s) matching --since 2026-12-07 (of 5 in $mixed):|2026-12-07 10:00:00 2026-12-08 11:00:00 2026-12-08 12:00:00 2026-12-09 08:00:00 
+--since 2026-12-08_11:30|0|2 of 2 call(s) matching --since 2026-12-08 11:30 (of 5 in $mixed):|2026-12-08 12:00:00 2026-12-09 08:00:00 
+--export getreportdate|0|3 of 3 call(s) matching --export getreportdate (of 5 in $mixed):|2026-12-01 09:00:00 2026-12-07 10:00:00 2026-12-08 12:00:00 
+--failed --account 105 --since 2026-12-07 --export GetReportDate|0|1 of 1 call(s) matching --failed --account 105 --since 2026-12-07 --export GetReportDate (of 5 in $mixed):|2026-12-07 10:00:00 
+--account 999|0|none of the 5 call(s) in $mixed matches --account 999|
+--since 7.12.2026|2||
+TABLE
+
+# The machine-wide switch, for clients that run as another account; the
+# user's switch and the environment variable win over it, in that order.
+machine_value=$VOKQM7_REGISTRY/HKEY_LOCAL_MACHINE/Software/VOKQM7/TraceFile
+run "$tool" trace on --machine "$work/traces/machine.log"
+expect_status 0 "trace on --machine"
+expect_out "tracing is on: every call of the library by any user of this machine from now on writes to $work/traces/machine.log" "trace on --machine"
+[ "$(cat "$machine_value" 2>/dev/null)" = "$work/traces/machine.log" ] || fail "trace on --machine did not set $machine_value"
+run "$tool" trace on "$work/traces/user.log"
+# switches set (env, user) | the file a call writes to | what doctor says
+while IFS='|' read -r env user traced doctor_says; do
+  [ "$user" = on ] || run "$tool" trace off
+  [ "$user" = on ] && run "$tool" trace on "$work/traces/user.log"
+  rm -f "$work/traces/"{machine,user,env}.log
+  if [ "$env" = on ]; then
+    VOKQM7_TRACE=$work/traces/env.log run "$tool" report-date "${login[@]}" -o national.xml
+    VOKQM7_TRACE=$work/traces/env.log run "$tool" doctor
+  else
+    run "$tool" report-date "${login[@]}" -o national.xml
+    run "$tool" doctor
+  fi
+  expect_file_has "$work/traces/$traced.log" "event=call.begin export=GetReportDate" "env $env, user $user"
+  for other in machine user env; do
+    [ "$other" = "$traced" ] || [ ! -e "$work/traces/$other.log" ] || fail "env $env, user $user: $other.log written too"
+  done
+  expect_out "$doctor_says" "doctor, env $env, user $user"
+done <<TABLE
+on|on|env|(set by the environment variable VOKQM7_TRACE
+off|on|user|the machine-wide switch HKEY_LOCAL_MACHINE\\Software\\VOKQM7\\TraceFile = $work/traces/machine.log is set too; for this user HKEY_CURRENT_USER\\Software\\VOKQM7\\TraceFile takes precedence
+off|off|machine|(set by HKEY_LOCAL_MACHINE\\Software\\VOKQM7\\TraceFile, the machine-wide switch
+TABLE
+run "$tool" trace off --machine
+expect_status 0 "trace off --machine"
+[ ! -e "$machine_value" ] || fail "trace off --machine left $machine_value"

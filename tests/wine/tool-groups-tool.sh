@@ -56,6 +56,27 @@ expect_out "template.copy_failed" "trace show, the last call's detail"
 grep -q 'event=tool.start command="\\"Z:' "$trace" || fail "the trace has no tool command line"
 wine_run vokqm7.exe doctor
 expect_out "note     tracing is on: calls write to Z:" "doctor, tracing on"
+# The support bundle under Wine: its listing read back by unzip and by
+# python3's zipfile, the planted password gone, the PE's bitness and
+# Wine's version named.
+printf '%s\n' '2026-12-01 08:00:00.000 pid=1 tid=1 call=1 event=login.text text="<LoginInfo><Password>Planted-pw1</Password></LoginInfo>"' >"$trace.1"
+wine_run vokqm7.exe support-bundle -o bundle.zip
+expect_status 0 "support-bundle"
+expect_out "1 password(s) masked" "support-bundle"
+unzip -tq bin/bundle.zip >/dev/null 2>&1 || fail "unzip -t finds bundle.zip broken"
+names=$(python3 -c 'import sys, zipfile; z = zipfile.ZipFile(sys.argv[1]); assert z.testzip() is None; print(" ".join(z.namelist()))' bin/bundle.zip) \
+  || fail "python3 zipfile cannot read bundle.zip"
+[ "$names" = "doctor.txt versions.txt registry.txt installation.txt trace/trace.log.1 trace/trace.log" ] \
+  || fail "bundle.zip holds '$names'"
+unzip -p bin/bundle.zip | grep -q Planted-pw && fail "the planted password is in bundle.zip"
+bits="32-bit (PE32, i386)"
+[ "$(pe_magic "$dll")" = 020b ] && bits="64-bit (PE32+, x86-64)"
+versions=$(unzip -p bin/bundle.zip versions.txt)
+for text in "library bitness: $bits" "library SHA-256: $(sha256sum "$dll" | cut -d' ' -f1)" "Wine: " "ANSI code page: 936"; do
+  grep -qF -- "$text" <<<"$versions" || fail "versions.txt lacks '$text': $versions"
+done
+unzip -p bin/bundle.zip registry.txt | grep -qE "(32|64)-bit view: Z:" || fail "registry.txt lacks the value in its view"
+
 wine_run vokqm7.exe trace off
 expect_status 0 "trace off"
 before=$(wc -c <"$trace")

@@ -14,5 +14,6 @@ void AddShowCommand(CLI::App& app, int& status);
 void AddTraceCommand(CLI::App& app, int& status);  // trace on, off, show
 void AddBatchCommand(CLI::App& app, int& status);
 void AddExplainCommand(CLI::App& app, int& status);
+void AddSupportBundleCommand(CLI::App& app, int& status);
 
 }  // namespace vok::tool

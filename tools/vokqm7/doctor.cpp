@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "doctor.h"
 #include "driver/install_lock.h"
 #include "driver/install_location.h"
 #include "driver/paths.h"
@@ -181,6 +182,19 @@ void CheckCodePage(Checklist& list) {
   }
 }
 
+// The switch that set the trace in effect, in a support engineer's words.
+std::string TraceSwitchName(trace::Setting::Source source) {
+  switch (source) {
+    case trace::Setting::Source::kEnvironment:
+      return std::string("the environment variable ") + trace::kVariable;
+    case trace::Setting::Source::kRegistry:
+      return trace::kRegistryName;
+    case trace::Setting::Source::kMachineRegistry:
+      return std::string(trace::kMachineRegistryName) + ", the machine-wide switch";
+  }
+  return {};
+}
+
 // Whether calls of this user are traced now, and where to.
 void CheckTracing(Checklist& list) {
   const std::optional<trace::Setting> setting = trace::CurrentSetting();
@@ -188,9 +202,7 @@ void CheckTracing(Checklist& list) {
     list.Ok("tracing is off (vokqm7 trace on switches it on)");
     return;
   }
-  const std::string from = setting->source == trace::Setting::Source::kEnvironment
-                               ? std::string("the environment variable ") + trace::kVariable
-                               : std::string(trace::kRegistryName);
+  const std::string from = TraceSwitchName(setting->source);
   if (platform::TraceFile::Open(setting->file, trace::kCapBytes)) {
     list.Note("tracing is on: calls write to " + setting->file + " (set by " + from +
               "; vokqm7 trace show reads it)");
@@ -199,6 +211,44 @@ void CheckTracing(Checklist& list) {
               " cannot be written: calls are not traced");
   }
 }
+
+// The library's bitness against the registry view the package's value was
+// read from (the library is the tool's bitness: a process loads only its
+// own). Nothing where the store has no views.
+void CheckBitness(Checklist& list, const platform::RegistryViews& views) {
+  if (views.empty() || views.front() == platform::RegistryView::kSingle) return;
+  const bool library64 = sizeof(void*) == 8;
+  const platform::RegistryView from = views.back();
+  if (from == platform::RegistryView::k32Bit) {
+    list.Ok(std::string(library64 ? "64-bit" : "32-bit") + " library, the package's value in "
+            "the 32-bit registry view, where the 32-bit package writes it" +
+            (library64 ? ": a 64-bit filing client with the 32-bit package is fine" : ""));
+  } else {
+    list.Note("the package's value is only in the 64-bit registry view: the 64-bit library "
+              "finds it, the shipped 32-bit one would not (a 64-bit package, or a value "
+              "written there by hand)");
+  }
+}
+
+// The machine-wide switch where the user's own one hides it, or where a
+// client running as another account would find no switch at all.
+void CheckMachineTracing(Checklist& list) {
+  const std::optional<trace::Setting> setting = trace::CurrentSetting();
+  const std::optional<std::string> machine =
+      platform::ReadMachineValue(trace::kRegistryKey, trace::kRegistryValue, 32768);
+  const bool machine_on = machine && !machine->empty();
+  if (setting && setting->source != trace::Setting::Source::kMachineRegistry && machine_on) {
+    list.Note(std::string("the machine-wide switch ") + trace::kMachineRegistryName + " = " +
+              *machine + " is set too; for this user " + TraceSwitchName(setting->source) +
+              " takes precedence");
+  } else if (setting && setting->source == trace::Setting::Source::kRegistry) {
+    list.Note("a filing client that runs as another account (a service, a scheduled task) "
+              "reads no switch of this user and is not traced: vokqm7 trace on --machine "
+              "traces every account");
+  }
+}
+
+}  // namespace
 
 int RunDoctor() {
   Checklist list;
@@ -217,6 +267,7 @@ int RunDoctor() {
     list.Problem("the registry value " + value_name + " is empty" + where);
   } else {
     list.Ok("registry value " + value_name + " = " + *value + where);
+    CheckBitness(list, views);
   }
   const std::string location = value && !value->empty() ? *value + "\\vok" : "";
   const std::optional<std::uint32_t> attributes =
@@ -242,6 +293,7 @@ int RunDoctor() {
   }
   CheckCodePage(list);
   CheckTracing(list);
+  CheckMachineTracing(list);
   if (list.problems() == 0) {
     Say("Everything the library needs is in place.");
     return kExitSuccess;
@@ -249,8 +301,6 @@ int RunDoctor() {
   Say(std::to_string(list.problems()) + " problem(s) found.");
   return kExitCheckFailed;
 }
-
-}  // namespace
 
 void AddDoctorCommand(CLI::App& app, int& status) {
   CLI::App* command = app.add_subcommand(

@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
   AddTraceCommand(app, status);
   AddBatchCommand(app, status);
   AddExplainCommand(app, status);
+  AddSupportBundleCommand(app, status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& help) {

@@ -7,13 +7,29 @@
 #include "platform/files.h"
 
 namespace vok::tool {
+namespace {
+
+std::string* captured = nullptr;
+
+}  // namespace
+
+CapturedOutput::CapturedOutput(std::string& into) : previous_(captured) { captured = &into; }
+CapturedOutput::~CapturedOutput() { captured = previous_; }
 
 void Say(std::string_view gbk) {
+  if (captured != nullptr) {
+    *captured += std::string(gbk) + "\n";
+    return;
+  }
   WriteText(stdout, std::string(gbk) + "\n");
   std::fflush(stdout);
 }
 
 void Complain(std::string_view gbk) {
+  if (captured != nullptr) {
+    *captured += std::string(gbk) + "\n";
+    return;
+  }
   std::fflush(stdout);
   WriteText(stderr, std::string(gbk) + "\n");
   std::fflush(stderr);

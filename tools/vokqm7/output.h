@@ -11,6 +11,19 @@ namespace vok::tool {
 void Say(std::string_view gbk);
 void Complain(std::string_view gbk);
 
+// While it lives, what Say and Complain would print goes into `into`
+// instead (GBK, a line feed after each line), for a report that keeps it.
+class CapturedOutput {
+ public:
+  explicit CapturedOutput(std::string& into);
+  ~CapturedOutput();
+  CapturedOutput(const CapturedOutput&) = delete;
+  CapturedOutput& operator=(const CapturedOutput&) = delete;
+
+ private:
+  std::string* previous_;
+};
+
 // A whole file named by a GBK path; nothing when it cannot be read.
 std::optional<std::string> ReadFileBytes(const std::string& gbk_path);
 

@@ -3,6 +3,7 @@
 #include <map>
 #include <utility>
 
+#include "platform/ascii_case.h"
 #include "platform/codepage.h"
 #include "show/width.h"
 
@@ -53,6 +54,39 @@ TraceReport ReadTrace(std::string_view text) {
     report.calls[found->second].events.push_back(std::move(*line));
   }
   return report;
+}
+
+bool CallFilter::Any() const {
+  return failed || !account.empty() || !since.empty() || !export_name.empty();
+}
+
+bool CallFilter::Matches(const TracedCall& call) const {
+  if (failed && call.Ended() && call.Value("call.end", "result") == "0") return false;
+  if (!account.empty() && call.Value("login", "account") != account) return false;
+  // Both times are written most significant first, so text order is time order.
+  if (!since.empty() && call.events.front().time.compare(0, since.size(), since) < 0) return false;
+  return export_name.empty() ||
+         platform::EqualsIgnoringAsciiCase(call.Value("call.begin", "export"), export_name);
+}
+
+bool IsSinceTime(std::string_view text) {
+  // Digits where the pattern has 9, the pattern's own characters elsewhere.
+  constexpr std::string_view kPattern = "9999-99-99 99:99:99";
+  if (text.size() != 10 && text.size() != 16 && text.size() != 19) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const bool digit = text[i] >= '0' && text[i] <= '9';
+    if (kPattern[i] == '9' ? !digit : text[i] != kPattern[i]) return false;
+  }
+  return true;
+}
+
+TraceReport FilterCalls(const TraceReport& report, const CallFilter& filter) {
+  TraceReport kept;
+  kept.unreadable_lines = report.unreadable_lines;
+  for (const TracedCall& call : report.calls) {
+    if (filter.Matches(call)) kept.calls.push_back(call);
+  }
+  return kept;
 }
 
 namespace {

@@ -31,6 +31,23 @@ struct TraceReport {
 // in order) by process and call number.
 TraceReport ReadTrace(std::string_view text);
 
+// Which calls `trace show` lists; an empty field lets every call through.
+struct CallFilter {
+  bool failed = false;      // a result other than 0, or no end in the file
+  std::string account;      // the login's account code, exactly (UTF-8)
+  std::string since;        // local time the call began at or after: "YYYY-MM-DD[ HH:MM[:SS]]"
+  std::string export_name;  // the export, whatever its case
+
+  [[nodiscard]] bool Any() const;
+  [[nodiscard]] bool Matches(const TracedCall& call) const;
+};
+
+// Whether `text` is a time CallFilter::since takes.
+[[nodiscard]] bool IsSinceTime(std::string_view text);
+
+// The calls of `report` that `filter` lets through, in their order.
+TraceReport FilterCalls(const TraceReport& report, const CallFilter& filter);
+
 // The table of the last `count` calls (all when count is 0), then every
 // event of the last one. GBK, for Say().
 std::string FormatCallTable(const TraceReport& report, std::size_t count);

@@ -1,0 +1,13 @@
+// SHA-256 of a file's bytes, for telling one build of the library from
+// another in a support bundle.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vok::tool {
+
+// The digest as 64 lowercase hex digits.
+std::string Sha256Hex(std::string_view bytes);
+
+}  // namespace vok::tool

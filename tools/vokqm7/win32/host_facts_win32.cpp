@@ -1,0 +1,127 @@
+#include "bundle/host_facts.h"
+
+#include "platform/win32/win32.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/win32/unique_handle.h"
+
+namespace vok::tool {
+namespace {
+
+// RtlGetVersion tells the real version, where GetVersionEx tells what the
+// program's manifest asks for.
+std::string WindowsVersion() {
+  using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
+  HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+  auto get = ntdll != nullptr ? reinterpret_cast<RtlGetVersionFunction>(reinterpret_cast<void*>(
+                                    ::GetProcAddress(ntdll, "RtlGetVersion")))
+                              : nullptr;
+  OSVERSIONINFOW info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  if (get == nullptr || get(&info) != 0) return "Windows (version unknown)";
+  return "Windows " + std::to_string(info.dwMajorVersion) + "." +
+         std::to_string(info.dwMinorVersion) + " build " + std::to_string(info.dwBuildNumber);
+}
+
+// Wine's ntdll carries wine_get_version; Windows' does not.
+std::string WineVersion() {
+  using WineGetVersionFunction = const char*(CDECL*)(void);
+  HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+  auto get = ntdll != nullptr ? reinterpret_cast<WineGetVersionFunction>(reinterpret_cast<void*>(
+                                    ::GetProcAddress(ntdll, "wine_get_version")))
+                              : nullptr;
+  const char* version = get != nullptr ? get() : nullptr;
+  return version != nullptr ? version : "";
+}
+
+std::string LanguageName(LANGID language) {
+  char name[86] = "";  // LOCALE_NAME_MAX_LENGTH
+  const LCID locale = MAKELCID(language, SORT_DEFAULT);
+  const int length = ::GetLocaleInfoA(locale, LOCALE_SNAME, name, sizeof name);
+  char hex[8];
+  std::snprintf(hex, sizeof hex, "0x%04X", language);
+  return length > 1 ? std::string(name) + " (" + hex + ")" : std::string(hex);
+}
+
+std::string LocalTime(const FILETIME& utc) {
+  FILETIME local{};
+  SYSTEMTIME t{};
+  if (!::FileTimeToLocalFileTime(&utc, &local) || !::FileTimeToSystemTime(&local, &t)) return "";
+  char text[32];
+  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay,
+                t.wHour, t.wMinute, t.wSecond);
+  return text;
+}
+
+// One view's value: `view` is KEY_WOW64_32KEY or KEY_WOW64_64KEY.
+std::string ReadInView(const std::string& subkey, const std::string& value_name, REGSAM view) {
+  platform::win32::RegistryKey key;
+  const LONG opened =
+      ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, subkey.c_str(), 0, KEY_READ | view, key.put());
+  if (opened != ERROR_SUCCESS) return "no such key (error " + std::to_string(opened) + ")";
+  char buffer[4096];
+  DWORD size = sizeof buffer - 1;
+  DWORD type = 0;
+  const LONG queried = ::RegQueryValueExA(key.get(), value_name.c_str(), nullptr, &type,
+                                          reinterpret_cast<BYTE*>(buffer), &size);
+  if (queried != ERROR_SUCCESS) return "not readable (error " + std::to_string(queried) + ")";
+  buffer[size] = '\0';
+  return std::string(buffer) + (type == REG_SZ || type == REG_EXPAND_SZ ? "" : " (not a string)");
+}
+
+}  // namespace
+
+Facts HostFacts() {
+  Facts facts;
+  facts.emplace_back("system", WindowsVersion());
+  const std::string wine = WineVersion();
+  facts.emplace_back("Wine", wine.empty() ? "no" : wine);
+  facts.emplace_back("ANSI code page", std::to_string(::GetACP()));
+  facts.emplace_back("user UI language", LanguageName(::GetUserDefaultUILanguage()));
+  return facts;
+}
+
+Facts MachineValueByView(const std::string& subkey, const std::string& value_name) {
+  return {{"32-bit view", ReadInView(subkey, value_name, KEY_WOW64_32KEY)},
+          {"64-bit view", ReadInView(subkey, value_name, KEY_WOW64_64KEY)}};
+}
+
+std::vector<ListedEntry> ListFolder(const std::string& folder) {
+  std::vector<ListedEntry> listing;
+  std::function<void(const std::string&, const std::string&)> walk =
+      [&](const std::string& system_folder, const std::string& below) {
+        WIN32_FIND_DATAA found{};
+        HANDLE first = ::FindFirstFileA((system_folder + "\\*").c_str(), &found);
+        if (first == INVALID_HANDLE_VALUE) return;
+        const std::unique_ptr<void, decltype(&::FindClose)> search(first, &::FindClose);
+        std::vector<WIN32_FIND_DATAA> entries;
+        do {
+          const std::string name = found.cFileName;
+          if (name != "." && name != "..") entries.push_back(found);
+        } while (::FindNextFileA(search.get(), &found));
+        std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+          return std::string(a.cFileName) < std::string(b.cFileName);
+        });
+        for (const WIN32_FIND_DATAA& data : entries) {
+          ListedEntry entry;
+          entry.path = below.empty() ? std::string(data.cFileName)
+                                     : below + "\\" + data.cFileName;
+          entry.folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+          entry.bytes = entry.folder ? 0
+                                     : (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) |
+                                           data.nFileSizeLow;
+          entry.modified = LocalTime(data.ftLastWriteTime);
+          listing.push_back(entry);
+          if (entry.folder) walk(system_folder + "\\" + data.cFileName, entry.path);
+        }
+      };
+  walk(folder, "");
+  return listing;
+}
+
+}  // namespace vok::tool
