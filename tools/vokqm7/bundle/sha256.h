@@ -7,7 +7,8 @@
 
 namespace vok::tool {
 
-// The digest as 64 lowercase hex digits.
+// The digest as 64 lowercase hex digits; "" where the system cannot compute
+// it (one implementation per host: nettle, Windows' CNG).
 std::string Sha256Hex(std::string_view bytes);
 
 }  // namespace vok::tool

@@ -76,7 +76,11 @@ std::string Versions() {
     text += "library interface version: " + std::to_string(library->functions.get_version()) + "\n";
     const std::optional<std::string> file = ReadFileBytes(library->location);
     text += "library bitness: " + (file ? Bitness(*file) : "unknown (the file cannot be read)") + "\n";
-    text += "library SHA-256: " + (file ? Sha256Hex(*file) : "unknown (the file cannot be read)") + "\n";
+    const std::string digest = file ? Sha256Hex(*file) : "";
+    text += "library SHA-256: " +
+            (!file ? std::string("unknown (the file cannot be read)")
+                   : digest.empty() ? std::string("unknown (the system cannot compute it)") : digest) +
+            "\n";
   }
   return text + Lines(HostFacts());
 }
