@@ -44,7 +44,7 @@ status=$?
 out=$(tr -d '\r' <"$work/.out.gbk" | iconv -f GBK -t UTF-8)
 err=$(tr -d '\r' <"$work/.err.gbk" | iconv -f GBK -t UTF-8)
 expect_status 130 "batch stopped by SIGINT"
-expect_out "8 rows: 1 made and passed their checks, 3 bad rows, 4 not done" "batch stopped by SIGINT"
+expect_out "8 rows: 1 made and passed their checks, 3 bad rows, 4 to do" "batch stopped by SIGINT"
 [ "$(tool_runs "$log" 1)" = "101 101 " ] || fail "stopped batch: the tool ran for $(tool_runs "$log" 1)"
 wine_batch batch accounts-bom.csv -o stopped "${options[@]}" --resume
 expect_status 1 "batch --resume"

@@ -14,4 +14,7 @@ void AddShowCommand(CLI::App& app, int& status);
 void AddTraceCommand(CLI::App& app, int& status);  // trace on, off, show
 void AddBatchCommand(CLI::App& app, int& status);
 
+// doctor's checks of the installation, told on stdout; its exit status.
+int RunDoctorChecks();
+
 }  // namespace vok::tool

@@ -168,7 +168,9 @@ void CheckTracing(Checklist& list) {
   }
 }
 
-int RunDoctor() {
+}  // namespace
+
+int RunDoctorChecks() {
   Checklist list;
   const std::string value_name = std::string("HKEY_LOCAL_MACHINE\\") + kInstallRegistrySubkey +
                                  kInstallRegistryValue;
@@ -217,14 +219,12 @@ int RunDoctor() {
   return kExitCheckFailed;
 }
 
-}  // namespace
-
 void AddDoctorCommand(CLI::App& app, int& status) {
   CLI::App* command = app.add_subcommand(
       "doctor", "check the installation step by step: registry value, installation folder, "
                 "both tools, the four templates, write access, whether another call is using "
                 "the installation now, files left by earlier calls");
-  command->callback([&status] { status = RunDoctor(); });
+  command->callback([&status] { status = RunDoctorChecks(); });
 }
 
 }  // namespace vok::tool

@@ -26,6 +26,8 @@ inline constexpr char kExitCodesHelp[] =
     "shown, 4 when the document cannot be read back. batch gives 0 when every\n"
     "row was made and passed its checks, 3 when all were made but a check\n"
     "failed, 1 when an export failed or a row is bad, 4 when the folder cannot\n"
-    "be made or written (before any call), 130 when stopped by Ctrl-C.";
+    "be made or written (before any call) or its summary could not be\n"
+    "written at the end, 130 when stopped by Ctrl-C; batch --check gives 0\n"
+    "when a run could start, 1 for bad rows, 3 when doctor finds a problem.";
 
 }  // namespace vok::tool

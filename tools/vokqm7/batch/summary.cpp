@@ -13,11 +13,19 @@ namespace {
 constexpr std::size_t kColumnCount = std::size(kSummaryColumns);
 
 std::vector<std::string> Fields(const RowOutcome& row) {
+  if (row.result == RowResult::kToDo && !row.earlier.result.empty()) {
+    return {row.account,          row.year,
+            row.period,           row.earlier.export_name,
+            ResultText(row),      row.earlier.seconds,
+            row.earlier.checks,   row.earlier.message,
+            row.document};
+  }
   const bool ran = row.result == RowResult::kMade || row.result == RowResult::kFailed;
   return {row.account,     row.year,
           row.period,      row.export_name,
-          ResultWord(row.result), ran ? SecondsText(row.seconds) : "",
-          ChecksText(row), row.message};
+          ResultText(row), ran ? SecondsText(row.seconds) : "",
+          ChecksText(row), MessageText(row),
+          row.document};
 }
 
 }  // namespace
@@ -53,14 +61,14 @@ std::string SummaryCsv(const std::vector<RowOutcome>& rows) {
 }
 
 std::string SummaryTotals(const std::vector<RowOutcome>& rows) {
-  std::size_t passed = 0, kept = 0, check_failed = 0, failed = 0, bad = 0, not_done = 0;
+  std::size_t passed = 0, kept = 0, check_failed = 0, failed = 0, bad = 0, to_do = 0;
   for (const RowOutcome& row : rows) {
     switch (row.result) {
       case RowResult::kKept: ++kept; [[fallthrough]];
       case RowResult::kMade: ++(row.checks == ChecksOutcome::kPassed ? passed : check_failed); break;
       case RowResult::kFailed: ++failed; break;
       case RowResult::kBadRow: ++bad; break;
-      case RowResult::kNotDone: ++not_done; break;
+      case RowResult::kToDo: ++to_do; break;
     }
   }
   const auto count = [](std::size_t n, const char* one, const char* many) {
@@ -72,7 +80,7 @@ std::string SummaryTotals(const std::vector<RowOutcome>& rows) {
   if (check_failed > 0) text += ", " + std::to_string(check_failed) + " failed a check";
   if (failed > 0) text += ", " + count(failed, "export failed", "exports failed");
   if (bad > 0) text += ", " + count(bad, "bad row", "bad rows");
-  if (not_done > 0) text += ", " + std::to_string(not_done) + " not done";
+  if (to_do > 0) text += ", " + std::to_string(to_do) + " to do";
   return text;
 }
 
