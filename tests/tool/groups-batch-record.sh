@@ -41,7 +41,9 @@ if command -v strace >/dev/null; then
         "$tool" batch three.csv -o killed "${options[@]}" --resume >/dev/null 2>&1 &
       tracer=$!
       batch=$(child_of "$tracer")
-      for _ in $(seq 200); do
+      reached=
+      for _ in $(seq 500); do
+        reached=yes
         case $stage in
           first-summary-written) compgen -G 'killed/summary.csv.tmp.*' >/dev/null && break ;;
           # The row's document in place, its summary still a temporary file.
@@ -49,8 +51,10 @@ if command -v strace >/dev/null; then
             compgen -G 'killed/summary.csv.tmp.*' >/dev/null && break ;;
           between-rows) grep -q '^101,.*,made,' killed/summary.csv && break ;;
         esac
+        reached=
         sleep 0.02
       done
+      [ -n "$reached" ] || fail "killed $stage: the batch never got there"
       report_tool=
     fi
     kill -KILL "$batch"
@@ -73,10 +77,10 @@ if command -v strace >/dev/null; then
     expect_file_has killed/101-2026-11.xml '<SB_ZCFZB>' "killed $stage: 101's document"
     [ ! -e killed/earlier ] || fail "killed $stage: documents set aside: $(ls killed/earlier)"
   done <<'EOF'
-first-summary-written|delay_enter=3000000:when=1|101 101 |GetReportDate|FAILED||接口程序无损益表数据文件输出!
+first-summary-written|delay_enter=5000000:when=1|101 101 |GetReportDate|FAILED||接口程序无损益表数据文件输出!
 mid-row||101 101 |GetReportDate|to do (FAILED)||接口程序无损益表数据文件输出!
-between-rows|delay_exit=3000000:when=4||GetReportDate|made|passed|
-summary-written|delay_enter=3000000:when=4|101 101 |GetReportDate|to do (FAILED)||接口程序无损益表数据文件输出!
+between-rows|delay_exit=5000000:when=4||GetReportDate|made|passed|
+summary-written|delay_enter=5000000:when=4|101 101 |GetReportDate|to do (FAILED)||接口程序无损益表数据文件输出!
 EOF
 fi
 
