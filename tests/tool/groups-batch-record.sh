@@ -27,6 +27,7 @@ cp -r first first.saved
 # row; the library's write and the document's own move are 2 and 3), what
 # accounts the third run makes, and what summary.csv says of 101 after the
 # kill.
+command -v strace >/dev/null || fail "strace is missing (scripts/install-deps native): a batch is not killed at each stage"
 if command -v strace >/dev/null; then
   while IFS='|' read -r stage inject remade summary_101; do
     rm -rf killed && cp -r first.saved killed && rm -f "$log"
