@@ -9,7 +9,7 @@ printf 'account\n101\n102\n103\n' >three.csv
 # The pid of the one child of process $1, once it has one.
 child_of() {
   local pid
-  for _ in $(seq 200); do
+  for _ in $(seq 500); do
     pid=$(ps -o pid= --ppid "$1" | head -n 1 | tr -d ' ')
     [ -n "$pid" ] && { echo "$pid"; return; }
     sleep 0.02
@@ -23,10 +23,10 @@ cp -r first first.saved
 
 # A second run with --resume, killed with SIGKILL at one stage; then a third
 # --resume finishes it. Each stage: where it is stopped (strace holds the
-# batch at its Nth rename: 1 the first summary, 4 the summary after 101's
-# row; the library's write and the document's own move are 2 and 3), what
-# accounts the third run makes, and what summary.csv says of 101 after the
-# kill.
+# batch at its renames: at the 1st, the first summary, or at each from the
+# 4th on, the summary after 101's row, the library's write and the
+# document's own move being the 2nd and 3rd), which accounts the third run
+# makes, and what summary.csv says of 101 after the kill.
 command -v strace >/dev/null || fail "strace is missing (scripts/install-deps native): a batch is not killed at each stage"
 if command -v strace >/dev/null; then
   while IFS='|' read -r stage inject remade summary_101; do
@@ -58,7 +58,7 @@ if command -v strace >/dev/null; then
       [ -n "$reached" ] || fail "killed $stage: the batch never got there"
       report_tool=
     fi
-    kill -KILL "$batch"
+    kill -KILL "$batch" || fail "killed $stage: there was no batch process '$batch' to kill"
     wait 2>/dev/null
     # The report tool of a killed batch runs to its end; the next run waits for it.
     while [ -n "$report_tool" ] && [ -e "/proc/$report_tool" ]; do sleep 0.05; done
@@ -80,8 +80,8 @@ if command -v strace >/dev/null; then
   done <<'EOF'
 first-summary-written|delay_enter=5000000:when=1|101 101 |GetReportDate|FAILED||接口程序无损益表数据文件输出!
 mid-row||101 101 |GetReportDate|to do (FAILED)||接口程序无损益表数据文件输出!
-between-rows|delay_exit=5000000:when=4||GetReportDate|made|passed|
-summary-written|delay_enter=5000000:when=4|101 101 |GetReportDate|to do (FAILED)||接口程序无损益表数据文件输出!
+between-rows|delay_exit=4000000:when=4+||GetReportDate|made|passed|
+summary-written|delay_enter=4000000:when=4+|101 101 |GetReportDate|to do (FAILED)||接口程序无损益表数据文件输出!
 EOF
 fi
 
