@@ -53,7 +53,7 @@ csv_fields() {
 }
 
 # The rows of summary.csv $1 read back, the seconds column left out:
-# "account|year|period|export|result|checks|message".
+# "account|year|period|export|result|checks|message|document".
 summary_rows() {
   local line
   while IFS= read -r line; do
@@ -70,7 +70,7 @@ expect_summary_csv() {
   iconv -f UTF-8 -t UTF-8 "$file" >/dev/null 2>&1 || fail "$what: summary.csv is no UTF-8"
   [ "$(grep -c $'\r$' "$file")" -eq "$(wc -l <"$file")" ] || fail "$what: not every line ends in CR LF"
   local expected actual
-  expected=$(printf '%s\n' "account|year|period|export|result|checks|message" "$@")
+  expected=$(printf '%s\n' "account|year|period|export|result|checks|message|document" "$@")
   actual=$(summary_rows "$file")
   [ "$actual" = "$expected" ] || fail "$what: summary.csv holds
 $actual
@@ -84,14 +84,14 @@ batch_failed_check="FAILED: balance sheet: 资产总计 (line 15) equals 负债�
 batch_message="接口程序无损益表数据文件输出!"
 expect_batch_of_accounts() {
   expect_summary_csv "$1" "$2" \
-    "101|2026|11|GetReportDate|made|passed|" \
-    "102|2026|11|GetReportDate|FAILED||$batch_message" \
-    "103|2026|11|GetReportDate|made|$batch_failed_check|" \
-    "|||GetReportDate|bad row||line 5, column 1 (account) is empty" \
-    "104|2026|11|GetReportDate|made|passed|" \
-    "105|||GetReportDate|bad row||line 7, column 4 (year): \"2O26\" is not a number" \
-    "101|2026|11|GetReportDate|bad row||line 8: account 101 for 2026-11 is already on line 2" \
-    "106|2026|10|GetReportDate|made|passed|"
+    "101|2026|11|GetReportDate|made|passed||101-2026-11.xml" \
+    "102|2026|11|GetReportDate|FAILED||$batch_message|102-2026-11.xml" \
+    "103|2026|11|GetReportDate|made|$batch_failed_check||103-2026-11.xml" \
+    "|||GetReportDate|bad row||line 5, column 1 (account) is empty|" \
+    "104|2026|11|GetReportDate|made|passed||104-2026-11.xml" \
+    "105|||GetReportDate|bad row||line 7, column 4 (year): \"2O26\" is not a number|" \
+    "101|2026|11|GetReportDate|bad row||line 8: account 101 for 2026-11 is already on line 2|" \
+    "106|2026|10|GetReportDate|made|passed||106-2026-10.xml"
   local plain
   plain=$(grep -E '^\[[0-9]/5\]' <<<"$err" | sed -E 's/ \([0-9.]+ s\)$//')
   [ "$plain" = "[1/5] 101 2026-11: made, checks passed

@@ -102,6 +102,22 @@ TEST(BatchAccounts, BadRowsAreNamedByLineAndColumn) {
       {"102,2026,11,x", "line 3 has 4 fields, but the header names 3 columns"},
       {"102,2026,11,,", ""},
       {"a/b,2026,11", "line 3, column 1 (account): \"a/b\" cannot be part of a file name"},
+      {"a b,2026,11", "line 3, column 1 (account): \"a b\" holds a blank: the report tool's "
+                      "command line cannot carry it"},
+      {"x{y,2026,11", "line 3, column 1 (account): \"x{y\" holds a brace: the report tool's "
+                      "command line cannot carry it"},
+      {"\"q\"\"t\",2026,11", "line 3, column 1 (account): \"q\"t\" holds a double quote: the "
+                           "report tool's command line cannot carry it"},
+      {"a\tb,2026,11", "line 3, column 1 (account): \"a\tb\" holds a control character: the "
+                       "report tool's command line cannot carry it"},
+      {"102,20}6,11", "line 3, column 2 (year): \"20}6\" holds a brace: the report tool's "
+                      "command line cannot carry it"},
+      {"102,2026,1 1", "line 3, column 3 (period): \"1 1\" holds a blank: the report tool's "
+                       "command line cannot carry it"},
+      // GBK trail bytes 0x7B and 0x7D are no braces.
+      {"\x81\x7B\x81\x7D,2026,11", ""},
+      {"A01,2026,11", ""},
+      {"a01,2026,11", ""},
       {"\x81\x7F,2026,11", "line 3, column 1 (account): the bytes 0x81 0x7F are no GBK (nor "
                            "UTF-8) text"},
   };
@@ -116,6 +132,47 @@ TEST(BatchAccounts, BadRowsAreNamedByLineAndColumn) {
             "line 2, column 1 (account): the character U+1F600 has no GBK form (the library's "
             "texts are GBK)");
 }
+
+// Documents are named so that no two rows write one file where file names
+// do not tell case apart; the server goes into the names of rows that
+// differ only by it.
+TEST(BatchAccounts, NamesCannotCollide) {
+  const AccountDefaults defaults{"2026", "11", "s1"};
+  const struct {
+    std::string rows;
+    std::vector<std::string> stems;  // of each row; "" for a bad one
+    std::string problem;             // of the last row
+  } cases[] = {
+      {"A01\na01", {"A01-2026-11", ""},
+       "line 3: account a01 for 2026-11 is already on line 2 (as A01; file names on Windows do "
+       "not tell the case of letters apart)"},
+      {Gbk("Ａ01\nａ01"), {Gbk("Ａ01-2026-11"), ""},
+       Gbk("line 3: account ａ01 for 2026-11 is already on line 2 (as Ａ01; file names on "
+           "Windows do not tell the case of letters apart)")},
+      {"200,s1\n200,s2", {"200-s1-2026-11", "200-s2-2026-11"}, ""},
+      {"200,s1\n200,S1", {"200-2026-11", ""},
+       "line 3: account 200 for 2026-11 is already on line 2"},
+      {"200,s1\n200,s2\n200-s1,", {"200-s1-2026-11", "200-s2-2026-11", ""},
+       "line 4: its document 200-s1-2026-11.xml would be that of line 2"},
+      {"200,s1\n200,a:b", {"200-s1-2026-11", ""},
+       "line 3: the server \"a:b\" cannot be part of a file name, which needs it: account 200 "
+       "for 2026-11 is on another row with another server"},
+  };
+  for (const auto& c : cases) {
+    const AccountsFile file = Read("account,server\n" + c.rows + "\n", defaults);
+    ASSERT_EQ(file.rows.size(), c.stems.size()) << c.rows;
+    for (std::size_t r = 0; r < c.stems.size(); ++r) {
+      EXPECT_EQ(file.rows[r].stem, c.stems[r]) << c.rows << " row " << r;
+    }
+    EXPECT_EQ(file.rows.back().problem, c.problem) << c.rows;
+  }
+  const struct {
+    const char* text;
+    const char* folded;
+  } folds[] = {{"abc-Z09", "ABC-Z09"}, {"ａｚＡ", "ＡＺＡ"}, {"αωБё", "ΑΩБЁ"}, {"华信ｑ", "华信Ｑ"}};
+  for (const auto& f : folds) EXPECT_EQ(FoldCaseAsWindows(Gbk(f.text)), Gbk(f.folded)) << f.text;
+}
+
 
 TEST(BatchAccounts, FilesThatCannotBeUsedSayWhy) {
   const struct {

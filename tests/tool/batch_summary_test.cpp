@@ -28,6 +28,7 @@ RowOutcome Row(const char* account, RowResult result, ChecksOutcome checks,
   row.failed_check = failed;
   row.message = message;
   row.seconds = 1.25;
+  if (result != RowResult::kBadRow) row.document = row.account + "-2026-11.xml";
   return row;
 }
 
@@ -40,54 +41,84 @@ std::vector<RowOutcome> Sample() {
               Gbk("在生成损益数据时,调用接口程序失败!")),
           Row("华信", RowResult::kMade, ChecksOutcome::kFailed, "balance sheet: a, \"b\""),
           Row("104", RowResult::kKept, ChecksOutcome::kPassed), bad,
-          Row("105", RowResult::kNotDone, ChecksOutcome::kNone)};
+          Row("105", RowResult::kToDo, ChecksOutcome::kNone)};
 }
 
 TEST(BatchSummary, TableLinesUpByDisplayWidth) {
   const std::vector<std::string> expected = {
-      "account  year  period  export         result    seconds  checks                       "
-      "  message",
-      "101      2026  11      GetReportDate  made      1.2      passed",
-      "102      2026  11      GetReportDate  FAILED    1.2                                   "
-      "  在生成损益数据时,调用接口程序失败!",
-      "华信     2026  11      GetReportDate  made      1.2      FAILED: balance sheet: a, \"b\"",
-      "104      2026  11      GetReportDate  kept               passed",
-      "                       GetReportDate  bad row                                         "
-      "  line 6, column 1 (account) is empty",
-      "105      2026  11      GetReportDate  not done",
+      "account  year  period  export         result   seconds  checks                 "
+      "        message                              document",
+      "101      2026  11      GetReportDate  made     1.2      passed                 "
+      "                                             101-2026-11.xml",
+      "102      2026  11      GetReportDate  FAILED   1.2                             "
+      "        在生成损益数据时,调用接口程序失败!   102-2026-11.xml",
+      "华信     2026  11      GetReportDate  made     1.2      FAILED:"
+      " balance sheet: a, \"b\"                                       华信-2026-11.xml",
+      "104      2026  11      GetReportDate  kept              passed                 "
+      "                                             104-2026-11.xml",
+      "                       GetReportDate  bad row                                  "
+      "        line 6, column 1 (account) is empty",
+      "105      2026  11      GetReportDate  to do                                    "
+      "                                             105-2026-11.xml",
   };
   const std::vector<std::string> table = SummaryTable(Sample());
   ASSERT_EQ(table.size(), expected.size());
   for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(table[i], Gbk(expected[i])) << i;
   EXPECT_EQ(SummaryTotals(Sample()),
             "6 rows: 2 made and passed their checks (1 kept from an earlier run), 1 failed a "
-            "check, 1 export failed, 1 bad row, 1 not done");
+            "check, 1 export failed, 1 bad row, 1 to do");
 }
 
 TEST(BatchSummary, CsvIsUtf8WithMarkAndReadsBackForResume) {
   const std::string csv = SummaryCsv(Sample());
   EXPECT_EQ(csv.substr(0, 3), "\xEF\xBB\xBF");
   EXPECT_EQ(csv.substr(3, csv.find('\n') + 1 - 3),
-            "account,year,period,export,result,seconds,checks,message\r\n");
+            "account,year,period,export,result,seconds,checks,message,document\r\n");
   EXPECT_NE(csv.find("华信,2026,11,GetReportDate,made,1.2,\"FAILED: balance sheet: a, "
-                     "\"\"b\"\"\",\r\n"),
+                     "\"\"b\"\"\",,华信-2026-11.xml\r\n"),
             std::string::npos);
-  // Only what was made and passed counts, under the export that made it.
+  // Only what was made and passed counts, under the export that made it;
+  // every row that names a document is read back, bad rows are not.
   const std::vector<EarlierDocument> earlier = ReadEarlierSummary(csv);
-  ASSERT_EQ(earlier.size(), 2U);
+  ASSERT_EQ(earlier.size(), 5U);
   const struct {
-    const char* account;
-    const char* period;
+    const char* document;
     const char* export_name;
     bool made;
-  } cases[] = {{"101", "11", "GetReportDate", true},     {"104", "11", "GetReportDate", true},
-               {"101", "11", "GetReportDateV2", false},  {"101", "10", "GetReportDate", false},
-               {"102", "11", "GetReportDate", false},    {"华信", "11", "GetReportDate", false},
-               {"105", "11", "GetReportDate", false}};
+  } cases[] = {{"101-2026-11.xml", "GetReportDate", true},
+               {"104-2026-11.xml", "GetReportDate", true},
+               {"101-2026-11.xml", "GetReportDateV2", false},
+               {"101-2026-10.xml", "GetReportDate", false},
+               {"102-2026-11.xml", "GetReportDate", false},
+               {"华信-2026-11.xml", "GetReportDate", false},
+               {"105-2026-11.xml", "GetReportDate", false}};
   for (const auto& c : cases) {
-    EXPECT_EQ(MadeBefore(earlier, Gbk(c.account), "2026", c.period, c.export_name), c.made)
-        << c.account << " " << c.period << " " << c.export_name;
+    EXPECT_EQ(MadeBefore(earlier, Gbk(c.document), c.export_name), c.made)
+        << c.document << " " << c.export_name;
   }
+  // A row still to do keeps its earlier outcome, and is read back as it.
+  std::vector<RowOutcome> again = Sample();
+  for (RowOutcome& row : again) {
+    if (const EarlierDocument* before = FindEarlier(earlier, row.document)) {
+      row.result = RowResult::kToDo;
+      row.earlier = before->record;
+    }
+  }
+  const std::string rewritten = SummaryCsv(again);
+  EXPECT_NE(rewritten.find("101,2026,11,GetReportDate,to do (made),1.2,passed,,101-2026-11.xml\r\n"),
+            std::string::npos);
+  EXPECT_NE(rewritten.find("105,2026,11,GetReportDate,to do,,,,105-2026-11.xml\r\n"),
+            std::string::npos);
+  const std::vector<EarlierDocument> reread = ReadEarlierSummary(rewritten);
+  for (const auto& c : cases) {
+    EXPECT_EQ(MadeBefore(reread, Gbk(c.document), c.export_name), c.made) << c.document;
+  }
+  // A summary from before the document column names the documents as
+  // they were named then.
+  EXPECT_TRUE(MadeBefore(ReadEarlierSummary("account,year,period,export,result,seconds,checks,"
+                                            "message\r\n101,2026,3,GetReportDate,made,1.0,"
+                                            "passed,\r\n"),
+                         "101-2026-03.xml", "GetReportDate"));
   EXPECT_TRUE(ReadEarlierSummary("account,year\n101,2026\n").empty());
   EXPECT_TRUE(ReadEarlierSummary("not, a summary").empty());
 }

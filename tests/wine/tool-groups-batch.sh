@@ -44,7 +44,7 @@ status=$?
 out=$(tr -d '\r' <"$work/.out.gbk" | iconv -f GBK -t UTF-8)
 err=$(tr -d '\r' <"$work/.err.gbk" | iconv -f GBK -t UTF-8)
 expect_status 130 "batch stopped by SIGINT"
-expect_out "8 rows: 1 made and passed their checks, 3 bad rows, 4 not done" "batch stopped by SIGINT"
+expect_out "8 rows: 1 made and passed their checks, 3 bad rows, 4 to do" "batch stopped by SIGINT"
 [ "$(tool_runs "$log" 1)" = "101 101 " ] || fail "stopped batch: the tool ran for $(tool_runs "$log" 1)"
 wine_batch batch accounts-bom.csv -o stopped "${options[@]}" --resume
 expect_status 1 "batch --resume"
@@ -57,3 +57,80 @@ touch bin/not-a-folder
 wine_batch batch accounts.csv -o 'not-a-folder\out' "${options[@]}"
 expect_status 4 "batch, folder cannot be made"
 expect_err "cannot create the folder not-a-folder\\out" "batch, folder cannot be made"
+
+# The record and the filings kept, the main cases of the native batch-record
+# group: a resumed run killed in its first row, a failing rerun, names that
+# cannot collide, a summary another program holds open, --type syb, --check.
+printf 'account\n201\n202\n203\n' >bin/three.csv
+wine_batch VOKWQM7_NO_OUTPUT_ACCOUNT=201 batch three.csv -o kept "${options[@]}" --year 2026
+expect_status 1 "a first run, 201 failing"
+cp -r bin/kept kept.saved
+rm -f "$log"
+(cd bin && exec "${wine_env[@]}" VOKWQM7_SLEEP_MS=2000 "$loader" vokqm7.exe batch three.csv -o kept \
+  "${options[@]}" --year 2026 --resume) >/dev/null 2>&1 &
+batch=$!
+for _ in $(seq 300); do [ -s "$log" ] && break; sleep 0.05; done
+kill -KILL "$batch"
+wait "$batch" 2>/dev/null
+sleep 2.5  # the killed batch's report tool runs to its end
+rows=$(summary_rows bin/kept/summary.csv | tr '\n' ' ')
+[[ $rows == *"201|2026|11|GetReportDate|to do (FAILED)||接口程序无损益表数据文件输出!|201-2026-11.xml"*"202|2026|11|GetReportDate|to do (made)|passed||202-2026-11.xml"* ]] ||
+  fail "batch killed in a row: summary.csv says $rows"
+rm -f "$log"
+wine_run vokqm7.exe batch three.csv -o kept "${options[@]}" --year 2026 --resume
+expect_status 0 "--resume after a kill"
+[ "$(tool_runs "$log" 1)" = "201 201 " ] || fail "--resume after a kill made $(tool_runs "$log" 1)"
+cmp -s kept.saved/202-2026-11.xml bin/kept/202-2026-11.xml || fail "--resume after a kill: 202 changed"
+
+touch -d '2026-12-01 09:30:05' bin/kept/202-2026-11.xml
+wine_batch VOKWQM7_NO_OUTPUT_ACCOUNT=202 batch three.csv -o kept "${options[@]}" --year 2026
+expect_status 1 "a failing rerun"
+cmp -s kept.saved/202-2026-11.xml bin/kept/earlier/202-2026-11.20261201-093005.xml ||
+  fail "a failing rerun: earlier/ holds $(ls bin/kept/earlier)"
+[ ! -e bin/kept/202-2026-11.xml ] || fail "a failing rerun left a document that looks current"
+expect_file_has bin/kept/summary.csv "no current filing, the earlier document is now earlier/202-2026-11.20261201-093005.xml" "a failing rerun"
+
+printf 'account,server\nA01,s1\na01,s1\n300,east\n300,west\n"a b",s1\n"x{y",s1\n' >bin/names.csv
+wine_run vokqm7.exe batch names.csv -o names "${options[@]}" --year 2026
+expect_status 1 "names"
+expect_err "line 3: account a01 for 2026-11 is already on line 2 (as A01; file names on Windows do not tell the case of letters apart)" "a01"
+expect_err "line 6, column 1 (account): \"a b\" holds a blank: the report tool's command line cannot carry it" "a blank"
+expect_err "line 7, column 1 (account): \"x{y\" holds a brace" "a brace"
+[ "$(ls bin/names | tr '\n' ' ')" = "300-east-2026-11.xml 300-west-2026-11.xml A01-2026-11.xml summary.csv " ] ||
+  fail "names: the folder holds $(ls bin/names | tr '\n' ' ')"
+wine_run vokqm7.exe report-date --account 'x{y' --year 2026 --period 11 --server s -o refused.xml
+expect_status 2 "report-date, an account with a brace"
+expect_err "--account \"x{y\" holds a brace: the report tool's command line cannot carry it" "report-date"
+
+# A program holds summary.csv open from the first row on, sharing reads
+# only: Windows renames nothing over it, so the record stays stale.
+cp "$build/tests/wine/hold_file.exe" bin/
+rm -f "$work/held.ready"
+(cd bin && exec "${wine_env[@]}" VOKWQM7_SLEEP_MS=700 "$loader" vokqm7.exe batch three.csv -o held \
+  "${options[@]}" --year 2026) >"$work/.out.gbk" 2>"$work/.err.gbk" &
+batch=$!
+for _ in $(seq 300); do grep -q '^201,.*,made,' bin/held/summary.csv 2>/dev/null && break; sleep 0.05; done
+(cd bin && exec "${wine_env[@]}" "$loader" hold_file.exe 'held\summary.csv' 20000 "Z:${work//\//\\}\\held.ready") \
+  >/dev/null 2>&1 &
+holder=$!
+wait "$batch"
+status=$?
+err=$(tr -d '\r' <"$work/.err.gbk" | iconv -f GBK -t UTF-8)
+[ -e "$work/held.ready" ] || fail "hold_file.exe did not open the summary"
+expect_status 4 "batch, its summary held open"
+expect_err 'cannot write held\summary.csv: ' "batch, its summary held open"
+expect_err 'the summary in held is not this run'"'"'s: what it says is stale' "batch, its summary held open"
+printf 'the reason Wine gave: %s\n' "$(grep -m1 'cannot write held' <<<"$err")"
+kill "$holder" 2>/dev/null
+wait "$holder" 2>/dev/null
+
+wine_run vokqm7.exe batch three.csv -o single "${options[@]}" --year 2026 --type syb \
+  --template "Z:${model//\//\\}\\国税申报\\hxsyb.rep"
+expect_status 0 "--type syb"
+expect_file_has bin/single/202-2026-11-syb.xml "<SB_SYB>" "--type syb"
+wine_run vokqm7.exe batch three.csv -o checked "${options[@]}" --year 2026 --check
+expect_status 0 "--check"
+expect_out "  line 3: 202 2026-11 (server demo-server) -> 202-2026-11.xml: made" "--check"
+wine_run vokqm7.exe batch names.csv -o checked "${options[@]}" --year 2026 --check
+expect_status 1 "--check, bad rows"
+[ ! -e bin/checked ] || fail "--check made the folder"

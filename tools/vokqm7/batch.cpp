@@ -3,6 +3,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "batch/accounts_file.h"
 #include "batch/resume.h"
@@ -10,6 +12,7 @@
 #include "batch/summary.h"
 #include "batch/summary_html.h"
 #include "commands.h"
+#include "doctor.h"
 #include "exit_codes.h"
 #include "host.h"
 #include "library.h"
@@ -21,9 +24,9 @@ namespace vok::tool {
 namespace {
 
 struct Options {
-  std::string accounts, output, year, period, server;
+  std::string accounts, output, year, period, server, type, template_file;
   std::vector<std::string> rules;
-  bool financial = false, resume = false, html = false;
+  bool financial = false, resume = false, html = false, check = false;
   CLI::App* command = nullptr;
 };
 
@@ -32,9 +35,43 @@ std::optional<std::string> Given(const Options& o, const char* name, const std::
   return ArgumentToGbk(value);
 }
 
-bool WriteSummary(const std::string& csv, const std::vector<RowOutcome>& outcomes) {
-  return platform::ReplaceFileAtomically(csv, SummaryCsv(outcomes));
-}
+// summary.csv (and with --html summary.html), replaced whole after every
+// row. A write that fails is told at once and tried again at the next row;
+// the run's status says whether the record on disk is the last one.
+class SummaryRecord {
+ public:
+  SummaryRecord(const std::string& folder, bool html, std::string title)
+      : csv_(InFolder(folder, "summary.csv")),
+        page_(html ? InFolder(folder, "summary.html") : ""),
+        title_(std::move(title)) {}
+
+  const std::string& csv() const { return csv_; }
+  bool current() const { return current_; }
+
+  // Writes both files; false, told on stderr with the reason, when one of
+  // them cannot be written.
+  bool Write(const std::vector<RowOutcome>& outcomes) {
+    const bool was_current = current_;
+    current_ = Replace(csv_, SummaryCsv(outcomes)) &&
+               (page_.empty() ||
+                Replace(page_, DocumentToUtf8(SummaryHtml(outcomes, title_))));
+    if (current_ && !was_current) Complain(csv_ + " is written again and up to date");
+    return current_;
+  }
+
+ private:
+  bool Replace(const std::string& path, const std::string& bytes) {
+    if (platform::ReplaceFileAtomically(path, bytes)) return true;
+    const std::string reason = LastFileError();
+    Complain("cannot write " + path + ": " + reason +
+             " (a program that holds it open keeps it from being replaced); it is tried again "
+             "after the next row");
+    return false;
+  }
+
+  std::string csv_, page_, title_;
+  bool current_ = true;
+};
 
 // The rows of the accounts file, the bad ones told on stderr; nothing with
 // `status` set when the file cannot be used.
@@ -49,6 +86,8 @@ std::optional<AccountsFile> ReadAccounts(const Options& o, const std::string& pa
   defaults.year = Given(o, "--year", o.year);
   defaults.period = Given(o, "--period", o.period);
   defaults.server = Given(o, "--server", o.server);
+  defaults.template_file = Given(o, "--template", o.template_file);
+  defaults.template_needed = !o.type.empty();
   AccountsFault fault;
   std::optional<AccountsFile> file = ReadAccountsFile(*bytes, defaults, fault);
   if (!file) {
@@ -60,6 +99,49 @@ std::optional<AccountsFile> ReadAccounts(const Options& o, const std::string& pa
     if (!row.problem.empty()) Complain(path + ": " + row.problem + "; the row is skipped");
   }
   return file;
+}
+
+// --check: what a run would do, from the accounts file, the installation
+// and what an earlier run left in DIR; no call of the library.
+int CheckBatch(const AccountsFile& file, const BatchSettings& settings,
+               const std::vector<RowOutcome>& planned) {
+  const int doctor = RunDoctor();
+  Say("A batch would make, with " + std::string(ExportName(settings)) + ", into " +
+      settings.folder + ":");
+  std::size_t to_make = 0, to_keep = 0, bad = 0;
+  for (std::size_t r = 0; r < planned.size(); ++r) {
+    const RowOutcome& row = planned[r];
+    const std::string line = "  line " + std::to_string(row.line) + ": ";
+    if (row.result == RowResult::kBadRow) {
+      Say(line + "bad row, skipped: " + row.message);
+      ++bad;
+      continue;
+    }
+    const bool keep = settings.resume && MadeBefore(settings.earlier, row.document,
+                                                    row.export_name) &&
+                      platform::PathExists(InFolder(settings.folder, row.document));
+    std::string what = line + row.account + " " + row.year + "-" + row.period + " (server " +
+                       file.rows[r].server + ")" +
+                       (settings.type.empty() ? "" : ", template " + file.rows[r].template_file) +
+                       " -> " + row.document;
+    if (keep) {
+      what += ": kept when it still passes its checks (made and passed in the earlier run)";
+      ++to_keep;
+    } else {
+      what += ": made";
+      if (platform::PathExists(InFolder(settings.folder, row.document))) {
+        what += " (the earlier one is replaced once the new one passed its checks, else set "
+                "aside in earlier/)";
+      }
+      ++to_make;
+    }
+    Say(what);
+  }
+  Say(std::to_string(planned.size()) + " rows: " + std::to_string(to_make) + " to make, " +
+      std::to_string(to_keep) + " to keep if they still pass, " + std::to_string(bad) +
+      " bad; no report tool was run");
+  if (doctor != kExitSuccess) return kExitCheckFailed;
+  return bad > 0 ? kExitExportFailed : kExitSuccess;
 }
 
 int RunBatch(const Options& o) {
@@ -76,23 +158,25 @@ int RunBatch(const Options& o) {
   settings.layouts = std::move(*layouts);
   settings.folder = ArgumentToGbk(o.output);
   settings.financial = o.financial;
+  settings.type = o.type;
   settings.html = o.html;
   settings.resume = o.resume;
+  SummaryRecord record(settings.folder, o.html, "vokqm7 batch " + accounts);
+  // Until this run has its own outcome for a row, the earlier one stands.
+  const std::optional<std::string> earlier = ReadFileBytes(record.csv());
+  if (!earlier && o.resume) {
+    Complain("no summary of an earlier run in " + record.csv() + ": every row is made");
+  }
+  settings.earlier = ReadEarlierSummary(earlier.value_or(""));
+  std::vector<RowOutcome> outcomes = PlannedOutcomes(file->rows, settings);
+  if (o.check) return CheckBatch(*file, settings, outcomes);
+
   if (!MakeFolders(settings.folder)) {
     Complain("cannot create the folder " + settings.folder);
     return kExitCannotRun;
   }
-  const std::string csv = InFolder(settings.folder, "summary.csv");
-  if (o.resume) {
-    const std::optional<std::string> earlier = ReadFileBytes(csv);
-    if (!earlier) Complain("no summary of an earlier run in " + csv + ": every row is made");
-    settings.earlier = ReadEarlierSummary(earlier.value_or(""));
-  }
-  std::vector<RowOutcome> outcomes = PlannedOutcomes(file->rows, settings);
-  if (!WriteSummary(csv, outcomes)) {
-    Complain("cannot write " + csv);
-    return kExitCannotRun;
-  }
+  // A run that cannot keep its record does not start.
+  if (!record.Write(outcomes)) return kExitCannotRun;
   std::string error;
   const std::optional<LoadedLibrary> library = LoadVokLibrary(error);
   if (!library) {
@@ -107,21 +191,14 @@ int RunBatch(const Options& o) {
   {
     const StopRequests stop;
     stopped = RunRows(library->functions, file->rows, settings, stop, outcomes,
-                      [&csv](const std::vector<RowOutcome>& so_far) { WriteSummary(csv, so_far); });
+                      [&record](const std::vector<RowOutcome>& so_far) { record.Write(so_far); });
     asked = stop.Asked();
   }
   for (const std::string& line : SummaryTable(outcomes)) Say(line);
   Say(SummaryTotals(outcomes));
-  if (!WriteSummary(csv, outcomes)) {
-    Complain("cannot write " + csv);
+  if (!record.current() && !record.Write(outcomes)) {
+    Complain("the summary in " + settings.folder + " is not this run's: what it says is stale");
     return kExitCannotRun;
-  }
-  if (o.html) {
-    const std::string page = InFolder(settings.folder, "summary.html");
-    if (!WriteDocument(page, SummaryHtml(outcomes, "vokqm7 batch " + accounts), true)) {
-      Complain("cannot write " + page);
-      return kExitCannotRun;
-    }
   }
   if (stopped) {
     Complain("stopped by Ctrl-C after the call in progress; run the same batch with --resume "
@@ -138,20 +215,30 @@ void AddBatchCommand(CLI::App& app, int& status) {
   auto o = std::make_shared<Options>();
   CLI::App* command = app.add_subcommand(
       "batch",
-      "the combined filing of every account of a CSV file into DIR/<account>-<year>-<period>.xml, "
-      "each checked as show checks it, with a summary (exit status 0 only when every row was made "
-      "and passed its checks, 3 when a check failed, 5 when none failed but a document was not "
-      "checked, 1 when an export failed or a row is bad, 130 when stopped by Ctrl-C)");
+      "the combined filing (or with --type one statement) of every account of a CSV file into "
+      "DIR/<account>-<year>-<period>.xml, each checked as show checks it, with a summary (exit "
+      "status 0 only when every row was made and passed its checks, 3 when a check failed, 5 "
+      "when none failed but a document was not checked, 1 when an export failed or a row is "
+      "bad, 4 when the summary could not be written, 130 when stopped by Ctrl-C)");
   o->command = command;
   command->add_option("accounts", o->accounts,
                       "CSV file (UTF-8 with or without byte-order mark, or GBK) whose first line "
-                      "names the columns account, year, period, server; a row's own value wins "
-                      "over the options")->required();
+                      "names the columns account, year, period, server (and template); a row's "
+                      "own value wins over the options")->required();
   command->add_option("-o,--output", o->output,
                       "folder for the documents, summary.csv (UTF-8 with byte-order mark) and, "
                       "with --html, the pages; made when missing")->required();
-  command->add_flag("--financial", o->financial,
-                    "use the financial-report templates (GetReportDateV2)");
+  CLI::Option* financial = command->add_flag(
+      "--financial", o->financial, "use the financial-report templates (GetReportDateV2)");
+  command->add_option("--type", o->type,
+                      "one statement of each account through GetReportV2: zcfzb (balance "
+                      "sheet) or syb (income statement), into "
+                      "DIR/<account>-<year>-<period>-<type>.xml")
+      ->check(CLI::IsMember({"zcfzb", "syb"}))
+      ->excludes(financial);
+  command->add_option("--template", o->template_file,
+                      "with --type: the report template (FileRep) for the rows without a "
+                      "template column value");
   command->add_option("--year", o->year, "year for the rows without one");
   command->add_option("--period", o->period, "period, the month, for the rows without one");
   command->add_option("--server", o->server, "accounting server for the rows without one");
@@ -164,12 +251,29 @@ void AddBatchCommand(CLI::App& app, int& status) {
   command->add_flag("--html", o->html,
                     "also write each document as a page, as show --html does, and summary.html "
                     "linking them, failures first");
+  command->add_flag("--check", o->check,
+                    "read and check the accounts file and the installation (as doctor does) "
+                    "and say what a run would make, under which names, and which rows are "
+                    "bad, without running the report tool (exit status 0 when a run could "
+                    "start, 1 for bad rows, 3 when doctor finds a problem)");
   command->footer(
       "Ctrl-C stops the batch once the call in progress has ended (the report tool is never "
       "stopped in the middle of a run), then the summary of what was done is written and the "
-      "exit status is 130. A document that is made again is removed first, so that a failure "
-      "leaves none behind.");
-  command->callback([&status, o] { status = RunBatch(*o); });
+      "exit status is 130. summary.csv is replaced whole after every row; a row keeps the "
+      "earlier run's outcome, marked \"to do\", until this run has its own. A document is "
+      "made under a temporary name and replaces the earlier one only when it passed its "
+      "checks; an earlier document that a failed rerun leaves goes to DIR/earlier/, named with "
+      "the time it was made, and the summary says the enterprise has no current filing. Two "
+      "rows that differ only by their server get DIR/<account>-<server>-<year>-<period>.xml.");
+  command->callback([&status, o] {
+    if (o->type.empty() && o->command->count("--template") > 0) {
+      Complain("--template is for --type: the combined filings take the installation's own "
+               "templates");
+      status = kExitUsage;
+      return;
+    }
+    status = RunBatch(*o);
+  });
 }
 
 }  // namespace vok::tool

@@ -31,7 +31,9 @@ inline constexpr char kExitCodesHelp[] =
     "row was made and passed its checks, 3 when all were made but a check\n"
     "failed, 5 when none failed but a document was not checked, 1 when an\n"
     "export failed or a row is bad, 4 when the folder cannot be made or\n"
-    "written (before any call), 130 when stopped by Ctrl-C. A rules file that\n"
+    "written (before any call) or its summary could not be written at the\n"
+    "end, 130 when stopped by Ctrl-C; batch --check gives 0 when a run could\n"
+    "start, 1 for bad rows, 3 when doctor finds a problem. A rules file that\n"
     "does not read (--rules) gives 2, naming its file, line and column.";
 
 }  // namespace vok::tool

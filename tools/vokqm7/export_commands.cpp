@@ -61,6 +61,16 @@ std::optional<std::string> LoginText(const Options& o, const std::vector<std::st
   }
   LoginFields fields;
   fields.account = Given(o, "--account", o.account);
+  // The library passes the account on as it is given; the tool refuses
+  // one that would split or end the report tool's command line.
+  if (fields.account) {
+    const std::string fault = CommandLineFault(*fields.account);
+    if (!fault.empty()) {
+      Complain("--account " + fault);
+      status = kExitUsage;
+      return std::nullopt;
+    }
+  }
   fields.year = Given(o, "--year", o.year);
   fields.period = Given(o, "--period", o.period);
   fields.server = Given(o, "--server", o.server);

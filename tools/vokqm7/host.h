@@ -35,6 +35,20 @@ std::string AbsolutePath(const std::string& gbk);
 // True when it is a folder afterwards.
 bool MakeFolders(const std::string& gbk);
 
+// Moves the file `from` to `to` in one step (both in one folder or at
+// least on one volume), replacing a file at `to`; retries for a moment
+// while either is busy. False, with `reason` in the system's words, when it
+// cannot.
+bool MoveFileReplacing(const std::string& from, const std::string& to, std::string& reason);
+
+// The system's words for why the last file operation of this thread failed
+// (errno; on Windows GetLastError() with its number), to be taken at once.
+std::string LastFileError();
+
+// When the file was last written, local time, as "20261209-163502"; "" when
+// it cannot be told.
+std::string WrittenTimeText(const std::string& gbk_path);
+
 // Ctrl-C as a request to stop where stopping loses nothing. While the object
 // lives, Ctrl-C ends neither this process nor the report tool it runs, but
 // makes Asked() true: on Linux SIGINT sent to the process and Ctrl-C typed on

@@ -41,6 +41,29 @@ std::string EscapeXml(std::string_view text) {
   return out;
 }
 
+std::string CommandLineFault(std::string_view gbk) {
+  for (std::size_t at = 0; at < gbk.size(); ++at) {
+    const unsigned char c = static_cast<unsigned char>(gbk[at]);
+    const char* what = nullptr;
+    if (c >= 0x81 && c <= 0xFE && at + 1 < gbk.size()) {
+      ++at;
+    } else if (c == ' ') {
+      what = "a blank";
+    } else if (c == '{' || c == '}') {
+      what = "a brace";
+    } else if (c == '"') {
+      what = "a double quote";
+    } else if (c < 0x20 || c == 0x7F) {
+      what = "a control character";
+    }
+    if (what != nullptr) {
+      return "\"" + std::string(gbk) + "\" holds " + what +
+             ": the report tool's command line cannot carry it";
+    }
+  }
+  return "";
+}
+
 std::string BuildLoginXml(const LoginFields& fields) {
   std::string xml = "<Info><LoginInfo>";
   for (const FieldName& field : kFields) {

@@ -18,6 +18,13 @@ struct LoginFields {
 // every GBK trail byte is 0x40 or above, so none is taken for one of them.
 std::string EscapeXml(std::string_view text);
 
+// Why the report tool's command line, whose fields are apart by blanks
+// inside braces and quotes, cannot carry `gbk` (an account, a year, a
+// period): "\"a b\" holds a blank: the report tool's command line cannot
+// carry it"; "" when it can. Double-byte GBK characters are stepped over
+// whole, as their trail bytes may be braces.
+std::string CommandLineFault(std::string_view gbk);
+
 // <Info><LoginInfo>...</LoginInfo></Info> with the given fields in the
 // order the library documents them.
 std::string BuildLoginXml(const LoginFields& fields);

@@ -4,13 +4,15 @@
 
 #include "batch/csv.h"
 #include "platform/codepage.h"
+#include "login.h"
 #include "request/text_rules.h"
 
 namespace vok::tool {
 namespace {
 
-enum Column { kAccount, kYear, kPeriod, kServer, kColumns };
-constexpr const char* kColumnNames[kColumns] = {"account", "year", "period", "server"};
+enum Column { kAccount, kYear, kPeriod, kServer, kTemplate, kColumns };
+constexpr const char* kColumnNames[kColumns] = {"account", "year", "period", "server",
+                                                "template"};
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
@@ -61,17 +63,26 @@ class RowReader {
                     " columns";
       return row;
     }
-    std::string* values[kColumns] = {&row.account, &row.year, &row.period, &row.server};
+    std::string* values[kColumns] = {&row.account, &row.year, &row.period, &row.server,
+                                     &row.template_file};
     for (int c = 0; c < kColumns && row.problem.empty(); ++c) {
+      if (c == kTemplate && !defaults_.template_needed) break;
       row.problem = Value(record, static_cast<Column>(c), *values[c]);
       if (!row.problem.empty()) row.problem = at_line + ", " + row.problem;
     }
     if (!row.problem.empty()) return row;
-    const std::string key = row.account + '\n' + row.year + '\n' + row.period;
-    const auto [earlier, added] = lines_.emplace(key, record.line);
+    // Windows, and the shares an office keeps its filings on, take A01 and
+    // a01 for one file name.
+    const std::string key = FoldCaseAsWindows(row.account) + '\n' +
+                            FoldCaseAsWindows(row.server) + '\n' + row.year + '\n' + row.period;
+    const auto [earlier, added] = lines_.emplace(key, Earlier{record.line, row.account});
     if (!added) {
       row.problem = at_line + ": account " + row.account + " for " + row.year + "-" + row.period +
-                    " is already on line " + std::to_string(earlier->second);
+                    " is already on line " + std::to_string(earlier->second.line);
+      if (earlier->second.account != row.account) {
+        row.problem += " (as " + earlier->second.account +
+                       "; file names on Windows do not tell the case of letters apart)";
+      }
     }
     return row;
   }
@@ -80,10 +91,12 @@ class RowReader {
   // The row's value of a column into `value`; what is wrong with it, or "".
   std::string Value(const CsvRecord& record, Column column, std::string& value) {
     const int index = columns_[column];
+    const std::optional<std::string>* fallbacks[kColumns] = {
+        nullptr, &defaults_.year, &defaults_.period, &defaults_.server, &defaults_.template_file};
     const std::optional<std::string>& fallback =
-        column == kYear ? defaults_.year : column == kPeriod ? defaults_.period : defaults_.server;
+        fallbacks[column] == nullptr ? defaults_.year : *fallbacks[column];
     std::string text;
-    const std::string where = index < 0 ? std::string() :
+    const std::string where = index < 0 ? std::string("--") + kColumnNames[column] :
         "column " + std::to_string(index + 1) + " (" + kColumnNames[column] + ")";
     if (index >= 0 && static_cast<std::size_t>(index) < record.fields.size()) {
       std::string fault;
@@ -100,6 +113,10 @@ class RowReader {
       value = *fallback;  // checked once, before any row
       return "";
     }
+    if (column == kAccount || column == kYear || column == kPeriod) {
+      const std::string fault = CommandLineFault(text);
+      if (!fault.empty()) return where + ": " + fault;
+    }
     if (column == kAccount && !FitsFileName(text)) {
       return where + ": " + Quoted(text) + " cannot be part of a file name";
     }
@@ -115,8 +132,45 @@ class RowReader {
   const int (&columns_)[kColumns];
   std::size_t header_fields_;
   const AccountDefaults& defaults_;
-  std::map<std::string, std::size_t> lines_;  // the line of each account, year and period
+  struct Earlier {
+    std::size_t line;
+    std::string account;  // as that line has it
+  };
+  std::map<std::string, Earlier> lines_;  // by account, server, year and period
 };
+
+// The names of the rows' documents: with the server where another row
+// differs only by it; a row whose name is that of an earlier row (letters
+// folded) is bad.
+void NameDocuments(std::vector<AccountRow>& rows) {
+  std::map<std::string, std::size_t> servers;  // rows for each account, year and period
+  const auto key = [](const AccountRow& row) {
+    return FoldCaseAsWindows(row.account) + '\n' + row.year + '\n' + row.period;
+  };
+  for (const AccountRow& row : rows) {
+    if (row.problem.empty()) ++servers[key(row)];
+  }
+  std::map<std::string, std::size_t> names;  // the line of each name
+  for (AccountRow& row : rows) {
+    if (!row.problem.empty()) continue;
+    const std::string at_line = "line " + std::to_string(row.line);
+    const bool with_server = servers[key(row)] > 1;
+    if (with_server && !FitsFileName(row.server)) {
+      row.problem = at_line + ": the server " + Quoted(row.server) +
+                    " cannot be part of a file name, which needs it: account " + row.account +
+                    " for " + row.year + "-" + row.period + " is on another row with another "
+                    "server";
+      continue;
+    }
+    row.stem = DocumentStem(row.account, with_server ? row.server : "", row.year, row.period);
+    const auto [earlier, added] = names.emplace(FoldCaseAsWindows(row.stem), row.line);
+    if (!added) {
+      row.problem = at_line + ": its document " + row.stem + ".xml would be that of line " +
+                    std::to_string(earlier->second);
+      row.stem.clear();
+    }
+  }
+}
 
 // The columns the header names into `columns` (-1 for one it lacks); what
 // keeps the file from being read, or "".
@@ -147,8 +201,9 @@ std::string ReadHeader(const CsvRecord& header, CsvEncoding encoding, int (&colu
 // the fault.
 std::string CheckDefaults(const int (&columns)[kColumns], AccountDefaults& defaults) {
   std::optional<std::string>* given[kColumns] = {nullptr, &defaults.year, &defaults.period,
-                                                  &defaults.server};
+                                                  &defaults.server, &defaults.template_file};
   for (int c = kYear; c < kColumns; ++c) {
+    if (c == kTemplate && !defaults.template_needed) break;
     std::optional<std::string>& value = *given[c];
     const std::string option = std::string("--") + kColumnNames[c];
     if (value) value = Trimmed(*value);
@@ -156,7 +211,9 @@ std::string CheckDefaults(const int (&columns)[kColumns], AccountDefaults& defau
     if (!value && columns[c] < 0) {
       return std::string("it has no ") + kColumnNames[c] + " column: give " + option;
     }
-    if (value && c != kServer) {
+    if (value && (c == kYear || c == kPeriod)) {
+      const std::string command_line = CommandLineFault(*value);
+      if (!command_line.empty()) return option + " " + command_line;
       std::string number;
       const std::string fault = NumberFault(static_cast<Column>(c), *value, number);
       if (!fault.empty()) return option + " " + fault;
@@ -167,6 +224,37 @@ std::string CheckDefaults(const int (&columns)[kColumns], AccountDefaults& defau
 }
 
 }  // namespace
+
+std::string FoldCaseAsWindows(std::string_view gbk) {
+  std::string folded(gbk);
+  for (std::size_t at = 0; at < folded.size(); ++at) {
+    unsigned char& c = reinterpret_cast<unsigned char&>(folded[at]);
+    if (c >= 'a' && c <= 'z') {
+      c = static_cast<unsigned char>(c - 'a' + 'A');
+    } else if (c >= 0x81 && c <= 0xFE && at + 1 < folded.size()) {
+      unsigned char& trail = reinterpret_cast<unsigned char&>(folded[++at]);
+      // GBK row A3 holds the full-width Latin letters, A6 the Greek and A7
+      // the Cyrillic ones, each small letter a fixed distance after its
+      // capital.
+      constexpr struct {
+        unsigned char lead, first_small, last_small, distance;
+      } kLetterRows[] = {{0xA3, 0xE1, 0xFA, 0x20}, {0xA6, 0xC1, 0xD8, 0x20},
+                         {0xA7, 0xD1, 0xF1, 0x30}};
+      for (const auto& row : kLetterRows) {
+        if (c == row.lead && trail >= row.first_small && trail <= row.last_small) {
+          trail = static_cast<unsigned char>(trail - row.distance);
+        }
+      }
+    }
+  }
+  return folded;
+}
+
+std::string DocumentStem(const std::string& account, const std::string& server,
+                         const std::string& year, const std::string& period) {
+  return account + "-" + (server.empty() ? "" : server + "-") + year + "-" +
+         (period.size() < 2 ? "0" : "") + period;
+}
 
 std::optional<AccountsFile> ReadAccountsFile(std::string_view bytes,
                                              const AccountDefaults& given,
@@ -205,6 +293,7 @@ std::optional<AccountsFile> ReadAccountsFile(std::string_view bytes,
                                  ": a quoted field is not closed before the end of the file";
     }
   }
+  NameDocuments(file.rows);
   if (file.rows.empty()) {
     fault.text = "it has no account below its header (line " +
                  std::to_string(csv.records.front().line) + ")";

@@ -13,15 +13,24 @@
 
 namespace vok::tool {
 
-// What the options give rows that lack a value, GBK.
+// What the options give rows that lack a value, GBK. `template_needed`
+// when the batch makes single statements, whose template a row's template
+// column or --template gives.
 struct AccountDefaults {
   std::optional<std::string> year, period, server;
+  std::optional<std::string> template_file = std::nullopt;
+  bool template_needed = false;
 };
 
 struct AccountRow {
   std::size_t line = 0;  // where the row starts in the file
   // GBK, trimmed; year and period as plain numbers ("2026", "11").
   std::string account, year, period, server;
+  std::string template_file;  // only where a template is needed
+  // The document's name in DIR without extension: "105-2026-03", or with
+  // the server, "105-east-2026-03", where another row differs from this one
+  // only by its server.
+  std::string stem;
   // Why the row is skipped ("line 5, column 2 (year): "2O26" is not a
   // number"); empty for a row to make.
   std::string problem;
@@ -46,9 +55,21 @@ struct AccountsFault {
 // row is bad when a field is no text or has a character GBK lacks, its
 // account is empty or cannot be part of a file name, it has more fields than
 // the header, a year or period is missing or not a number (a period is 1 to
-// 12), or the same account, year and period are on an earlier row.
+// 12), an account, year or period holds what the report tool's command line
+// cannot carry (a blank, a brace, a double quote, a control character), or
+// the same account, server, year and period are on an earlier row, letters
+// compared as Windows compares file names. Two rows that differ only by
+// their server get names that hold the server; a row whose name is still
+// that of an earlier row is bad too.
 std::optional<AccountsFile> ReadAccountsFile(std::string_view bytes,
                                              const AccountDefaults& defaults,
                                              AccountsFault& fault);
 
+// The GBK text with its letters upper-cased as Windows folds the case of
+// file names: ASCII, full-width Latin, Greek and Cyrillic letters.
+std::string FoldCaseAsWindows(std::string_view gbk);
+
+// "105-2026-03": the period in two digits; with `server`, "105-east-2026-03".
+std::string DocumentStem(const std::string& account, const std::string& server,
+                         const std::string& year, const std::string& period);
 }  // namespace vok::tool

@@ -12,9 +12,25 @@ const char* ResultWord(RowResult result) {
     case RowResult::kKept: return "kept";
     case RowResult::kFailed: return "FAILED";
     case RowResult::kBadRow: return "bad row";
-    case RowResult::kNotDone: break;
+    case RowResult::kToDo: break;
   }
-  return "not done";
+  return "to do";
+}
+
+std::string ResultText(const RowOutcome& row) {
+  if (row.result != RowResult::kToDo || row.earlier.result.empty()) return ResultWord(row.result);
+  return "to do (" + row.earlier.result + ")";
+}
+
+std::string MessageText(const RowOutcome& row) {
+  if (row.superseded.empty()) return row.message;
+  const std::string what =
+      row.result == RowResult::kMade ? "no current filing that passed its checks"
+                                     : "no current filing";
+  const std::string earlier =
+      row.superseded_moved ? "the earlier document is now " + row.superseded
+                           : "the earlier document could not be set aside: " + row.superseded;
+  return (row.message.empty() ? "" : row.message + "; ") + what + ", " + earlier;
 }
 
 std::string ChecksText(const RowOutcome& row) {

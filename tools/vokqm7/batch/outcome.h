@@ -12,27 +12,47 @@ enum class RowResult {
   kKept,     // made and passed its checks in an earlier run (--resume)
   kFailed,   // the export failed
   kBadRow,   // the row was skipped: the accounts file is wrong there
-  kNotDone,  // the batch was stopped before it came to the row
+  kToDo,     // this run has not come to the row (yet): the earlier outcome stands
 };
 
 // kNotChecked: none failed, but a statement's layout fits no rules.
 enum class ChecksOutcome { kNone, kPassed, kFailed, kNotChecked };
 
+// A row of an earlier run's summary.csv, its texts as they stand there
+// (GBK); `result` without the "to do (...)" around it.
+struct EarlierRecord {
+  std::string export_name, result, seconds, checks, message;
+};
+
 struct RowOutcome {
   std::size_t line = 0;  // in the accounts file
   std::string account, year, period;
   std::string export_name;  // "GetReportDate" or "GetReportDateV2"
-  RowResult result = RowResult::kNotDone;
+  RowResult result = RowResult::kToDo;
   std::string message;  // the library's message, or what is wrong with the row
   ChecksOutcome checks = ChecksOutcome::kNone;
   std::string failed_check;  // the name of the first check that failed (or was not checked)
   std::vector<std::string> failed_checks;  // every failed check's title and details, GBK
   double seconds = 0;        // the export and the checks
   std::string page;          // with --html: the document's page in the folder, or ""
+  std::string document;      // its document's name in the folder; "" for a bad row
+  // Where the earlier document went when this run made none that passed:
+  // "earlier/105-2026-11.20261209-163502.xml"; or why it could not go.
+  std::string superseded;
+  bool superseded_moved = false;  // it went there (else `superseded` says why not)
+  // For a row to do: what the earlier summary said of it ("" result: none).
+  EarlierRecord earlier;
 };
 
-// "made", "kept", "FAILED", "bad row", "not done".
+// "made", "kept", "FAILED", "bad row", "to do".
 const char* ResultWord(RowResult result);
+// The result column: ResultWord, and for a row to do the earlier outcome
+// next to it, "to do (made)".
+std::string ResultText(const RowOutcome& row);
+// The library's message or what is wrong with the row, then, where this
+// run left no current filing of an enterprise that had one, what became of
+// the earlier document.
+std::string MessageText(const RowOutcome& row);
 // "passed", "FAILED: <name>", "not checked: <name>", or "" where nothing
 // was checked.
 std::string ChecksText(const RowOutcome& row);
@@ -42,7 +62,7 @@ std::string SecondsText(double seconds);
 
 // 0 when every row was made and passed its checks, 3 when all were made but
 // a check failed, 5 when none failed but a document was not checked, 1 when
-// an export failed or a row was bad (or one was not done, which only a
+// an export failed or a row was bad (or one is still to do, which only a
 // stopped batch leaves, whose status is its own).
 int BatchExitStatus(const std::vector<RowOutcome>& rows);
 

@@ -52,7 +52,7 @@ std::string FinishedLine(std::size_t number, std::size_t total, const RowOutcome
     case RowResult::kMade: line += "made, checks " + ChecksText(row); break;
     case RowResult::kFailed: line += row.export_name + " FAILED: " + row.message; break;
     case RowResult::kBadRow:
-    case RowResult::kNotDone: line += ResultWord(row.result); break;
+    case RowResult::kToDo: line += ResultWord(row.result); break;
   }
   if (row.result == RowResult::kMade || row.result == RowResult::kFailed) {
     line += " (" + SecondsText(row.seconds) + " s)";

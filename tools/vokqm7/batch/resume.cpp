@@ -4,54 +4,83 @@
 #include <iterator>
 #include <optional>
 
+#include "batch/accounts_file.h"
 #include "batch/csv.h"
 #include "batch/csv_encoding.h"
 
 namespace vok::tool {
+namespace {
+
+// "made" of "to do (made)"; any other text as it is.
+std::string EarlierResult(const std::string& result) {
+  const std::string to_do = "to do (";
+  if (result.rfind(to_do, 0) == 0 && result.size() > to_do.size() && result.back() == ')') {
+    return result.substr(to_do.size(), result.size() - to_do.size() - 1);
+  }
+  return result;
+}
+
+}  // namespace
 
 std::vector<EarlierDocument> ReadEarlierSummary(std::string_view bytes) {
   const CsvEncoding encoding = DetectCsvEncoding(bytes);
   const CsvRecords csv = ReadCsv(CsvText(bytes, encoding));
-  std::vector<EarlierDocument> made;
-  if (csv.records.empty()) return made;
+  std::vector<EarlierDocument> rows;
+  if (csv.records.empty()) return rows;
   const std::vector<std::string>& header = csv.records.front().fields;
   const auto column = [&](const char* name) -> std::optional<std::size_t> {
     const auto at = std::find(header.begin(), header.end(), name);
     if (at == header.end()) return std::nullopt;
     return static_cast<std::size_t>(at - header.begin());
   };
-  const auto account = column("account"), year = column("year"), period = column("period"),
-             export_name = column("export"), result = column("result"), checks = column("checks");
-  if (!account || !year || !period || !export_name || !result || !checks) return made;
+  const std::optional<std::size_t> columns[] = {
+      column("account"), column("year"),    column("period"), column("export"),
+      column("result"),  column("seconds"), column("checks"), column("message"),
+      column("document")};
+  if (!std::all_of(std::begin(columns), std::end(columns) - 1,
+                   [](const std::optional<std::size_t>& c) { return c.has_value(); })) {
+    return rows;
+  }
   for (std::size_t r = 1; r < csv.records.size(); ++r) {
     const std::vector<std::string>& fields = csv.records[r].fields;
-    if (fields.size() != header.size() || fields[*checks] != "passed" ||
-        (fields[*result] != "made" && fields[*result] != "kept")) {
-      continue;
-    }
-    EarlierDocument document;
-    std::string fault;
-    std::string* parts[] = {&document.account, &document.year, &document.period,
-                            &document.export_name};
-    const std::size_t columns[] = {*account, *year, *period, *export_name};
+    if (fields.size() != header.size()) continue;
+    EarlierDocument row;
+    std::string* parts[] = {&row.account,        &row.year,           &row.period,
+                            &row.record.export_name, &row.record.result, &row.record.seconds,
+                            &row.record.checks,  &row.record.message, &row.document};
     bool read = true;
     for (std::size_t p = 0; p < std::size(parts) && read; ++p) {
-      const std::optional<std::string> gbk = CsvFieldToGbk(encoding, fields[columns[p]], fault);
+      if (!columns[p]) continue;
+      std::string fault;
+      const std::optional<std::string> gbk = CsvFieldToGbk(encoding, fields[*columns[p]], fault);
       read = gbk.has_value();
       if (read) *parts[p] = *gbk;
     }
-    if (read) made.push_back(std::move(document));
+    if (!read || row.record.result == "bad row") continue;
+    if (!columns[8]) row.document = DocumentStem(row.account, "", row.year, row.period) + ".xml";
+    if (row.document.empty()) continue;
+    row.record.result = EarlierResult(row.record.result);
+    if (row.record.result == "to do") row.record.result.clear();
+    row.made_and_passed = (row.record.result == "made" || row.record.result == "kept") &&
+                          row.record.checks == "passed";
+    rows.push_back(std::move(row));
   }
-  return made;
+  return rows;
 }
 
-bool MadeBefore(const std::vector<EarlierDocument>& earlier, const std::string& account,
-                const std::string& year, const std::string& period,
-                const std::string& export_name) {
-  return std::any_of(earlier.begin(), earlier.end(), [&](const EarlierDocument& document) {
-    return document.account == account && document.year == year && document.period == period &&
-           document.export_name == export_name;
+const EarlierDocument* FindEarlier(const std::vector<EarlierDocument>& earlier,
+                                   const std::string& document) {
+  const std::string folded = FoldCaseAsWindows(document);
+  const auto at = std::find_if(earlier.begin(), earlier.end(), [&](const EarlierDocument& row) {
+    return FoldCaseAsWindows(row.document) == folded;
   });
+  return at == earlier.end() ? nullptr : &*at;
+}
+
+bool MadeBefore(const std::vector<EarlierDocument>& earlier, const std::string& document,
+                const std::string& export_name) {
+  const EarlierDocument* row = FindEarlier(earlier, document);
+  return row != nullptr && row->made_and_passed && row->record.export_name == export_name;
 }
 
 }  // namespace vok::tool

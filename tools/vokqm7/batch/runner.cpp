@@ -60,10 +60,20 @@ ElapsedTime::Lines ProgressLines(const AccountRow& row, const Tally& tally,
       }};
 }
 
-// The checks of the document at `path`, and its page with --html.
-void Check(const std::string& path, const std::string& stem, const BatchSettings& settings,
-           RowOutcome& outcome) {
-  const DocumentCheck check = CheckDocumentFile(path, settings.layouts);
+// The document's page with --html, beside it.
+void WritePage(const DocumentCheck& check, const std::string& stem,
+               const BatchSettings& settings, RowOutcome& outcome) {
+  if (!settings.html || !check.document) return;
+  const std::string page = stem + ".html";
+  if (WriteDocument(InFolder(settings.folder, page),
+                    RenderHtml(*check.document, check.checks, stem + ".xml"), true)) {
+    outcome.page = page;
+  }
+}
+
+// The checks' outcome: the first failed one named, every failed one with
+// its figures for the page.
+void TakeChecks(const DocumentCheck& check, RowOutcome& outcome) {
   outcome.checks = !check.failure.empty()       ? ChecksOutcome::kFailed
                    : !check.not_checked.empty() ? ChecksOutcome::kNotChecked
                                                 : ChecksOutcome::kPassed;
@@ -76,59 +86,121 @@ void Check(const std::string& path, const std::string& stem, const BatchSettings
     for (const std::string& detail : result.details) text += "; " + detail;
     outcome.failed_checks.push_back(text);
   }
-  if (!settings.html || !check.document) return;
-  const std::string page = stem + ".html";
-  if (WriteDocument(InFolder(settings.folder, page),
-                    RenderHtml(*check.document, check.checks, stem + ".xml"), true)) {
-    outcome.page = page;
-  }
 }
 
 // A document made and passed in an earlier run, which is kept when it
 // still passes its checks.
-bool Keep(const AccountRow& row, const std::string& path, const std::string& stem,
-          const BatchSettings& settings, RowOutcome& outcome) {
+bool Keep(const std::string& path, const std::string& stem, const BatchSettings& settings,
+          RowOutcome& outcome) {
   if (!settings.resume || !platform::PathExists(path) ||
-      !MadeBefore(settings.earlier, row.account, row.year, row.period, outcome.export_name)) {
+      !MadeBefore(settings.earlier, outcome.document, outcome.export_name)) {
     return false;
   }
-  Check(path, stem, settings, outcome);
-  if (outcome.checks != ChecksOutcome::kPassed) return false;
+  const DocumentCheck check = CheckDocumentFile(path, settings.layouts);
+  if (!check.failure.empty() || !check.not_checked.empty()) return false;
+  TakeChecks(check, outcome);
+  outcome.message.clear();
+  WritePage(check, stem, settings, outcome);
   outcome.result = RowResult::kKept;
   return true;
 }
 
-void Make(const LibraryFunctions& library, const AccountRow& row, const std::string& path,
-          const std::string& stem, const BatchSettings& settings, RowOutcome& outcome,
-          const ElapsedTime::Lines& lines) {
-  // What an earlier run left under these names goes first, so that a
-  // failure now leaves no document that looks made.
-  platform::DeleteFile(path);
-  platform::DeleteFile(InFolder(settings.folder, stem + ".html"));
-  outcome.checks = ChecksOutcome::kNone;
-  outcome.failed_check.clear();
-  outcome.failed_checks.clear();
-  outcome.page.clear();
+// Moves the document an earlier run left under this row's name, and its
+// page, to DIR/earlier/, named with the time it was written; says in the
+// outcome where it went or why it could not go. False when it is still in
+// place.
+bool SetAside(const std::string& stem, const BatchSettings& settings, RowOutcome& outcome) {
+  const std::string path = InFolder(settings.folder, stem + ".xml");
+  if (!platform::PathExists(path)) return true;
+  const std::string folder = InFolder(settings.folder, "earlier");
+  const std::string written = WrittenTimeText(path);
+  std::string name = stem + "." + (written.empty() ? "earlier" : written);
+  for (int n = 2; platform::PathExists(InFolder(folder, name + ".xml")); ++n) {
+    name = stem + "." + (written.empty() ? "earlier" : written) + "-" + std::to_string(n);
+  }
+  std::string reason;
+  outcome.superseded_moved = false;
+  if (!MakeFolders(folder)) {
+    outcome.superseded = "cannot create the folder " + folder;
+    return false;
+  }
+  if (!MoveFileReplacing(path, InFolder(folder, name + ".xml"), reason)) {
+    outcome.superseded = "cannot move " + path + ": " + reason;
+    return false;
+  }
+  const std::string page = InFolder(settings.folder, stem + ".html");
+  if (platform::PathExists(page)) {
+    (void)MoveFileReplacing(page, InFolder(folder, name + ".html"), reason);
+  }
+  outcome.superseded = "earlier/" + name + ".xml";
+  outcome.superseded_moved = true;
+  return true;
+}
+
+int CallExport(const LibraryFunctions& library, const AccountRow& row,
+               const BatchSettings& settings, const std::string& path, char* message) {
   LoginFields fields;
   fields.account = row.account;
   fields.year = row.year;
   fields.period = row.period;
   fields.server = row.server;
+  if (!settings.type.empty()) {
+    fields.report_type = settings.type == "zcfzb" ? "ZCFZB" : "SYB";
+    fields.file_rep = row.template_file;
+    return library.get_report_v2(BuildLoginXml(fields).c_str(), path.c_str(), message);
+  }
   const std::string login = BuildLoginXml(fields);
-  char message[256] = "";  // the library writes at most 52 bytes
+  return settings.financial ? library.get_report_date_v2(login.c_str(), path.c_str(), message)
+                            : library.get_report_date(login.c_str(), path.c_str(), message);
+}
+
+void Make(const LibraryFunctions& library, const AccountRow& row, const std::string& path,
+          const std::string& stem, const BatchSettings& settings, RowOutcome& outcome,
+          const ElapsedTime::Lines& lines) {
+  outcome.checks = ChecksOutcome::kNone;
+  outcome.failed_check.clear();
+  outcome.failed_checks.clear();
+  outcome.message.clear();
+  outcome.page.clear();
+  outcome.superseded.clear();
+  // The export writes beside the document, under a name of its own, so
+  // that the earlier document stays whole until this one has passed.
+  const std::string made = InFolder(settings.folder, stem + ".xml.part");
+  platform::DeleteFile(made);  // left by a run that was killed during its call
+  char message[256] = "";      // the library writes at most 52 bytes
   int result = 0;
   {
     ElapsedTime progress(lines, FindInstallLocation());
-    result = settings.financial ? library.get_report_date_v2(login.c_str(), path.c_str(), message)
-                                : library.get_report_date(login.c_str(), path.c_str(), message);
+    result = CallExport(library, row, settings, made, message);
   }
   if (result != 0) {
+    platform::DeleteFile(made);
     outcome.result = RowResult::kFailed;
     outcome.message = message;
+    SetAside(stem, settings, outcome);
     return;
   }
   outcome.result = RowResult::kMade;
-  Check(path, stem, settings, outcome);
+  const DocumentCheck check = CheckDocumentFile(made, settings.layouts);
+  TakeChecks(check, outcome);
+  // A document that did not pass its checks (failed, or not checked)
+  // replaces nothing: the earlier one goes to earlier/ first, and where it
+  // cannot, the new one keeps its temporary name.
+  const bool passed = check.failure.empty() && check.not_checked.empty();
+  if (!passed && !SetAside(stem, settings, outcome)) {
+    outcome.message = "the document is " + made + ", as " + stem + ".xml is still the earlier one";
+    return;
+  }
+  std::string reason;
+  if (!MoveFileReplacing(made, path, reason)) {
+    outcome.result = RowResult::kFailed;
+    outcome.checks = ChecksOutcome::kNone;
+    outcome.message = "the document " + made + " cannot take the name " + stem + ".xml: " + reason;
+    if (outcome.superseded.empty()) SetAside(stem, settings, outcome);
+    return;
+  }
+  platform::DeleteFile(InFolder(settings.folder, stem + ".html"));  // the earlier one's page
+  WritePage(check, stem, settings, outcome);
 }
 
 }  // namespace
@@ -138,12 +210,12 @@ std::string InFolder(const std::string& folder, const std::string& name) {
 }
 
 const char* ExportName(const BatchSettings& settings) {
+  if (!settings.type.empty()) return "GetReportV2";
   return settings.financial ? "GetReportDateV2" : "GetReportDate";
 }
 
-std::string DocumentStem(const std::string& account, const std::string& year,
-                         const std::string& period) {
-  return account + "-" + year + "-" + (period.size() < 2 ? "0" : "") + period;
+std::string RowStem(const AccountRow& row, const BatchSettings& settings) {
+  return settings.type.empty() ? row.stem : row.stem + "-" + settings.type;
 }
 
 std::vector<RowOutcome> PlannedOutcomes(const std::vector<AccountRow>& rows,
@@ -159,6 +231,10 @@ std::vector<RowOutcome> PlannedOutcomes(const std::vector<AccountRow>& rows,
     if (!row.problem.empty()) {
       outcome.result = RowResult::kBadRow;
       outcome.message = row.problem;
+    } else {
+      outcome.document = RowStem(row, settings) + ".xml";
+      const EarlierDocument* earlier = FindEarlier(settings.earlier, outcome.document);
+      if (earlier != nullptr) outcome.earlier = earlier->record;
     }
     outcomes.push_back(outcome);
   }
@@ -176,13 +252,13 @@ bool RunRows(const LibraryFunctions& library, const std::vector<AccountRow>& row
   const bool terminal = IsTerminal(stderr);
   for (std::size_t r = 0; r < rows.size(); ++r) {
     RowOutcome& outcome = outcomes[r];
-    if (outcome.result != RowResult::kNotDone) continue;
+    if (outcome.result != RowResult::kToDo) continue;
     if (stop.Asked()) return true;
     const AccountRow& row = rows[r];
-    const std::string stem = DocumentStem(row.account, row.year, row.period);
+    const std::string stem = RowStem(row, settings);
     const std::string path = InFolder(settings.folder, stem + ".xml");
     const Clock::time_point start = Clock::now();
-    if (!Keep(row, path, stem, settings, outcome)) {
+    if (!Keep(path, stem, settings, outcome)) {
       Make(library, row, path, stem, settings, outcome, ProgressLines(row, tally, stop));
       outcome.seconds = SecondsSince(start);
       ++tally.made;

@@ -20,30 +20,37 @@ namespace vok::tool {
 struct BatchSettings {
   std::string folder;  // DIR, GBK
   bool financial = false;   // GetReportDateV2 instead of GetReportDate
+  // "zcfzb" or "syb": single statements through GetReportV2, the template
+  // from the row; "" for combined filings.
+  std::string type;
   bool html = false;        // a page for each document
-  bool resume = false;
-  std::vector<EarlierDocument> earlier;  // what an earlier run made, with --resume
+  bool resume = false;      // keep what `earlier` says was made and passed
+  std::vector<EarlierDocument> earlier;  // the earlier run's summary
   std::vector<Layout> layouts = ShippedLayouts();  // the checks' rules, with --rules
 };
 
-// "GetReportDate" or "GetReportDateV2".
+// "GetReportDate", "GetReportDateV2" or "GetReportV2".
 const char* ExportName(const BatchSettings& settings);
 
 // The file `name` in the folder (GBK).
 std::string InFolder(const std::string& folder, const std::string& name);
 
-// The document's name in DIR without its extension: "105-2026-03".
-std::string DocumentStem(const std::string& account, const std::string& year,
-                         const std::string& period);
+// The row's document name in DIR without extension: the row's stem, and
+// for a single statement its type after it, "105-2026-03-syb".
+std::string RowStem(const AccountRow& row, const BatchSettings& settings);
 
-// Every row as not done yet, the bad ones as bad rows.
+// Every row still to do, next to what the earlier summary said of its
+// document; the bad ones as bad rows.
 std::vector<RowOutcome> PlannedOutcomes(const std::vector<AccountRow>& rows,
                                         const BatchSettings& settings);
 
-// Makes and checks the rows still not done, in file order, until the end or
+// Makes and checks the rows still to do, in file order, until the end or
 // until `stop` is asked, and updates `outcomes`; `record` is called after
-// each row (the summary file is rewritten, so a batch that is killed leaves
-// what it did). True when Ctrl-C left rows not done.
+// each row (the summary file is replaced, so a batch that is killed leaves
+// what it did). A document is made under a temporary name in DIR and takes
+// its own name only when it passed its checks, or once the earlier one is
+// set aside in DIR/earlier/: no document goes before its successor passed.
+// True when Ctrl-C left rows to do.
 bool RunRows(const LibraryFunctions& library, const std::vector<AccountRow>& rows,
              const BatchSettings& settings, const StopRequests& stop,
              std::vector<RowOutcome>& outcomes,

@@ -13,11 +13,19 @@ namespace {
 constexpr std::size_t kColumnCount = std::size(kSummaryColumns);
 
 std::vector<std::string> Fields(const RowOutcome& row) {
+  if (row.result == RowResult::kToDo && !row.earlier.result.empty()) {
+    return {row.account,          row.year,
+            row.period,           row.earlier.export_name,
+            ResultText(row),      row.earlier.seconds,
+            row.earlier.checks,   row.earlier.message,
+            row.document};
+  }
   const bool ran = row.result == RowResult::kMade || row.result == RowResult::kFailed;
   return {row.account,     row.year,
           row.period,      row.export_name,
-          ResultWord(row.result), ran ? SecondsText(row.seconds) : "",
-          ChecksText(row), row.message};
+          ResultText(row), ran ? SecondsText(row.seconds) : "",
+          ChecksText(row), MessageText(row),
+          row.document};
 }
 
 }  // namespace
@@ -54,7 +62,7 @@ std::string SummaryCsv(const std::vector<RowOutcome>& rows) {
 
 std::string SummaryTotals(const std::vector<RowOutcome>& rows) {
   std::size_t passed = 0, kept = 0, check_failed = 0, not_checked = 0, failed = 0, bad = 0,
-              not_done = 0;
+              to_do = 0;
   for (const RowOutcome& row : rows) {
     switch (row.result) {
       case RowResult::kKept: ++kept; [[fallthrough]];
@@ -65,7 +73,7 @@ std::string SummaryTotals(const std::vector<RowOutcome>& rows) {
         break;
       case RowResult::kFailed: ++failed; break;
       case RowResult::kBadRow: ++bad; break;
-      case RowResult::kNotDone: ++not_done; break;
+      case RowResult::kToDo: ++to_do; break;
     }
   }
   const auto count = [](std::size_t n, const char* one, const char* many) {
@@ -78,7 +86,7 @@ std::string SummaryTotals(const std::vector<RowOutcome>& rows) {
   if (not_checked > 0) text += ", " + std::to_string(not_checked) + " not checked";
   if (failed > 0) text += ", " + count(failed, "export failed", "exports failed");
   if (bad > 0) text += ", " + count(bad, "bad row", "bad rows");
-  if (not_done > 0) text += ", " + std::to_string(not_done) + " not done";
+  if (to_do > 0) text += ", " + std::to_string(to_do) + " to do";
   return text;
 }
 

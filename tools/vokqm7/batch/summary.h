@@ -10,8 +10,11 @@
 namespace vok::tool {
 
 // The columns of both, in order.
+// A row still to do keeps the export, seconds, checks and message of the
+// earlier summary's row of its document; "document" is the name in DIR.
 inline constexpr const char* kSummaryColumns[] = {"account", "year",    "period", "export",
-                                                  "result",  "seconds", "checks", "message"};
+                                                  "result",  "seconds", "checks", "message",
+                                                  "document"};
 
 // The table's lines (GBK, without line ends), its columns lined up by
 // display width.
@@ -22,7 +25,7 @@ std::vector<std::string> SummaryTable(const std::vector<RowOutcome>& rows);
 std::string SummaryCsv(const std::vector<RowOutcome>& rows);
 
 // "6 rows: 3 made and passed their checks (1 kept from an earlier run), 1
-// failed a check, 1 export failed, 1 bad row".
+// failed a check, 1 export failed, 1 bad row, 1 to do".
 std::string SummaryTotals(const std::vector<RowOutcome>& rows);
 
 }  // namespace vok::tool

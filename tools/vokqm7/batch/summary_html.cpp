@@ -34,7 +34,7 @@ int Rank(const RowOutcome& row) {
   switch (row.result) {
     case RowResult::kBadRow: return 0;
     case RowResult::kFailed: return 1;
-    case RowResult::kNotDone: return 3;
+    case RowResult::kToDo: return 3;
     case RowResult::kMade:
     case RowResult::kKept: break;
   }
@@ -61,18 +61,21 @@ std::string Address(const std::string& gbk_name) {
 void AddRow(const RowOutcome& row, std::string& page) {
   const bool passed = Rank(row) == 4;
   const bool ran = row.result == RowResult::kMade || row.result == RowResult::kFailed;
+  const bool earlier = row.result == RowResult::kToDo && !row.earlier.result.empty();
+  const std::string seconds = earlier ? row.earlier.seconds : ran ? SecondsText(row.seconds) : "";
+  const std::string checks = earlier ? row.earlier.checks : ChecksText(row);
+  const std::string message = earlier ? row.earlier.message : MessageText(row);
   page += std::string("<tr class=\"") + (passed ? "passed" : "problem") + "\"><td>" +
           Html(row.account) + "</td><td>" + Html(row.year) + "</td><td>" + Html(row.period) +
-          "</td><td class=\"result\">" + ResultWord(row.result) + "</td><td class=\"seconds\">" +
-          (ran ? SecondsText(row.seconds) : "") + "</td><td class=\"checks\">" +
-          Html(ChecksText(row));
+          "</td><td class=\"result\">" + Html(ResultText(row)) + "</td><td class=\"seconds\">" +
+          Html(seconds) + "</td><td class=\"checks\">" + Html(checks);
   // Every failed check, where the summary names the first.
-  if (!row.failed_checks.empty()) {
+  if (!earlier && !row.failed_checks.empty()) {
     page += "<ol class=\"failed\">";
     for (const std::string& failed : row.failed_checks) page += "<li>" + Html(failed) + "</li>";
     page += "</ol>";
   }
-  page += "</td><td>" + Html(row.message) + "</td><td>";
+  page += "</td><td>" + Html(message) + "</td><td>";
   if (!row.page.empty()) {
     page += "<a href=\"" + Address(row.page) + "\">" + Html(row.page) + "</a>";
   }
