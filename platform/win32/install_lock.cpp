@@ -85,7 +85,8 @@ constexpr std::size_t kRecordLimit = 4096;
 // Volume serial number and file index of the installation folder, as hex
 // digits; nothing when it is not an existing folder.
 std::optional<std::wstring> FolderIdentity(const std::string& gbkFolder) {
-  win32::UniqueHandle folder(::CreateFileA(gbkFolder.c_str(), FILE_READ_ATTRIBUTES,
+  win32::UniqueHandle folder(::CreateFileW(win32::WidePath(gbkFolder).c_str(),
+                                           FILE_READ_ATTRIBUTES,
                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
                                            nullptr));

@@ -3,6 +3,7 @@
 #include "host.h"
 #include "platform/busy_retry.h"
 #include "platform/win32/busy.h"
+#include "platform/win32/text.h"
 #include "platform/win32/win32.h"
 
 namespace vok::tool {
@@ -12,7 +13,8 @@ bool MoveFileReplacing(const std::string& from, const std::string& to, std::stri
   // program showing summary.csv) keeps it from being replaced as long as it
   // holds it; a scanner only for a moment.
   const auto move = [&] {
-    return ::MoveFileExA(from.c_str(), to.c_str(),
+    return ::MoveFileExW(platform::win32::WidePath(from).c_str(),
+                         platform::win32::WidePath(to).c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
   };
   const auto busy = [&] {
@@ -41,7 +43,8 @@ std::string WrittenTimeText(const std::string& gbk_path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   FILETIME local{};
   SYSTEMTIME time{};
-  if (!::GetFileAttributesExA(gbk_path.c_str(), GetFileExInfoStandard, &data) ||
+  if (!::GetFileAttributesExW(platform::win32::WidePath(gbk_path).c_str(), GetFileExInfoStandard,
+                              &data) ||
       !::FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) ||
       !::FileTimeToSystemTime(&local, &time)) {
     return "";

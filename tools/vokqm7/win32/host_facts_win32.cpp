@@ -6,8 +6,10 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "platform/win32/text.h"
 #include "platform/win32/unique_handle.h"
 
 namespace vok::tool {
@@ -93,34 +95,47 @@ Facts MachineValueByView(const std::string& subkey, const std::string& value_nam
 
 std::vector<ListedEntry> ListFolder(const std::string& folder) {
   std::vector<ListedEntry> listing;
-  std::function<void(const std::string&, const std::string&)> walk =
-      [&](const std::string& system_folder, const std::string& below) {
-        WIN32_FIND_DATAA found{};
-        HANDLE first = ::FindFirstFileA((system_folder + "\\*").c_str(), &found);
+  // Walked through the wide functions, as every path of the layer is; a
+  // name the ANSI code page cannot write is listed in UTF-16 escapes rather
+  // than as a "?" that would name another file.
+  const auto narrow = [](const std::wstring& name) {
+    if (std::optional<std::string> text = platform::win32::NarrowWithoutLoss(name)) return *text;
+    std::string escaped;
+    for (wchar_t c : name) {
+      char unit[16];
+      std::snprintf(unit, sizeof unit, c < 0x80 ? "%c" : "\\u%04X", static_cast<unsigned>(c));
+      escaped += unit;
+    }
+    return escaped;
+  };
+  std::function<void(const std::wstring&, const std::string&)> walk =
+      [&](const std::wstring& system_folder, const std::string& below) {
+        WIN32_FIND_DATAW found{};
+        HANDLE first = ::FindFirstFileW((system_folder + L"\\*").c_str(), &found);
         if (first == INVALID_HANDLE_VALUE) return;
         const std::unique_ptr<void, decltype(&::FindClose)> search(first, &::FindClose);
-        std::vector<WIN32_FIND_DATAA> entries;
+        std::vector<WIN32_FIND_DATAW> entries;
         do {
-          const std::string name = found.cFileName;
-          if (name != "." && name != "..") entries.push_back(found);
-        } while (::FindNextFileA(search.get(), &found));
+          const std::wstring name = found.cFileName;
+          if (name != L"." && name != L"..") entries.push_back(found);
+        } while (::FindNextFileW(search.get(), &found));
         std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
-          return std::string(a.cFileName) < std::string(b.cFileName);
+          return std::wstring(a.cFileName) < std::wstring(b.cFileName);
         });
-        for (const WIN32_FIND_DATAA& data : entries) {
+        for (const WIN32_FIND_DATAW& data : entries) {
           ListedEntry entry;
-          entry.path = below.empty() ? std::string(data.cFileName)
-                                     : below + "\\" + data.cFileName;
+          const std::string name = narrow(data.cFileName);
+          entry.path = below.empty() ? name : below + "\\" + name;
           entry.folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
           entry.bytes = entry.folder ? 0
                                      : (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) |
                                            data.nFileSizeLow;
           entry.modified = LocalTime(data.ftLastWriteTime);
           listing.push_back(entry);
-          if (entry.folder) walk(system_folder + "\\" + data.cFileName, entry.path);
+          if (entry.folder) walk(system_folder + L"\\" + data.cFileName, entry.path);
         }
       };
-  walk(folder, "");
+  walk(platform::win32::WidePath(folder), "");
   return listing;
 }
 
