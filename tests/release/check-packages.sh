@@ -47,8 +47,9 @@ maps_to_source() {
   fi
 }
 
-# Windows' own DLLs; nothing of the compiler's runtime or a third party.
-system_dlls='^(kernel32|advapi32|ole32|oleaut32|msvcrt|user32|version)\.dll$'
+# Windows' own DLLs; nothing of the compiler's runtime or a third party
+# (bcrypt.dll: the tool's SHA-256, part of Windows since Vista).
+system_dlls='^(kernel32|advapi32|ole32|oleaut32|msvcrt|user32|version|bcrypt)\.dll$'
 
 # The fixed file version of a PE file's VS_FIXEDFILEINFO, "a.b.c.d": the
 # structure starts with the signature 0xFEEF04BD; dwFileVersionMS and
