@@ -58,6 +58,11 @@ struct GbkConversionFault {
 // on POSIX.
 [[nodiscard]] std::uint32_t NarrowCodePage();
 
+// Whether the system chooses that code page (Windows), rather than the
+// layer itself (POSIX, where the narrow texts are GBK by construction and
+// there is nothing to check).
+[[nodiscard]] bool SystemChoosesNarrowCodePage();
+
 // Whether this system converts `charset` at all (Wine 8, for one, has no
 // GB18030).
 [[nodiscard]] bool CanDecode(Charset charset);

@@ -270,6 +270,7 @@ std::string Utf8ToGbk(std::string_view utf8, std::u32string& lacking) {
 }
 
 std::uint32_t NarrowCodePage() { return 936; }
+bool SystemChoosesNarrowCodePage() { return false; }
 
 bool CanDecode(Charset charset) { return ThreadConverter(kGbk, IconvName(charset)).Valid(); }
 

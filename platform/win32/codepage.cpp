@@ -203,5 +203,6 @@ std::string Utf8ToGbk(std::string_view utf8, std::u32string& lacking) {
 }
 
 std::uint32_t NarrowCodePage() { return ::GetACP(); }
+bool SystemChoosesNarrowCodePage() { return true; }
 
 }  // namespace vok::platform

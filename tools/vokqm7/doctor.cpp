@@ -171,8 +171,10 @@ std::string WhereLooked(const platform::RegistryViews& views, bool found) {
 }
 
 // The library's texts are in the ANSI code page (platform/codepage.h); the
-// package's are GBK.
+// package's are GBK. Where the layer itself fixes them as GBK there is
+// nothing to compare, so no line.
 void CheckCodePage(Checklist& list) {
+  if (!platform::SystemChoosesNarrowCodePage()) return;
   const std::uint32_t code_page = platform::NarrowCodePage();
   if (code_page == 936) {
     list.Ok("the system's ANSI code page is 936 (GBK)");
