@@ -15,6 +15,7 @@
 
 #include "cell_exports.h"
 #include "driver/install_lock.h"
+#include "platform/path_parts.h"
 #include "request/trace.h"
 #include "request/message_buffer.h"
 #include "platform/files.h"
@@ -263,8 +264,7 @@ int main(int argc, char** argv) {
   const std::int64_t largest = argc > 2 ? std::atoll(argv[2]) : 100000;
   char program[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, program, MAX_PATH);
-  std::string program_folder = program;
-  program_folder.resize(program_folder.rfind('\\'));
+  const std::string program_folder = vok::platform::FolderOfPath(program);
   CreateDirectoryA(folder.c_str(), nullptr);
   vok::bench::Conversion(folder, largest);
   vok::bench::Calls(folder, program_folder);

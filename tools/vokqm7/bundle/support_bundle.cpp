@@ -17,6 +17,7 @@
 #include "library.h"
 #include "output.h"
 #include "platform/codepage.h"
+#include "platform/path_parts.h"
 #include "platform/program.h"
 #include "platform/registry.h"
 #include "request/trace.h"
@@ -123,12 +124,9 @@ std::string Installation(const std::optional<std::string>& value) {
   return text;
 }
 
-// The file part of a GBK path, as UTF-8 (split after conversion: a GBK
-// character may end in the byte of '\').
+// The file part of a GBK path, as UTF-8.
 std::string FileName(const std::string& gbk_path) {
-  const std::string utf8 = platform::GbkToUtf8(gbk_path);
-  const std::size_t slash = utf8.find_last_of("\\/");
-  return slash == std::string::npos ? utf8 : utf8.substr(slash + 1);
+  return platform::GbkToUtf8(platform::FileNameOfPath(gbk_path));
 }
 
 // The filing document the last traced call wrote, if any.
