@@ -8,6 +8,11 @@ tool=$1 standin=$2 demo=$3 group=$4
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/assert.sh"
 
+# English, as a user under the C locale sees it; the language groups choose
+# their own.
+unset LANGUAGE LC_ALL LC_MESSAGES VOKQM7_LANG
+export LANG=C.UTF-8
+
 work=$(mktemp -d)
 trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
 cd "$work"

@@ -1,6 +1,8 @@
 // The tool's exit statuses, as its --help lists them.
 #pragma once
 
+#include "language/language.h"
+
 namespace vok::tool {
 
 inline constexpr int kExitSuccess = 0;
@@ -15,7 +17,7 @@ inline constexpr int kExitNotChecked = 5;     // show or batch: no check failed,
                                               // layout fits no rules, so it was not checked
 inline constexpr int kExitInterrupted = 130;  // batch stopped by Ctrl-C, as shells count SIGINT
 
-inline constexpr char kExitCodesHelp[] =
+inline constexpr const char* kExitCodesHelp = N_(
     "Exit status: 0 success, 1 the export or conversion failed, 2 bad usage,\n"
     "3 a check failed (doctor found a problem, --check found malformed XML,\n"
     "show found figures that do not add up or could not compare them), 4 the\n"
@@ -34,6 +36,6 @@ inline constexpr char kExitCodesHelp[] =
     "written (before any call) or its summary could not be written at the\n"
     "end, 130 when stopped by Ctrl-C; batch --check gives 0 when a run could\n"
     "start, 1 for bad rows, 3 when doctor finds a problem. A rules file that\n"
-    "does not read (--rules) gives 2, naming its file, line and column.";
+    "does not read (--rules) gives 2, naming its file, line and column.");
 
 }  // namespace vok::tool

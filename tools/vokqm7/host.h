@@ -17,9 +17,15 @@ std::string ArgumentToGbk(std::string_view argument);
 // True when the stream is a terminal (a console on Windows).
 bool IsTerminal(std::FILE* stream);
 
+// What text written to a file or a pipe is encoded as: UTF-8 (without a
+// byte-order mark) unless `--encoding gbk` asks for GBK. A Windows console
+// always gets the text through the wide console functions.
+enum class OutputEncoding { kUtf8, kGbk };
+void SetOutputEncoding(OutputEncoding encoding);
+OutputEncoding CurrentOutputEncoding();
+
 // Writes GBK text to the stream in the encoding a reader of it expects:
-// UTF-8 on Linux; on Windows the console's own when it is a console, else
-// the GBK bytes unchanged.
+// on a Windows console the console's own, else CurrentOutputEncoding().
 void WriteText(std::FILE* stream, std::string_view gbk);
 
 // Where `vokqm7 trace on` puts the trace without a FILE: a file in the

@@ -1,19 +1,76 @@
 // vokqm7: the support and integration tool around the VOKQM7 library.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
 #include <CLI/CLI.hpp>
 
 #include "commands.h"
 #include "exit_codes.h"
+#include "host.h"
+#include "language/language.h"
 #include "output.h"
 
+namespace {
+
+using namespace vok::tool;
+
+// CLI11's own words in its help pages, in the language of the rest.
+void TranslateHelpLabels(CLI::App& app) {
+  CLI::Formatter& labels = *std::static_pointer_cast<CLI::Formatter>(app.get_formatter());
+  for (const char* label : {N_("Usage"), N_("OPTIONS"), N_("SUBCOMMAND"), N_("SUBCOMMANDS"),
+                            N_("Positionals"), N_("REQUIRED"), N_("Env"), N_("Needs"),
+                            N_("Excludes")}) {
+    labels.label(label, Tr(label));
+  }
+  app.option_defaults()->group(Tr("Options"));
+  app.set_help_flag("-h,--help", Tr("Print this help message and exit"));
+}
+
+void GroupSubcommands(CLI::App& app) {
+  for (CLI::App* command : app.get_subcommands({})) {
+    command->group(Tr("Subcommands"));
+    GroupSubcommands(*command);
+  }
+}
+
+// The options every command takes: the language, and the encoding of what
+// goes to a file or a pipe. --lang was already read, before the commands'
+// texts were made; here it is only checked.
+void AddCommonOptions(CLI::App& app) {
+  app.add_option_function<std::string>(
+         "--lang", [](const std::string&) {}, Tr("the language of what the tool says: zh or en"))
+      ->check(CLI::IsMember({"zh", "en"}));
+  app.add_option_function<std::string>(
+         "--encoding",
+         [](const std::string& encoding) {
+           SetOutputEncoding(encoding == "gbk" ? OutputEncoding::kGbk : OutputEncoding::kUtf8);
+         },
+         Tr("what text written to a file or a pipe is encoded as: utf-8 (the default, "
+            "without a byte-order mark) or gbk"))
+      ->check(CLI::IsMember({"utf-8", "gbk"}));
+}
+
+std::string FailureMessage(const CLI::App& app, const CLI::Error& error) {
+  return TrF("%s\nRun with %s for more information.", error.what(),
+             app.get_help_ptr() != nullptr ? app.get_help_ptr()->get_name() : "--help");
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  using namespace vok::tool;
+  SetLanguage(ChooseLanguage(argc, argv, std::getenv("VOKQM7_LANG"), HostLanguage()));
   CLI::App app{
-      "vokqm7: checks an installation of the accounting package's report tool, runs the\n"
-      "VOKQM7 library's exports as a filing client would, converts cell exports\n"
-      "into filing document sections offline, and shows filing documents as tables.",
+      Tr("vokqm7: checks an installation of the accounting package's report tool, runs the\n"
+         "VOKQM7 library's exports as a filing client would, converts cell exports\n"
+         "into filing document sections offline, and shows filing documents as tables."),
       "vokqm7"};
-  app.footer(kExitCodesHelp);
+  TranslateHelpLabels(app);
+  app.footer(Tr(kExitCodesHelp));
   app.require_subcommand(1);
+  // --lang and --encoding after the command name too.
+  app.fallthrough();
+  AddCommonOptions(app);
   int status = kExitSuccess;
   AddVersionCommand(app, status);
   AddDoctorCommand(app, status);
@@ -24,14 +81,20 @@ int main(int argc, char** argv) {
   AddBatchCommand(app, status);
   AddExplainCommand(app, status);
   AddSupportBundleCommand(app, status);
+  GroupSubcommands(app);
+  // Help and errors go out as every other text does, in the reader's
+  // encoding (CLI11 would write the GBK bytes as they are).
   try {
     app.parse(argc, argv);
-  } catch (const CLI::CallForHelp& help) {
-    return app.exit(help);
-  } catch (const CLI::CallForAllHelp& help) {
-    return app.exit(help);
+  } catch (const CLI::CallForHelp&) {
+    WriteText(stdout, app.help());
+    return kExitSuccess;
+  } catch (const CLI::CallForAllHelp&) {
+    WriteText(stdout, app.help("", CLI::AppFormatMode::All));
+    return kExitSuccess;
   } catch (const CLI::ParseError& error) {
-    app.exit(error);
+    std::fflush(stdout);
+    WriteText(stderr, FailureMessage(app, error) + "\n");
     return kExitUsage;
   }
   return status;

@@ -10,8 +10,12 @@ namespace vok::tool {
 namespace {
 
 std::string* captured = nullptr;
+OutputEncoding output_encoding = OutputEncoding::kUtf8;
 
 }  // namespace
+
+void SetOutputEncoding(OutputEncoding encoding) { output_encoding = encoding; }
+OutputEncoding CurrentOutputEncoding() { return output_encoding; }
 
 CapturedOutput::CapturedOutput(std::string& into) : previous_(captured) { captured = &into; }
 CapturedOutput::~CapturedOutput() { captured = previous_; }

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "language/language.h"
 #include "platform/codepage.h"
 
 namespace vok::tool {
@@ -15,8 +16,17 @@ std::string ArgumentToGbk(std::string_view argument) { return platform::Utf8ToGb
 bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
 
 void WriteText(std::FILE* stream, std::string_view gbk) {
+  if (CurrentOutputEncoding() == OutputEncoding::kGbk) {
+    std::fwrite(gbk.data(), 1, gbk.size(), stream);
+    return;
+  }
   const std::string utf8 = platform::GbkToUtf8(gbk);
   std::fwrite(utf8.data(), 1, utf8.size(), stream);
+}
+
+Language HostLanguage() {
+  return LanguageOfEnvironment(std::getenv("LANGUAGE"), std::getenv("LC_ALL"),
+                               std::getenv("LC_MESSAGES"), std::getenv("LANG"));
 }
 
 std::string DefaultTraceFile() {

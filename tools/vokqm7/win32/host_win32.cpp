@@ -4,6 +4,7 @@
 
 #include <io.h>
 
+#include "language/language.h"
 #include "platform/codepage.h"
 #include "platform/path_parts.h"
 #include "platform/program.h"
@@ -25,10 +26,19 @@ std::string ArgumentToGbk(std::string_view argument) { return std::string(argume
 
 bool IsTerminal(std::FILE* stream) { return ConsoleOf(stream) != nullptr; }
 
+// A file or a pipe gets UTF-8 without a byte-order mark, or with
+// --encoding gbk the narrow text as it is (the ANSI code page's bytes, GBK
+// under code page 936) for the old tools that read that.
 void WriteText(std::FILE* stream, std::string_view gbk) {
   HANDLE console = ConsoleOf(stream);
   if (console == nullptr) {
-    std::fwrite(gbk.data(), 1, gbk.size(), stream);
+    if (CurrentOutputEncoding() == OutputEncoding::kGbk) {
+      std::fwrite(gbk.data(), 1, gbk.size(), stream);
+      return;
+    }
+    const std::string utf8 =
+        platform::win32::WideToNarrow(CP_UTF8, platform::win32::NarrowToWide(CP_ACP, gbk));
+    std::fwrite(utf8.data(), 1, utf8.size(), stream);
     return;
   }
   // Through UTF-16 the console shows the text whatever its code page is.
@@ -37,6 +47,8 @@ void WriteText(std::FILE* stream, std::string_view gbk) {
   DWORD written = 0;
   ::WriteConsoleW(console, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
 }
+
+Language HostLanguage() { return LanguageOfLangId(::GetUserDefaultUILanguage()); }
 
 // The environment through the wide functions, as the library reads it.
 std::string DefaultTraceFile() {

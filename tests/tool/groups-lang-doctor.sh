@@ -1,0 +1,1 @@
+# doctor in Chinese under LANG=zh_CN.UTF-8 and unchanged English under LANG=C.
