@@ -4,8 +4,11 @@
 #   run-tool-tests.sh <build-dir> tool <vokqm7.exe> <VOKQM7.dll> <tools dir> <demo dir>
 #   run-tool-tests.sh <build-dir> example <filing_client.exe> <VOKQM7.dll> <tools dir> <demo dir> <integration.md>
 #   run-tool-tests.sh <build-dir> overlap <overlapping_calls.exe> <VOKQM7.dll> <tools dir> <demo dir>
-#   run-tool-tests.sh <build-dir> show|batch|paths <vokqm7.exe> <VOKQM7.dll> <tools dir> <demo dir>
-# Output of a Windows program into a pipe is GBK with CRLF line ends.
+#   run-tool-tests.sh <build-dir> show|batch|paths|lang <vokqm7.exe> <VOKQM7.dll> <tools dir> <demo dir>
+# Output of vokqm7.exe into a file or a pipe is UTF-8, of the C example GBK
+# (the ANSI code page), both with CRLF line ends. The prefix's UI language is
+# Chinese (zh_CN.UTF-8); VOKQM7_LANG=en keeps the tool English except in the
+# group that tests its Chinese.
 set -u
 build=$(cd "${1:?}" && pwd) || exit 2
 mode=$2 program=$3 dll=$4 tools=$5 demo=$6
@@ -19,6 +22,7 @@ wine_loader_for "$program" || { echo "this Wine cannot run $program: skipped"; e
 wine_ensure_locale || exit 1
 prefix=$build/wineprefix-tools
 wine_make_env "$prefix"
+wine_env+=(VOKQM7_LANG=en)
 wine_ensure_prefix "$prefix" "$loader" || exit 1
 "${wine_env[@]}" "$wine_lib/wineserver" -p 2>/dev/null
 trap '"${wine_env[@]}" "$wine_lib/wineserver" -k 2>/dev/null' EXIT
@@ -46,12 +50,13 @@ delete_install_value() {
 }
 # Runs a program of $work/bin under Wine; out/err as UTF-8 without CRs.
 wine_run() {
-  local exe=$1
+  local exe=$1 encoding=GBK
   shift
-  (cd "$work/bin" && "${wine_env[@]}" "$loader" "$exe" "$@") >"$work/.out.gbk" 2>"$work/.err.gbk"
+  [ "$exe" = vokqm7.exe ] && encoding=UTF-8
+  (cd "$work/bin" && "${wine_env[@]}" "$loader" "$exe" "$@") >"$work/.out.raw" 2>"$work/.err.raw"
   status=$?
-  out=$(tr -d '\r' <"$work/.out.gbk" | iconv -f GBK -t UTF-8)
-  err=$(tr -d '\r' <"$work/.err.gbk" | iconv -f GBK -t UTF-8)
+  out=$(tr -d '\r' <"$work/.out.raw" | iconv -f "$encoding" -t UTF-8)
+  err=$(tr -d '\r' <"$work/.err.raw" | iconv -f "$encoding" -t UTF-8)
 }
 delete_install_value
 set_install_value "$install"

@@ -35,14 +35,14 @@ printf '\xEF\xBB\xBF' >bin/accounts-bom.csv
 batch_accounts >>bin/accounts-bom.csv
 rm -f "$log"
 (cd bin && exec "${wine_env[@]}" "${batch_env[@]}" VOKWQM7_SLEEP_MS=1500 "$loader" vokqm7.exe batch \
-  accounts-bom.csv -o stopped "${options[@]}") >"$work/.out.gbk" 2>"$work/.err.gbk" &
+  accounts-bom.csv -o stopped "${options[@]}") >"$work/.out.raw" 2>"$work/.err.raw" &
 batch=$!
 for _ in $(seq 300); do [ -s "$log" ] && break; sleep 0.05; done
 kill -INT "$batch"
 wait "$batch"
 status=$?
-out=$(tr -d '\r' <"$work/.out.gbk" | iconv -f GBK -t UTF-8)
-err=$(tr -d '\r' <"$work/.err.gbk" | iconv -f GBK -t UTF-8)
+out=$(tr -d '\r' <"$work/.out.raw")
+err=$(tr -d '\r' <"$work/.err.raw")
 expect_status 130 "batch stopped by SIGINT"
 expect_out "8 rows: 1 made and passed their checks, 3 bad rows, 4 to do" "batch stopped by SIGINT"
 [ "$(tool_runs "$log" 1)" = "101 101 " ] || fail "stopped batch: the tool ran for $(tool_runs "$log" 1)"
@@ -107,7 +107,7 @@ expect_err "--account \"x{y\" holds a brace: the report tool's command line cann
 cp "$build/tests/wine/hold_file.exe" bin/
 rm -f "$work/held.ready"
 (cd bin && exec "${wine_env[@]}" VOKWQM7_SLEEP_MS=700 "$loader" vokqm7.exe batch three.csv -o held \
-  "${options[@]}" --year 2026) >"$work/.out.gbk" 2>"$work/.err.gbk" &
+  "${options[@]}" --year 2026) >"$work/.out.raw" 2>"$work/.err.raw" &
 batch=$!
 for _ in $(seq 300); do grep -q '^201,.*,made,' bin/held/summary.csv 2>/dev/null && break; sleep 0.05; done
 (cd bin && exec "${wine_env[@]}" "$loader" hold_file.exe 'held\summary.csv' 20000 "Z:${work//\//\\}\\held.ready") \
@@ -115,7 +115,7 @@ for _ in $(seq 300); do grep -q '^201,.*,made,' bin/held/summary.csv 2>/dev/null
 holder=$!
 wait "$batch"
 status=$?
-err=$(tr -d '\r' <"$work/.err.gbk" | iconv -f GBK -t UTF-8)
+err=$(tr -d '\r' <"$work/.err.raw")
 [ -e "$work/held.ready" ] || fail "hold_file.exe did not open the summary"
 expect_status 4 "batch, its summary held open"
 expect_err 'cannot write held\summary.csv: ' "batch, its summary held open"

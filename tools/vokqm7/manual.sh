@@ -6,6 +6,9 @@
 # repeats (the page has it once, from the tool's own help).
 set -eu
 help2man=$1 tool=$2 version=$3 output=$4
+# The English page, whatever the builder's locale.
+VOKQM7_LANG=en
+export VOKQM7_LANG
 include=$output.commands
 
 # The commands: the first word of each line under "Subcommands:".
