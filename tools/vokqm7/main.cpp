@@ -23,14 +23,20 @@ void TranslateHelpLabels(CLI::App& app) {
                             N_("Excludes")}) {
     labels.label(label, Tr(label));
   }
-  app.option_defaults()->group(Tr("Options"));
   app.set_help_flag("-h,--help", Tr("Print this help message and exit"));
 }
 
-void GroupSubcommands(CLI::App& app) {
+// The headings of the help pages' groups. A command's options are put in
+// CLI11's "Options" group whatever the defaults say, so they are renamed
+// once every command is registered.
+void TranslateGroups(CLI::App& app) {
+  const std::string options = Tr("Options");
+  for (CLI::Option* option : app.get_options()) {
+    if (option->get_group() == "Options") option->group(options);
+  }
   for (CLI::App* command : app.get_subcommands({})) {
     command->group(Tr("Subcommands"));
-    GroupSubcommands(*command);
+    TranslateGroups(*command);
   }
 }
 
@@ -81,7 +87,7 @@ int main(int argc, char** argv) {
   AddBatchCommand(app, status);
   AddExplainCommand(app, status);
   AddSupportBundleCommand(app, status);
-  GroupSubcommands(app);
+  TranslateGroups(app);
   // Help and errors go out as every other text does, in the reader's
   // encoding (CLI11 would write the GBK bytes as they are).
   try {
