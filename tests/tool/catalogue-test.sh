@@ -47,5 +47,21 @@ good='msgid "%s of %s"|msgstr "%2$s 的 %1$s"||msgid "100%% of %s"|msgstr "%s �
 python3 "$generator" table "$work/good.po" "$work/good.inc" || fail "the generator refused reordered placeholders"
 grep -c '^{' "$work/good.inc" | grep -qx 2 || fail "the generator's table does not hold both entries"
 
+# The check itself: a term of the trade said otherwise, a text left in
+# English, one missing, one unused each make it fail; the good pair passes.
+check_case() {  # check_case EXPECTED_STATUS "pot entries" "po entries"
+  { printf '%s\n' "$header"; tr '|' '\n' <<<"$2"; } >"$work/case.pot"
+  { printf '%s\n' "$header"; tr '|' '\n' <<<"$3"; } >"$work/case.po"
+  python3 "$generator" check "$work/case.po" "$work/case.pot" >"$work/case.out"
+  [ $? -eq "$1" ] || fail "check of [$3] against [$2]: not status $1: $(cat "$work/case.out")"
+}
+check_case 0 'msgid "the balance sheet"|msgstr ""' 'msgid "the balance sheet"|msgstr "资产负债表"'
+check_case 1 'msgid "the balance sheet"|msgstr ""' 'msgid "the balance sheet"|msgstr "平衡表"'
+check_case 1 'msgid "--template FILE"|msgstr ""||msgid "a template"|msgstr ""' \
+  'msgid "--template FILE"|msgstr "文件"||msgid "a template"|msgstr "一个文件"'
+check_case 1 'msgid "ok"|msgstr ""' 'msgid "ok"|msgstr "ok"'
+check_case 1 'msgid "ok"|msgstr ""' 'msgid "other"|msgstr "其他"'
+check_case 1 'msgid "ok"|msgstr ""||msgid "gone"|msgstr ""' 'msgid "ok"|msgstr "正常"'
+
 [ "$failures" -eq 0 ] && echo "catalogue: all checks passed"
 [ "$failures" -eq 0 ]

@@ -6,13 +6,27 @@
                                  not its source's
   catalogue.py check PO POT      fails unless every text of POT (what
                                  xgettext found in the code) is translated,
-                                 no entry is left unused, and no translation
-                                 is English still
+                                 no entry is left unused, no translation is
+                                 English still, and the terms of the trade
+                                 are said as TERMS says them
 """
 import re
 import sys
 
 PLACEHOLDER = re.compile(r"%(?:%|(\d+)\$s|s|.)")
+
+# The terms of the trade, as the statements and filing software name them:
+# a text that uses the English term says it with one of these words.
+TERMS = [
+    (r"\bbalance sheets?\b", ["资产负债表"]),
+    (r"\bincome statements?\b", ["损益表", "利润表"]),
+    (r"\binstallation folder\b", ["安装目录"]),
+    (r"\bfiling documents?\b", ["申报文件"]),
+    (r"(?<![-\w])templates?\b", ["模板", "模版"]),
+    (r"\breport period\b", ["所属期"]),
+    (r"\bcell exports?\b", ["单元格导出"]),
+    (r"\breport tools?\b", ["报表工具"]),
+]
 
 
 class Entry:
@@ -176,6 +190,11 @@ def check(po_path, pot_path):
             faults.append(f"{po_path}:{entry.line}: not translated: {msgid!r}")
         elif not re.search(r"[^\x00-\x7f]", entry.msgstr):
             faults.append(f"{po_path}:{entry.line}: left in English: {msgid!r}")
+        else:
+            for term, words in TERMS:
+                if re.search(term, msgid, re.I) and not any(w in entry.msgstr for w in words):
+                    faults.append(f"{po_path}:{entry.line}: {msgid!r} does not say "
+                                  f"{' or '.join(words)}")
     for msgid, entry in sorted(translations.items()):
         if msgid not in used:
             faults.append(f"{po_path}:{entry.line}: no longer used in the tool: {msgid!r}")
