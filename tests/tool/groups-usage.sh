@@ -39,3 +39,35 @@ expect_err "cannot read the login file $work/no-such-login.xml" "unreadable logi
 run "$tool" convert --layout balance-9 "$model/国税申报/hxzcfzb.rep"
 expect_status 2 "convert with an unknown layout"
 [ ! -e out.xml ] || fail "a usage error wrote out.xml"
+
+# Bad command lines in both languages: CLI11's words under LANG=C, the
+# same names and values in Chinese under a Chinese locale, each with the
+# hint to --help and exit status 2.
+usage_cases=(
+  "|A subcommand is required|缺少命令"
+  "doctor 批錦|The following argument was not expected: 批錦|多余的参数：批錦"
+  "--lang fr doctor|--lang: fr not in {zh,en}|--lang：fr 不是可选的值（{zh,en}）"
+  "report-date|--output is required|缺少必填的 --output"
+  "trace show --last|--last: 1 required UINT missing|--last：缺少 1 个 UINT 值"
+  "trace show --last x|Could not convert: --last = x|--last 的值 x 无法识别"
+  "batch a.csv -o d --financial --type syb|--financial excludes --type|--financial 不能与 --type 同时使用"
+)
+for case in "${usage_cases[@]}"; do
+  IFS='|' read -r line english chinese <<<"$case"
+  read -ra words <<<"$line"
+  run "$tool" "${words[@]}"
+  expect_status 2 "[$line] in English"
+  [ "$err" = "$english"$'\n'"Run with --help for more information." ] ||
+    fail "[$line] in English: '$err'"
+  run env LANG=zh_CN.UTF-8 "$tool" "${words[@]}"
+  expect_status 2 "[$line] in Chinese"
+  [ "$err" = "命令行有误：$chinese"$'\n'"运行时加上 --help 可查看用法。" ] ||
+    fail "[$line] in Chinese: '$err'"
+done
+# The help in Chinese, and --encoding gbk for a reader that wants GBK.
+run env LANG=zh_CN.UTF-8 "$tool" --help
+expect_out "用法: vokqm7 [选项] 命令" "--help in Chinese"
+expect_out "显示本帮助并退出" "--help in Chinese"
+"$tool" --lang zh --encoding gbk doctor extra >/dev/null 2>"$work/gbk.err"
+[ "$(iconv -f GBK -t UTF-8 "$work/gbk.err")" = "命令行有误：多余的参数：extra"$'\n'"运行时加上 --help 可查看用法。" ] ||
+  fail "--encoding gbk: the error is not GBK: $(od -c "$work/gbk.err" | head -3)"

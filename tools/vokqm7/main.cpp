@@ -1,6 +1,7 @@
 // vokqm7: the support and integration tool around the VOKQM7 library.
 #include <cstdio>
 #include <cstdlib>
+#include <regex>
 #include <string>
 
 #include <CLI/CLI.hpp>
@@ -57,8 +58,40 @@ void AddCommonOptions(CLI::App& app) {
       ->check(CLI::IsMember({"utf-8", "gbk"}));
 }
 
+// CLI11's own words for a command line it refuses, in the language of the
+// rest: its messages have a few fixed forms, whose names and values are
+// kept. A form not in the table stays as CLI11 words it.
+std::string ParseErrorText(const std::string& what) {
+  if (CurrentLanguage() == Language::kEnglish) return what;
+  struct Form {
+    const char* pattern;
+    const char* format;
+  };
+  static const Form kForms[] = {
+      {"A subcommand is required", N_("A subcommand is required")},
+      {"The following arguments? (?:was|were) not expected: (.*)",
+       N_("The following arguments were not expected: %s")},
+      {"(\\S+) is required", N_("%s is required")},
+      {"(\\S+): (.*) not in (\\{.*\\})", N_("%s: %s not in %s")},
+      {"(\\S+): (\\d+) required (\\S+) missing", N_("%s: %s required %s missing")},
+      {"Could not convert: (\\S+) = (.*)", N_("Could not convert: %s = %s")},
+      {"(\\S+) excludes (\\S+)", N_("%s excludes %s")},
+      {"(\\S+) requires (\\S+)", N_("%s requires %s")},
+  };
+  for (const Form& form : kForms) {
+    std::smatch match;
+    if (!std::regex_match(what, match, std::regex(form.pattern))) continue;
+    const auto part = [&match](std::size_t i) {
+      return i < match.size() ? match[i].str() : std::string();
+    };
+    return TrF(form.format, part(1), part(2), part(3));
+  }
+  return what;
+}
+
+// CLI11 words its message with the arguments as they came (UTF-8 on Linux).
 std::string FailureMessage(const CLI::App& app, const CLI::Error& error) {
-  return TrF("%s\nRun with %s for more information.", error.what(),
+  return TrF("%s\nRun with %s for more information.", ParseErrorText(ArgumentToGbk(error.what())),
              app.get_help_ptr() != nullptr ? app.get_help_ptr()->get_name() : "--help");
 }
 
