@@ -37,7 +37,9 @@ std::string ListName(const Statement& statement, const ItemList& list) {
   return StatementName(statement) + (list.heading.empty() ? "" : " " + list.heading);
 }
 
-std::string ItemName(const StatementItem& item) { return TrF("%s (line %s)", item.name, item.line); }
+std::string ItemName(const StatementItem& item) {
+  return TrF("%s (line %s)", item.name, item.line);
+}
 
 std::vector<const StatementItem*> FindItems(const ItemList& list, bool (*is)(std::string_view)) {
   std::vector<const StatementItem*> found;

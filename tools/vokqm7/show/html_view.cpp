@@ -138,19 +138,19 @@ std::string RenderHtml(const FilingDocument& document, const std::vector<CheckRe
       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" +
       Html(name) + "</title>\n<style>" + kStyle + "</style>\n</head>\n<body>\n<h1>" + Html(name) +
       "</h1>\n";
-  const bool unchecked = AnyNotChecked(checks);
   const std::string count = std::to_string(failed);
-  page += failed == 0 && unchecked
-              ? "<p class=\"summary failed\">" +
-                    Tr("<a href=\"#checks\">No check failed, but a statement was not "
-                       "checked</a>.") +
-                    "</p>\n"
-          : failed == 0 ? "<p class=\"summary passed\">" + Tr("No check failed.") + "</p>\n"
-                        : "<p class=\"summary failed\">" +
-                              (failed == 1 ? TrF("<a href=\"#checks\">%s check failed</a>.", count)
-                                           : TrF("<a href=\"#checks\">%s checks failed</a>.",
-                                                 count)) +
-                              "</p>\n";
+  if (failed > 0) {
+    page += "<p class=\"summary failed\">" +
+            (failed == 1 ? TrF("<a href=\"#checks\">%s check failed</a>.", count)
+                         : TrF("<a href=\"#checks\">%s checks failed</a>.", count)) +
+            "</p>\n";
+  } else if (AnyNotChecked(checks)) {
+    page += "<p class=\"summary failed\">" +
+            Tr("<a href=\"#checks\">No check failed, but a statement was not checked</a>.") +
+            "</p>\n";
+  } else {
+    page += "<p class=\"summary passed\">" + Tr("No check failed.") + "</p>\n";
+  }
   for (std::size_t s = 0; s < document.statements.size(); ++s) {
     AddStatement(document.statements[s], s, checks, page);
   }

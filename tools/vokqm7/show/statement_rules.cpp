@@ -28,7 +28,9 @@ std::string ListName(const Statement& statement, const ItemList& list) {
   return StatementName(statement) + (list.heading.empty() ? "" : " " + list.heading);
 }
 
-std::string ItemName(const StatementItem& item) { return TrF("%s (line %s)", item.name, item.line); }
+std::string ItemName(const StatementItem& item) {
+  return TrF("%s (line %s)", item.name, item.line);
+}
 
 // A line number as a number: "08" is line 8; nothing for other texts.
 std::optional<long> LineNumber(const std::string& text) {
