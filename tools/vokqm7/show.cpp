@@ -10,6 +10,7 @@
 #include "commands.h"
 #include "exit_codes.h"
 #include "host.h"
+#include "language/language.h"
 #include "output.h"
 #include "show/checks.h"
 #include "show/filing_document.h"
@@ -19,6 +20,8 @@
 namespace vok::tool {
 namespace {
 
+constexpr const char* kCannotShow = N_("cannot show %s: %s");
+
 struct Options {
   std::string file, output;
   std::vector<std::string> rules;
@@ -26,23 +29,23 @@ struct Options {
 };
 
 // The document at the path, or nothing with the reason told and `status`
-// set. `cannot` leads the message that says why it cannot be shown.
-std::optional<FilingDocument> Load(const std::string& path, const std::string& cannot,
-                                   int& status) {
+// set. `cannot`, an N_() text, says why it cannot be shown: "%s" the path,
+// then "%s" the fault.
+std::optional<FilingDocument> Load(const std::string& path, const char* cannot, int& status) {
   const std::optional<std::string> bytes = ReadFileBytes(path);
   if (!bytes) {
-    Complain("cannot read " + path);
+    Complain(TrF("cannot read %s", path));
     status = kExitCannotRun;
     return std::nullopt;
   }
   std::string fault;
   std::optional<FilingDocument> document = ReadDocumentBytes(*bytes, fault, status);
-  if (!document) Complain(cannot + ": " + fault);
+  if (!document) Complain(TrF(cannot, path, fault));
   return document;
 }
 
 // The tables and checks on stdout; the exit status.
-int Show(const std::string& path, const std::string& cannot, const std::vector<Layout>& layouts) {
+int Show(const std::string& path, const char* cannot, const std::vector<Layout>& layouts) {
   int status = kExitSuccess;
   const std::optional<FilingDocument> document = Load(path, cannot, status);
   if (!document) return status;
@@ -59,19 +62,19 @@ int RunShow(const Options& o) {
   if (!layouts) return status;
   const std::string path = ArgumentToGbk(o.file);
   if (!o.html) return ShowFilingDocument(path, *layouts);
-  const std::optional<FilingDocument> document = Load(path, "cannot show " + path, status);
+  const std::optional<FilingDocument> document = Load(path, kCannotShow, status);
   if (!document) return status;
   const std::vector<CheckResult> checks = CheckFilingDocument(*document, *layouts);
   const std::string output = ArgumentToGbk(o.output);
   if (!WriteDocument(output, RenderHtml(*document, checks, path), true)) {
-    Complain("cannot write " + output);
+    Complain(TrF("cannot write %s", output));
     return kExitCannotRun;
   }
   status = ChecksExitStatus(checks);
-  Say("page written to " + output +
-      (status == kExitCheckFailed    ? "; a check FAILED"
-       : status == kExitNotChecked ? "; no check failed, but a statement was NOT CHECKED"
-                                   : "; no check failed"));
+  Say(status == kExitCheckFailed ? TrF("page written to %s; a check FAILED", output)
+      : status == kExitNotChecked
+          ? TrF("page written to %s; no check failed, but a statement was NOT CHECKED", output)
+          : TrF("page written to %s; no check failed", output));
   return status;
 }
 
@@ -98,14 +101,14 @@ std::optional<std::vector<Layout>> LayoutsWithRuleFiles(const std::vector<std::s
   for (const std::string& path : gbk_paths) {
     const std::optional<std::string> bytes = ReadFileBytes(path);
     if (!bytes) {
-      Complain("cannot read the rules file " + path);
+      Complain(TrF("cannot read the rules file %s", path));
       status = kExitCannotRun;
       return std::nullopt;
     }
     std::string error;
     std::optional<std::vector<Layout>> read = ReadRuleFile(*bytes, path, false, error);
     if (!read) {
-      Complain("the rules file does not read: " + error);
+      Complain(TrF("the rules file does not read: %s", error));
       status = kExitUsage;
       return std::nullopt;
     }
@@ -120,12 +123,12 @@ int ChecksExitStatus(const std::vector<CheckResult>& checks) {
 }
 
 int ShowFilingDocument(const std::string& gbk_path, const std::vector<Layout>& layouts) {
-  return Show(gbk_path, "cannot show " + gbk_path, layouts);
+  return Show(gbk_path, kCannotShow, layouts);
 }
 
 int ShowExportedDocument(const std::string& gbk_path) {
   const int status =
-      Show(gbk_path, "check FAILED: the export succeeded, but " + gbk_path + " cannot be shown",
+      Show(gbk_path, N_("check FAILED: the export succeeded, but %s cannot be shown: %s"),
            ShippedLayouts());
   return status == kExitExportFailed ? kExitCheckFailed : status;
 }
@@ -134,18 +137,20 @@ void AddShowCommand(CLI::App& app, int& status) {
   auto o = std::make_shared<Options>();
   CLI::App* command = app.add_subcommand(
       "show",
-      "print a filing document's statements as tables and check that they add up under the "
-      "rules of their layouts (exit status 0 only when every statement was checked and every "
-      "check passed, 3 when one fails, 5 when none failed but a statement's layout fits no "
-      "rules, 1 when the file is no filing document that can be read)");
-  command->add_option("file", o->file, "the filing document (DZSBB, GBK or UTF-8)")->required();
+      Tr("print a filing document's statements as tables and check that they add up under the "
+         "rules of their layouts (exit status 0 only when every statement was checked and every "
+         "check passed, 3 when one fails, 5 when none failed but a statement's layout fits no "
+         "rules, 1 when the file is no filing document that can be read)"));
+  command->add_option("file", o->file, Tr("the filing document (DZSBB, GBK or UTF-8)"))
+      ->required();
   CLI::Option* html = command->add_flag(
-      "--html", o->html, "write the tables and checks as one self-contained web page instead");
+      "--html", o->html, Tr("write the tables and checks as one self-contained web page instead"));
   CLI::Option* output =
-      command->add_option("-o,--output", o->output, "with --html: the page to write (UTF-8)");
-  command->add_option("--rules", o->rules,
-                      "a rules file (UTF-8) with the arithmetic of a template of your own, "
-                      "beside the shipped layouts; may be given more than once (docs/checks.md)");
+      command->add_option("-o,--output", o->output, Tr("with --html: the page to write (UTF-8)"));
+  command->add_option(
+      "--rules", o->rules,
+      Tr("a rules file (UTF-8) with the arithmetic of a template of your own, beside the shipped "
+         "layouts; may be given more than once (docs/checks.md)"));
   html->needs(output);
   output->needs(html);
   command->callback([&status, o] { status = RunShow(*o); });

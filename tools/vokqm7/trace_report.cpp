@@ -3,6 +3,7 @@
 #include <map>
 #include <utility>
 
+#include "language/language.h"
 #include "platform/ascii_case.h"
 #include "platform/codepage.h"
 #include "show/width.h"
@@ -93,10 +94,11 @@ namespace {
 
 std::string Gbk(std::string_view utf8) { return platform::Utf8ToGbk(utf8); }
 
+// The result cell, UTF-8 as the trace's own cells are.
 std::string Result(const TracedCall& call) {
-  if (!call.Ended()) return "(no end)";
+  if (!call.Ended()) return platform::GbkToUtf8(Tr("(no end)"));
   const std::string result = call.Value("call.end", "result");
-  return result == "0" ? "ok" : result;
+  return result == "0" ? platform::GbkToUtf8(Tr("ok")) : result;
 }
 
 }  // namespace
@@ -104,8 +106,9 @@ std::string Result(const TracedCall& call) {
 std::string FormatCallTable(const TraceReport& report, std::size_t count) {
   const std::size_t first =
       count == 0 || count >= report.calls.size() ? 0 : report.calls.size() - count;
-  const std::vector<std::string> heads = {"when", "export", "account/year/period", "result",
-                                          "ms", "failed step", "message"};
+  const std::vector<std::string> heads = {
+      Tr("when"), Tr("export"),      Tr("account/year/period"), Tr("result"),
+      Tr("ms"),   Tr("failed step"), Tr("message")};
   std::vector<std::vector<std::string>> rows;
   for (std::size_t i = first; i < report.calls.size(); ++i) {
     const TracedCall& call = report.calls[i];

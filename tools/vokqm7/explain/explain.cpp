@@ -11,6 +11,7 @@
 #include "commands.h"
 #include "exit_codes.h"
 #include "host.h"
+#include "language/language.h"
 #include "output.h"
 #include "platform/codepage.h"
 
@@ -95,12 +96,12 @@ void SayUtf8(const std::string& utf8) { Say(platform::Utf8ToGbk(utf8)); }
 void AddExplainCommand(CLI::App& app, int& status) {
   CLI::App* command = app.add_subcommand(
       "explain",
-      "what one of the library's messages means: the exports that give it, its causes at a "
-      "desk, what to check first (docs/messages.md)");
+      Tr("what one of the library's messages means: the exports that give it, its causes at a "
+         "desk, what to check first (docs/messages.md)"));
   auto asked = std::make_shared<std::string>();
   command->add_option("MESSAGE", *asked,
-                      "the message as the library gave it, a part of it, or its number in the "
-                      "guide; without it, the list of messages");
+                      Tr("the message as the library gave it, a part of it, or its number in "
+                         "the guide; without it, the list of messages"));
   command->callback([&status, asked] {
     const std::vector<GuideEntry> entries = ReadGuide();
     if (asked->empty()) {
@@ -114,13 +115,13 @@ void AddExplainCommand(CLI::App& app, int& status) {
     const std::vector<const GuideEntry*> found =
         words.empty() ? std::vector<const GuideEntry*>{} : FindEntries(entries, words);
     if (found.empty()) {
-      Complain("no message of the library reads so: " + ArgumentToGbk(*asked) +
-               " (vokqm7 explain lists them all)");
+      Complain(TrF("no message of the library reads so: %s (vokqm7 explain lists them all)",
+                   ArgumentToGbk(*asked)));
       status = kExitExportFailed;
       return;
     }
     if (found.size() > 1) {
-      Complain("more than one message holds " + ArgumentToGbk(*asked) + ":");
+      Complain(TrF("more than one message holds %s:", ArgumentToGbk(*asked)));
       for (const GuideEntry* entry : found) {
         Complain(platform::Utf8ToGbk("  " + std::to_string(entry->number) + ". " + entry->message));
       }

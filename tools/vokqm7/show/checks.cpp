@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 
+#include "language/language.h"
 #include "platform/codepage.h"
 #include "show/amount.h"
 #include "show/statement_rules.h"
@@ -36,9 +37,9 @@ std::string ListName(const Statement& statement, const ItemList& list) {
   return StatementName(statement) + (list.heading.empty() ? "" : " " + list.heading);
 }
 
-std::string ItemName(const StatementItem& item) { return item.name + " (line " + item.line + ")"; }
-
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string ItemName(const StatementItem& item) {
+  return TrF("%s (line %s)", item.name, item.line);
+}
 
 std::vector<const StatementItem*> FindItems(const ItemList& list, bool (*is)(std::string_view)) {
   std::vector<const StatementItem*> found;
@@ -53,47 +54,49 @@ std::vector<const StatementItem*> FindItems(const ItemList& list, bool (*is)(std
 // figures are not there.
 std::string WhyNotCompared(const StatementItem& total, std::size_t column) {
   const std::optional<std::string>& text = total.amounts[column];
-  if (!text) return ItemName(total) + " has no amount";
+  if (!text) return TrF("%s has no amount", ItemName(total));
   const std::optional<Amount> amount = Amount::Parse(*text);
-  if (!amount) return ItemName(total) + " " + Quoted(*text) + " is not a number";
-  if (amount->Empty()) return ItemName(total) + " is empty";
+  if (!amount) return TrF("%s \"%s\" is not a number", ItemName(total), *text);
+  if (amount->Empty()) return TrF("%s is empty", ItemName(total));
   return "";
 }
 
-// The one item of a total, or nothing with the reason in `details`.
+// The one item of a total, or nothing with the reason in `details`. `what`
+// is an N_() text.
 const StatementItem* OneTotal(const ItemList& list, bool (*is)(std::string_view),
-                              const std::string& what, const char* usual_name,
+                              const char* what, const char* usual_name,
                               std::vector<std::string>& details) {
   const std::vector<const StatementItem*> found = FindItems(list, is);
   if (found.size() == 1) return found.front();
   if (found.empty()) {
-    details.push_back("no item is the total of " + what + " (" + platform::Utf8ToGbk(usual_name) +
-                      ")");
+    details.push_back(
+        TrF("no item is the total of %s (%s)", Tr(what), platform::Utf8ToGbk(usual_name)));
   } else {
     std::string items;
     for (const StatementItem* item : found) items += (items.empty() ? "" : ", ") + ItemName(*item);
-    details.push_back("the total of " + what + " is there " + std::to_string(found.size()) +
-                      " times, which one counts is not known: " + items);
+    details.push_back(TrF("the total of %s is there %s times, which one counts is not known: %s",
+                          Tr(what), std::to_string(found.size()), items));
   }
   return nullptr;
 }
 
 CheckResult CheckBalance(const Statement& sheet) {
   const std::string label =
-      "balance sheet" + (sheet.number > 0 ? " #" + std::to_string(sheet.number) : "");
+      Tr("balance sheet") + (sheet.number > 0 ? " #" + std::to_string(sheet.number) : "");
   CheckResult result{Outcome::kFailed,
-                     label + ": total assets equal total liabilities and owners' equity",
+                     TrF("%s: total assets equal total liabilities and owners' equity", label),
                      {},
                      {}};
   const ItemList& list = sheet.lists.front();
-  const StatementItem* assets = OneTotal(list, IsTotalAssets, "assets", "资产总计", result.details);
+  const StatementItem* assets =
+      OneTotal(list, IsTotalAssets, N_("assets"), "资产总计", result.details);
   const StatementItem* claims =
-      OneTotal(list, IsTotalLiabilitiesAndEquity, "liabilities and owners' equity",
+      OneTotal(list, IsTotalLiabilitiesAndEquity, N_("liabilities and owners' equity"),
                "负债和所有者权益总计", result.details);
   if (assets == nullptr || claims == nullptr) return result;
-  result.title = label + ": " + ItemName(*assets) + " equals " + ItemName(*claims);
+  result.title = TrF("%s: %s equals %s", label, ItemName(*assets), ItemName(*claims));
   if (list.columns.empty()) {
-    result.details.push_back("the list has no amount column to compare");
+    result.details.push_back(Tr("the list has no amount column to compare"));
     return result;
   }
   bool balanced = true;
@@ -104,7 +107,7 @@ CheckResult CheckBalance(const Statement& sheet) {
     if (!why_claims.empty()) why += (why.empty() ? "" : ", ") + why_claims;
     if (!why.empty()) {
       balanced = false;
-      result.details.push_back(column + ": not compared: " + why);
+      result.details.push_back(TrF("%s: not compared: %s", column, why));
       continue;
     }
     const std::string& left = *assets->amounts[c];
@@ -113,10 +116,10 @@ CheckResult CheckBalance(const Statement& sheet) {
     const Amount b = *Amount::Parse(right);
     if (a != b) {
       balanced = false;
-      result.details.push_back(column + ": " + assets->name + " " + left + ", " + claims->name +
-                               " " + right + ", difference " + (a - b).Text());
+      result.details.push_back(TrF("%s: %s %s, %s %s, difference %s", column, assets->name, left,
+                                   claims->name, right, (a - b).Text()));
     } else {
-      result.details.push_back(column + ": " + left + " = " + right);
+      result.details.push_back(TrF("%s: %s = %s", column, left, right));
     }
   }
   if (balanced) result.outcome = Outcome::kPassed;
@@ -124,7 +127,7 @@ CheckResult CheckBalance(const Statement& sheet) {
 }
 
 CheckResult CheckLineNumbers(const FilingDocument& document) {
-  CheckResult result{Outcome::kPassed, "line numbers are unique within each list", {}, {}};
+  CheckResult result{Outcome::kPassed, Tr("line numbers are unique within each list"), {}, {}};
   for (const Statement& statement : document.statements) {
     for (const ItemList& list : statement.lists) {
       std::vector<std::string> order;  // line numbers as first met
@@ -141,8 +144,9 @@ CheckResult CheckLineNumbers(const FilingDocument& document) {
         std::string who;
         for (const std::string& name : users) who += (who.empty() ? "" : ", ") + name;
         result.outcome = Outcome::kFailed;
-        result.details.push_back(ListName(statement, list) + ": line " + line + " is used by " +
-                                 std::to_string(users.size()) + " items: " + who);
+        result.details.push_back(TrF("%s: line %s is used by %s items: %s",
+                                     ListName(statement, list), line,
+                                     std::to_string(users.size()), who));
       }
     }
   }
@@ -151,7 +155,7 @@ CheckResult CheckLineNumbers(const FilingDocument& document) {
 
 CheckResult CheckAmounts(const FilingDocument& document) {
   CheckResult result{
-      Outcome::kPassed, "every amount is a number (a dash is an empty amount)", {}, {}};
+      Outcome::kPassed, Tr("every amount is a number (a dash is an empty amount)"), {}, {}};
   for (const Statement& statement : document.statements) {
     for (const ItemList& list : statement.lists) {
       for (const StatementItem& item : list.items) {
@@ -159,9 +163,9 @@ CheckResult CheckAmounts(const FilingDocument& document) {
           const std::optional<std::string>& amount = item.amounts[c];
           if (!amount || Amount::Parse(*amount)) continue;
           result.outcome = Outcome::kFailed;
-          result.details.push_back(ListName(statement, list) + " " + ItemName(item) + ", " +
-                                   list.columns[c].title + ": " + Quoted(*amount) +
-                                   " is not a number");
+          result.details.push_back(TrF("%s %s, %s: \"%s\" is not a number",
+                                       ListName(statement, list), ItemName(item),
+                                       list.columns[c].title, *amount));
         }
       }
     }
@@ -214,14 +218,14 @@ bool AnyNotChecked(const std::vector<CheckResult>& results) {
                      [](const CheckResult& r) { return r.outcome == Outcome::kNotChecked; });
 }
 
-const char* OutcomeWord(CheckResult::Outcome outcome) {
+std::string OutcomeWord(CheckResult::Outcome outcome) {
   switch (outcome) {
-    case Outcome::kPassed: return "ok";
-    case Outcome::kFailed: return "FAILED";
-    case Outcome::kNotChecked: return "not checked";
+    case Outcome::kPassed: return Tr("ok");
+    case Outcome::kFailed: return Tr("FAILED");
+    case Outcome::kNotChecked: return Tr("not checked");
     case Outcome::kNote: break;
   }
-  return "note";
+  return Tr("note");
 }
 
 }  // namespace vok::tool

@@ -29,8 +29,8 @@ struct CheckResult {
   // kNote: figures shown beside each other, which may differ rightly.
   enum class Outcome { kPassed, kFailed, kNotChecked, kNote };
   Outcome outcome;
-  std::string title;                 // what was checked, GBK
-  std::vector<std::string> details;  // the items and figures behind the outcome, GBK
+  std::string title;                 // what was checked, GBK, in the current language
+  std::vector<std::string> details;  // the items and figures behind the outcome, likewise
   std::vector<ItemPlace> marked;     // the lines a failed rule names
 };
 
@@ -46,8 +46,8 @@ bool AnyCheckFailed(const std::vector<CheckResult>& results);
 // Whether a statement could not be checked (and none failed is not told).
 bool AnyNotChecked(const std::vector<CheckResult>& results);
 
-// "ok", "FAILED", "not checked" or "note".
-const char* OutcomeWord(CheckResult::Outcome outcome);
+// "ok", "FAILED", "not checked" or "note", in the current language.
+std::string OutcomeWord(CheckResult::Outcome outcome);
 
 // Whether an item name is the balance sheet's total of assets ("资产总计") or
 // of liabilities and owners' equity ("负债和所有者权益总计" and the variants the

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "language/language.h"
 #include "platform/ascii_case.h"
 #include "platform/codepage.h"
 #include "platform/encoding_names.h"
@@ -17,15 +18,15 @@ constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 // "byte 57 (0xB3 0xC9)": the offset and the bytes that start there.
 std::string ByteAt(std::string_view bytes, std::size_t offset) {
-  std::string text = "byte " + std::to_string(offset) + " (";
+  std::string shown_bytes;
   const std::size_t shown = std::min<std::size_t>(4, bytes.size() - offset);
   for (std::size_t i = 0; i < shown; ++i) {
     char hex[8];
     std::snprintf(hex, sizeof hex, "%s0x%02X", i == 0 ? "" : " ",
                   static_cast<unsigned>(static_cast<unsigned char>(bytes[offset + i])));
-    text += hex;
+    shown_bytes += hex;
   }
-  return text + ")";
+  return TrF("byte %s (%s)", std::to_string(offset), shown_bytes);
 }
 
 std::string CodePoint(char32_t character) {
@@ -75,11 +76,16 @@ bool IsUtf8Instead(std::string_view text) {
 // Why a character that was decoded cannot be shown: the tool's texts are in
 // the ANSI code page (platform/codepage.h), which is GBK where the package
 // runs.
-std::string NoNarrowForm() {
+// `character` and `offset` fill in "the character U+AC00 at byte 57".
+std::string NoNarrowForm(const std::string& character, const std::string& offset) {
   const std::uint32_t code_page = platform::NarrowCodePage();
-  if (code_page == 936) return " has no GBK form; show reads filing documents as GBK";
-  return " has no form in this system's ANSI code page " + std::to_string(code_page) +
-         ", which the tool's texts are in (vokqm7 doctor)";
+  if (code_page == 936) {
+    return TrF("the character %s at byte %s has no GBK form; show reads filing documents as GBK",
+               character, offset);
+  }
+  return TrF("the character %s at byte %s has no form in this system's ANSI code page %s, which "
+             "the tool's texts are in (vokqm7 doctor)",
+             character, offset, std::to_string(code_page));
 }
 
 bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
@@ -189,7 +195,8 @@ std::optional<platform::GbkConversionFault> ReferenceGbkLacks(std::string_view t
 
 std::optional<std::string> DocumentText(std::string_view bytes, std::string& fault) {
   if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF") {
-    fault = "it starts with a UTF-16 byte-order mark (byte 0); filing documents are GBK (or UTF-8)";
+    fault =
+        Tr("it starts with a UTF-16 byte-order mark (byte 0); filing documents are GBK (or UTF-8)");
     return std::nullopt;
   }
   const std::size_t start = bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark ? kUtf8Mark.size() : 0;
@@ -201,28 +208,26 @@ std::optional<std::string> DocumentText(std::string_view bytes, std::string& fau
   std::string named;                 // `encoding "GBK" (byte 30)`, for the faults
   if (declared) {
     const std::size_t name_at = start + declared->end - 1 - declared->name.size();
-    named =
-        "encoding \"" + std::string(declared->name) + "\" (byte " + std::to_string(name_at) + ")";
+    named = TrF("encoding \"%s\" (byte %s)", std::string(declared->name), std::to_string(name_at));
     const std::optional<Charset> known = CharsetNamed(declared->name);
     if (!known) {
-      fault = "it declares " + named +
-              ", which show does not read: filing documents are GBK "
-              "(or UTF-8)";
+      fault = TrF("it declares %s, which show does not read: filing documents are GBK (or UTF-8)",
+                  named);
       return std::nullopt;
     }
     charset = *known;
     if (start != 0 && charset != Charset::kUtf8) {
-      fault = "it starts with a UTF-8 byte-order mark (byte 0) but declares " + named;
+      fault = TrF("it starts with a UTF-8 byte-order mark (byte 0) but declares %s", named);
       return std::nullopt;
     }
     if (!platform::CanDecode(charset)) {
-      fault = "it declares " + named + ", which this system cannot decode";
+      fault = TrF("it declares %s, which this system cannot decode", named);
       return std::nullopt;
     }
   }
   if (charset != Charset::kUtf8 && IsUtf8Instead(text)) {
-    fault = "it declares " + named + " but its text is UTF-8, from byte " +
-            std::to_string(start + FirstNonAscii(text));
+    fault = TrF("it declares %s but its text is UTF-8, from byte %s", named,
+                std::to_string(start + FirstNonAscii(text)));
     return std::nullopt;
   }
 
@@ -243,27 +248,26 @@ std::optional<std::string> DocumentText(std::string_view bytes, std::string& fau
     // end, and the library writes none.
     const std::size_t doctype = DoctypeAt(text);
     if (doctype != std::string_view::npos) {
-      fault = "it has a document type declaration (byte " + std::to_string(start + doctype) +
-              "): filing documents have none";
+      fault = TrF("it has a document type declaration (byte %s): filing documents have none",
+                  std::to_string(start + doctype));
       return std::nullopt;
     }
     if (const std::optional<platform::GbkConversionFault> foreign = ReferenceGbkLacks(text)) {
-      fault = "the character reference at byte " + std::to_string(start + foreign->offset) +
-              " is to " + CodePoint(foreign->character) +
-              ", which has no GBK form; show reads filing documents as GBK";
+      fault = TrF("the character reference at byte %s is to %s, which has no GBK form; show reads "
+                  "filing documents as GBK",
+                  std::to_string(start + foreign->offset), CodePoint(foreign->character));
       return std::nullopt;
     }
     return gbk;
   }
   const std::size_t offset = start + at.offset + (at.offset >= removed_at ? removed : 0);
   if (at.character != 0) {
-    fault = "the character " + CodePoint(at.character) + " at byte " + std::to_string(offset) +
-            NoNarrowForm();
+    fault = NoNarrowForm(CodePoint(at.character), std::to_string(offset));
   } else if (!declared) {
-    fault = "it declares no encoding, so it must be UTF-8, but " + ByteAt(bytes, offset) +
-            " is not UTF-8";
+    fault = TrF("it declares no encoding, so it must be UTF-8, but %s is not UTF-8",
+                ByteAt(bytes, offset));
   } else {
-    fault = ByteAt(bytes, offset) + " is not " + CharsetName(charset) + ", which it declares";
+    fault = TrF("%s is not %s, which it declares", ByteAt(bytes, offset), CharsetName(charset));
   }
   return std::nullopt;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "language/language.h"
 #include "platform/codepage.h"
 #include "platform/xml.h"
 #include "show/document_text.h"
@@ -194,18 +195,18 @@ void AddStatements(const XmlDocument& document, const std::string& path,
 std::optional<FilingDocument> ReadParsed(XmlDocument& document, const std::string& text,
                                          std::string& fault) {
   if (document.LoadText(text) != platform::XmlLoad::kParsed) {
-    fault = "it is not well-formed XML";
+    fault = Tr("it is not well-formed XML");
     return std::nullopt;
   }
   if (!document.SelectSingleNode("/DZSBB")) {
-    fault = "it is not a filing document: its root element is not DZSBB";
+    fault = Tr("it is not a filing document: its root element is not DZSBB");
     return std::nullopt;
   }
   FilingDocument filing;
   AddStatements(document, "/DZSBB/SB_SYB", ReadIncomeStatement, filing);
   AddStatements(document, "/DZSBB/SB_ZCFZB", ReadBalanceSheet, filing);
   if (filing.statements.empty()) {
-    fault = "it is not a filing document: DZSBB holds no SB_SYB or SB_ZCFZB section";
+    fault = Tr("it is not a filing document: DZSBB holds no SB_SYB or SB_ZCFZB section");
     return std::nullopt;
   }
   return filing;
@@ -227,7 +228,7 @@ std::optional<FilingDocument> ReadFilingDocument(std::string_view bytes, std::st
   } catch (const platform::XmlError& error) {
     // What the parser refuses while the document is read, such as a text
     // past its limit on length.
-    fault = std::string("the XML parser refuses it: ") + error.what();
+    fault = TrF("the XML parser refuses it: %s", error.what());
     return std::nullopt;
   }
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "language/language.h"
 #include "login.h"
 #include "platform/codepage.h"
 #include "show/width.h"
@@ -104,7 +105,8 @@ void AddStatement(const Statement& statement, std::size_t index,
 }
 
 void AddChecks(const std::vector<CheckResult>& checks, std::string& page) {
-  page += "<section class=\"checks\" id=\"checks\"><h2>Checks</h2><ul class=\"checks\">\n";
+  page += "<section class=\"checks\" id=\"checks\"><h2>" + Tr("Checks") +
+          "</h2><ul class=\"checks\">\n";
   for (const CheckResult& check : checks) {
     const char* outcome = check.outcome == CheckResult::Outcome::kPassed   ? "passed"
                           : check.outcome == CheckResult::Outcome::kFailed ? "failed"
@@ -136,14 +138,19 @@ std::string RenderHtml(const FilingDocument& document, const std::vector<CheckRe
       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" +
       Html(name) + "</title>\n<style>" + kStyle + "</style>\n</head>\n<body>\n<h1>" + Html(name) +
       "</h1>\n";
-  const bool unchecked = AnyNotChecked(checks);
-  page += failed == 0 && unchecked
-              ? "<p class=\"summary failed\"><a href=\"#checks\">No check failed, but a "
-                "statement was not checked</a>.</p>\n"
-          : failed == 0
-              ? "<p class=\"summary passed\">No check failed.</p>\n"
-              : "<p class=\"summary failed\"><a href=\"#checks\">" + std::to_string(failed) +
-                    (failed == 1 ? " check" : " checks") + " failed</a>.</p>\n";
+  const std::string count = std::to_string(failed);
+  if (failed > 0) {
+    page += "<p class=\"summary failed\">" +
+            (failed == 1 ? TrF("<a href=\"#checks\">%s check failed</a>.", count)
+                         : TrF("<a href=\"#checks\">%s checks failed</a>.", count)) +
+            "</p>\n";
+  } else if (AnyNotChecked(checks)) {
+    page += "<p class=\"summary failed\">" +
+            Tr("<a href=\"#checks\">No check failed, but a statement was not checked</a>.") +
+            "</p>\n";
+  } else {
+    page += "<p class=\"summary passed\">" + Tr("No check failed.") + "</p>\n";
+  }
   for (std::size_t s = 0; s < document.statements.size(); ++s) {
     AddStatement(document.statements[s], s, checks, page);
   }

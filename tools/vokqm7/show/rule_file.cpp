@@ -4,6 +4,7 @@
 #include <iterator>
 #include <set>
 
+#include "language/language.h"
 #include "platform/codepage.h"
 #include "show/item_name.h"
 
@@ -100,7 +101,7 @@ std::size_t ColumnAt(const std::vector<Character>& line, std::size_t index) {
 std::optional<RuleItem> ReadItem(const std::vector<Character>& line, Span span, Failure& failure) {
   failure.column = ColumnAt(line, span.from);
   if (span.from == span.to) {
-    failure.what = "an item is missing here";
+    failure.what = Tr("an item is missing here");
     return std::nullopt;
   }
   RuleItem item;
@@ -110,13 +111,13 @@ std::optional<RuleItem> ReadItem(const std::vector<Character>& line, Span span, 
       const char32_t c = line[i].code;
       if (c < U'0' || c > U'9' || number > 99999) {
         failure.column = line[i].column;
-        failure.what = "a line number is \"#\" and digits, as #12";
+        failure.what = Tr("a line number is \"#\" and digits, as #12");
         return std::nullopt;
       }
       number = number * 10 + static_cast<long>(c - U'0');
     }
     if (number == 0) {
-      failure.what = "a line number is \"#\" and a number from 1, as #12";
+      failure.what = Tr("a line number is \"#\" and a number from 1, as #12");
       return std::nullopt;
     }
     item.line = number;
@@ -124,8 +125,9 @@ std::optional<RuleItem> ReadItem(const std::vector<Character>& line, Span span, 
   }
   item.name = MatchedItemName(ToUtf16(line, span.from, span.to));
   if (item.name.empty()) {
-    failure.what = "\"" + platform::Utf16ToGbk(ToUtf16(line, span.from, span.to)) +
-                   "\" names no item: numbering, signs and brackets are not part of a name";
+    failure.what =
+        TrF("\"%s\" names no item: numbering, signs and brackets are not part of a name",
+            platform::Utf16ToGbk(ToUtf16(line, span.from, span.to)));
     return std::nullopt;
   }
   return item;
@@ -152,13 +154,13 @@ std::optional<Rule> ReadRule(const std::vector<Character>& line, Failure& failur
     if (!target) {
       if (i == line.size() || !IsEquals(c)) {
         failure = {ColumnAt(line, i),
-                   i == line.size() ? "a rule is an item, \"=\" and the items that add up to it"
-                                    : "the item a rule checks comes first, then \"=\""};
+                   i == line.size() ? Tr("a rule is an item, \"=\" and the items that add up to it")
+                                    : Tr("the item a rule checks comes first, then \"=\"")};
         return std::nullopt;
       }
       target = span;
     } else if (IsEquals(c)) {
-      failure = {line[i].column, "a rule has one \"=\""};
+      failure = {line[i].column, Tr("a rule has one \"=\"")};
       return std::nullopt;
     } else if (span.from == span.to && terms.empty() && i < line.size() && !first_signed) {
       // A sign before the first term.
@@ -209,6 +211,10 @@ std::optional<std::string> UnknownItem(const Rule& rule, const std::set<std::u16
   return std::nullopt;
 }
 
+// The sections' headings as the messages name them, GBK.
+std::string IncomeSection() { return platform::Utf8ToGbk("[损益表]"); }
+std::string BalanceSection() { return platform::Utf8ToGbk("[资产负债表]"); }
+
 // The column of the item's text in the line (the first match), for a message.
 std::size_t ColumnOf(const std::vector<Character>& line, const std::string& gbk_name) {
   const std::u16string wanted = platform::GbkToUtf16(gbk_name);
@@ -242,15 +248,15 @@ std::optional<std::vector<Layout>> ReadRuleFile(std::string_view utf8, const std
     };
     std::size_t bad = 0;
     const std::optional<std::vector<Character>> line = Decode(text, bad);
-    if (!line) return fail(bad, "this is not UTF-8, which rule files are");
+    if (!line) return fail(bad, Tr("this is not UTF-8, which rule files are"));
     const Span all = Trimmed(*line, 0, line->size());
     const std::u16string trimmed = ToUtf16(*line, all.from, all.to);
     if (trimmed.empty() || trimmed.substr(0, 2) == u"//") continue;
     if (trimmed.front() == u'[') {
       const bool income = trimmed == u"[损益表]";
       if (!income && trimmed != u"[资产负债表]") {
-        return fail(ColumnAt(*line, all.from),
-                    platform::Utf8ToGbk("a section is [损益表] or [资产负债表]"));
+        return fail(ColumnAt(*line, all.from), TrF("a section is %s or %s", IncomeSection(),
+                                                    BalanceSection()));
       }
       const StatementKind kind =
           income ? StatementKind::kIncomeStatement : StatementKind::kBalanceSheet;
@@ -267,7 +273,8 @@ std::optional<std::vector<Layout>> ReadRuleFile(std::string_view utf8, const std
     }
     if (current == nullptr) {
       return fail(ColumnAt(*line, all.from),
-                  platform::Utf8ToGbk("a rule comes after its section, [损益表] or [资产负债表]"));
+                  TrF("a rule comes after its section, %s or %s", IncomeSection(),
+                      BalanceSection()));
     }
     Failure failure;
     std::optional<Rule> rule = ReadRule(*line, failure);
@@ -281,9 +288,9 @@ std::optional<std::vector<Layout>> ReadRuleFile(std::string_view utf8, const std
       const bool income = current->kind == StatementKind::kIncomeStatement;
       if (const std::optional<std::string> unknown = UnknownItem(*rule, known[income ? 0 : 1])) {
         return fail(ColumnOf(*line, *unknown),
-                    "no shipped layout of the " +
-                        platform::Utf8ToGbk(income ? "损益表" : "资产负债表") + " has an item \"" +
-                        *unknown + "\"; name its line as #N instead");
+                    TrF("no shipped layout of the %s has an item \"%s\"; name its line as #N "
+                        "instead",
+                        platform::Utf8ToGbk(income ? "损益表" : "资产负债表"), *unknown));
       }
     }
     current->rules.push_back(std::move(*rule));

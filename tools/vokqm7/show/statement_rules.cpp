@@ -5,6 +5,7 @@
 #include <optional>
 #include <set>
 
+#include "language/language.h"
 #include "platform/codepage.h"
 #include "show/amount.h"
 #include "show/item_name.h"
@@ -27,7 +28,9 @@ std::string ListName(const Statement& statement, const ItemList& list) {
   return StatementName(statement) + (list.heading.empty() ? "" : " " + list.heading);
 }
 
-std::string ItemName(const StatementItem& item) { return item.name + " (line " + item.line + ")"; }
+std::string ItemName(const StatementItem& item) {
+  return TrF("%s (line %s)", item.name, item.line);
+}
 
 // A line number as a number: "08" is line 8; nothing for other texts.
 std::optional<long> LineNumber(const std::string& text) {
@@ -118,17 +121,17 @@ Figure FigureOf(const StatementItem& item, std::size_t column) {
   Figure figure;
   const std::optional<std::string>& text = item.amounts[column];
   if (!text) {
-    figure.why = ItemName(item) + " has no amount";
+    figure.why = TrF("%s has no amount", ItemName(item));
     return figure;
   }
   const std::optional<Amount> amount = Amount::Parse(*text);
   if (!amount) {
-    figure.why = ItemName(item) + " \"" + *text + "\" is not a number";
+    figure.why = TrF("%s \"%s\" is not a number", ItemName(item), *text);
     return figure;
   }
   figure.cents = amount->Cents();
   figure.empty = amount->Empty();
-  if (!figure.cents) figure.why = ItemName(item) + " " + *text + " is no whole number of cents";
+  if (!figure.cents) figure.why = TrF("%s %s is no whole number of cents", ItemName(item), *text);
   return figure;
 }
 
@@ -143,7 +146,7 @@ RuleOutcome Evaluate(const Rule& rule, const Statement& statement, std::size_t s
   RuleOutcome outcome;
   CheckResult& result = outcome.result;
   result.outcome = Outcome::kPassed;
-  result.title = ListName(statement, matched.list()) + ": " + rule.text;
+  result.title = TrF("%s: %s", ListName(statement, matched.list()), rule.text);
   const ItemList& list = matched.list();
   // The one item of each side, or the rule fails for its names.
   std::vector<std::pair<int, std::size_t>> sides;  // sign (0 for the target), item
@@ -159,15 +162,14 @@ RuleOutcome Evaluate(const Rule& rule, const Statement& statement, std::size_t s
     std::string lines;
     for (std::size_t i : found) lines += (lines.empty() ? "" : ", ") + list.items[i].line;
     result.outcome = Outcome::kFailed;
-    result.details.push_back(std::to_string(found.size()) + " lines are " + RuleItemText(*item) +
-                             " (lines " + lines +
-                             "), which one counts is not known: name it by its line, #N, in a "
-                             "rules file (see --rules)");
+    result.details.push_back(TrF("%s lines are %s (lines %s), which one counts is not known: "
+                                 "name it by its line, #N, in a rules file (see --rules)",
+                                 std::to_string(found.size()), RuleItemText(*item), lines));
   }
   if (result.outcome == Outcome::kFailed) return outcome;
   if (list.columns.empty()) {
     result.outcome = Outcome::kFailed;
-    result.details.push_back("the list has no amount column to compare");
+    result.details.push_back(Tr("the list has no amount column to compare"));
     return outcome;
   }
   for (std::size_t c = 0; c < list.columns.size(); ++c) {
@@ -192,15 +194,15 @@ RuleOutcome Evaluate(const Rule& rule, const Statement& statement, std::size_t s
     }
     if (!why.empty()) {
       result.outcome = Outcome::kFailed;
-      result.details.push_back(column + ": not compared: " + why);
+      result.details.push_back(TrF("%s: not compared: %s", column, why));
       continue;
     }
     outcome.compared = outcome.compared || any_figure;
     if (target == sum) continue;
     result.outcome = Outcome::kFailed;
-    result.details.push_back(column + ": " + RuleItemText(rule.target) + " " + CentsText(target) +
-                             ", its lines give " + terms + " = " + CentsText(sum) +
-                             ", difference " + CentsText(target - sum));
+    result.details.push_back(TrF("%s: %s %s, its lines give %s = %s, difference %s", column,
+                                 RuleItemText(rule.target), CentsText(target), terms,
+                                 CentsText(sum), CentsText(target - sum)));
   }
   if (result.outcome == Outcome::kPassed) result.marked.clear();
   return outcome;
@@ -221,9 +223,6 @@ bool HoldsAmounts(const Statement& statement) {
   return false;
 }
 
-const char* KindWords(StatementKind kind) {
-  return kind == StatementKind::kIncomeStatement ? "the income statement" : "the balance sheet";
-}
 
 }  // namespace
 
@@ -234,9 +233,11 @@ void CheckStatementArithmetic(const Statement& statement, std::size_t index,
   if (!HoldsAmounts(statement)) {
     bool any_items = false;
     for (const ItemList& list : statement.lists) any_items = any_items || !list.items.empty();
+    const bool income = statement.kind == StatementKind::kIncomeStatement;
     results.push_back({Outcome::kFailed,
-                       name + ": " + KindWords(statement.kind) + " holds no amounts",
-                       {any_items ? "every amount is empty or a dash" : "it has no items"},
+                       income ? TrF("%s: the income statement holds no amounts", name)
+                              : TrF("%s: the balance sheet holds no amounts", name),
+                       {any_items ? Tr("every amount is empty or a dash") : Tr("it has no items")},
                        {}});
     return;
   }
@@ -256,18 +257,21 @@ void CheckStatementArithmetic(const Statement& statement, std::size_t index,
     }
   }
   if (!fitted) {
+    const std::string count = std::to_string(std::count_if(
+        layouts.begin(), layouts.end(), [&](const Layout& l) { return l.kind == statement.kind; }));
     results.push_back(
         {Outcome::kNotChecked,
-         name + ": layout not recognised: not checked (see --rules)",
-         {"none of the " +
-          std::to_string(std::count_if(layouts.begin(), layouts.end(),
-                                       [&](const Layout& l) { return l.kind == statement.kind; })) +
-          " layouts of " + KindWords(statement.kind) + " has each of its lines here"},
+         TrF("%s: layout not recognised: not checked (see --rules)", name),
+         {statement.kind == StatementKind::kIncomeStatement
+              ? TrF("none of the %s layouts of the income statement has each of its lines here",
+                    count)
+              : TrF("none of the %s layouts of the balance sheet has each of its lines here",
+                    count)},
          {}});
   } else if (!compared) {
     results.push_back({Outcome::kNotChecked,
-                       name + ": no rule found figures to compare: not checked",
-                       {"every amount the rules name is empty or a dash"},
+                       TrF("%s: no rule found figures to compare: not checked", name),
+                       {Tr("every amount the rules name is empty or a dash")},
                        {}});
   }
 }
@@ -317,15 +321,15 @@ void AddRetainedEarningsNote(const FilingDocument& document, std::vector<CheckRe
   const long long net = profit->cents[0];
   results.push_back(
       {Outcome::kNote,
-       "retained earnings beside the year's net profit (distributions and reserves make them "
-       "differ rightly)",
-       {StatementName(*balance) + " " + ItemName(*retained->item) + ": " +
+       Tr("retained earnings beside the year's net profit (distributions and reserves make them "
+          "differ rightly)"),
+       {TrF("%s: %s", StatementName(*balance) + " " + ItemName(*retained->item),
             platform::Utf8ToGbk("期末数 ") + CentsText(retained->cents[0]) + " - " +
-            platform::Utf8ToGbk("年初数 ") + CentsText(retained->cents[1]) + " = " +
-            CentsText(change),
-        StatementName(*income) + " " + ItemName(*profit->item) + ": " +
-            platform::Utf8ToGbk("本年累计 ") + CentsText(net),
-        "difference " + CentsText(change - net)},
+                platform::Utf8ToGbk("年初数 ") + CentsText(retained->cents[1]) + " = " +
+                CentsText(change)),
+        TrF("%s: %s", StatementName(*income) + " " + ItemName(*profit->item),
+            platform::Utf8ToGbk("本年累计 ") + CentsText(net)),
+        TrF("difference %s", CentsText(change - net))},
        {}});
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "language/language.h"
 #include "platform/codepage.h"
 #include "show/width.h"
 
@@ -104,7 +105,7 @@ void AddStatement(const Statement& statement, std::size_t index,
     if (!list.heading.empty()) lines.push_back(list.heading);
     AddTable(list, marked, lines);
   }
-  if (any_marked) lines.push_back("* a line that a failed rule names (see Checks)");
+  if (any_marked) lines.push_back(Tr("* a line that a failed rule names (see Checks)"));
   if (!any_items) {
     lines.emplace_back();
     lines.push_back(platform::Utf8ToGbk("（无项目）"));
@@ -120,7 +121,7 @@ std::vector<std::string> RenderText(const FilingDocument& document,
     AddStatement(document.statements[s], s, checks, lines);
     lines.emplace_back();
   }
-  lines.push_back("Checks");
+  lines.push_back(Tr("Checks"));
   constexpr int kOutcomeColumns = 13;
   for (const CheckResult& check : checks) {
     lines.push_back("  " + PadRight(OutcomeWord(check.outcome), kOutcomeColumns) +
