@@ -9,6 +9,8 @@
 #include "batch/summary.h"
 #include "batch/summary_html.h"
 #include "exit_codes.h"
+#include "language/language.h"
+#include "show/width.h"
 #include "support/test_support.h"
 
 namespace vok::tool {
@@ -145,6 +147,66 @@ TEST(BatchSummary, PageListsFailuresFirstAndLinksEachDocument) {
   EXPECT_NE(listed.find(Gbk("<li>损益表: 营业利润 = 营业收入 - 营业成本; 本月数: difference 0.01</li>"
                             "<li>损益表: 利润总额 = 营业利润 - 营业外支出</li>")),
             std::string::npos);
+}
+
+// Chinese while it lives.
+class InChinese {
+ public:
+  InChinese() { SetLanguage(Language::kChinese); }
+  ~InChinese() { SetLanguage(Language::kEnglish); }
+};
+
+TEST(BatchSummary, ChineseForPeopleEnglishForPrograms) {
+  const std::vector<RowOutcome> rows = Sample();
+  const std::string english_csv = SummaryCsv(rows);
+  const InChinese chinese;
+  // The words of summary.csv as a Chinese user reads them; what is no such
+  // word stays as it is.
+  const struct {
+    const char* record;
+    const char* shown;
+  } words[] = {{"made", "已生成"},
+               {"kept", "已保留"},
+               {"FAILED", "失败"},
+               {"bad row", "错误行"},
+               {"passed", "通过"},
+               {"to do", "待生成"},
+               {"to do (made)", "待生成（上次：已生成）"},
+               {"to do (FAILED)", "待生成（上次：失败）"},
+               {"FAILED: balance sheet: a", "未通过：balance sheet: a"},
+               {"not checked: 资产负债表", "未校验：资产负债表"},
+               {"", ""},
+               {"made well", "made well"},
+               {"to do (", "to do ("}};
+  for (const auto& w : words) EXPECT_EQ(ShownWords(Gbk(w.record)), Gbk(w.shown)) << w.record;
+  // Programs read summary.csv: the same bytes in either language.
+  EXPECT_EQ(SummaryCsv(rows), english_csv);
+  // The table: Chinese headings and words, each column starting on the
+  // same display column in every line.
+  const std::vector<std::string> table = SummaryTable(rows);
+  ASSERT_EQ(table.size(), rows.size() + 1);
+  EXPECT_EQ(table[0].rfind(Gbk("账套  年度  所属期  导出函数"), 0), 0U) << table[0];
+  const auto column = [](const std::string& line, const std::string& cell) {
+    const std::size_t at = line.find(cell);
+    return at == std::string::npos ? -1 : DisplayWidth(line.substr(0, at));
+  };
+  const int export_column = column(table[0], Gbk("导出函数"));
+  const int result_column = column(table[0], Gbk("结果"));
+  const char* results[] = {"已生成", "失败", "已生成", "已保留", "错误行", "待生成"};
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    const std::string& line = table[r + 1];
+    EXPECT_EQ(column(line, "GetReportDate"), export_column) << r;
+    EXPECT_EQ(column(line, Gbk(results[r])), result_column) << r;
+  }
+  EXPECT_EQ(SummaryTotals(rows), Gbk("共 6 行：2 行已生成并通过校验（其中 1 行沿用上次运行的结果），"
+                                     "1 行校验未通过，1 行导出失败，1 行有错误，1 行待生成"));
+  EXPECT_EQ(FinishedLine(1, 5, rows[0]), Gbk("[1/5] 101 2026-11：已生成，校验通过（1.2 秒）"));
+  // The page: Chinese headings and words.
+  const std::string page = SummaryHtml(rows, "batch");
+  for (const char* text : {"<th>账套</th><th>年度</th><th>所属期</th><th>结果</th>",
+                           "<td class=\"result\">已保留</td>", "<td class=\"checks\">通过</td>"}) {
+    EXPECT_NE(page.find(Gbk(text)), std::string::npos) << text;
+  }
 }
 
 TEST(BatchProgress, TimeLeftFromTheAccountsDone) {

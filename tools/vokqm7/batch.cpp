@@ -15,6 +15,7 @@
 #include "doctor.h"
 #include "exit_codes.h"
 #include "host.h"
+#include "language/language.h"
 #include "library.h"
 #include "output.h"
 #include "platform/files.h"
@@ -55,7 +56,7 @@ class SummaryRecord {
     current_ = Replace(csv_, SummaryCsv(outcomes)) &&
                (page_.empty() ||
                 Replace(page_, DocumentToUtf8(SummaryHtml(outcomes, title_))));
-    if (current_ && !was_current) Complain(csv_ + " is written again and up to date");
+    if (current_ && !was_current) Complain(TrF("%s is written again and up to date", csv_));
     return current_;
   }
 
@@ -63,9 +64,9 @@ class SummaryRecord {
   bool Replace(const std::string& path, const std::string& bytes) {
     if (platform::ReplaceFileAtomically(path, bytes)) return true;
     const std::string reason = LastFileError();
-    Complain("cannot write " + path + ": " + reason +
-             " (a program that holds it open keeps it from being replaced); it is tried again "
-             "after the next row");
+    Complain(TrF("cannot write %s: %s (a program that holds it open keeps it from being "
+                 "replaced); it is tried again after the next row",
+                 path, reason));
     return false;
   }
 
@@ -78,7 +79,7 @@ class SummaryRecord {
 std::optional<AccountsFile> ReadAccounts(const Options& o, const std::string& path, int& status) {
   const std::optional<std::string> bytes = ReadFileBytes(path);
   if (!bytes) {
-    Complain("cannot read the accounts file " + path);
+    Complain(TrF("cannot read the accounts file %s", path));
     status = kExitCannotRun;
     return std::nullopt;
   }
@@ -91,12 +92,12 @@ std::optional<AccountsFile> ReadAccounts(const Options& o, const std::string& pa
   AccountsFault fault;
   std::optional<AccountsFile> file = ReadAccountsFile(*bytes, defaults, fault);
   if (!file) {
-    Complain("the accounts file " + path + " cannot be used: " + fault.text);
+    Complain(TrF("the accounts file %s cannot be used: %s", path, fault.text));
     status = fault.usage ? kExitUsage : kExitExportFailed;
     return std::nullopt;
   }
   for (const AccountRow& row : file->rows) {
-    if (!row.problem.empty()) Complain(path + ": " + row.problem + "; the row is skipped");
+    if (!row.problem.empty()) Complain(TrF("%s: %s; the row is skipped", path, row.problem));
   }
   return file;
 }
@@ -106,40 +107,40 @@ std::optional<AccountsFile> ReadAccounts(const Options& o, const std::string& pa
 int CheckBatch(const AccountsFile& file, const BatchSettings& settings,
                const std::vector<RowOutcome>& planned) {
   const int doctor = RunDoctor();
-  Say("A batch would make, with " + std::string(ExportName(settings)) + ", into " +
-      settings.folder + ":");
+  Say(TrF("A batch would make, with %s, into %s:", ExportName(settings), settings.folder));
   std::size_t to_make = 0, to_keep = 0, bad = 0;
   for (std::size_t r = 0; r < planned.size(); ++r) {
     const RowOutcome& row = planned[r];
-    const std::string line = "  line " + std::to_string(row.line) + ": ";
+    const std::string line = std::to_string(row.line);
     if (row.result == RowResult::kBadRow) {
-      Say(line + "bad row, skipped: " + row.message);
+      Say(TrF("  line %s: bad row, skipped: %s", line, row.message));
       ++bad;
       continue;
     }
     const bool keep = settings.resume && MadeBefore(settings.earlier, row.document,
                                                     row.export_name) &&
                       platform::PathExists(InFolder(settings.folder, row.document));
-    std::string what = line + row.account + " " + row.year + "-" + row.period + " (server " +
-                       file.rows[r].server + ")" +
-                       (settings.type.empty() ? "" : ", template " + file.rows[r].template_file) +
+    std::string what = TrF("  line %s: %s %s-%s (server %s)", line, row.account, row.year,
+                           row.period, file.rows[r].server) +
+                       (settings.type.empty() ? ""
+                                              : TrF(", template %s", file.rows[r].template_file)) +
                        " -> " + row.document;
     if (keep) {
-      what += ": kept when it still passes its checks (made and passed in the earlier run)";
+      what += Tr(": kept when it still passes its checks (made and passed in the earlier run)");
       ++to_keep;
     } else {
-      what += ": made";
+      what += Tr(": made");
       if (platform::PathExists(InFolder(settings.folder, row.document))) {
-        what += " (the earlier one is replaced once the new one passed its checks, else set "
-                "aside in earlier/)";
+        what += Tr(" (the earlier one is replaced once the new one passed its checks, else set "
+                   "aside in earlier/)");
       }
       ++to_make;
     }
     Say(what);
   }
-  Say(std::to_string(planned.size()) + " rows: " + std::to_string(to_make) + " to make, " +
-      std::to_string(to_keep) + " to keep if they still pass, " + std::to_string(bad) +
-      " bad; no report tool was run");
+  Say(TrF("%s rows: %s to make, %s to keep if they still pass, %s bad; no report tool was run",
+          std::to_string(planned.size()), std::to_string(to_make), std::to_string(to_keep),
+          std::to_string(bad)));
   if (doctor != kExitSuccess) return kExitCheckFailed;
   return bad > 0 ? kExitExportFailed : kExitSuccess;
 }
@@ -161,18 +162,18 @@ int RunBatch(const Options& o) {
   settings.type = o.type;
   settings.html = o.html;
   settings.resume = o.resume;
-  SummaryRecord record(settings.folder, o.html, "vokqm7 batch " + accounts);
+  SummaryRecord record(settings.folder, o.html, TrF("vokqm7 batch %s", accounts));
   // Until this run has its own outcome for a row, the earlier one stands.
   const std::optional<std::string> earlier = ReadFileBytes(record.csv());
   if (!earlier && o.resume) {
-    Complain("no summary of an earlier run in " + record.csv() + ": every row is made");
+    Complain(TrF("no summary of an earlier run in %s: every row is made", record.csv()));
   }
   settings.earlier = ReadEarlierSummary(earlier.value_or(""));
   std::vector<RowOutcome> outcomes = PlannedOutcomes(file->rows, settings);
   if (o.check) return CheckBatch(*file, settings, outcomes);
 
   if (!MakeFolders(settings.folder)) {
-    Complain("cannot create the folder " + settings.folder);
+    Complain(TrF("cannot create the folder %s", settings.folder));
     return kExitCannotRun;
   }
   // A run that cannot keep its record does not start.
@@ -184,8 +185,8 @@ int RunBatch(const Options& o) {
     return kExitCannotRun;
   }
 
-  Complain(std::string(ExportName(settings)) + " for the accounts of " + accounts + " (" +
-           EncodingName(file->encoding) + ") into " + settings.folder);
+  Complain(TrF("%s for the accounts of %s (%s) into %s", ExportName(settings), accounts,
+               Tr(EncodingName(file->encoding)), settings.folder));
   bool stopped = false;
   bool asked = false;
   {
@@ -197,15 +198,15 @@ int RunBatch(const Options& o) {
   for (const std::string& line : SummaryTable(outcomes)) Say(line);
   Say(SummaryTotals(outcomes));
   if (!record.current() && !record.Write(outcomes)) {
-    Complain("the summary in " + settings.folder + " is not this run's: what it says is stale");
+    Complain(TrF("the summary in %s is not this run's: what it says is stale", settings.folder));
     return kExitCannotRun;
   }
   if (stopped) {
-    Complain("stopped by Ctrl-C after the call in progress; run the same batch with --resume "
-             "to make the rest");
+    Complain(Tr("stopped by Ctrl-C after the call in progress; run the same batch with --resume "
+                "to make the rest"));
     return kExitInterrupted;
   }
-  if (asked) Complain("Ctrl-C came during the last call: every row was done");
+  if (asked) Complain(Tr("Ctrl-C came during the last call: every row was done"));
   return BatchExitStatus(outcomes);
 }
 
@@ -215,60 +216,62 @@ void AddBatchCommand(CLI::App& app, int& status) {
   auto o = std::make_shared<Options>();
   CLI::App* command = app.add_subcommand(
       "batch",
-      "the combined filing (or with --type one statement) of every account of a CSV file into "
-      "DIR/<account>-<year>-<period>.xml, each checked as show checks it, with a summary (exit "
-      "status 0 only when every row was made and passed its checks, 3 when a check failed, 5 "
-      "when none failed but a document was not checked, 1 when an export failed or a row is "
-      "bad, 4 when the summary could not be written, 130 when stopped by Ctrl-C)");
+      Tr("the combined filing (or with --type one statement) of every account of a CSV file into "
+         "DIR/<account>-<year>-<period>.xml, each checked as show checks it, with a summary (exit "
+         "status 0 only when every row was made and passed its checks, 3 when a check failed, 5 "
+         "when none failed but a document was not checked, 1 when an export failed or a row is "
+         "bad, 4 when the summary could not be written, 130 when stopped by Ctrl-C)"));
   o->command = command;
   command->add_option("accounts", o->accounts,
-                      "CSV file (UTF-8 with or without byte-order mark, or GBK) whose first line "
-                      "names the columns account, year, period, server (and template); a row's "
-                      "own value wins over the options")->required();
+                      Tr("CSV file (UTF-8 with or without byte-order mark, or GBK) whose first "
+                         "line names the columns account, year, period, server (and template); "
+                         "a row's own value wins over the options"))
+      ->required();
   command->add_option("-o,--output", o->output,
-                      "folder for the documents, summary.csv (UTF-8 with byte-order mark) and, "
-                      "with --html, the pages; made when missing")->required();
+                      Tr("folder for the documents, summary.csv (UTF-8 with byte-order mark) and, "
+                         "with --html, the pages; made when missing"))
+      ->required();
   CLI::Option* financial = command->add_flag(
-      "--financial", o->financial, "use the financial-report templates (GetReportDateV2)");
+      "--financial", o->financial, Tr("use the financial-report templates (GetReportDateV2)"));
   command->add_option("--type", o->type,
-                      "one statement of each account through GetReportV2: zcfzb (balance "
-                      "sheet) or syb (income statement), into "
-                      "DIR/<account>-<year>-<period>-<type>.xml")
+                      Tr("one statement of each account through GetReportV2: zcfzb (balance "
+                         "sheet) or syb (income statement), into "
+                         "DIR/<account>-<year>-<period>-<type>.xml"))
       ->check(CLI::IsMember({"zcfzb", "syb"}))
       ->excludes(financial);
   command->add_option("--template", o->template_file,
-                      "with --type: the report template (FileRep) for the rows without a "
-                      "template column value");
-  command->add_option("--year", o->year, "year for the rows without one");
-  command->add_option("--period", o->period, "period, the month, for the rows without one");
-  command->add_option("--server", o->server, "accounting server for the rows without one");
+                      Tr("with --type: the report template (FileRep) for the rows without a "
+                         "template column value"));
+  command->add_option("--year", o->year, Tr("year for the rows without one"));
+  command->add_option("--period", o->period, Tr("period, the month, for the rows without one"));
+  command->add_option("--server", o->server, Tr("accounting server for the rows without one"));
   command->add_flag("--resume", o->resume,
-                    "keep the documents an earlier run into the same folder made and saw pass "
-                    "their checks (and that still pass), and make the rest");
+                    Tr("keep the documents an earlier run into the same folder made and saw pass "
+                       "their checks (and that still pass), and make the rest"));
   command->add_option("--rules", o->rules,
-                      "a rules file (UTF-8) with the arithmetic of a template of your own, as "
-                      "show --rules takes it; may be given more than once");
+                      Tr("a rules file (UTF-8) with the arithmetic of a template of your own, as "
+                         "show --rules takes it; may be given more than once"));
   command->add_flag("--html", o->html,
-                    "also write each document as a page, as show --html does, and summary.html "
-                    "linking them, failures first");
+                    Tr("also write each document as a page, as show --html does, and summary.html "
+                       "linking them, failures first"));
   command->add_flag("--check", o->check,
-                    "read and check the accounts file and the installation (as doctor does) "
-                    "and say what a run would make, under which names, and which rows are "
-                    "bad, without running the report tool (exit status 0 when a run could "
-                    "start, 1 for bad rows, 3 when doctor finds a problem)");
+                    Tr("read and check the accounts file and the installation (as doctor does) "
+                       "and say what a run would make, under which names, and which rows are "
+                       "bad, without running the report tool (exit status 0 when a run could "
+                       "start, 1 for bad rows, 3 when doctor finds a problem)"));
   command->footer(
-      "Ctrl-C stops the batch once the call in progress has ended (the report tool is never "
-      "stopped in the middle of a run), then the summary of what was done is written and the "
-      "exit status is 130. summary.csv is replaced whole after every row; a row keeps the "
-      "earlier run's outcome, marked \"to do\", until this run has its own. A document is "
-      "made under a temporary name and replaces the earlier one only when it passed its "
-      "checks; an earlier document that a failed rerun leaves goes to DIR/earlier/, named with "
-      "the time it was made, and the summary says the enterprise has no current filing. Two "
-      "rows that differ only by their server get DIR/<account>-<server>-<year>-<period>.xml.");
+      Tr("Ctrl-C stops the batch once the call in progress has ended (the report tool is never "
+         "stopped in the middle of a run), then the summary of what was done is written and the "
+         "exit status is 130. summary.csv is replaced whole after every row; a row keeps the "
+         "earlier run's outcome, marked \"to do\", until this run has its own. A document is "
+         "made under a temporary name and replaces the earlier one only when it passed its "
+         "checks; an earlier document that a failed rerun leaves goes to DIR/earlier/, named with "
+         "the time it was made, and the summary says the enterprise has no current filing. Two "
+         "rows that differ only by their server get DIR/<account>-<server>-<year>-<period>.xml."));
   command->callback([&status, o] {
     if (o->type.empty() && o->command->count("--template") > 0) {
-      Complain("--template is for --type: the combined filings take the installation's own "
-               "templates");
+      Complain(Tr("--template is for --type: the combined filings take the installation's own "
+                  "templates"));
       status = kExitUsage;
       return;
     }

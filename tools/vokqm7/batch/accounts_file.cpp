@@ -3,6 +3,8 @@
 #include <map>
 
 #include "batch/csv.h"
+#include "batch/wording.h"
+#include "language/language.h"
 #include "platform/codepage.h"
 #include "login.h"
 #include "request/text_rules.h"
@@ -14,7 +16,10 @@ enum Column { kAccount, kYear, kPeriod, kServer, kTemplate, kColumns };
 constexpr const char* kColumnNames[kColumns] = {"account", "year", "period", "server",
                                                 "template"};
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string UnclosedQuote(std::size_t line) {
+  return TrF("line %s: a quoted field is not closed before the end of the file",
+             std::to_string(line));
+}
 
 std::string Trimmed(std::string_view text) { return std::string(TrimAsciiSpace(text)); }
 
@@ -22,13 +27,15 @@ std::string Trimmed(std::string_view text) { return std::string(TrimAsciiSpace(t
 // number without leading zeros goes to `number`.
 std::string NumberFault(Column column, const std::string& text, std::string& number) {
   if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) {
-    return Quoted(text) + " is not a number";
+    return TrF("\"%s\" is not a number", text);
   }
   const std::size_t first = text.find_first_not_of('0');
   number = first == std::string::npos ? "0" : text.substr(first);
-  if (column == kYear && number.size() != 4) return Quoted(text) + " is not a year of four digits";
+  if (column == kYear && number.size() != 4) {
+    return TrF("\"%s\" is not a year of four digits", text);
+  }
   if (column == kPeriod && (number.size() > 2 || std::stoi(number) < 1 || std::stoi(number) > 12)) {
-    return Quoted(text) + " is not a month of the year (1 to 12)";
+    return TrF("\"%s\" is not a month of the year (1 to 12)", text);
   }
   return "";
 }
@@ -55,12 +62,11 @@ class RowReader {
   AccountRow Read(const CsvRecord& record) {
     AccountRow row;
     row.line = record.line;
-    const std::string at_line = "line " + std::to_string(record.line);
+    const std::string line = std::to_string(record.line);
     for (std::size_t extra = header_fields_; extra < record.fields.size(); ++extra) {
       if (TrimAsciiSpace(record.fields[extra]).empty()) continue;
-      row.problem = at_line + " has " + std::to_string(record.fields.size()) +
-                    " fields, but the header names " + std::to_string(header_fields_) +
-                    " columns";
+      row.problem = TrF("line %s has %s fields, but the header names %s columns", line,
+                        std::to_string(record.fields.size()), std::to_string(header_fields_));
       return row;
     }
     std::string* values[kColumns] = {&row.account, &row.year, &row.period, &row.server,
@@ -68,7 +74,7 @@ class RowReader {
     for (int c = 0; c < kColumns && row.problem.empty(); ++c) {
       if (c == kTemplate && !defaults_.template_needed) break;
       row.problem = Value(record, static_cast<Column>(c), *values[c]);
-      if (!row.problem.empty()) row.problem = at_line + ", " + row.problem;
+      if (!row.problem.empty()) row.problem = TrF("line %s, %s", line, row.problem);
     }
     if (!row.problem.empty()) return row;
     // Windows, and the shares an office keeps its filings on, take A01 and
@@ -77,11 +83,12 @@ class RowReader {
                             FoldCaseAsWindows(row.server) + '\n' + row.year + '\n' + row.period;
     const auto [earlier, added] = lines_.emplace(key, Earlier{record.line, row.account});
     if (!added) {
-      row.problem = at_line + ": account " + row.account + " for " + row.year + "-" + row.period +
-                    " is already on line " + std::to_string(earlier->second.line);
+      row.problem = TrF("line %s: account %s for %s-%s is already on line %s", line,
+                        row.account, row.year, row.period,
+                        std::to_string(earlier->second.line));
       if (earlier->second.account != row.account) {
-        row.problem += " (as " + earlier->second.account +
-                       "; file names on Windows do not tell the case of letters apart)";
+        row.problem += TrF(" (as %s; file names on Windows do not tell the case of letters apart)",
+                           earlier->second.account);
       }
     }
     return row;
@@ -96,33 +103,32 @@ class RowReader {
     const std::optional<std::string>& fallback =
         fallbacks[column] == nullptr ? defaults_.year : *fallbacks[column];
     std::string text;
-    const std::string where = index < 0 ? std::string("--") + kColumnNames[column] :
-        "column " + std::to_string(index + 1) + " (" + kColumnNames[column] + ")";
+    const std::string where = index < 0 ? std::string("--") + kColumnNames[column]
+                                        : TrF("column %s (%s)", std::to_string(index + 1),
+                                              kColumnNames[column]);
     if (index >= 0 && static_cast<std::size_t>(index) < record.fields.size()) {
       std::string fault;
       const std::optional<std::string> gbk =
           CsvFieldToGbk(encoding_, record.fields[static_cast<std::size_t>(index)], fault);
-      if (!gbk) return where + ": " + fault;
+      if (!gbk) return Clause(where, fault);
       text = Trimmed(*gbk);
     }
     if (text.empty()) {
-      if (column == kAccount) return where + " is empty";
-      if (!fallback) {
-        return where + " is empty, and no --" + kColumnNames[column] + " is given";
-      }
+      if (column == kAccount) return TrF("%s is empty", where);
+      if (!fallback) return TrF("%s is empty, and no --%s is given", where, kColumnNames[column]);
       value = *fallback;  // checked once, before any row
       return "";
     }
     if (column == kAccount || column == kYear || column == kPeriod) {
       const std::string fault = CommandLineFault(text);
-      if (!fault.empty()) return where + ": " + fault;
+      if (!fault.empty()) return Clause(where, fault);
     }
     if (column == kAccount && !FitsFileName(text)) {
-      return where + ": " + Quoted(text) + " cannot be part of a file name";
+      return Clause(where, TrF("\"%s\" cannot be part of a file name", text));
     }
     if (column == kYear || column == kPeriod) {
       const std::string fault = NumberFault(column, text, value);
-      return fault.empty() ? "" : where + ": " + fault;
+      return fault.empty() ? "" : Clause(where, fault);
     }
     value = text;
     return "";
@@ -153,20 +159,19 @@ void NameDocuments(std::vector<AccountRow>& rows) {
   std::map<std::string, std::size_t> names;  // the line of each name
   for (AccountRow& row : rows) {
     if (!row.problem.empty()) continue;
-    const std::string at_line = "line " + std::to_string(row.line);
+    const std::string line = std::to_string(row.line);
     const bool with_server = servers[key(row)] > 1;
     if (with_server && !FitsFileName(row.server)) {
-      row.problem = at_line + ": the server " + Quoted(row.server) +
-                    " cannot be part of a file name, which needs it: account " + row.account +
-                    " for " + row.year + "-" + row.period + " is on another row with another "
-                    "server";
+      row.problem = TrF("line %s: the server \"%s\" cannot be part of a file name, which needs "
+                        "it: account %s for %s-%s is on another row with another server",
+                        line, row.server, row.account, row.year, row.period);
       continue;
     }
     row.stem = DocumentStem(row.account, with_server ? row.server : "", row.year, row.period);
     const auto [earlier, added] = names.emplace(FoldCaseAsWindows(row.stem), row.line);
     if (!added) {
-      row.problem = at_line + ": its document " + row.stem + ".xml would be that of line " +
-                    std::to_string(earlier->second);
+      row.problem = TrF("line %s: its document %s.xml would be that of line %s", line, row.stem,
+                        std::to_string(earlier->second));
       row.stem.clear();
     }
   }
@@ -176,23 +181,27 @@ void NameDocuments(std::vector<AccountRow>& rows) {
 // keeps the file from being read, or "".
 std::string ReadHeader(const CsvRecord& header, CsvEncoding encoding, int (&columns)[kColumns]) {
   for (int& column : columns) column = -1;
-  const std::string at_line = "the header (line " + std::to_string(header.line) + ")";
+  const std::string line = std::to_string(header.line);
   for (std::size_t i = 0; i < header.fields.size(); ++i) {
     std::string fault;
     const std::optional<std::string> name = CsvFieldToGbk(encoding, header.fields[i], fault);
-    if (!name) return at_line + ", column " + std::to_string(i + 1) + ": " + fault;
+    if (!name) {
+      return TrF("the header (line %s), column %s: %s", line, std::to_string(i + 1), fault);
+    }
     for (int c = 0; c < kColumns; ++c) {
       if (!EqualsIgnoringAsciiCase(TrimAsciiSpace(*name), kColumnNames[c])) continue;
       if (columns[c] >= 0) {
-        return at_line + " names the column " + kColumnNames[c] + " twice (columns " +
-               std::to_string(columns[c] + 1) + " and " + std::to_string(i + 1) + ")";
+        return TrF("the header (line %s) names the column %s twice (columns %s and %s)", line,
+                   kColumnNames[c], std::to_string(columns[c] + 1), std::to_string(i + 1));
       }
       columns[c] = static_cast<int>(i);
     }
   }
   if (columns[kAccount] < 0) {
-    return at_line + " names no account column: the first line must name the columns, among "
-           "them account (and year, period, server where the options do not give them)";
+    return TrF("the header (line %s) names no account column: the first line must name the "
+               "columns, among them account (and year, period, server where the options do not "
+               "give them)",
+               line);
   }
   return "";
 }
@@ -209,7 +218,7 @@ std::string CheckDefaults(const int (&columns)[kColumns], AccountDefaults& defau
     if (value) value = Trimmed(*value);
     if (value && value->empty()) value.reset();
     if (!value && columns[c] < 0) {
-      return std::string("it has no ") + kColumnNames[c] + " column: give " + option;
+      return TrF("it has no %s column: give %s", kColumnNames[c], option);
     }
     if (value && (c == kYear || c == kPeriod)) {
       const std::string command_line = CommandLineFault(*value);
@@ -263,13 +272,12 @@ std::optional<AccountsFile> ReadAccountsFile(std::string_view bytes,
   file.encoding = DetectCsvEncoding(bytes);
   const CsvRecords csv = ReadCsv(CsvText(bytes, file.encoding));
   if (csv.records.empty()) {
-    fault.text = "it is empty: its first line must name the columns (account, year, period, "
-                 "server)";
+    fault.text = Tr("it is empty: its first line must name the columns (account, year, period, "
+                    "server)");
     return std::nullopt;
   }
   if (csv.unclosed_quote_line == csv.records.front().line) {
-    fault.text = "line " + std::to_string(csv.unclosed_quote_line) +
-                 ": a quoted field is not closed before the end of the file";
+    fault.text = UnclosedQuote(csv.unclosed_quote_line);
     return std::nullopt;
   }
   int columns[kColumns];
@@ -289,14 +297,13 @@ std::optional<AccountsFile> ReadAccountsFile(std::string_view bytes,
     if (blank) continue;
     file.rows.push_back(reader.Read(record));
     if (record.line == csv.unclosed_quote_line) {
-      file.rows.back().problem = "line " + std::to_string(record.line) +
-                                 ": a quoted field is not closed before the end of the file";
+      file.rows.back().problem = UnclosedQuote(record.line);
     }
   }
   NameDocuments(file.rows);
   if (file.rows.empty()) {
-    fault.text = "it has no account below its header (line " +
-                 std::to_string(csv.records.front().line) + ")";
+    fault.text = TrF("it has no account below its header (line %s)",
+                     std::to_string(csv.records.front().line));
     return std::nullopt;
   }
   return file;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "language/language.h"
 #include "platform/codepage.h"
 
 namespace vok::tool {
@@ -61,7 +62,7 @@ std::string Hex(std::string_view bytes) {
 const char* EncodingName(CsvEncoding encoding) {
   switch (encoding) {
     case CsvEncoding::kUtf8: return "UTF-8";
-    case CsvEncoding::kUtf8WithMark: return "UTF-8 with a byte-order mark";
+    case CsvEncoding::kUtf8WithMark: return N_("UTF-8 with a byte-order mark");
     case CsvEncoding::kGbk: break;
   }
   return "GBK";
@@ -86,10 +87,11 @@ std::optional<std::string> CsvFieldToGbk(CsvEncoding encoding, std::string_view 
   if (where.character != 0) {
     char code[16];
     std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(where.character));
-    fault = std::string("the character ") + code + " has no GBK form (the library's texts are GBK)";
+    fault = TrF("the character %s has no GBK form (the library's texts are GBK)", code);
   } else {
-    fault = "the bytes " + Hex(field.substr(where.offset, 4)) + " are no " +
-            (encoding == CsvEncoding::kGbk ? "GBK (nor UTF-8)" : "UTF-8") + " text";
+    const std::string bytes = Hex(field.substr(where.offset, 4));
+    fault = encoding == CsvEncoding::kGbk ? TrF("the bytes %s are no GBK (nor UTF-8) text", bytes)
+                                          : TrF("the bytes %s are no UTF-8 text", bytes);
   }
   return std::nullopt;
 }

@@ -10,7 +10,7 @@ namespace vok::tool {
 
 enum class CsvEncoding { kUtf8, kUtf8WithMark, kGbk };
 
-// "UTF-8", "UTF-8 with a byte-order mark", "GBK".
+// "UTF-8", "UTF-8 with a byte-order mark", "GBK", in English: Tr() it to show it.
 const char* EncodingName(CsvEncoding encoding);
 
 // Decided from the bytes: UTF-8 when they start with its byte-order mark or

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "language/language.h"
 #include "output.h"
 #include "show.h"
 
@@ -16,7 +17,7 @@ std::string FirstOf(const std::vector<CheckResult>& checks, CheckResult::Outcome
   if (first == checks.end()) return "";
   std::string text = first->title;
   const auto more = std::count_if(first + 1, checks.end(), is);
-  if (more > 0) text += " (and " + std::to_string(more) + " more)";
+  if (more > 0) text += TrF(" (and %s more)", std::to_string(more));
   return text;
 }
 
@@ -26,14 +27,14 @@ DocumentCheck CheckDocumentFile(const std::string& gbk_path, const std::vector<L
   DocumentCheck check;
   const std::optional<std::string> bytes = ReadFileBytes(gbk_path);
   if (!bytes) {
-    check.failure = "the document cannot be read back";
+    check.failure = Tr("the document cannot be read back");
     return check;
   }
   std::string fault;
   int status = 0;
   check.document = ReadDocumentBytes(*bytes, fault, status);
   if (!check.document) {
-    check.failure = "the document cannot be shown: " + fault;
+    check.failure = TrF("the document cannot be shown: %s", fault);
     return check;
   }
   check.checks = CheckFilingDocument(*check.document, layouts);

@@ -1,8 +1,12 @@
 #include "batch/outcome.h"
 
 #include <cstdio>
+#include <optional>
+#include <string_view>
 
+#include "batch/wording.h"
 #include "exit_codes.h"
+#include "language/language.h"
 
 namespace vok::tool {
 
@@ -24,13 +28,18 @@ std::string ResultText(const RowOutcome& row) {
 
 std::string MessageText(const RowOutcome& row) {
   if (row.superseded.empty()) return row.message;
+  const bool made = row.result == RowResult::kMade;
   const std::string what =
-      row.result == RowResult::kMade ? "no current filing that passed its checks"
-                                     : "no current filing";
-  const std::string earlier =
-      row.superseded_moved ? "the earlier document is now " + row.superseded
-                           : "the earlier document could not be set aside: " + row.superseded;
-  return (row.message.empty() ? "" : row.message + "; ") + what + ", " + earlier;
+      row.superseded_moved
+          ? (made ? TrF("no current filing that passed its checks, the earlier document is now %s",
+                        row.superseded)
+                  : TrF("no current filing, the earlier document is now %s", row.superseded))
+          : (made ? TrF("no current filing that passed its checks, the earlier document could "
+                        "not be set aside: %s",
+                        row.superseded)
+                  : TrF("no current filing, the earlier document could not be set aside: %s",
+                        row.superseded));
+  return row.message.empty() ? what : Then(row.message, what);
 }
 
 std::string ChecksText(const RowOutcome& row) {
@@ -41,6 +50,26 @@ std::string ChecksText(const RowOutcome& row) {
     case ChecksOutcome::kNone: break;
   }
   return "";
+}
+
+std::string ShownWords(const std::string& record) {
+  // The words as ResultWord and ChecksText write them.
+  static constexpr const char* kWords[] = {N_("made"),  N_("kept"),  N_("FAILED"),
+                                           N_("bad row"), N_("to do"), N_("passed")};
+  for (const char* word : kWords) {
+    if (record == word) return Tr(word);
+  }
+  const auto after = [&record](std::string_view prefix) -> std::optional<std::string> {
+    if (record.rfind(prefix, 0) != 0) return std::nullopt;
+    return record.substr(prefix.size());
+  };
+  if (const auto name = after("FAILED: ")) return TrF("FAILED: %s", *name);
+  if (const auto name = after("not checked: ")) return TrF("not checked: %s", *name);
+  if (const auto earlier = after("to do ("); earlier && !earlier->empty() &&
+                                             earlier->back() == ')') {
+    return TrF("to do (%s)", ShownWords(earlier->substr(0, earlier->size() - 1)));
+  }
+  return record;
 }
 
 std::string SecondsText(double seconds) {

@@ -44,18 +44,28 @@ struct RowOutcome {
   EarlierRecord earlier;
 };
 
+// The words of summary.csv's result and checks columns, which programs and
+// --resume read: English whatever the language.
 // "made", "kept", "FAILED", "bad row", "to do".
 const char* ResultWord(RowResult result);
 // The result column: ResultWord, and for a row to do the earlier outcome
 // next to it, "to do (made)".
 std::string ResultText(const RowOutcome& row);
-// The library's message or what is wrong with the row, then, where this
-// run left no current filing of an enterprise that had one, what became of
-// the earlier document.
-std::string MessageText(const RowOutcome& row);
 // "passed", "FAILED: <name>", "not checked: <name>", or "" where nothing
 // was checked.
 std::string ChecksText(const RowOutcome& row);
+
+// A result or checks text of summary.csv (ResultText, ChecksText, or as an
+// earlier summary has it) in the tool's language, for the table, the page
+// and the progress lines: "to do (made)" is "待办（已生成）" in Chinese.
+// What it does not know stays as it is.
+std::string ShownWords(const std::string& record);
+
+// The library's message or what is wrong with the row, then, where this
+// run left no current filing of an enterprise that had one, what became of
+// the earlier document. In the tool's language (the library's message as it
+// is): it is for people, in the summary too.
+std::string MessageText(const RowOutcome& row);
 
 // "1.2": the seconds of a row, as the summary and the progress show them.
 std::string SecondsText(double seconds);

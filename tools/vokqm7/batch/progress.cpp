@@ -2,6 +2,9 @@
 
 #include <cmath>
 
+#include "batch/wording.h"
+#include "language/language.h"
+
 namespace vok::tool {
 namespace {
 
@@ -32,32 +35,43 @@ std::optional<long long> SecondsLeft(double seconds_spent, std::size_t accounts_
 }
 
 std::string ProgressLine(const ProgressPoint& point) {
-  std::string line = std::to_string(point.done) + " of " + std::to_string(point.total) +
-                     " done, ";
+  std::string line =
+      TrF("%s of %s done, ", std::to_string(point.done), std::to_string(point.total));
   const std::string document = Document(point.account, point.year, point.period);
   line += point.holder.empty()
-              ? "making " + document
-              : document + " waits for the installation, in use by " + point.holder;
-  if (point.stopping) line += " (stopping after it)";
-  line += ", " + FormatDuration(point.elapsed) + " elapsed";
-  if (point.left && !point.stopping) line += ", about " + FormatDuration(*point.left) + " left";
+              ? TrF("making %s", document)
+              : TrF("%s waits for the installation, in use by %s", document, point.holder);
+  if (point.stopping) line += Tr(" (stopping after it)");
+  line += TrF(", %s elapsed", FormatDuration(point.elapsed));
+  if (point.left && !point.stopping) {
+    line += TrF(", about %s left", FormatDuration(*point.left));
+  }
   return line;
 }
 
 std::string FinishedLine(std::size_t number, std::size_t total, const RowOutcome& row) {
-  std::string line = "[" + std::to_string(number) + "/" + std::to_string(total) + "] " +
-                     Document(row.account, row.year, row.period) + ": ";
+  std::string what;
   switch (row.result) {
-    case RowResult::kKept: line += "kept from an earlier run, checks " + ChecksText(row); break;
-    case RowResult::kMade: line += "made, checks " + ChecksText(row); break;
-    case RowResult::kFailed: line += row.export_name + " FAILED: " + row.message; break;
+    case RowResult::kKept:
+      what = TrF("kept from an earlier run, checks %s", ShownWords(ChecksText(row)));
+      break;
+    case RowResult::kMade:
+      // Not checked has a sentence of its own, as "checks not checked" reads
+      // badly in Chinese.
+      what = row.checks == ChecksOutcome::kNotChecked
+                 ? TrF("made, checks not checked: %s", row.failed_check)
+                 : TrF("made, checks %s", ShownWords(ChecksText(row)));
+      break;
+    case RowResult::kFailed: what = TrF("%s FAILED: %s", row.export_name, row.message); break;
     case RowResult::kBadRow:
-    case RowResult::kToDo: line += ResultWord(row.result); break;
+    case RowResult::kToDo: what = ShownWords(ResultWord(row.result)); break;
   }
   if (row.result == RowResult::kMade || row.result == RowResult::kFailed) {
-    line += " (" + SecondsText(row.seconds) + " s)";
+    what += TrF(" (%s s)", SecondsText(row.seconds));
   }
-  return line;
+  return Clause("[" + std::to_string(number) + "/" + std::to_string(total) + "] " +
+                    Document(row.account, row.year, row.period),
+                what);
 }
 
 }  // namespace vok::tool

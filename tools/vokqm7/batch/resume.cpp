@@ -22,6 +22,8 @@ std::string EarlierResult(const std::string& result) {
 
 }  // namespace
 
+// summary.csv's column names and its result and checks words are English
+// in every language, so that a run in one reads what a run in another wrote.
 std::vector<EarlierDocument> ReadEarlierSummary(std::string_view bytes) {
   const CsvEncoding encoding = DetectCsvEncoding(bytes);
   const CsvRecords csv = ReadCsv(CsvText(bytes, encoding));

@@ -7,6 +7,7 @@
 #include "batch/progress.h"
 #include "driver/install_location.h"
 #include "elapsed.h"
+#include "language/language.h"
 #include "login.h"
 #include "output.h"
 #include "platform/files.h"
@@ -55,8 +56,8 @@ ElapsedTime::Lines ProgressLines(const AccountRow& row, const Tally& tally,
         return ProgressLine(point);
       },
       [account = row.account, year = row.year, period = row.period](const std::string& holder) {
-        return account + " " + year + "-" + period + ": waiting for the installation, in use by " +
-               holder;
+        return TrF("%s %s-%s: waiting for the installation, in use by %s", account, year, period,
+                   holder);
       }};
 }
 
@@ -121,11 +122,11 @@ bool SetAside(const std::string& stem, const BatchSettings& settings, RowOutcome
   std::string reason;
   outcome.superseded_moved = false;
   if (!MakeFolders(folder)) {
-    outcome.superseded = "cannot create the folder " + folder;
+    outcome.superseded = TrF("cannot create the folder %s", folder);
     return false;
   }
   if (!MoveFileReplacing(path, InFolder(folder, name + ".xml"), reason)) {
-    outcome.superseded = "cannot move " + path + ": " + reason;
+    outcome.superseded = TrF("cannot move %s: %s", path, reason);
     return false;
   }
   const std::string page = InFolder(settings.folder, stem + ".html");
@@ -188,14 +189,15 @@ void Make(const LibraryFunctions& library, const AccountRow& row, const std::str
   // cannot, the new one keeps its temporary name.
   const bool passed = check.failure.empty() && check.not_checked.empty();
   if (!passed && !SetAside(stem, settings, outcome)) {
-    outcome.message = "the document is " + made + ", as " + stem + ".xml is still the earlier one";
+    outcome.message = TrF("the document is %s, as %s.xml is still the earlier one", made, stem);
     return;
   }
   std::string reason;
   if (!MoveFileReplacing(made, path, reason)) {
     outcome.result = RowResult::kFailed;
     outcome.checks = ChecksOutcome::kNone;
-    outcome.message = "the document " + made + " cannot take the name " + stem + ".xml: " + reason;
+    outcome.message =
+        TrF("the document %s cannot take the name %s.xml: %s", made, stem, reason);
     if (outcome.superseded.empty()) SetAside(stem, settings, outcome);
     return;
   }

@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "batch/csv.h"
+#include "language/language.h"
 #include "platform/codepage.h"
 #include "show/width.h"
 
@@ -12,29 +13,34 @@ namespace {
 
 constexpr std::size_t kColumnCount = std::size(kSummaryColumns);
 
-std::vector<std::string> Fields(const RowOutcome& row) {
+// The row's cells; `shown`: the result and checks in the tool's language,
+// else as summary.csv has them.
+std::vector<std::string> Fields(const RowOutcome& row, bool shown) {
+  const auto words = [shown](const std::string& record) {
+    return shown ? ShownWords(record) : record;
+  };
   if (row.result == RowResult::kToDo && !row.earlier.result.empty()) {
-    return {row.account,          row.year,
-            row.period,           row.earlier.export_name,
-            ResultText(row),      row.earlier.seconds,
-            row.earlier.checks,   row.earlier.message,
+    return {row.account,               row.year,
+            row.period,                row.earlier.export_name,
+            words(ResultText(row)),    row.earlier.seconds,
+            words(row.earlier.checks), row.earlier.message,
             row.document};
   }
   const bool ran = row.result == RowResult::kMade || row.result == RowResult::kFailed;
-  return {row.account,     row.year,
-          row.period,      row.export_name,
-          ResultText(row), ran ? SecondsText(row.seconds) : "",
-          ChecksText(row), MessageText(row),
+  return {row.account,            row.year,
+          row.period,             row.export_name,
+          words(ResultText(row)), ran ? SecondsText(row.seconds) : "",
+          words(ChecksText(row)), MessageText(row),
           row.document};
 }
 
 }  // namespace
 
 std::vector<std::string> SummaryTable(const std::vector<RowOutcome>& rows) {
-  std::vector<std::vector<std::string>> cells{{std::begin(kSummaryColumns),
-                                               std::end(kSummaryColumns)}};
+  std::vector<std::vector<std::string>> cells(1);
+  for (const char* column : kSummaryColumns) cells.front().push_back(Tr(column));
   for (const RowOutcome& row : rows) {
-    cells.push_back(Fields(row));
+    cells.push_back(Fields(row, true));
     for (std::string& cell : cells.back()) cell = Printable(cell);
   }
   std::vector<int> widths(kColumnCount, 0);
@@ -55,8 +61,10 @@ std::vector<std::string> SummaryTable(const std::vector<RowOutcome>& rows) {
 }
 
 std::string SummaryCsv(const std::vector<RowOutcome>& rows) {
+  // Programs and --resume read the column names and the result and checks
+  // words: they stay English, untranslated, whatever the language.
   std::string gbk = CsvLine({std::begin(kSummaryColumns), std::end(kSummaryColumns)});
-  for (const RowOutcome& row : rows) gbk += CsvLine(Fields(row));
+  for (const RowOutcome& row : rows) gbk += CsvLine(Fields(row, false));
   return "\xEF\xBB\xBF" + platform::GbkToUtf8(gbk);
 }
 
@@ -76,17 +84,19 @@ std::string SummaryTotals(const std::vector<RowOutcome>& rows) {
       case RowResult::kToDo: ++to_do; break;
     }
   }
-  const auto count = [](std::size_t n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-  };
-  std::string text = count(rows.size(), "row", "rows") + ": " + std::to_string(passed) +
-                     " made and passed their checks";
-  if (kept > 0) text += " (" + std::to_string(kept) + " kept from an earlier run)";
-  if (check_failed > 0) text += ", " + std::to_string(check_failed) + " failed a check";
-  if (not_checked > 0) text += ", " + std::to_string(not_checked) + " not checked";
-  if (failed > 0) text += ", " + count(failed, "export failed", "exports failed");
-  if (bad > 0) text += ", " + count(bad, "bad row", "bad rows");
-  if (to_do > 0) text += ", " + std::to_string(to_do) + " to do";
+  std::string text =
+      rows.size() == 1
+          ? TrF("1 row: %s made and passed their checks", std::to_string(passed))
+          : TrF("%s rows: %s made and passed their checks", std::to_string(rows.size()),
+                std::to_string(passed));
+  if (kept > 0) text += TrF(" (%s kept from an earlier run)", std::to_string(kept));
+  if (check_failed > 0) text += TrF(", %s failed a check", std::to_string(check_failed));
+  if (not_checked > 0) text += TrF(", %s not checked", std::to_string(not_checked));
+  if (failed == 1) text += Tr(", 1 export failed");
+  if (failed > 1) text += TrF(", %s exports failed", std::to_string(failed));
+  if (bad == 1) text += Tr(", 1 bad row");
+  if (bad > 1) text += TrF(", %s bad rows", std::to_string(bad));
+  if (to_do > 0) text += TrF(", %s to do", std::to_string(to_do));
   return text;
 }
 

@@ -6,22 +6,26 @@
 #include <vector>
 
 #include "batch/outcome.h"
+#include "language/language.h"
 
 namespace vok::tool {
 
-// The columns of both, in order.
+// The columns of both, in order. summary.csv names them in English
+// whatever the language (programs read it); the table shows them in the
+// tool's language.
 // A row still to do keeps the export, seconds, checks and message of the
 // earlier summary's row of its document; "document" is the name in DIR.
-inline constexpr const char* kSummaryColumns[] = {"account", "year",    "period", "export",
-                                                  "result",  "seconds", "checks", "message",
-                                                  "document"};
+inline constexpr const char* kSummaryColumns[] = {N_("account"), N_("year"),    N_("period"),
+                                                  N_("export"),  N_("result"),  N_("seconds"),
+                                                  N_("checks"),  N_("message"), N_("document")};
 
 // The table's lines (GBK, without line ends), its columns lined up by
-// display width.
+// display width; headings and result words in the tool's language.
 std::vector<std::string> SummaryTable(const std::vector<RowOutcome>& rows);
 
 // summary.csv: UTF-8 with a byte-order mark, by which spreadsheet programs
-// tell it from the system's code page, and CR LF line ends.
+// tell it from the system's code page, and CR LF line ends. Its column
+// names and result and checks words are English in every language.
 std::string SummaryCsv(const std::vector<RowOutcome>& rows);
 
 // "6 rows: 3 made and passed their checks (1 kept from an earlier run), 1

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string_view>
 
 #include "batch/summary.h"
+#include "language/language.h"
 #include "login.h"
 #include "platform/codepage.h"
 #include "show/width.h"
@@ -63,12 +65,12 @@ void AddRow(const RowOutcome& row, std::string& page) {
   const bool ran = row.result == RowResult::kMade || row.result == RowResult::kFailed;
   const bool earlier = row.result == RowResult::kToDo && !row.earlier.result.empty();
   const std::string seconds = earlier ? row.earlier.seconds : ran ? SecondsText(row.seconds) : "";
-  const std::string checks = earlier ? row.earlier.checks : ChecksText(row);
+  const std::string checks = ShownWords(earlier ? row.earlier.checks : ChecksText(row));
   const std::string message = earlier ? row.earlier.message : MessageText(row);
   page += std::string("<tr class=\"") + (passed ? "passed" : "problem") + "\"><td>" +
           Html(row.account) + "</td><td>" + Html(row.year) + "</td><td>" + Html(row.period) +
-          "</td><td class=\"result\">" + Html(ResultText(row)) + "</td><td class=\"seconds\">" +
-          Html(seconds) + "</td><td class=\"checks\">" + Html(checks);
+          "</td><td class=\"result\">" + Html(ShownWords(ResultText(row))) +
+          "</td><td class=\"seconds\">" + Html(seconds) + "</td><td class=\"checks\">" + Html(checks);
   // Every failed check, where the summary names the first.
   if (!earlier && !row.failed_checks.empty()) {
     page += "<ol class=\"failed\">";
@@ -89,6 +91,9 @@ std::string SummaryHtml(const std::vector<RowOutcome>& rows, const std::string& 
   for (const RowOutcome& row : rows) ordered.push_back(&row);
   std::stable_sort(ordered.begin(), ordered.end(),
                    [](const RowOutcome* a, const RowOutcome* b) { return Rank(*a) < Rank(*b); });
+  // The page keeps lang="zh-CN" in English too: the accounts' names and
+  // the library's messages in it are Chinese, and the language picks their
+  // glyphs.
   std::string page =
       "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"utf-8\">\n"
       "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
@@ -97,10 +102,14 @@ std::string SummaryHtml(const std::vector<RowOutcome>& rows, const std::string& 
       Html(title) + "</title>\n<style>" + kStyle + "</style>\n</head>\n<body>\n<h1>" +
       Html(title) + "</h1>\n<p class=\"totals\">" + Html(SummaryTotals(rows)) + "</p>\n";
   const std::string export_name = rows.empty() ? "" : rows.front().export_name;
-  page += "<p>Each document was made with " + Html(export_name) +
-          " and checked as <code>vokqm7 show</code> checks it.</p>\n<table>\n<thead><tr>"
-          "<th>account</th><th>year</th><th>period</th><th>result</th><th>seconds</th>"
-          "<th>checks</th><th>message</th><th>document</th></tr></thead>\n<tbody>\n";
+  page += "<p>" +
+          TrF("Each document was made with %s and checked as %s checks it.", Html(export_name),
+              "<code>vokqm7 show</code>") +
+          "</p>\n<table>\n<thead><tr>";
+  for (const char* column : kSummaryColumns) {
+    if (std::string_view(column) != "export") page += "<th>" + Html(Tr(column)) + "</th>";
+  }
+  page += "</tr></thead>\n<tbody>\n";
   for (const RowOutcome* row : ordered) AddRow(*row, page);
   page += "</tbody>\n</table>\n</body>\n</html>\n";
   return page;

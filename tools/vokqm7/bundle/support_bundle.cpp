@@ -1,5 +1,8 @@
 // support-bundle: everything a support engineer asks for first, in one zip,
-// with every password masked before anything is written.
+// with every password masked before anything is written. The files inside
+// are written in English whatever the language the tool speaks (support
+// reads them, in any office); only what the command says on the console is
+// in the user's language.
 #include <cstdio>
 #include <ctime>
 #include <string>
@@ -14,6 +17,7 @@
 #include "driver/install_location.h"
 #include "exit_codes.h"
 #include "host.h"
+#include "language/language.h"
 #include "library.h"
 #include "output.h"
 #include "platform/codepage.h"
@@ -138,6 +142,19 @@ std::string LastDocument(const TraceReport& report) {
   return {};
 }
 
+// While it lives the tool speaks English: what goes into the bundle is
+// read by support.
+class InEnglish {
+ public:
+  InEnglish() : spoken_(CurrentLanguage()) { SetLanguage(Language::kEnglish); }
+  ~InEnglish() { SetLanguage(spoken_); }
+  InEnglish(const InEnglish&) = delete;
+  InEnglish& operator=(const InEnglish&) = delete;
+
+ private:
+  Language spoken_;
+};
+
 std::string DefaultBundleName() {
   const std::tm now = LocalNow();
   char name[64];
@@ -150,30 +167,33 @@ int WriteBundle(std::string output, bool with_documents) {
   std::vector<Entry> entries;
   std::vector<std::string> left_out;
 
-  std::string doctor;
-  int doctor_status;
-  {
-    CapturedOutput capture(doctor);
-    doctor_status = RunDoctor();
-  }
-  doctor += "(doctor's exit status: " + std::to_string(doctor_status) + ")\n";
-  entries.push_back({"doctor.txt", platform::GbkToUtf8(doctor)});
-  entries.push_back({"versions.txt", platform::GbkToUtf8(Versions())});
   const std::optional<trace::Setting> setting = trace::CurrentSetting();
-  entries.push_back({"registry.txt", platform::GbkToUtf8(Registry(setting))});
-  const std::optional<std::string> value = platform::ReadMachineValue(
-      kInstallRegistrySubkey, kInstallRegistryValue, kInstallRegistryBufferBytes);
-  entries.push_back({"installation.txt", platform::GbkToUtf8(Installation(value))});
+  {
+    const InEnglish english;
+    std::string doctor;
+    int doctor_status;
+    {
+      CapturedOutput capture(doctor);
+      doctor_status = RunDoctor();
+    }
+    doctor += "(doctor's exit status: " + std::to_string(doctor_status) + ")\n";
+    entries.push_back({"doctor.txt", platform::GbkToUtf8(doctor)});
+    entries.push_back({"versions.txt", platform::GbkToUtf8(Versions())});
+    entries.push_back({"registry.txt", platform::GbkToUtf8(Registry(setting))});
+    const std::optional<std::string> value = platform::ReadMachineValue(
+        kInstallRegistrySubkey, kInstallRegistryValue, kInstallRegistryBufferBytes);
+    entries.push_back({"installation.txt", platform::GbkToUtf8(Installation(value))});
+  }
 
   // The trace the library writes now, else the one trace on would start.
   const std::string trace_file = setting ? setting->file : DefaultTraceFile();
   std::string trace_text;
-  if (trace_file.empty()) left_out.push_back("the trace: no trace file is known");
+  if (trace_file.empty()) left_out.push_back(Tr("the trace: no trace file is known"));
   for (const std::string& generation : {trace_file + ".1", trace_file}) {
     if (trace_file.empty()) break;
     std::optional<std::string> bytes = ReadFileBytes(generation);
     if (!bytes) {
-      left_out.push_back("the trace " + generation + ": there is none");
+      left_out.push_back(TrF("the trace %s: there is none", generation));
       continue;
     }
     trace_text += *bytes;
@@ -186,14 +206,15 @@ int WriteBundle(std::string output, bool with_documents) {
     if (bytes) {
       entries.push_back({"documents/" + FileName(document), std::move(*bytes)});
     } else {
-      left_out.push_back(document.empty() ? "the last filing document: the trace names none"
-                                          : "the last filing document " + document +
-                                                ": it cannot be read");
+      left_out.push_back(document.empty()
+                             ? Tr("the last filing document: the trace names none")
+                             : TrF("the last filing document %s: it cannot be read", document));
     }
   } else {
-    left_out.push_back("filing documents and their figures (--with-documents adds the last one)");
+    left_out.push_back(
+        Tr("filing documents and their figures (--with-documents adds the last one)"));
   }
-  left_out.push_back("cell exports and work files: never, they hold the figures");
+  left_out.push_back(Tr("cell exports and work files: never, they hold the figures"));
 
   std::size_t masked = 0;
   for (Entry& entry : entries) {
@@ -205,23 +226,23 @@ int WriteBundle(std::string output, bool with_documents) {
                         now.tm_min, now.tm_sec});
   for (const Entry& entry : entries) {
     if (!zip.Add(entry.name, entry.bytes)) {
-      Complain("cannot pack " + platform::Utf8ToGbk(entry.name) + " into the bundle");
+      Complain(TrF("cannot pack %s into the bundle", platform::Utf8ToGbk(entry.name)));
       return kExitCannotRun;
     }
   }
   // Read back whole: a bundle cut short on a full disk is no bundle.
   const std::string archive = zip.Finish();
   if (!WriteDocument(output, archive, false) || ReadFileBytes(output) != archive) {
-    Complain("cannot write the bundle " + output);
+    Complain(TrF("cannot write the bundle %s", output));
     return kExitCannotRun;
   }
-  Say("support bundle written: " + AbsolutePath(output));
+  Say(TrF("support bundle written: %s", AbsolutePath(output)));
   for (const Entry& entry : entries) {
-    Say("  " + platform::Utf8ToGbk(entry.name) + "  (" + std::to_string(entry.bytes.size()) +
-        " bytes)");
+    Say(TrF("  %s  (%s bytes)", platform::Utf8ToGbk(entry.name),
+            std::to_string(entry.bytes.size())));
   }
-  Say(std::to_string(masked) + " password(s) masked");
-  for (const std::string& what : left_out) Say("  left out: " + what);
+  Say(TrF("%s password(s) masked", std::to_string(masked)));
+  for (const std::string& what : left_out) Say(TrF("  left out: %s", what));
   return kExitSuccess;
 }
 
@@ -229,14 +250,16 @@ int WriteBundle(std::string output, bool with_documents) {
 
 void AddSupportBundleCommand(CLI::App& app, int& status) {
   CLI::App* command = app.add_subcommand(
-      "support-bundle", "one zip for support: doctor's output, versions, registry values, the "
-                        "installation's listing and the trace, passwords masked");
+      "support-bundle", Tr("one zip for support: doctor's output, versions, registry values, the "
+                           "installation's listing and the trace, passwords masked"));
+  command->footer(Tr("The files in the bundle are written in English whatever the language, "
+                     "for support to read."));
   auto output = std::make_shared<std::string>();
   auto with_documents = std::make_shared<bool>(false);
   command->add_option("-o,--output", *output,
-                      "the zip to write (default: vokqm7-support-<date>-<time>.zip here)");
+                      Tr("the zip to write (default: vokqm7-support-<date>-<time>.zip here)"));
   command->add_flag("--with-documents", *with_documents,
-                    "add the filing document the last traced call wrote (it holds figures)");
+                    Tr("add the filing document the last traced call wrote (it holds figures)"));
   command->callback([&status, output, with_documents] {
     status = WriteBundle(ArgumentToGbk(*output), *with_documents);
   });
