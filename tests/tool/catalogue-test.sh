@@ -11,9 +11,9 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 msgfmt --check --check-format -o /dev/null "$top/po/zh_CN.po" || fail "msgfmt --check refuses po/zh_CN.po"
 
-# What the code puts through Tr(), TrF() and N_().
+# What the code puts through Tr(), TrF(), TrC() and N_().
 (cd "$top" && find tools/vokqm7 -name '*.cpp' -o -name '*.h' | LC_ALL=C sort) >"$work/files"
-(cd "$top" && xgettext --language=C++ --from-code=UTF-8 --keyword=Tr --keyword=TrF --keyword=N_ \
+(cd "$top" && xgettext --language=C++ --from-code=UTF-8 --keyword=Tr --keyword=TrF --keyword=TrC:1c,2 --keyword=N_ \
   --no-location --omit-header -o "$work/tool.pot" -f "$work/files") || fail "xgettext failed"
 [ -s "$work/tool.pot" ] || fail "xgettext found no texts in the tool"
 python3 "$generator" check "$top/po/zh_CN.po" "$work/tool.pot" || fail "the catalogue does not match the code"

@@ -31,7 +31,7 @@ chromium_on_page "$work/out-zh/summary.html" --dump-dom >dom-zh.html
 expect_clean_load "the Chinese summary.html"
 grep -qF '<html lang="zh-CN">' dom-zh.html || fail "the Chinese summary page is not marked zh-CN"
 headings=$(grep -oE '<th>[^<]*</th>' dom-zh.html | sed -E 's#</?th>##g' | tr '\n' ' ')
-[ "$headings" = "账套 年度 所属期 结果 秒数 校验 消息 申报文件 " ] ||
+[ "$headings" = "账套 年度 所属期 结果 秒数 校验 提示信息 申报文件 " ] ||
   fail "the browser's Chinese summary has the headings $headings"
 for text in '<td class="result">错误行</td>' '<td class="result">失败</td>' \
   '<td class="checks">通过</td>' '<td class="checks">未通过：' \

@@ -54,11 +54,13 @@ std::string ChecksText(const RowOutcome& row) {
 
 std::string ShownWords(const std::string& record) {
   // The words as ResultWord and ChecksText write them.
-  static constexpr const char* kWords[] = {N_("made"),  N_("kept"),  N_("FAILED"),
-                                           N_("bad row"), N_("to do"), N_("passed")};
+  static constexpr const char* kWords[] = {N_("made"), N_("kept"), N_("bad row"), N_("to do"),
+                                           N_("passed")};
   for (const char* word : kWords) {
     if (record == word) return Tr(word);
   }
+  // A failed export, not a failed check (show's "FAILED").
+  if (record == "FAILED") return TrC("row result", "FAILED");
   const auto after = [&record](std::string_view prefix) -> std::optional<std::string> {
     if (record.rfind(prefix, 0) != 0) return std::nullopt;
     return record.substr(prefix.size());

@@ -32,10 +32,18 @@ TERMS = [
 class Entry:
     def __init__(self, line):
         self.line = line
+        self.msgctxt = None
         self.msgid = ""
         self.msgstr = ""
         self.fuzzy = False
         self.obsolete = False
+
+
+def key(entry):
+    """What the tool looks a text up by: gettext's context, EOT, the text."""
+    if entry.msgctxt is None:
+        return entry.msgid
+    return entry.msgctxt + "\x04" + entry.msgid
 
 
 def unquote(text, where):
@@ -82,13 +90,19 @@ def read_po(path):
                 if field == "msgstr":
                     field = None
                 continue
-            if line.startswith("msgctxt") or line.startswith("msgid_plural"):
-                sys.exit(f"{where}: the catalogue has no contexts or plurals")
+            if line.startswith("msgid_plural"):
+                sys.exit(f"{where}: the catalogue has no plurals")
+            if line.startswith("msgctxt "):
+                context = unquote(line[8:].strip(), where)
+                field = "msgctxt"
+                continue
             if line.startswith("msgid "):
                 entry = Entry(number)
                 entry.fuzzy = "fuzzy" in flags
                 flags = set()
                 entries.append(entry)
+                if field == "msgctxt":
+                    entry.msgctxt = context
                 entry.msgid = unquote(line[6:].strip(), where)
                 field = "msgid"
             elif line.startswith("msgstr "):
@@ -100,7 +114,9 @@ def read_po(path):
                 if field is None:
                     sys.exit(f"{where}: a string outside an entry")
                 text = unquote(line.strip(), where)
-                if field == "msgid":
+                if field == "msgctxt":
+                    context += text
+                elif field == "msgid":
                     entry.msgid += text
                 else:
                     entry.msgstr += text
@@ -160,13 +176,13 @@ def table(po_path, output):
     for entry in read_po(po_path):
         if not entry.msgid:
             continue  # the header
-        if entry.msgid in seen:
-            sys.exit(f"{po_path}:{entry.line}: {entry.msgid!r} is in the catalogue twice")
-        seen.add(entry.msgid)
+        if key(entry) in seen:
+            sys.exit(f"{po_path}:{entry.line}: {key(entry)!r} is in the catalogue twice")
+        seen.add(key(entry))
         check_placeholders(entry, po_path)
         if entry.fuzzy or not entry.msgstr:
             continue
-        lines.append(f"{{{c_literal(entry.msgid)}, {c_literal(entry.msgstr)}}},")
+        lines.append(f"{{{c_literal(key(entry))}, {c_literal(entry.msgstr)}}},")
     text = "\n".join(lines) + "\n"
     try:
         with open(output, encoding="utf-8") as old:
@@ -179,8 +195,8 @@ def table(po_path, output):
 
 
 def check(po_path, pot_path):
-    translations = {e.msgid: e for e in read_po(po_path) if e.msgid}
-    used = {e.msgid for e in read_po(pot_path) if e.msgid}
+    translations = {key(e): e for e in read_po(po_path) if e.msgid}
+    used = {key(e) for e in read_po(pot_path) if e.msgid}
     faults = []
     for msgid in sorted(used):
         entry = translations.get(msgid)
@@ -192,7 +208,7 @@ def check(po_path, pot_path):
             faults.append(f"{po_path}:{entry.line}: left in English: {msgid!r}")
         else:
             for term, words in TERMS:
-                if re.search(term, msgid, re.I) and not any(w in entry.msgstr for w in words):
+                if re.search(term, entry.msgid, re.I) and not any(w in entry.msgstr for w in words):
                     faults.append(f"{po_path}:{entry.line}: {msgid!r} does not say "
                                   f"{' or '.join(words)}")
     for msgid, entry in sorted(translations.items()):

@@ -125,6 +125,16 @@ std::string Tr(std::string_view english) {
   return std::string(english);
 }
 
+std::string TrC(std::string_view context, std::string_view english) {
+  if (current == Language::kChinese) {
+    const auto& texts = ChineseTexts();
+    const std::string keyed = std::string(context) + '\x04' + std::string(english);
+    const auto found = texts.find(std::string_view(keyed));
+    if (found != texts.end()) return found->second;
+  }
+  return std::string(english);
+}
+
 std::string Substitute(std::string_view format, std::initializer_list<std::string_view> arguments) {
   std::string filled;
   filled.reserve(format.size() + 32);

@@ -54,6 +54,11 @@ Language HostLanguage();
 // `english` when Chinese is spoken and it has one, else `english` itself.
 std::string Tr(std::string_view english);
 
+// A text whose English is another's but whose translation is not ("FAILED"
+// of a check, of an export): the catalogue keys it with its context, as
+// gettext's msgctxt does.
+std::string TrC(std::string_view context, std::string_view english);
+
 // Tr(format) with its placeholders filled in: "%s" takes the next argument,
 // "%2$s" the second, "%%" is a percent sign. Arguments are GBK.
 std::string Substitute(std::string_view format, std::initializer_list<std::string_view> arguments);
