@@ -91,3 +91,12 @@ expect_status 0 "report-date, installation in use, zh_CN.UTF-8"
 expect_err "正在等待财务软件安装目录，占用者：进程 $holder（" "report-date, installation in use, zh_CN.UTF-8"
 expect_out "GetReportDate 成功：申报文件已写到 second.xml" "report-date, installation in use, zh_CN.UTF-8"
 wait "$holder" || fail "the first report-date failed while another waited"
+
+# On a terminal: the elapsed time in Chinese, wiped (a carriage return
+# after the blanks) before the outcome is printed on a line of its own.
+if command -v script >/dev/null; then
+  terminal=$(LANG=zh_CN.UTF-8 script -qec "$(printf '%q ' "$tool" report-date "${login[@]}" -o tty.xml)" /dev/null)
+  grep -qF "正在等待报表工具：0 秒" <<<"$terminal" || fail "no Chinese elapsed time on a terminal: $terminal"
+  grep -qE $' +\rGetReportDate 成功：申报文件已写到 tty.xml' <<<"$terminal" ||
+    fail "the outcome does not follow the wiped elapsed time: $(cat -A <<<"$terminal")"
+fi

@@ -137,25 +137,35 @@ int RunCommand(Options& o) {
     const int result = f.open_report_v2(login->c_str(), message);
     return Report("OpenReportV2", result, message, Tr("the interactive report tool was started"));
   }
-  // Says so when the call has to wait for another call on the installation.
-  ElapsedTime elapsed(Tr("waiting for the report tool"), FindInstallLocation());
+  // The call with its elapsed time on a terminal, and word of a wait for
+  // another call on the installation; the line is wiped before the outcome
+  // is printed, so that the outcome starts a line of its own.
+  const auto timed = [](const auto& call) {
+    ElapsedTime elapsed(Tr("waiting for the report tool"), FindInstallLocation());
+    return call();
+  };
   if (name == "report-date") {
-    const int result = o.financial ? f.get_report_date_v2(login->c_str(), output.c_str(), message)
-                                   : f.get_report_date(login->c_str(), output.c_str(), message);
+    const int result = timed([&] {
+      return o.financial ? f.get_report_date_v2(login->c_str(), output.c_str(), message)
+                         : f.get_report_date(login->c_str(), output.c_str(), message);
+    });
     return FinishFile(Report(o.financial ? "GetReportDateV2" : "GetReportDate", result, message,
                              TrF("the filing document is in %s", output)),
                       o, output);
   }
   if (name == "report") {
-    const int result = f.get_report_v2(login->c_str(), output.c_str(), message);
+    const int result =
+        timed([&] { return f.get_report_v2(login->c_str(), output.c_str(), message); });
     return FinishFile(
         Report("GetReportV2", result, message, TrF("the filing document is in %s", output)), o,
         output);
   }
   const std::string template_file = ArgumentToGbk(o.template_file);
   const std::string data_file = ArgumentToGbk(o.data_file);
-  const int result = f.get_report(login->c_str(), o.trailing, template_file.c_str(),
-                                  data_file.c_str(), message);
+  const int result = timed([&] {
+    return f.get_report(login->c_str(), o.trailing, template_file.c_str(), data_file.c_str(),
+                        message);
+  });
   return FinishFile(
       Report("GetReport", result, message, TrF("the cell export is in %s", data_file)), o,
       data_file);
