@@ -39,7 +39,8 @@ same_as() {
 cases=(
   "doctor, the demo installation||0|  正常  财务申报利润表模板：$install\\vok\\vokModel\\财务申报\\lrb.rep|Everything the library needs is in place.|doctor"
   "doctor, a leftover work file|echo stale >\"\$vok/voktemp1.rep\"|0|  提示  之前的调用留下的工作文件：voktemp1.rep|  note     work file left by an earlier call: voktemp1.rep|doctor"
-  "version|rm -f \"\$vok/voktemp1.rep\"|0|构建版本：$VOKQM7_VERSION|build version: $VOKQM7_VERSION|version"
+  "doctor, a trace file that cannot be written|export VOKQM7_TRACE=\$work/no-folder/trace.log|0|  提示  跟踪记录已由 环境变量 VOKQM7_TRACE 打开，但无法写入 $work/no-folder/trace.log：调用没有被记录|  note     tracing is on, set by the environment variable VOKQM7_TRACE, but $work/no-folder/trace.log cannot be written|doctor"
+  "version|rm -f \"\$vok/voktemp1.rep\"; unset VOKQM7_TRACE|0|构建版本：$VOKQM7_VERSION|build version: $VOKQM7_VERSION|version"
   "report-date, an account the command line cannot carry||2|--account “0 1”含有空格：报表工具的命令行无法传递它|--account \"0 1\" holds a blank: the report tool's command line cannot carry it|report-date --account 0\\ 1 --year 2026 --period 11 --server s -o x.xml"
   "report-date, login options missing||2|缺少登录选项（或者用 --login FILE 给出登录文件）：--period --server|missing login options (or give --login FILE): --period --server|report-date --account 001 --year 2026 -o x.xml"
   "convert, no cell export||1|income-1 转换器出错：|the income-1 writer failed: |convert --layout income-1 no-such-export.xml"
