@@ -8,6 +8,7 @@
 #include "commands.h"
 #include "exit_codes.h"
 #include "host.h"
+#include "language/language.h"
 #include "request/message_buffer.h"
 #include "output.h"
 #include "platform/clock.h"
@@ -57,17 +58,18 @@ int RunConvert(const Options& o) {
     result = kLayouts.at(o.layout)(ArgumentToGbk(o.export_file), section, year, period, message);
   }
   if (result != 0) {
-    Complain("the " + o.layout + " writer failed: " + text);
+    Complain(TrF("the %s writer failed: %s", o.layout, text));
     return kExitExportFailed;
   }
   if (o.command->count("-o") > 0) {
     const std::string output = ArgumentToGbk(o.output);
     if (!WriteDocument(output, section, o.utf8)) {
-      Complain("cannot write " + output);
+      Complain(TrF("cannot write %s", output));
       return kExitCannotRun;
     }
-    Say("section written to " + output + " (" + std::to_string(section.size()) + " GBK bytes" +
-        (o.utf8 ? ", stored as UTF-8)" : ")"));
+    const std::string bytes = std::to_string(section.size());
+    Say(o.utf8 ? TrF("section written to %s (%s GBK bytes, stored as UTF-8)", output, bytes)
+               : TrF("section written to %s (%s GBK bytes)", output, bytes));
   } else {
     Say(section);
   }
@@ -76,14 +78,14 @@ int RunConvert(const Options& o) {
   try {
     well_formed = WellFormed(section);
   } catch (const platform::XmlError& error) {
-    Complain(std::string("the XML parser is not available: ") + error.what());
+    Complain(TrF("the XML parser is not available: %s", error.what()));
     return kExitCannotRun;
   }
   if (!well_formed) {
-    Complain("check: the section is NOT well-formed XML");
+    Complain(Tr("check: the section is NOT well-formed XML"));
     return kExitCheckFailed;
   }
-  Say("check: the section is well-formed XML");
+  Say(Tr("check: the section is well-formed XML"));
   return kExitSuccess;
 }
 
@@ -92,26 +94,28 @@ int RunConvert(const Options& o) {
 void AddConvertCommand(CLI::App& app, int& status) {
   auto o = std::make_shared<Options>();
   CLI::App* command = app.add_subcommand(
-      "convert", "run one section writer on a cell export and print the section (no library "
-                 "call, no installation needed)");
+      "convert", Tr("run one section writer on a cell export and print the section (no "
+                    "library call, no installation needed)"));
   o->command = command;
   std::map<std::string, std::string> names;
   for (const auto& layout : kLayouts) names[layout.first] = layout.first;
   command->add_option("--layout", o->layout,
-                      "balance-1: two-sided balance sheet of eight columns; balance-2: balance "
-                      "sheet, columns from the header row; income-1: four-column monthly income "
-                      "statement; income-2: year and prior-year amounts; income-3: monthly "
-                      "items and a supplementary block")
+                      Tr("balance-1: two-sided balance sheet of eight columns; balance-2: "
+                         "balance sheet, columns from the header row; income-1: four-column "
+                         "monthly income statement; income-2: year and prior-year amounts; "
+                         "income-3: monthly items and a supplementary block"))
       ->required()
       ->check(CLI::IsMember(names));
-  command->add_option("export", o->export_file, "the cell export (XML) to convert")->required();
-  command->add_option("--year", o->year, "the filing year (default: this year)");
-  command->add_option("--period", o->period, "the filing period (default: this month)");
+  command->add_option("export", o->export_file, Tr("the cell export (XML) to convert"))
+      ->required();
+  command->add_option("--year", o->year, Tr("the filing year (default: this year)"));
+  command->add_option("--period", o->period, Tr("the filing period (default: this month)"));
   command->add_option("-o,--output", o->output,
-                      "write the section's GBK bytes, exactly as the writer appends them to a "
-                      "filing document, to this file instead of printing it");
-  command->add_flag("--utf8", o->utf8, "with -o: write the section as UTF-8");
-  command->add_flag("--check", o->check, "parse the section and report whether it is well formed");
+                      Tr("write the section's GBK bytes, exactly as the writer appends them to a "
+                         "filing document, to this file instead of printing it"));
+  command->add_flag("--utf8", o->utf8, Tr("with -o: write the section as UTF-8"));
+  command->add_flag("--check", o->check,
+                    Tr("parse the section and report whether it is well formed"));
   command->callback([&status, o] { status = RunConvert(*o); });
 }
 

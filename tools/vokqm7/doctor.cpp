@@ -10,6 +10,7 @@
 #include "driver/paths.h"
 #include "exit_codes.h"
 #include "installation_use.h"
+#include "language/language.h"
 #include "output.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
@@ -22,29 +23,38 @@ namespace {
 
 constexpr std::uint32_t kFolderAttribute = 0x10;
 
+// Each line starts with its status in a column of its own. The status and
+// its padding are one text with the line, so that a translation keeps its
+// statuses of one width and the column stays straight.
 class Checklist {
  public:
-  void Ok(const std::string& what) { Say("  ok       " + what); }
+  void Ok(const std::string& what) { Say(TrF("  ok       %s", what)); }
+  // A file that is where it belongs: what it is, and where.
+  void Found(const std::string& what, const std::string& path) {
+    Say(TrF("  ok       %s: %s", what, path));
+  }
   void Problem(const std::string& what) {
-    Say("  PROBLEM  " + what);
+    Say(TrF("  PROBLEM  %s", what));
     ++problems_;
   }
-  void Note(const std::string& what) { Say("  note     " + what); }
+  void Note(const std::string& what) { Say(TrF("  note     %s", what)); }
   int problems() const { return problems_; }
 
  private:
   int problems_ = 0;
 };
 
+// `what` is an untranslated name (N_) of the file.
 void CheckFile(Checklist& list, const std::string& location, const char* piece, const char* what) {
   const std::string path = location + piece;
+  const std::string name = Tr(what);
   const std::optional<std::uint32_t> attributes = platform::GetFileAttributes(path);
   if (!attributes) {
-    list.Problem(std::string(what) + " is missing: " + path);
+    list.Problem(TrF("%s is missing: %s", name, path));
   } else if ((*attributes & kFolderAttribute) != 0) {
-    list.Problem(std::string(what) + " is a folder, not a file: " + path);
+    list.Problem(TrF("%s is a folder, not a file: %s", name, path));
   } else {
-    list.Ok(std::string(what) + ": " + path);
+    list.Found(name, path);
   }
 }
 
@@ -53,10 +63,11 @@ void CheckWriteAccess(Checklist& list, const std::string& location) {
   const std::string probe = location + "\\vokqm7-doctor.tmp";
   if (platform::WriteWholeFile(probe, "doctor")) {
     platform::DeleteFile(probe);
-    list.Ok("the installation folder is writable");
+    list.Ok(Tr("the installation folder is writable"));
   } else {
-    list.Problem("cannot write in the installation folder " + location +
-                 " (the library puts its work files there)");
+    list.Problem(TrF("cannot write in the installation folder %s (the library puts its work "
+                     "files there)",
+                     location));
   }
 }
 
@@ -69,23 +80,26 @@ bool IsReadOnly(const std::string& path) {
 // A leftover the library can delete is harmless; a read-only one, or one
 // that another program holds open without letting it be deleted, it can
 // neither delete nor replace, so every call that stages or keeps that file
-// fails until somebody removes it or closes the program.
+// fails until somebody removes it or closes the program. `what` is an
+// untranslated name (N_) of the kind of file.
 bool NoteLeftover(Checklist& list, const std::string& location, const char* piece,
                   const char* what) {
   const std::string path = location + piece;
+  const std::string kind = Tr(what);
   if (IsReadOnly(path)) {
-    list.Problem(std::string(what) + " left read-only by an earlier call: " + path +
-                 " (the library can neither delete nor replace it; calls fail until it is "
-                 "removed or made writable)");
+    list.Problem(TrF("%s left read-only by an earlier call: %s (the library can neither delete "
+                     "nor replace it; calls fail until it is removed or made writable)",
+                     kind, path));
     return true;
   }
   if (platform::ProbeFileUse(path) == platform::FileUse::kOpenElsewhere) {
-    list.Problem(std::string(what) + " left by an earlier call is open in another program "
-                 "that keeps it from being deleted or replaced: " + path +
-                 " (a viewer, an editor or a virus scanner; calls fail while it stays open)");
+    list.Problem(TrF("%s left by an earlier call is open in another program that keeps it from "
+                     "being deleted or replaced: %s (a viewer, an editor or a virus scanner; "
+                     "calls fail while it stays open)",
+                     kind, path));
     return true;
   }
-  list.Note(std::string(what) + " left by an earlier call: " + (piece + 1));
+  list.Note(TrF("%s left by an earlier call: %s", kind, piece + 1));
   return false;
 }
 
@@ -96,21 +110,26 @@ bool NoteLeftover(Checklist& list, const std::string& location, const char* piec
 void CheckInUse(Checklist& list, const std::string& location) {
   const InstallationUse use = InspectInstallation(location);
   if (!use.lock_made) {
-    list.Problem("the installation lock " + use.lock + " cannot be made or opened: every call "
-                 "waits for it and then says the installation is in use");
+    list.Problem(TrF("the installation lock %s cannot be made or opened: every call waits for "
+                     "it and then says the installation is in use",
+                     use.lock));
   }
   switch (use.state) {
     case InstallationUse::State::kFree:
-      list.Ok("no report call is using the installation now");
+      list.Ok(Tr("no report call is using the installation now"));
       break;
     case InstallationUse::State::kInUse:
-      list.Note("the installation is in use now by " + DescribeHolder(use) +
-                "; other calls wait for it (at most " +
-                std::to_string(kInstallWaitLimitMs / 60000) + " minutes)");
+      list.Note(TrF("the installation is in use now by %s; other calls wait for it (at most %s "
+                    "minutes)",
+                    DescribeHolder(use), std::to_string(kInstallWaitLimitMs / 60000)));
       break;
     case InstallationUse::State::kUnknown:
-      list.Note("cannot tell whether another report call is using the installation: there is "
-                "no lock to ask" + (use.lock.empty() ? std::string() : " (" + use.lock + ")"));
+      list.Note(use.lock.empty()
+                    ? Tr("cannot tell whether another report call is using the installation: "
+                         "there is no lock to ask")
+                    : TrF("cannot tell whether another report call is using the installation: "
+                          "there is no lock to ask (%s)",
+                          use.lock));
       break;
   }
   if (!use.gone_holder) return;
@@ -119,12 +138,13 @@ void CheckInUse(Checklist& list, const std::string& location) {
   const std::string caller = DescribeHolder(gone);
   if (use.orphan_age_ms) {
     const platform::InstallLockHolder& h = *use.gone_holder;
-    list.Problem("a report tool is still running in the installation, but its caller is gone: "
-                 "process " + std::to_string(h.tool.id) + " (" + h.tool_program +
-                 "), running for " + std::to_string(*use.orphan_age_ms / 1000) + " s, started by " +
-                 caller + "; the next call ends it before it touches a file");
+    list.Problem(TrF("a report tool is still running in the installation, but its caller is "
+                     "gone: process %s (%s), running for %s s, started by %s; the next call "
+                     "ends it before it touches a file",
+                     std::to_string(h.tool.id), h.tool_program,
+                     std::to_string(*use.orphan_age_ms / 1000), caller));
   } else {
-    list.Note("the last call ended without finishing (its process is gone): " + caller);
+    list.Note(TrF("the last call ended without finishing (its process is gone): %s", caller));
   }
 }
 
@@ -138,21 +158,21 @@ void CheckLeftovers(Checklist& list, const std::string& location) {
   for (const char* piece : work_files) {
     if (!platform::PathExists(location + piece)) continue;
     any_work_file = true;
-    any_stuck |= NoteLeftover(list, location, piece, "work file");
+    any_stuck |= NoteLeftover(list, location, piece, N_("work file"));
   }
   for (const char* piece : exports) {
     if (!platform::PathExists(location + piece)) continue;
-    any_stuck |= NoteLeftover(list, location, piece, "cell export");
+    any_stuck |= NoteLeftover(list, location, piece, N_("cell export"));
   }
   if (any_work_file && !platform::PathExists(location + paths::kCellExport)) {
-    list.Note("a work file without its cell export: the last call was probably interrupted "
-              "or the report tool wrote nothing");
+    list.Note(Tr("a work file without its cell export: the last call was probably interrupted "
+                 "or the report tool wrote nothing"));
   }
-  if (any_work_file && !any_stuck) list.Note("the next call deletes or replaces these files");
+  if (any_work_file && !any_stuck) list.Note(Tr("the next call deletes or replaces these files"));
 }
 
-const char* ViewName(platform::RegistryView view) {
-  return view == platform::RegistryView::k32Bit ? "32-bit" : "64-bit";
+std::string ViewName(platform::RegistryView view) {
+  return view == platform::RegistryView::k32Bit ? Tr("32-bit") : Tr("64-bit");
 }
 
 // Which registry view held the value, or which ones were looked in; nothing
@@ -161,13 +181,13 @@ std::string WhereLooked(const platform::RegistryViews& views, bool found) {
   if (views.empty() || views.front() == platform::RegistryView::kSingle) return "";
   const bool both = views.size() > 1;
   if (found) {
-    return std::string(" (in the ") + ViewName(views.back()) + " registry view" +
-           (both ? std::string("; the ") + ViewName(views.front()) + " view has no such value"
-                 : "") +
-           ")";
+    return both ? TrF(" (in the %s registry view; the %s view has no such value)",
+                      ViewName(views.back()), ViewName(views.front()))
+                : TrF(" (in the %s registry view)", ViewName(views.back()));
   }
-  return std::string(" (looked in the ") + ViewName(views.front()) +
-         (both ? std::string(" and the ") + ViewName(views.back()) : "") + " registry view)";
+  return both ? TrF(" (looked in the %s and the %s registry view)", ViewName(views.front()),
+                    ViewName(views.back()))
+              : TrF(" (looked in the %s registry view)", ViewName(views.front()));
 }
 
 // The library's texts are in the ANSI code page (platform/codepage.h); the
@@ -177,10 +197,11 @@ void CheckCodePage(Checklist& list) {
   if (!platform::SystemChoosesNarrowCodePage()) return;
   const std::uint32_t code_page = platform::NarrowCodePage();
   if (code_page == 936) {
-    list.Ok("the system's ANSI code page is 936 (GBK)");
+    list.Ok(Tr("the system's ANSI code page is 936 (GBK)"));
   } else {
-    list.Problem("the system's ANSI code page is " + std::to_string(code_page) +
-                 ", not 936 (GBK): the accounting package's GBK texts would not come through");
+    list.Problem(TrF("the system's ANSI code page is %s, not 936 (GBK): the accounting "
+                     "package's GBK texts would not come through",
+                     std::to_string(code_page)));
   }
 }
 
@@ -188,11 +209,11 @@ void CheckCodePage(Checklist& list) {
 std::string TraceSwitchName(trace::Setting::Source source) {
   switch (source) {
     case trace::Setting::Source::kEnvironment:
-      return std::string("the environment variable ") + trace::kVariable;
+      return TrF("the environment variable %s", trace::kVariable);
     case trace::Setting::Source::kRegistry:
       return trace::kRegistryName;
     case trace::Setting::Source::kMachineRegistry:
-      return std::string(trace::kMachineRegistryName) + ", the machine-wide switch";
+      return TrF("%s, the machine-wide switch", trace::kMachineRegistryName);
   }
   return {};
 }
@@ -201,16 +222,16 @@ std::string TraceSwitchName(trace::Setting::Source source) {
 void CheckTracing(Checklist& list) {
   const std::optional<trace::Setting> setting = trace::CurrentSetting();
   if (!setting) {
-    list.Ok("tracing is off (vokqm7 trace on switches it on)");
+    list.Ok(Tr("tracing is off (vokqm7 trace on switches it on)"));
     return;
   }
   const std::string from = TraceSwitchName(setting->source);
   if (platform::TraceFile::Open(setting->file, trace::kCapBytes)) {
-    list.Note("tracing is on: calls write to " + setting->file + " (set by " + from +
-              "; vokqm7 trace show reads it)");
+    list.Note(TrF("tracing is on: calls write to %s (set by %s; vokqm7 trace show reads it)",
+                  setting->file, from));
   } else {
-    list.Note("tracing is on, set by " + from + ", but " + setting->file +
-              " cannot be written: calls are not traced");
+    list.Note(TrF("tracing is on, set by %s, but %s cannot be written: calls are not traced",
+                  from, setting->file));
   }
 }
 
@@ -222,13 +243,15 @@ void CheckBitness(Checklist& list, const platform::RegistryViews& views) {
   const bool library64 = sizeof(void*) == 8;
   const platform::RegistryView from = views.back();
   if (from == platform::RegistryView::k32Bit) {
-    list.Ok(std::string(library64 ? "64-bit" : "32-bit") + " library, the package's value in "
-            "the 32-bit registry view, where the 32-bit package writes it" +
-            (library64 ? ": a 64-bit filing client with the 32-bit package is fine" : ""));
+    list.Ok(library64 ? Tr("64-bit library, the package's value in the 32-bit registry view, "
+                           "where the 32-bit package writes it: a 64-bit filing client with the "
+                           "32-bit package is fine")
+                      : Tr("32-bit library, the package's value in the 32-bit registry view, "
+                           "where the 32-bit package writes it"));
   } else {
-    list.Note("the package's value is only in the 64-bit registry view: the 64-bit library "
-              "finds it, the shipped 32-bit one would not (a 64-bit package, or a value "
-              "written there by hand)");
+    list.Note(Tr("the package's value is only in the 64-bit registry view: the 64-bit library "
+                 "finds it, the shipped 32-bit one would not (a 64-bit package, or a value "
+                 "written there by hand)"));
   }
 }
 
@@ -240,13 +263,12 @@ void CheckMachineTracing(Checklist& list) {
       platform::ReadMachineValue(trace::kRegistryKey, trace::kRegistryValue, 32768);
   const bool machine_on = machine && !machine->empty();
   if (setting && setting->source != trace::Setting::Source::kMachineRegistry && machine_on) {
-    list.Note(std::string("the machine-wide switch ") + trace::kMachineRegistryName + " = " +
-              *machine + " is set too; for this user " + TraceSwitchName(setting->source) +
-              " takes precedence");
+    list.Note(TrF("the machine-wide switch %s = %s is set too; for this user %s takes precedence",
+                  trace::kMachineRegistryName, *machine, TraceSwitchName(setting->source)));
   } else if (setting && setting->source == trace::Setting::Source::kRegistry) {
-    list.Note("a filing client that runs as another account (a service, a scheduled task) "
-              "reads no switch of this user and is not traced: vokqm7 trace on --machine "
-              "traces every account");
+    list.Note(Tr("a filing client that runs as another account (a service, a scheduled task) "
+                 "reads no switch of this user and is not traced: vokqm7 trace on --machine "
+                 "traces every account"));
   }
 }
 
@@ -256,59 +278,64 @@ int RunDoctor() {
   Checklist list;
   const std::string value_name = std::string("HKEY_LOCAL_MACHINE\\") + kInstallRegistrySubkey +
                                  kInstallRegistryValue;
-  Say("Checking the report tool installation the library would use:");
+  Say(Tr("Checking the report tool installation the library would use:"));
   platform::RegistryViews views;
   const std::optional<std::string> value = platform::ReadMachineValue(
       kInstallRegistrySubkey, kInstallRegistryValue, kInstallRegistryBufferBytes, &views);
   const std::string where = WhereLooked(views, value.has_value());
   if (!value) {
-    list.Problem("the registry value " + value_name + " is missing or cannot be read (it must "
-                 "exist and be shorter than " + std::to_string(kInstallRegistryBufferBytes) +
-                 " bytes); the accounting package seems not to be installed" + where);
+    list.Problem(TrF("the registry value %s is missing or cannot be read (it must exist and be "
+                     "shorter than %s bytes); the accounting package seems not to be "
+                     "installed%s",
+                     value_name, std::to_string(kInstallRegistryBufferBytes), where));
   } else if (value->empty()) {
-    list.Problem("the registry value " + value_name + " is empty" + where);
+    list.Problem(TrF("the registry value %s is empty%s", value_name, where));
   } else {
-    list.Ok("registry value " + value_name + " = " + *value + where);
+    list.Ok(TrF("registry value %s = %s%s", value_name, *value, where));
     CheckBitness(list, views);
   }
   const std::string location = value && !value->empty() ? *value + "\\vok" : "";
   const std::optional<std::uint32_t> attributes =
       location.empty() ? std::nullopt : platform::GetFileAttributes(location);
   if (!location.empty() && !attributes) {
-    list.Problem("the installation folder " + location + " does not exist");
+    list.Problem(TrF("the installation folder %s does not exist", location));
   } else if (attributes && (*attributes & kFolderAttribute) == 0) {
-    list.Problem("the installation folder " + location + " is a file, not a folder");
+    list.Problem(TrF("the installation folder %s is a file, not a folder", location));
   } else if (attributes) {
-    list.Ok("installation folder: " + location);
-    CheckFile(list, location, paths::kBatchTool, "batch report tool");
-    CheckFile(list, location, paths::kInteractiveTool, "interactive report tool");
-    CheckFile(list, location, paths::kNationalIncomeTemplate, "national-tax income statement template");
-    CheckFile(list, location, paths::kNationalBalanceTemplate, "national-tax balance sheet template");
-    CheckFile(list, location, paths::kFinancialIncomeTemplate, "financial income statement template");
-    CheckFile(list, location, paths::kFinancialBalanceTemplate, "financial balance sheet template");
+    list.Ok(TrF("installation folder: %s", location));
+    CheckFile(list, location, paths::kBatchTool, N_("batch report tool"));
+    CheckFile(list, location, paths::kInteractiveTool, N_("interactive report tool"));
+    CheckFile(list, location, paths::kNationalIncomeTemplate,
+              N_("national-tax income statement template"));
+    CheckFile(list, location, paths::kNationalBalanceTemplate,
+              N_("national-tax balance sheet template"));
+    CheckFile(list, location, paths::kFinancialIncomeTemplate,
+              N_("financial income statement template"));
+    CheckFile(list, location, paths::kFinancialBalanceTemplate,
+              N_("financial balance sheet template"));
     CheckWriteAccess(list, location);
     CheckInUse(list, location);
     CheckLeftovers(list, location);
   }
   if (location.empty() || !attributes || (*attributes & kFolderAttribute) == 0) {
-    Say("  skipped  the tools, templates and work files: there is no installation folder");
+    Say(Tr("  skipped  the tools, templates and work files: there is no installation folder"));
   }
   CheckCodePage(list);
   CheckTracing(list);
   CheckMachineTracing(list);
   if (list.problems() == 0) {
-    Say("Everything the library needs is in place.");
+    Say(Tr("Everything the library needs is in place."));
     return kExitSuccess;
   }
-  Say(std::to_string(list.problems()) + " problem(s) found.");
+  Say(TrF("%s problem(s) found.", std::to_string(list.problems())));
   return kExitCheckFailed;
 }
 
 void AddDoctorCommand(CLI::App& app, int& status) {
   CLI::App* command = app.add_subcommand(
-      "doctor", "check the installation step by step: registry value, installation folder, "
-                "both tools, the four templates, write access, whether another call is using "
-                "the installation now, files left by earlier calls");
+      "doctor", Tr("check the installation step by step: registry value, installation folder, "
+                   "both tools, the four templates, write access, whether another call is using "
+                   "the installation now, files left by earlier calls"));
   command->callback([&status] { status = RunDoctor(); });
 }
 

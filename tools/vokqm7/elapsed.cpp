@@ -5,22 +5,24 @@
 
 #include "host.h"
 #include "installation_use.h"
+#include "language/language.h"
 #include "platform/program.h"
+#include "show/width.h"
 
 namespace vok::tool {
 
 namespace {
 
 std::string Waiting(const std::string& holder) {
-  return "waiting for the installation, in use by " + holder;
+  return TrF("waiting for the installation, in use by %s", holder);
 }
 
 }  // namespace
 
 ElapsedTime::ElapsedTime(std::string what, std::string location)
     : ElapsedTime(Lines{[what](long long seconds, const std::string& holder) {
-                          return (holder.empty() ? what : Waiting(holder)) + ": " +
-                                 std::to_string(seconds) + " s";
+                          return TrF("%s: %s s", holder.empty() ? what : Waiting(holder),
+                                     std::to_string(seconds));
                         },
                         Waiting},
                   std::move(location)) {}
@@ -55,7 +57,7 @@ std::string ElapsedTime::OtherHolder(bool brief) const {
 void ElapsedTime::Run() {
   const auto start = std::chrono::steady_clock::now();
   std::unique_lock<std::mutex> lock(mutex_);
-  std::size_t width = 0;
+  int width = 0;  // columns of the longest line so far, which the next one covers
   bool told = false;
   while (!stop_) {
     const auto seconds =
@@ -63,9 +65,8 @@ void ElapsedTime::Run() {
     // The first second is left to the call: most take the installation at once.
     const std::string holder = seconds.count() > 0 ? OtherHolder(terminal_) : std::string();
     if (terminal_) {
-      std::string line = lines_.redrawn(seconds.count(), holder);
-      if (line.size() < width) line += std::string(width - line.size(), ' ');
-      width = line.size();
+      const std::string line = PadRight(lines_.redrawn(seconds.count(), holder), width);
+      width = DisplayWidth(line);
       WriteText(stderr, "\r" + line);
       std::fflush(stderr);
     } else if (!holder.empty() && !told) {
@@ -76,7 +77,7 @@ void ElapsedTime::Run() {
     stop_signal_.wait_for(lock, std::chrono::seconds(1), [this] { return stop_; });
   }
   if (terminal_) {
-    WriteText(stderr, "\r" + std::string(width, ' ') + "\r");
+    WriteText(stderr, "\r" + std::string(static_cast<std::size_t>(width), ' ') + "\r");
     std::fflush(stderr);
   }
 }

@@ -9,6 +9,7 @@
 #include "elapsed.h"
 #include "exit_codes.h"
 #include "host.h"
+#include "language/language.h"
 #include "library.h"
 #include "login.h"
 #include "output.h"
@@ -28,12 +29,12 @@ struct Options {
 };
 
 void AddLoginOptions(CLI::App* command, Options& o) {
-  command->add_option("--account", o.account, "account code (AccountCode)");
-  command->add_option("--year", o.year, "year of the report (Year)");
-  command->add_option("--period", o.period, "period, the month (Period)");
-  command->add_option("--server", o.server, "accounting server (Server)");
+  command->add_option("--account", o.account, Tr("account code (AccountCode)"));
+  command->add_option("--year", o.year, Tr("year of the report (Year)"));
+  command->add_option("--period", o.period, Tr("period, the month (Period)"));
+  command->add_option("--server", o.server, Tr("accounting server (Server)"));
   command->add_option("--login", o.login_file,
-                      "login XML file used as it is, instead of the login options")
+                      Tr("login XML file used as it is, instead of the login options"))
       ->excludes(command->get_option("--account"))
       ->excludes(command->get_option("--year"))
       ->excludes(command->get_option("--period"))
@@ -54,7 +55,7 @@ std::optional<std::string> LoginText(const Options& o, const std::vector<std::st
   if (o.command->count("--login") > 0) {
     std::optional<std::string> text = ReadFileBytes(ArgumentToGbk(o.login_file));
     if (!text) {
-      Complain("cannot read the login file " + ArgumentToGbk(o.login_file));
+      Complain(TrF("cannot read the login file %s", ArgumentToGbk(o.login_file)));
       status = kExitCannotRun;
     }
     return text;
@@ -83,29 +84,29 @@ std::optional<std::string> LoginText(const Options& o, const std::vector<std::st
   const std::vector<std::string> missing = MissingFields(fields, required);
   if (!missing.empty()) {
     std::string names;
-    for (const std::string& name : missing) names += " " + name;
-    Complain("missing login options (or give --login FILE):" + names);
+    for (const std::string& name : missing) names += (names.empty() ? "" : " ") + name;
+    Complain(TrF("missing login options (or give --login FILE): %s", names));
     status = kExitUsage;
     return std::nullopt;
   }
   return BuildLoginXml(fields);
 }
 
-// Prints the outcome of one export and gives the exit status.
+// Prints the outcome of one export and gives the exit status. The library's
+// message is its own text, passed on as it came.
 int Report(const char* function, int result, const char* message, const std::string& done) {
   if (result != 0) {
-    Complain(std::string(function) + " failed with result " + std::to_string(result) + ": " +
-             message);
+    Complain(TrF("%s failed with result %s: %s", function, std::to_string(result), message));
     return kExitExportFailed;
   }
-  Say(std::string(function) + " succeeded: " + done);
+  Say(TrF("%s succeeded: %s", function, done));
   return kExitSuccess;
 }
 
 int FinishFile(int status, const Options& o, const std::string& path) {
   if (status != kExitSuccess) return status;
   if (o.utf8 && !ConvertFileToUtf8(path)) {
-    Complain("cannot rewrite " + path + " as UTF-8");
+    Complain(TrF("cannot rewrite %s as UTF-8", path));
     return kExitCannotRun;
   }
   return o.show ? ShowExportedDocument(path) : status;
@@ -134,31 +135,43 @@ int RunCommand(Options& o) {
   const std::string output = ArgumentToGbk(o.output);
   if (name == "open") {
     const int result = f.open_report_v2(login->c_str(), message);
-    return Report("OpenReportV2", result, message, "the interactive report tool was started");
+    return Report("OpenReportV2", result, message, Tr("the interactive report tool was started"));
   }
-  // Says so when the call has to wait for another call on the installation.
-  ElapsedTime elapsed("waiting for the report tool", FindInstallLocation());
+  // The call with its elapsed time on a terminal, and word of a wait for
+  // another call on the installation; the line is wiped before the outcome
+  // is printed, so that the outcome starts a line of its own.
+  const auto timed = [](const auto& call) {
+    ElapsedTime elapsed(Tr("waiting for the report tool"), FindInstallLocation());
+    return call();
+  };
   if (name == "report-date") {
-    const int result = o.financial ? f.get_report_date_v2(login->c_str(), output.c_str(), message)
-                                   : f.get_report_date(login->c_str(), output.c_str(), message);
+    const int result = timed([&] {
+      return o.financial ? f.get_report_date_v2(login->c_str(), output.c_str(), message)
+                         : f.get_report_date(login->c_str(), output.c_str(), message);
+    });
     return FinishFile(Report(o.financial ? "GetReportDateV2" : "GetReportDate", result, message,
-                             "the filing document is in " + output),
+                             TrF("the filing document is in %s", output)),
                       o, output);
   }
   if (name == "report") {
-    const int result = f.get_report_v2(login->c_str(), output.c_str(), message);
-    return FinishFile(Report("GetReportV2", result, message, "the filing document is in " + output),
-                      o, output);
+    const int result =
+        timed([&] { return f.get_report_v2(login->c_str(), output.c_str(), message); });
+    return FinishFile(
+        Report("GetReportV2", result, message, TrF("the filing document is in %s", output)), o,
+        output);
   }
   const std::string template_file = ArgumentToGbk(o.template_file);
   const std::string data_file = ArgumentToGbk(o.data_file);
-  const int result = f.get_report(login->c_str(), o.trailing, template_file.c_str(),
-                                  data_file.c_str(), message);
-  return FinishFile(Report("GetReport", result, message, "the cell export is in " + data_file), o,
-                    data_file);
+  const int result = timed([&] {
+    return f.get_report(login->c_str(), o.trailing, template_file.c_str(), data_file.c_str(),
+                        message);
+  });
+  return FinishFile(
+      Report("GetReport", result, message, TrF("the cell export is in %s", data_file)), o,
+      data_file);
 }
 
-CLI::App* AddCommand(CLI::App& app, const char* name, const char* description, int& status,
+CLI::App* AddCommand(CLI::App& app, const char* name, const std::string& description, int& status,
                      const std::shared_ptr<Options>& o) {
   CLI::App* command = app.add_subcommand(name, description);
   o->command = command;
@@ -167,12 +180,12 @@ CLI::App* AddCommand(CLI::App& app, const char* name, const char* description, i
   return command;
 }
 
-void AddOutput(CLI::App* command, Options& o, const char* what) {
+void AddOutput(CLI::App* command, Options& o, const std::string& what) {
   command->add_option("-o,--output", o.output, what)->required();
-  command->add_flag("--utf8", o.utf8, "write the document as UTF-8 instead of GBK");
+  command->add_flag("--utf8", o.utf8, Tr("write the document as UTF-8 instead of GBK"));
   command->add_flag("--show", o.show,
-                    "then print the document as tables with its checks, as show does (exit "
-                    "status 3 when a check fails or the document cannot be shown)");
+                    Tr("then print the document as tables with its checks, as show does (exit "
+                       "status 3 when a check fails or the document cannot be shown)"));
 }
 
 }  // namespace
@@ -180,36 +193,42 @@ void AddOutput(CLI::App* command, Options& o, const char* what) {
 void AddExportCommands(CLI::App& app, int& status) {
   auto date = std::make_shared<Options>();
   CLI::App* command = AddCommand(app, "report-date",
-                                 "income statement and balance sheet of one period as a filing "
-                                 "document (GetReportDate; GetReportDateV2 with --financial)",
+                                 Tr("income statement and balance sheet of one period as a "
+                                    "filing document (GetReportDate; GetReportDateV2 with "
+                                    "--financial)"),
                                  status, date);
   command->add_flag("--financial", date->financial,
-                    "use the financial-report templates (GetReportDateV2)");
-  AddOutput(command, *date, "filing document to write");
+                    Tr("use the financial-report templates (GetReportDateV2)"));
+  AddOutput(command, *date, Tr("filing document to write"));
 
   auto single = std::make_shared<Options>();
-  command = AddCommand(app, "report", "one statement chosen by type as a filing document "
-                       "(GetReportV2)", status, single);
-  command->add_option("--type", single->type, "the statement: zcfzb (balance sheet) or syb "
-                      "(income statement)")->check(CLI::IsMember({"zcfzb", "syb"}));
-  command->add_option("--template", single->template_file, "the report template (FileRep)");
-  AddOutput(command, *single, "filing document to write");
+  command = AddCommand(app, "report",
+                       Tr("one statement chosen by type as a filing document (GetReportV2)"),
+                       status, single);
+  command->add_option("--type", single->type,
+                      Tr("the statement: zcfzb (balance sheet) or syb (income statement)"))
+      ->check(CLI::IsMember({"zcfzb", "syb"}));
+  command->add_option("--template", single->template_file, Tr("the report template (FileRep)"));
+  AddOutput(command, *single, Tr("filing document to write"));
 
   auto raw = std::make_shared<Options>();
-  command = AddCommand(app, "export", "one template through the report tool, its cell export "
-                       "copied to a file (GetReport; waits as long as the tool runs)", status, raw);
-  command->add_option("--template", raw->template_file, "the report template")->required();
-  command->add_option("--data", raw->data_file, "where the cell export goes")->required();
-  command->add_option("--trailing", raw->trailing, "the number passed on to the tool");
-  command->add_flag("--utf8", raw->utf8, "write the cell export as UTF-8 instead of GBK");
+  command = AddCommand(app, "export",
+                       Tr("one template through the report tool, its cell export copied to a "
+                          "file (GetReport; waits as long as the tool runs)"),
+                       status, raw);
+  command->add_option("--template", raw->template_file, Tr("the report template"))->required();
+  command->add_option("--data", raw->data_file, Tr("where the cell export goes"))->required();
+  command->add_option("--trailing", raw->trailing, Tr("the number passed on to the tool"));
+  command->add_flag("--utf8", raw->utf8, Tr("write the cell export as UTF-8 instead of GBK"));
 
   auto open = std::make_shared<Options>();
-  command = AddCommand(app, "open", "start the interactive report tool logged in (OpenReportV2)",
-                       status, open);
-  command->add_option("--user", open->user, "user (UserID)");
-  command->add_option("--password", open->password, "password (Password)");
-  command->add_option("--login-date", open->login_date, "login date (LoginDate)");
-  command->add_option("--template", open->template_file, "the report to open (FileRep)");
+  command = AddCommand(app, "open",
+                       Tr("start the interactive report tool logged in (OpenReportV2)"), status,
+                       open);
+  command->add_option("--user", open->user, Tr("user (UserID)"));
+  command->add_option("--password", open->password, Tr("password (Password)"));
+  command->add_option("--login-date", open->login_date, Tr("login date (LoginDate)"));
+  command->add_option("--template", open->template_file, Tr("the report to open (FileRep)"));
 }
 
 }  // namespace vok::tool

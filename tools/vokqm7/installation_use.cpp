@@ -1,5 +1,6 @@
 #include "installation_use.h"
 
+#include "language/language.h"
 #include "platform/path_parts.h"
 
 namespace vok::tool {
@@ -26,15 +27,16 @@ InstallationUse InspectInstallation(const std::string& location) {
 }
 
 std::string DescribeHolder(const InstallationUse& use, bool brief) {
-  if (!use.holder) return "another process";
+  if (!use.holder) return Tr("another process");
   const platform::InstallLockHolder& h = *use.holder;
-  std::string text = "process " + std::to_string(h.process_id);
+  const std::string id = std::to_string(h.process_id);
   std::string what = h.program;
   if (brief) what = platform::FileNameOfPath(what);
   if (!h.call.empty()) what += (what.empty() ? "" : ", ") + h.call;
-  if (!what.empty()) text += " (" + what + ")";
-  if (!h.since.empty() && !brief) text += " since " + h.since;
-  return text;
+  const bool since = !h.since.empty() && !brief;
+  if (what.empty()) return since ? TrF("process %s since %s", id, h.since) : TrF("process %s", id);
+  return since ? TrF("process %s (%s) since %s", id, what, h.since)
+               : TrF("process %s (%s)", id, what);
 }
 
 }  // namespace vok::tool

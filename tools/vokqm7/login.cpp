@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "language/language.h"
+
 namespace vok::tool {
 namespace {
 
@@ -48,17 +50,17 @@ std::string CommandLineFault(std::string_view gbk) {
     if (c >= 0x81 && c <= 0xFE && at + 1 < gbk.size()) {
       ++at;
     } else if (c == ' ') {
-      what = "a blank";
+      what = N_("a blank");
     } else if (c == '{' || c == '}') {
-      what = "a brace";
+      what = N_("a brace");
     } else if (c == '"') {
-      what = "a double quote";
+      what = N_("a double quote");
     } else if (c < 0x20 || c == 0x7F) {
-      what = "a control character";
+      what = N_("a control character");
     }
     if (what != nullptr) {
-      return "\"" + std::string(gbk) + "\" holds " + what +
-             ": the report tool's command line cannot carry it";
+      return TrF("\"%s\" holds %s: the report tool's command line cannot carry it", gbk,
+                 Tr(what));
     }
   }
   return "";

@@ -4,6 +4,7 @@
 
 #include "commands.h"
 #include "exit_codes.h"
+#include "language/language.h"
 #include "library.h"
 #include "output.h"
 
@@ -11,7 +12,7 @@ namespace vok::tool {
 
 void AddVersionCommand(CLI::App& app, int& status) {
   CLI::App* command =
-      app.add_subcommand("version", "interface version (GetVersionQM7) and build version");
+      app.add_subcommand("version", Tr("interface version (GetVersionQM7) and build version"));
   command->callback([&status] {
     std::string error;
     std::optional<LoadedLibrary> library = LoadVokLibrary(error);
@@ -20,10 +21,10 @@ void AddVersionCommand(CLI::App& app, int& status) {
       status = kExitCannotRun;
       return;
     }
-    Say("interface version: " + std::to_string(library->functions.get_version()));
-    Say("build version: " VOKQM7_BUILD_VERSION);
-    Say("library: " + library->location);
-    Say("library version: " + library->file_version);
+    Say(TrF("interface version: %s", std::to_string(library->functions.get_version())));
+    Say(TrF("build version: %s", VOKQM7_BUILD_VERSION));
+    Say(TrF("library: %s", library->location));
+    Say(TrF("library version: %s", library->file_version));
     status = kExitSuccess;
   });
 }

@@ -2,6 +2,7 @@
 #include "library.h"
 
 #include "host.h"
+#include "language/language.h"
 
 #include <dlfcn.h>
 #include <stdlib.h>
@@ -30,10 +31,10 @@ std::optional<LoadedLibrary> LoadVokLibrary(std::string&) {
                        GetReportV2,   OpenReportV2,  GetReportDateV2};
   const std::string file = LoadedFile();
   // Linux paths are UTF-8; the tool's texts are GBK.
-  library.location = file.empty() ? "libVOKQM7.so (linked)" : ArgumentToGbk(file);
+  library.location = file.empty() ? Tr("libVOKQM7.so (linked)") : ArgumentToGbk(file);
   const std::string::size_type suffix = file.rfind(".so.");
   library.file_version = suffix == std::string::npos
-                             ? "unknown (the library file's name carries no version)"
+                             ? Tr("unknown (the library file's name carries no version)")
                              : file.substr(suffix + 4);
   return library;
 }

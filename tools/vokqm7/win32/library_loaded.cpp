@@ -3,6 +3,7 @@
 // resource of the module that was loaded, for the support engineer.
 #include "library.h"
 
+#include "language/language.h"
 #include "platform/win32/text.h"
 #include "platform/win32/win32.h"
 
@@ -17,8 +18,8 @@ template <typename Function>
 bool Find(HMODULE module, const char* name, Function& function, std::string& error) {
   FARPROC address = ::GetProcAddress(module, name);
   if (address == nullptr) {
-    error = std::string("VOKQM7.dll has no function ") + name + " (error " +
-            std::to_string(::GetLastError()) + ")";
+    error = TrF("VOKQM7.dll has no function %s (error %s)", name,
+                std::to_string(::GetLastError()));
     return false;
   }
   // The cast through a generic function pointer keeps -Wcast-function-type quiet.
@@ -33,12 +34,12 @@ std::string FileVersion(const wchar_t* path) {
   DWORD ignored = 0;
   const DWORD size = ::GetFileVersionInfoSizeW(path, &ignored);
   if (size == 0) {
-    return "unknown (no version resource, error " + std::to_string(::GetLastError()) + ")";
+    return TrF("unknown (no version resource, error %s)", std::to_string(::GetLastError()));
   }
   std::vector<unsigned char> block(size);
   if (!::GetFileVersionInfoW(path, 0, size, block.data())) {
-    return "unknown (the version resource cannot be read, error " +
-           std::to_string(::GetLastError()) + ")";
+    return TrF("unknown (the version resource cannot be read, error %s)",
+               std::to_string(::GetLastError()));
   }
   void* value = nullptr;
   UINT length = 0;
@@ -57,9 +58,10 @@ std::string FileVersion(const wchar_t* path) {
                                 std::to_string(LOWORD(fixed->dwFileVersionMS)) + "." +
                                 std::to_string(HIWORD(fixed->dwFileVersionLS)) + "." +
                                 std::to_string(LOWORD(fixed->dwFileVersionLS));
-    text = text.empty() ? "file version " + numbers : text + " (file version " + numbers + ")";
+    text = text.empty() ? TrF("file version %s", numbers)
+                        : TrF("%s (file version %s)", text, numbers);
   }
-  return text.empty() ? "unknown (the version resource holds no version)" : text;
+  return text.empty() ? Tr("unknown (the version resource holds no version)") : text;
 }
 
 }  // namespace
@@ -67,7 +69,7 @@ std::string FileVersion(const wchar_t* path) {
 std::optional<LoadedLibrary> LoadVokLibrary(std::string& error) {
   HMODULE module = ::LoadLibraryA("VOKQM7.dll");
   if (module == nullptr) {
-    error = "cannot load VOKQM7.dll (error " + std::to_string(::GetLastError()) + ")";
+    error = TrF("cannot load VOKQM7.dll (error %s)", std::to_string(::GetLastError()));
     return std::nullopt;
   }
   LoadedLibrary library;
@@ -88,7 +90,8 @@ std::optional<LoadedLibrary> LoadVokLibrary(std::string& error) {
   library.location = known ? platform::win32::NarrowWithoutLoss(std::wstring_view(path, length))
                                  .value_or("VOKQM7.dll")
                            : "VOKQM7.dll";
-  library.file_version = known ? FileVersion(path) : "unknown (the module's path cannot be read)";
+  library.file_version =
+      known ? FileVersion(path) : Tr("unknown (the module's path cannot be read)");
   return library;
 }
 
