@@ -124,7 +124,7 @@ for entry in \
   "LANG=zh_CN.UTF-8|--help|被 Ctrl-C 停止时返回 130；batch --check 在可以开始运行时返回 0，有错误" \
   "LANG=C|--help|Exit status: 0 success, 1 the export or conversion failed, 2 bad usage," \
   "LANG=zh_CN.UTF-8|batch --help|按 Ctrl-C 会在当前调用结束后停止批量运行" \
-  "LANG=zh_CN.UTF-8|batch --help|使用财务报表模板（GetReportDateV2）" \
+  "LANG=zh_CN.UTF-8|batch --help|使用财务申报的报表模板（GetReportDateV2）" \
   "LANG=C|batch --help|Ctrl-C stops the batch once the call in progress has ended" \
   "LANG=zh_CN.UTF-8|support-bundle --help|包内的文件都用英文写成" \
   "LANG=C|support-bundle --help|The files in the bundle are written in English whatever the language"; do
