@@ -36,7 +36,7 @@ expect_status 0 "report-date, for the documents below"
 for encoding in utf-8 gbk; do
   zh_console doctor --encoding "$encoding"
   expect_status 0 "doctor on the console ($encoding)"
-  grep -qF "正常     " <<<"$con" || fail "doctor on the console ($encoding): no Chinese status column: $con"
+  grep -qF "正常  " <<<"$con" || fail "doctor on the console ($encoding): no Chinese status column: $con"
   grep -qF "ok       " <<<"$con" && fail "doctor on the console ($encoding): English status words"
   zh_console show national.xml --encoding "$encoding"
   expect_status 0 "show on the console ($encoding)"
@@ -52,7 +52,7 @@ utf8_doctor=$out
 [ "$(head -c 3 "$work/.out.raw" | od -An -tx1 | tr -d ' ')" != efbbbf ] ||
   fail "doctor into a file: a byte-order mark"
 iconv -f UTF-8 -t UTF-8 "$work/.out.raw" >/dev/null 2>&1 || fail "doctor into a file: not UTF-8"
-grep -qF "正常     " <<<"$out" || fail "doctor into a file: not Chinese: $out"
+grep -qF "正常  " <<<"$out" || fail "doctor into a file: not Chinese: $out"
 zh_run doctor --encoding gbk
 expect_status 0 "doctor --encoding gbk"
 gbk_doctor=$(iconv -f GBK -t UTF-8 <<<"$out") || fail "doctor --encoding gbk: not GBK"
