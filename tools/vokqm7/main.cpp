@@ -1,8 +1,8 @@
 // vokqm7: the support and integration tool around the VOKQM7 library.
 #include <cstdio>
 #include <cstdlib>
-#include <regex>
 #include <string>
+#include <string_view>
 
 #include <CLI/CLI.hpp>
 
@@ -60,31 +60,63 @@ void AddCommonOptions(CLI::App& app) {
 
 // CLI11's own words for a command line it refuses, in the language of the
 // rest: its messages have a few fixed forms, whose names and values are
-// kept. A form not in the table stays as CLI11 words it.
+// kept. A form not among them stays as CLI11 words it.
 std::string ParseErrorText(const std::string& what) {
   if (CurrentLanguage() == Language::kEnglish) return what;
-  struct Form {
-    const char* pattern;
-    const char* format;
+  const std::string_view text = what;
+  const auto starts = [text](std::string_view start) {
+    return text.substr(0, start.size()) == start;
   };
-  static const Form kForms[] = {
-      {"A subcommand is required", N_("A subcommand is required")},
-      {"The following arguments? (?:was|were) not expected: (.*)",
-       N_("The following arguments were not expected: %s")},
-      {"(\\S+) is required", N_("%s is required")},
-      {"(\\S+): (.*) not in (\\{.*\\})", N_("%s: %s not in %s")},
-      {"(\\S+): (\\d+) required (\\S+) missing", N_("%s: %s required %s missing")},
-      {"Could not convert: (\\S+) = (.*)", N_("Could not convert: %s = %s")},
-      {"(\\S+) excludes (\\S+)", N_("%s excludes %s")},
-      {"(\\S+) requires (\\S+)", N_("%s requires %s")},
+  const auto ends = [text](std::string_view end) {
+    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
   };
-  for (const Form& form : kForms) {
-    std::smatch match;
-    if (!std::regex_match(what, match, std::regex(form.pattern))) continue;
-    const auto part = [&match](std::size_t i) {
-      return i < match.size() ? match[i].str() : std::string();
-    };
-    return TrF(form.format, part(1), part(2), part(3));
+  const auto word = [](std::string_view part) {
+    return !part.empty() && part.find(' ') == std::string_view::npos;
+  };
+  if (text == "A subcommand is required") return Tr("A subcommand is required");
+  for (std::string_view lead : {"The following argument was not expected: ",
+                                "The following arguments were not expected: "}) {
+    if (starts(lead)) {
+      return TrF("The following arguments were not expected: %s", text.substr(lead.size()));
+    }
+  }
+  if (constexpr std::string_view kLead = "Could not convert: "; starts(kLead)) {
+    const std::string_view rest = text.substr(kLead.size());
+    const std::size_t equals = rest.find(" = ");
+    if (equals != std::string_view::npos) {
+      return TrF("Could not convert: %s = %s", rest.substr(0, equals), rest.substr(equals + 3));
+    }
+  }
+  const std::size_t colon = text.find(": ");
+  if (colon != std::string_view::npos && word(text.substr(0, colon))) {
+    const std::string_view option = text.substr(0, colon);
+    const std::string_view rest = text.substr(colon + 2);
+    const std::size_t not_in = rest.rfind(" not in {");
+    if (not_in != std::string_view::npos && ends("}")) {
+      return TrF("%s: %s not in %s", option, rest.substr(0, not_in), rest.substr(not_in + 8));
+    }
+    // "--last: 1 required UINT missing"
+    const std::size_t required = rest.find(" required ");
+    const std::string_view count = rest.substr(0, required);
+    if (required != std::string_view::npos && ends(" missing") && !count.empty() &&
+        count.find_first_not_of("0123456789") == std::string_view::npos) {
+      const std::string_view type = rest.substr(required + 10, rest.size() - required - 18);
+      if (word(type)) return TrF("%s: %s required %s missing", option, count, type);
+    }
+  }
+  if (constexpr std::string_view kEnd = " is required"; ends(kEnd)) {
+    const std::string_view option = text.substr(0, text.size() - kEnd.size());
+    if (word(option)) return TrF("%s is required", option);
+  }
+  // "--financial excludes --type", "--a requires --b"
+  const std::size_t first = text.find(' ');
+  const std::size_t second = first == std::string_view::npos ? first : text.find(' ', first + 1);
+  if (second != std::string_view::npos && text.find(' ', second + 1) == std::string_view::npos) {
+    const std::string_view verb = text.substr(first + 1, second - first - 1);
+    const std::string_view left = text.substr(0, first);
+    const std::string_view right = text.substr(second + 1);
+    if (verb == "excludes") return TrF("%s excludes %s", left, right);
+    if (verb == "requires") return TrF("%s requires %s", left, right);
   }
   return what;
 }
