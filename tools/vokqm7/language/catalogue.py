@@ -36,7 +36,6 @@ class Entry:
         self.msgid = ""
         self.msgstr = ""
         self.fuzzy = False
-        self.obsolete = False
 
 
 def key(entry):
@@ -50,7 +49,6 @@ def unquote(text, where):
     if not (len(text) >= 2 and text[0] == '"' and text[-1] == '"'):
         sys.exit(f"{where}: a string in double quotes was expected")
     out = []
-    i = 1
     body = text[1:-1]
     escapes = {"n": "\n", "t": "\t", '"': '"', "\\": "\\"}
     i = 0
@@ -77,11 +75,7 @@ def read_po(path):
             line = raw.rstrip("\n")
             where = f"{path}:{number}"
             if line.startswith("#~"):
-                if entry is None or entry.msgid or field is not None:
-                    entry = Entry(number)
-                    entries.append(entry)
-                entry.obsolete = True
-                field = None
+                field = None  # an obsolete entry: not part of the catalogue
                 continue
             if line.startswith("#,"):
                 flags |= {f.strip() for f in line[2:].split(",")}
@@ -122,7 +116,7 @@ def read_po(path):
                     entry.msgstr += text
             else:
                 sys.exit(f"{where}: cannot read this line")
-    return [e for e in entries if not e.obsolete]
+    return entries
 
 
 def placeholders(text, where):

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -47,13 +48,11 @@ std::string_view LanguagePart(std::string_view locale) {
 }
 
 // zh or en from a name, nothing for a language without a catalogue.
-const Language* KnownLanguage(std::string_view locale) {
-  static constexpr Language kChinese = Language::kChinese;
-  static constexpr Language kEnglish = Language::kEnglish;
+std::optional<Language> KnownLanguage(std::string_view locale) {
   const std::string_view part = LanguagePart(locale);
-  if (part == "zh") return &kChinese;
-  if (part == "en") return &kEnglish;
-  return nullptr;
+  if (part == "zh") return Language::kChinese;
+  if (part == "en") return Language::kEnglish;
+  return std::nullopt;
 }
 
 bool IsSet(const char* value) { return value != nullptr && *value != '\0'; }
@@ -64,8 +63,7 @@ void SetLanguage(Language language) { current = language; }
 Language CurrentLanguage() { return current; }
 
 Language LanguageOfLocale(std::string_view locale) {
-  const Language* known = KnownLanguage(locale);
-  return known != nullptr ? *known : Language::kEnglish;
+  return KnownLanguage(locale).value_or(Language::kEnglish);
 }
 
 Language LanguageOfEnvironment(const char* language, const char* lc_all, const char* lc_messages,
@@ -79,8 +77,7 @@ Language LanguageOfEnvironment(const char* language, const char* lc_all, const c
     std::string_view rest = language;
     while (!rest.empty()) {
       const std::size_t colon = rest.find(':');
-      const Language* known = KnownLanguage(rest.substr(0, colon));
-      if (known != nullptr) return *known;
+      if (const auto known = KnownLanguage(rest.substr(0, colon))) return *known;
       rest.remove_prefix(colon == std::string_view::npos ? rest.size() : colon + 1);
     }
   }
@@ -94,7 +91,7 @@ Language LanguageOfLangId(std::uint16_t lang_id) {
 
 Language ChooseLanguage(int argc, const char* const* argv, const char* vokqm7_lang,
                         Language host) {
-  const Language* asked = nullptr;
+  std::optional<Language> asked;
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i];
     if (argument == "--") break;
@@ -109,9 +106,9 @@ Language ChooseLanguage(int argc, const char* const* argv, const char* vokqm7_la
     // Only the two names the option takes; its own check refuses the rest.
     if (value == "zh" || value == "en") asked = KnownLanguage(value);
   }
-  if (asked != nullptr) return *asked;
+  if (asked) return *asked;
   if (IsSet(vokqm7_lang)) {
-    if (const Language* known = KnownLanguage(vokqm7_lang)) return *known;
+    if (const auto known = KnownLanguage(vokqm7_lang)) return *known;
   }
   return host;
 }
