@@ -77,12 +77,9 @@ class SummaryRecord {
 // The rows of the accounts file, the bad ones told on stderr; nothing with
 // `status` set when the file cannot be used.
 std::optional<AccountsFile> ReadAccounts(const Options& o, const std::string& path, int& status) {
-  const std::optional<std::string> bytes = ReadFileBytes(path);
-  if (!bytes) {
-    Complain(TrF("cannot read the accounts file %s", path));
-    status = kExitCannotRun;
-    return std::nullopt;
-  }
+  const std::optional<std::string> bytes =
+      ReadFileOrComplain(path, N_("cannot read the accounts file %s"), status);
+  if (!bytes) return std::nullopt;
   AccountDefaults defaults;
   defaults.year = Given(o, "--year", o.year);
   defaults.period = Given(o, "--period", o.period);

@@ -29,10 +29,6 @@ constexpr std::uint32_t kFolderAttribute = 0x10;
 class Checklist {
  public:
   void Ok(const std::string& what) { Say(TrF("  ok       %s", what)); }
-  // A file that is where it belongs: what it is, and where.
-  void Found(const std::string& what, const std::string& path) {
-    Say(TrF("  ok       %s: %s", what, path));
-  }
   void Problem(const std::string& what) {
     Say(TrF("  PROBLEM  %s", what));
     ++problems_;
@@ -54,7 +50,7 @@ void CheckFile(Checklist& list, const std::string& location, const char* piece, 
   } else if ((*attributes & kFolderAttribute) != 0) {
     list.Problem(TrF("%s is a folder, not a file: %s", name, path));
   } else {
-    list.Found(name, path);
+    list.Ok(TrF("%s: %s", name, path));
   }
 }
 

@@ -53,12 +53,8 @@ std::optional<std::string> Given(const Options& o, const char* name, const std::
 std::optional<std::string> LoginText(const Options& o, const std::vector<std::string>& required,
                                      int& status) {
   if (o.command->count("--login") > 0) {
-    std::optional<std::string> text = ReadFileBytes(ArgumentToGbk(o.login_file));
-    if (!text) {
-      Complain(TrF("cannot read the login file %s", ArgumentToGbk(o.login_file)));
-      status = kExitCannotRun;
-    }
-    return text;
+    return ReadFileOrComplain(ArgumentToGbk(o.login_file), N_("cannot read the login file %s"),
+                              status);
   }
   LoginFields fields;
   fields.account = Given(o, "--account", o.account);

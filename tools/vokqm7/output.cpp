@@ -2,7 +2,9 @@
 
 #include <cstdio>
 
+#include "exit_codes.h"
 #include "host.h"
+#include "language/language.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 
@@ -41,6 +43,16 @@ void Complain(std::string_view gbk) {
 
 std::optional<std::string> ReadFileBytes(const std::string& gbk_path) {
   return platform::ReadWholeFile(gbk_path);
+}
+
+std::optional<std::string> ReadFileOrComplain(const std::string& gbk_path,
+                                              const char* cannot_read, int& status) {
+  std::optional<std::string> bytes = platform::ReadWholeFile(gbk_path);
+  if (!bytes) {
+    Complain(TrF(cannot_read, gbk_path));
+    status = kExitCannotRun;
+  }
+  return bytes;
 }
 
 std::string DocumentToUtf8(std::string_view gbk) {

@@ -27,6 +27,11 @@ class CapturedOutput {
 // A whole file named by a GBK path; nothing when it cannot be read.
 std::optional<std::string> ReadFileBytes(const std::string& gbk_path);
 
+// The same, and when it cannot be read `cannot_read` told (an N_() text whose
+// "%s" is the path) with `status` set to kExitCannotRun.
+std::optional<std::string> ReadFileOrComplain(const std::string& gbk_path,
+                                              const char* cannot_read, int& status);
+
 // A GBK document as UTF-8, its XML declaration (if any) naming UTF-8.
 std::string DocumentToUtf8(std::string_view gbk);
 

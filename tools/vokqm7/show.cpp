@@ -32,12 +32,8 @@ struct Options {
 // set. `cannot`, an N_() text, says why it cannot be shown: "%s" the path,
 // then "%s" the fault.
 std::optional<FilingDocument> Load(const std::string& path, const char* cannot, int& status) {
-  const std::optional<std::string> bytes = ReadFileBytes(path);
-  if (!bytes) {
-    Complain(TrF("cannot read %s", path));
-    status = kExitCannotRun;
-    return std::nullopt;
-  }
+  const std::optional<std::string> bytes = ReadFileOrComplain(path, N_("cannot read %s"), status);
+  if (!bytes) return std::nullopt;
   std::string fault;
   std::optional<FilingDocument> document = ReadDocumentBytes(*bytes, fault, status);
   if (!document) Complain(TrF(cannot, path, fault));
@@ -99,12 +95,9 @@ std::optional<std::vector<Layout>> LayoutsWithRuleFiles(const std::vector<std::s
                                                         int& status) {
   std::vector<Layout> layouts = ShippedLayouts();
   for (const std::string& path : gbk_paths) {
-    const std::optional<std::string> bytes = ReadFileBytes(path);
-    if (!bytes) {
-      Complain(TrF("cannot read the rules file %s", path));
-      status = kExitCannotRun;
-      return std::nullopt;
-    }
+    const std::optional<std::string> bytes =
+        ReadFileOrComplain(path, N_("cannot read the rules file %s"), status);
+    if (!bytes) return std::nullopt;
     std::string error;
     std::optional<std::vector<Layout>> read = ReadRuleFile(*bytes, path, false, error);
     if (!read) {

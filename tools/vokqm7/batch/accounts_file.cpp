@@ -3,7 +3,6 @@
 #include <map>
 
 #include "batch/csv.h"
-#include "batch/wording.h"
 #include "language/language.h"
 #include "platform/codepage.h"
 #include "login.h"
@@ -110,7 +109,7 @@ class RowReader {
       std::string fault;
       const std::optional<std::string> gbk =
           CsvFieldToGbk(encoding_, record.fields[static_cast<std::size_t>(index)], fault);
-      if (!gbk) return Clause(where, fault);
+      if (!gbk) return TrF("%s: %s", where, fault);
       text = Trimmed(*gbk);
     }
     if (text.empty()) {
@@ -121,14 +120,14 @@ class RowReader {
     }
     if (column == kAccount || column == kYear || column == kPeriod) {
       const std::string fault = CommandLineFault(text);
-      if (!fault.empty()) return Clause(where, fault);
+      if (!fault.empty()) return TrF("%s: %s", where, fault);
     }
     if (column == kAccount && !FitsFileName(text)) {
-      return Clause(where, TrF("\"%s\" cannot be part of a file name", text));
+      return TrF("%s: %s", where, TrF("\"%s\" cannot be part of a file name", text));
     }
     if (column == kYear || column == kPeriod) {
       const std::string fault = NumberFault(column, text, value);
-      return fault.empty() ? "" : Clause(where, fault);
+      return fault.empty() ? "" : TrF("%s: %s", where, fault);
     }
     value = text;
     return "";

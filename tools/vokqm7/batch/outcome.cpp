@@ -4,7 +4,6 @@
 #include <optional>
 #include <string_view>
 
-#include "batch/wording.h"
 #include "exit_codes.h"
 #include "language/language.h"
 
@@ -39,7 +38,7 @@ std::string MessageText(const RowOutcome& row) {
                         row.superseded)
                   : TrF("no current filing, the earlier document could not be set aside: %s",
                         row.superseded));
-  return row.message.empty() ? what : Then(row.message, what);
+  return row.message.empty() ? what : TrF("%s; %s", row.message, what);
 }
 
 std::string ChecksText(const RowOutcome& row) {

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "batch/wording.h"
 #include "language/language.h"
 
 namespace vok::tool {
@@ -69,9 +68,10 @@ std::string FinishedLine(std::size_t number, std::size_t total, const RowOutcome
   if (row.result == RowResult::kMade || row.result == RowResult::kFailed) {
     what += TrF(" (%s s)", SecondsText(row.seconds));
   }
-  return Clause("[" + std::to_string(number) + "/" + std::to_string(total) + "] " +
-                    Document(row.account, row.year, row.period),
-                what);
+  return TrF("%s: %s",
+             "[" + std::to_string(number) + "/" + std::to_string(total) + "] " +
+                 Document(row.account, row.year, row.period),
+             what);
 }
 
 }  // namespace vok::tool

@@ -14,7 +14,7 @@ namespace {
 Language current = Language::kEnglish;
 
 struct CatalogueEntry {
-  const char* english;
+  const char* key;      // the English text, after its context and EOT if it has one
   const char* chinese;  // UTF-8
 };
 
@@ -29,8 +29,8 @@ const std::unordered_map<std::string_view, std::string>& ChineseTexts() {
     std::unordered_map<std::string_view, std::string> made;
     made.reserve(std::size(kCatalogue));
     for (const CatalogueEntry& entry : kCatalogue) {
-      if (entry.english == nullptr) break;
-      made.emplace(entry.english, platform::Utf8ToGbk(entry.chinese));
+      if (entry.key == nullptr) break;
+      made.emplace(entry.key, platform::Utf8ToGbk(entry.chinese));
     }
     return made;
   }();
@@ -56,6 +56,16 @@ std::optional<Language> KnownLanguage(std::string_view locale) {
 }
 
 bool IsSet(const char* value) { return value != nullptr && *value != '\0'; }
+
+// The translation the catalogue keys by `key`, else `english` itself.
+std::string Translated(std::string_view key, std::string_view english) {
+  if (current == Language::kChinese) {
+    const auto& texts = ChineseTexts();
+    const auto found = texts.find(key);
+    if (found != texts.end()) return found->second;
+  }
+  return std::string(english);
+}
 
 }  // namespace
 
@@ -113,23 +123,11 @@ Language ChooseLanguage(int argc, const char* const* argv, const char* vokqm7_la
   return host;
 }
 
-std::string Tr(std::string_view english) {
-  if (current == Language::kChinese) {
-    const auto& texts = ChineseTexts();
-    const auto found = texts.find(english);
-    if (found != texts.end()) return found->second;
-  }
-  return std::string(english);
-}
+std::string Tr(std::string_view english) { return Translated(english, english); }
 
 std::string TrC(std::string_view context, std::string_view english) {
-  if (current == Language::kChinese) {
-    const auto& texts = ChineseTexts();
-    const std::string keyed = std::string(context) + '\x04' + std::string(english);
-    const auto found = texts.find(std::string_view(keyed));
-    if (found != texts.end()) return found->second;
-  }
-  return std::string(english);
+  const std::string key = std::string(context) + '\x04' + std::string(english);
+  return Translated(key, english);
 }
 
 std::string Substitute(std::string_view format, std::initializer_list<std::string_view> arguments) {
