@@ -106,11 +106,10 @@ int TraceShow(std::string file, std::size_t last, const CallFilter& filter) {
     }
     file = setting->file;
   }
-  const std::optional<std::string> current = ReadFileBytes(file);
-  if (!current) {
-    Complain(TrF("cannot read the trace file %s", file));
-    return kExitCannotRun;
-  }
+  int status = kExitSuccess;
+  const std::optional<std::string> current =
+      ReadFileOrComplain(file, N_("cannot read the trace file %s"), status);
+  if (!current) return status;
   // The older generation first, so that calls stay in order.
   const std::string text = ReadFileBytes(file + ".1").value_or("") + *current;
   const TraceReport all = ReadTrace(text);
