@@ -8,14 +8,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/posix/faults.h"
+#include "platform/faults.h"
 #include "platform/posix/posix_fd.h"
 #include "platform/posix/posix_spawn.h"
 
 namespace vok::platform {
 
 bool StartDetached(const std::string& commandLine) {
-  if (posix::InjectedFailure(testing::Operation::kStartProcess)) return false;
+  if (InjectedFailure(testing::Operation::kStartProcess)) return false;
   // Everything the intermediate child needs is prepared before fork: after
   // it only posix_spawn, write and _exit run.
   std::unique_ptr<posix::SpawnRequest> request =

@@ -1,70 +1,14 @@
-#include "platform/posix/faults.h"
-
-#include <atomic>
 #include <cerrno>
-#include <cstddef>
-#include <mutex>
+
+#include "platform/faults.h"
 
 namespace vok::platform {
-namespace {
-
-constexpr std::size_t kOperations = 8;
-
-// Calls first..last (counted from 1 after arming) fail; first 0: not armed.
-struct Fault {
-  int first = 0;
-  int last = 0;
-  int error = 0;
-  int calls = 0;
-};
-
-std::mutex guard;
-Fault faults[kOperations];
-// Lets the library's own calls skip the lock while no test counts or arms.
-std::atomic<bool> active{false};
-
-Fault& FaultOf(testing::Operation op) { return faults[static_cast<std::size_t>(op)]; }
-
-}  // namespace
-
-namespace testing {
-
-void FailNth(Operation op, int n, int error) {
-  const std::lock_guard<std::mutex> lock(guard);
-  FaultOf(op) = Fault{n > 0 ? n : 0, n, error, 0};
-  active.store(true, std::memory_order_relaxed);
-}
-
-void FailNext(Operation op, int count, int error) {
-  const std::lock_guard<std::mutex> lock(guard);
-  FaultOf(op) = Fault{count > 0 ? 1 : 0, count, error, 0};
-  active.store(true, std::memory_order_relaxed);
-}
-
-void ClearFaults() {
-  const std::lock_guard<std::mutex> lock(guard);
-  for (Fault& fault : faults) fault = Fault{};
-  active.store(false, std::memory_order_relaxed);
-}
-
-int CallCount(Operation op) {
-  const std::lock_guard<std::mutex> lock(guard);
-  return FaultOf(op).calls;
-}
-
-}  // namespace testing
-
-namespace posix {
 
 bool InjectedFailure(testing::Operation op) {
-  if (!active.load(std::memory_order_relaxed)) return false;
-  const std::lock_guard<std::mutex> lock(guard);
-  Fault& fault = FaultOf(op);
-  ++fault.calls;
-  if (fault.first == 0 || fault.calls < fault.first || fault.calls > fault.last) return false;
-  errno = fault.error;
+  const int error = InjectedError(op);
+  if (error == 0) return false;
+  errno = error;
   return true;
 }
 
-}  // namespace posix
 }  // namespace vok::platform

@@ -8,14 +8,13 @@
 #include <unistd.h>
 
 #include "platform/busy_retry.h"
-#include "platform/posix/faults.h"
+#include "platform/faults.h"
 #include "platform/posix/posix_fd.h"
 #include "platform/posix/posix_paths.h"
 
 namespace vok::platform {
 namespace {
 
-using posix::InjectedFailure;
 using posix::ToSystemPath;
 using posix::UniqueFd;
 using testing::Operation;

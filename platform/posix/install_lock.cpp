@@ -18,7 +18,7 @@
 #include <unistd.h>
 
 #include "platform/install_lock_record.h"
-#include "platform/posix/faults.h"
+#include "platform/faults.h"
 #include "platform/posix/posix_fd.h"
 #include "platform/posix/posix_paths.h"
 #include "platform/program.h"
@@ -104,7 +104,7 @@ std::optional<InstallLock> InstallLock::ForFolder(const std::string& gbkFolder) 
   auto state = std::make_unique<State>();
   state->path = std::string(kLockFolder) + name;
   // A lock file that cannot be had now is tried again by TryAcquire.
-  if (!posix::InjectedFailure(testing::Operation::kOpenInstallLock)) LockFileReady(*state);
+  if (!InjectedFailure(testing::Operation::kOpenInstallLock)) LockFileReady(*state);
   return InstallLock(std::move(state));
 }
 
@@ -116,7 +116,7 @@ InstallLock::~InstallLock() = default;
 LockOutcome InstallLock::TryAcquire() {
   if (!state_) return LockOutcome::kFailed;
   if (state_->held) return LockOutcome::kTaken;
-  if (posix::InjectedFailure(testing::Operation::kTakeInstallLock) || !LockFileReady(*state_)) {
+  if (InjectedFailure(testing::Operation::kTakeInstallLock) || !LockFileReady(*state_)) {
     return LockOutcome::kFailed;
   }
   for (;;) {

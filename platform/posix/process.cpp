@@ -11,7 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/posix/faults.h"
+#include "platform/faults.h"
 #include "platform/posix/posix_fd.h"
 #include "platform/posix/posix_spawn.h"
 
@@ -119,7 +119,7 @@ ChildProcess::~ChildProcess() = default;
 
 std::optional<ChildProcess> ChildProcess::Start(const std::string& commandLine, int* error,
                                                 ChildTie tie) {
-  if (posix::InjectedFailure(testing::Operation::kStartProcess)) {
+  if (InjectedFailure(testing::Operation::kStartProcess)) {
     if (error != nullptr) *error = errno;
     return std::nullopt;
   }

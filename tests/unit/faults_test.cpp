@@ -15,7 +15,7 @@
 #include "interface/export_call.h"
 #include "interface/requests.h"
 #include "platform/files.h"
-#include "platform/posix/faults.h"
+#include "platform/faults.h"
 #include "platform/process.h"
 #include "support/test_support.h"
 

@@ -15,7 +15,7 @@
 #include "interface/requests.h"
 #include "platform/install_lock.h"
 #include "platform/install_lock_record.h"
-#include "platform/posix/faults.h"
+#include "platform/faults.h"
 #include "platform/process.h"
 #include "platform/program.h"
 #include "request/messages.h"

@@ -10,7 +10,7 @@
 #include "driver/install_lock.h"
 #include "driver/report_tool.h"
 #include "platform/install_lock.h"
-#include "platform/posix/faults.h"
+#include "platform/faults.h"
 #include "request/trace.h"
 #include "request/trace_line.h"
 #include "sections/cell_grid.h"

@@ -1,8 +1,10 @@
 // Injected failures for the tests: they make the Nth copy, delete, attribute
 // change, file write, process start or installation lock fail with a chosen
-// errno, to reach failure paths (a full disk, a refused start) that real
-// files cannot reach when the tests run as root. POSIX layer only; nothing in the library
-// arms a fault, so outside the tests every check is one relaxed load.
+// error (errno on POSIX, a Win32 error code on Windows), to reach failure
+// paths (a full disk, a refused start, another user's process) that real
+// files cannot reach when the tests run as root or under Wine. Nothing in
+// the library arms a fault, so outside the tests every check is one
+// relaxed load.
 #pragma once
 
 namespace vok::platform::testing {
@@ -16,6 +18,7 @@ enum class Operation {
   kOpenInstallLock,          // InstallLock::ForFolder: the lock file is not opened
   kTakeInstallLock,          // InstallLock::TryAcquire (and so Acquire): the lock fails
   kWriteTrace,               // TraceFile::Append
+  kOpenProcess,              // looking at another process (Windows: OpenProcess)
 };
 
 // The `n`th call of `op` from now on (1: the next one) fails with `error`;
@@ -36,10 +39,15 @@ int CallCount(Operation op);
 
 }  // namespace vok::platform::testing
 
-namespace vok::platform::posix {
+namespace vok::platform {
 
-// Called at the entry of each operation above: true, with errno set to the
+// Called at the entry of each operation above: the chosen error when this
+// call is the one to fail, else 0. Each platform layer hands the error on
+// as its system would (InjectedFailure below).
+int InjectedError(testing::Operation op);
+
+// True, with errno (POSIX) or the thread's last error (Windows) set to the
 // chosen error, when this call is the one to fail.
 bool InjectedFailure(testing::Operation op);
 
-}  // namespace vok::platform::posix
+}  // namespace vok::platform
