@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 
+#include "driver/paths.h"
 #include "platform/clock.h"
 #include "platform/program.h"
 #include "request/text_rules.h"
@@ -39,38 +40,70 @@ void TraceWait(const std::optional<platform::InstallLockHolder>& holder) {
   }
 }
 
-// Right after taking the installation: a record still there is that of a
-// holder that ended without letting go. Its report tool may still run and
-// write its export into this call's run, so it is ended first, and this
-// call touches nothing until it is gone. False when it would not end
-// before `deadline`.
-bool EndOrphanedTool(const platform::InstallLock& lock, Clock::time_point deadline) {
-  const std::optional<platform::InstallLockHolder> before = lock.Holder();
-  // Without its start time a tool cannot be told from a process that got
-  // its id later: such a record is never acted on.
-  if (!before || before->tool.id == 0 || before->tool.start == 0) return true;
-  const std::optional<std::uint64_t> age = platform::RunningForMs(before->tool);
-  if (!age) return true;
-  for (;;) {
-    const std::uint32_t left = MillisecondsLeft(deadline);
-    switch (platform::EndProcess(before->tool, left < 5000 ? left : 5000)) {
-      case platform::EndOutcome::kNotRunning:
-      case platform::EndOutcome::kEnded:
-        trace::Record("install.orphan_ended", {{"tool_pid", before->tool.id},
-                                               {"tool_program", before->tool_program},
-                                               {"age_ms", *age},
-                                               {"holder_pid", before->process_id}});
-        return true;
-      case platform::EndOutcome::kFailed:
-        break;
-    }
-    if (MillisecondsLeft(deadline) == 0) {
-      trace::Record("install.orphan_not_ended",
-                    {{"tool_pid", before->tool.id}, {"tool_program", before->tool_program}});
-      return false;
-    }
-    platform::SleepMilliseconds(kFailedLockPauseMs);
+const char* Reason(platform::RecordedTool what) {
+  switch (what) {
+    case platform::RecordedTool::kOtherUsers: return "another user's tool";
+    case platform::RecordedTool::kUnknown: return "cannot be looked at";
+    case platform::RecordedTool::kNotTheTool: return "no report tool of this installation";
+    default: return "would not end";
   }
+}
+
+// `event` about the tool `record` names, with one more field when given.
+void TraceTool(const char* event, const platform::InstallLockHolder& record,
+               std::optional<trace::Field> extra = std::nullopt) {
+  const trace::Field fields[] = {{"tool_pid", record.tool.id},
+                                 {"tool_program", record.tool_program},
+                                 {"record_user", record.owner},
+                                 {"holder_pid", record.process_id},
+                                 extra.value_or(trace::Field("", ""))};
+  trace::Record(event, fields, extra ? 5 : 4);
+}
+
+// Right after taking the installation: a record that names a report tool
+// is that of a holder that ended without letting go, or whose tool would
+// not end. The tool may still run and write its export into this call's
+// run, so this call touches nothing until it is gone. It ends only a tool
+// of its own user that it can show to be the installation's; another
+// user's, or one it cannot look at, it waits for. False when a tool still
+// runs at `deadline`: the records are then left as they were.
+bool RecordedToolsGone(const platform::InstallLock& lock, const std::string& program,
+                       Clock::time_point deadline) {
+  for (const platform::InstallLockHolder& record : lock.Records()) {
+    // Without its start time a tool cannot be told from a process that got
+    // its id later: such a record is never acted on.
+    if (record.tool.id == 0 || record.tool.start == 0) continue;
+    const std::optional<std::uint64_t> age = platform::RunningForMs(record.tool);
+    bool told = false;
+    for (;;) {
+      const platform::RecordedTool what = platform::InspectRecordedTool(
+          record.tool, record.tool_group, record.owner, program);
+      if (what == platform::RecordedTool::kGone) break;
+      if (what == platform::RecordedTool::kNotTheTool) {
+        TraceTool("install.record_ignored", record, trace::Field("reason", Reason(what)));
+        break;
+      }
+      if (what == platform::RecordedTool::kMine) {
+        const std::uint32_t left = MillisecondsLeft(deadline);
+        const platform::EndOutcome ended =
+            platform::EndRecordedTool(record.tool, record.tool_group, left < 5000 ? left : 5000);
+        if (ended != platform::EndOutcome::kFailed) {
+          TraceTool("install.orphan_ended", record, trace::Field("age_ms", age.value_or(0)));
+          break;
+        }
+      } else if (!told) {
+        TraceTool("install.orphan_waited_for", record, trace::Field("reason", Reason(what)));
+        told = true;
+      }
+      if (MillisecondsLeft(deadline) == 0) {
+        TraceTool("install.orphan_not_ended", record, trace::Field("reason", Reason(what)));
+        return false;
+      }
+      const std::uint32_t left = MillisecondsLeft(deadline);
+      platform::SleepMilliseconds(left < kFailedLockPauseMs ? left : kFailedLockPauseMs);
+    }
+  }
+  return true;
 }
 
 }  // namespace
@@ -113,8 +146,10 @@ InstallLocationLock InstallLocationLock::Take(const std::string& location, const
   }
   taken.waited_ms_ = static_cast<std::uint64_t>(
       std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
-  if (outcome != platform::LockOutcome::kTaken || !EndOrphanedTool(*lock, deadline)) {
+  if (outcome != platform::LockOutcome::kTaken ||
+      !RecordedToolsGone(*lock, location + paths::kBatchTool, deadline)) {
     taken.outcome_ = Outcome::kTimedOut;
+    if (told_failed) trace::Record("install.lock_failed", {{"reason", lock->RecordProblem()}});
     trace::Record("install.lock", {{"outcome", "timed out"}, {"waited_ms", taken.waited_ms_}});
     return taken;
   }
@@ -126,17 +161,23 @@ InstallLocationLock InstallLocationLock::Take(const std::string& location, const
   taken.holder_.program = platform::ExecutablePath();
   taken.holder_.since = FormatLocalTime(platform::Now());
   taken.holder_.call = call;
-  lock->Publish(taken.holder_);
+  // A holder without a record could leave a tool that nobody finds.
+  if (!lock->Publish(taken.holder_)) {
+    taken.outcome_ = Outcome::kTimedOut;
+    trace::Record("install.lock", {{"outcome", "no record"}, {"reason", lock->RecordProblem()}});
+    return taken;
+  }
   taken.lock_ = std::move(lock);
   taken.outcome_ = Outcome::kHeld;
   return taken;
 }
 
-void InstallLocationLock::NoteTool(const platform::ChildProcess* tool, const std::string& program) {
-  if (!lock_) return;
+bool InstallLocationLock::NoteTool(const platform::ChildProcess* tool, const std::string& program) {
+  if (!lock_) return true;
   holder_.tool = tool != nullptr ? tool->Identity() : platform::ProcessIdentity{};
+  holder_.tool_group = tool != nullptr ? tool->Group() : 0;
   holder_.tool_program = tool != nullptr ? program : std::string();
-  lock_->Publish(holder_);
+  return lock_->Publish(holder_);
 }
 
 namespace testing {

@@ -9,7 +9,9 @@
 // The report tool must not outlive its call's claim on the installation:
 // a call that takes the installation after its holder died ends the tool
 // that holder left running, and waits until it is gone, before it touches
-// a file.
+// a file. It ends only its own user's tool, and only after showing that the
+// process is the installation's report tool; another user's it waits for,
+// and gives up on at the wait limit with every record as it found it.
 #pragma once
 
 #include <cstdint>
@@ -47,8 +49,9 @@ class InstallLocationLock {
   [[nodiscard]] std::uint64_t waited_ms() const { return waited_ms_; }
 
   // While held: tells others the report tool this call runs now (`program`,
-  // its GBK path), or that it runs none (nullptr).
-  void NoteTool(const platform::ChildProcess* tool, const std::string& program);
+  // its GBK path), or that it runs none (nullptr). False when the record
+  // could not be written: a tool that nobody could find must not go on.
+  [[nodiscard]] bool NoteTool(const platform::ChildProcess* tool, const std::string& program);
 
  private:
   InstallLocationLock() = default;

@@ -75,9 +75,15 @@ std::int32_t RunReportTool(const std::string& install_location, const LoginReque
     message.Set(run.launch_failure_message);
     return -1;
   }
-  if (run.installation != nullptr) run.installation->NoteTool(&*tool, program);
   trace::Record("tool.started",
                 {{"tool_pid", tool->Identity().id}, {"ends_with_host", tool->Tied() ? "yes" : "no"}});
+  // A tool that no record names could outlive this call unseen.
+  if (run.installation != nullptr && !run.installation->NoteTool(&*tool, program)) {
+    const bool ended = tool->Terminate(0);
+    trace::Record("tool.not_recorded", {{"terminated", ended ? "yes" : "no"}});
+    message.Set(run.launch_failure_message);
+    return -1;
+  }
 
   // A failed wait is treated like an ended tool: the output check decides.
   const platform::WaitOutcome outcome = tool->Wait(run.wait_limit_ms);
@@ -85,14 +91,17 @@ std::int32_t RunReportTool(const std::string& install_location, const LoginReque
     const bool ended = tool->Terminate(0);
     TraceEnd(outcome, *tool, MillisecondsSince(started));
     trace::Record("tool.terminated", {{"done", ended ? "yes" : "no"}});
-    // One that would not end stays in the record for the next call to end.
-    if (ended && run.installation != nullptr) run.installation->NoteTool(nullptr, "");
+    // One that would not end (or whose group would not) stays in the
+    // record for the next call to end.
+    if (ended && run.installation != nullptr) {
+      static_cast<void>(run.installation->NoteTool(nullptr, ""));
+    }
     message.Set(run.timeout_message);
     return -1;
   }
   TraceEnd(outcome, *tool, MillisecondsSince(started));
   if (outcome == platform::WaitOutcome::kExited && run.installation != nullptr) {
-    run.installation->NoteTool(nullptr, "");
+    static_cast<void>(run.installation->NoteTool(nullptr, ""));
   }
   tool.reset();
 

@@ -5,20 +5,23 @@
 // Windows: a named mutex in the global namespace (one per installation
 // folder, open to every user of the machine, so terminal-server sessions
 // share it); the system releases it when the holding thread or process
-// ends. POSIX: flock() on a file per installation folder in a machine-wide
-// lock folder; released when the descriptor is closed, at the latest when
-// the process ends. Neither puts anything into the installation folder, and
-// no child process inherits the lock.
+// ends. POSIX: flock() on the installation folder itself, which has no name
+// that anyone could remove while it is held; released when the descriptor
+// is closed, at the latest when the process ends. Neither puts anything
+// into the installation folder, and no child process inherits the lock.
 //
-// The holder's record outlives a holder that dies: the next holder finds
-// in it the report tool that may still run, and whoever only looks finds
-// the holder without taking the lock.
+// Each user's holder keeps its record in a file that only that user can
+// write and nobody else can remove. A record outlives a holder that dies,
+// and one whose report tool would not end: the next holder finds in it the
+// tool that may still run. A record is only a claim; whoever acts on it
+// checks the process it names first (platform/process.h).
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/process.h"
 
@@ -35,6 +38,12 @@ struct InstallLockHolder {
   // the installation after the holder died can end the tool first.
   ProcessIdentity tool{};
   std::string tool_program{};  // GBK
+  std::uint32_t tool_group = 0;  // the process group the tool leads (POSIX), else 0
+  // Set by whoever reads the record, from the file, never from its text:
+  // the user the record belongs to (a CurrentUser() text), and whether that
+  // is this caller's user.
+  std::string owner{};
+  bool mine = false;
 };
 
 enum class LockOutcome {
@@ -66,18 +75,33 @@ class InstallLock {
   // soon as the lock fails.
   [[nodiscard]] LockOutcome Acquire(std::uint32_t limitMs);
 
-  // While this object holds the installation: leaves `holder` where
-  // Holder() of other objects reads it. Best effort; nothing is reported.
-  void Publish(const InstallLockHolder& holder);
+  // While this object holds the installation: leaves `holder` as this
+  // user's record, where Records() of other objects reads it. False when it
+  // could not be written. The record is taken back on release only when
+  // the last one published names no report tool.
+  [[nodiscard]] bool Publish(const InstallLockHolder& holder);
 
-  // What the current or the last holder published and did not take back on
-  // release: the holder now, or one that died holding the installation.
-  // Nothing when there is no readable record.
+  // Every record of the installation that belongs to the user whose file
+  // holds it, this caller's and other users' (those this caller can read):
+  // holders now, holders that died holding it, and tools that would not end.
+  [[nodiscard]] std::vector<InstallLockHolder> Records() const;
+
+  // Of Records(), the holder whose process runs now, else one whose report
+  // tool still runs, else any; nothing when there is no readable record.
   [[nodiscard]] std::optional<InstallLockHolder> Holder() const;
 
   // Whether the lock object exists for this caller now (made or opened);
   // when not, TryAcquire fails until it can be made.
   [[nodiscard]] bool Made() const;
+
+  // Why this caller's records cannot be kept (a folder another user made
+  // or can write, a link, ...), in words; empty when they can. Without
+  // them TryAcquire fails: a tool nobody could find must not run.
+  [[nodiscard]] std::string RecordProblem() const;
+
+  // Whether some object holds the installation now, found without taking
+  // it for longer than the look; nothing when the lock cannot be asked.
+  [[nodiscard]] std::optional<bool> Busy() const;
 
   // Where the lock lives, for the support tools ("Global\VOKQM7.install...").
   [[nodiscard]] std::string Name() const;

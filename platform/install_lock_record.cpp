@@ -40,6 +40,7 @@ std::string FormatHolderRecord(const InstallLockHolder& holder) {
     AddField(record, "tool_pid", std::to_string(holder.tool.id));
     AddField(record, "tool_start", std::to_string(holder.tool.start));
     AddField(record, "tool", holder.tool_program);
+    if (holder.tool_group != 0) AddField(record, "tool_group", std::to_string(holder.tool_group));
   }
   return record;
 }
@@ -65,6 +66,8 @@ std::optional<InstallLockHolder> ParseHolderRecord(std::string_view bytes) {
       holder.tool.id = static_cast<std::uint32_t>(Number(value, 0xFFFFFFFFu).value_or(0));
     } else if (name == "tool_start") {
       holder.tool.start = Number(value, UINT64_MAX).value_or(0);
+    } else if (name == "tool_group") {
+      holder.tool_group = static_cast<std::uint32_t>(Number(value, 0xFFFFFFFFu).value_or(0));
     } else if (name == "tool") {
       holder.tool_program = value;
     } else if (name == "program") {

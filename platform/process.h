@@ -34,7 +34,7 @@ enum class ChildTie {
   // the last handle to the job closes, at the latest when the host ends; a
   // host whose own job allows no nested job leaves it untied (Tied() says
   // so). POSIX: the child leads a process group of its own, which
-  // EndProcess ends whole; nothing ends it with the host.
+  // Terminate and EndRecordedTool end whole; nothing ends it with the host.
   kEndsWithHost,
 };
 
@@ -61,6 +61,10 @@ class ChildProcess {
   // Who the child is, for others to find it by.
   [[nodiscard]] ProcessIdentity Identity() const;
 
+  // The process group the child leads (POSIX, a tied child), which its own
+  // children share unless they leave it; 0 when it leads none.
+  [[nodiscard]] std::uint32_t Group() const;
+
   // Whether the system ends the child with its host (see ChildTie).
   [[nodiscard]] bool Tied() const;
 
@@ -69,7 +73,9 @@ class ChildProcess {
   [[nodiscard]] WaitOutcome Wait(std::optional<std::uint32_t> limitMs);
 
   // Ends the process with `exitCode` (where the system lets the code be
-  // chosen) and reaps it. Returns false when it could not be ended.
+  // chosen) and reaps it; a child that leads a process group is ended with
+  // its whole group. Returns false when it, or a process of its group,
+  // could not be ended.
   bool Terminate(std::uint32_t exitCode);
 
   // Once the process has ended: its exit code (Windows: as
@@ -94,16 +100,45 @@ class ChildProcess {
 // when it does not, or when another process now has its id.
 [[nodiscard]] std::optional<std::uint64_t> RunningForMs(const ProcessIdentity& who);
 
+// The user this process runs as, as the system names it to others: the
+// effective user id in decimal (POSIX), the SID as a string (Windows).
+[[nodiscard]] std::string CurrentUser();
+
+// What the report tool a holder's record names is to this caller. The
+// record is only a claim: the library ends a process only when it can show
+// that the process is the installation's report tool, started by a call of
+// this caller's user, and neither this process nor one it descends from.
+enum class RecordedTool {
+  kGone,        // it has ended (POSIX: and so has every process of its group)
+  kMine,        // the installation's report tool (or its group), run as this
+                // caller's user: this caller may end it
+  kOtherUsers,  // it runs as the record's writer, another user: only that
+                // user's calls may end it
+  kNotTheTool,  // the record names another program, this process or one it
+                // descends from, or a process of another user than the
+                // record's writer: nothing to end, the record is not acted on
+  kUnknown,     // it runs, but what it is cannot be told (access refused)
+};
+
+// `tool` (and, POSIX, the group it led: `group`, 0 for none) as the record
+// of `recordOwner` (a CurrentUser() text) names it; `gbkProgram` is the
+// installation's report tool. Its start must match: an id that another
+// process has now is kGone.
+[[nodiscard]] RecordedTool InspectRecordedTool(const ProcessIdentity& tool, std::uint32_t group,
+                                               const std::string& recordOwner,
+                                               const std::string& gbkProgram);
+
 enum class EndOutcome {
-  kNotRunning,  // `who` had already ended
+  kNotRunning,  // `tool` had already ended
   kEnded,       // it was running; it is gone now
   kFailed,      // it could not be ended, or was still there at the limit
 };
 
-// Ends the process `who` (POSIX: the process group it leads, when it leads
-// one) unless it has ended already, and waits at most `limitMs`
-// milliseconds until it is gone.
-[[nodiscard]] EndOutcome EndProcess(const ProcessIdentity& who, std::uint32_t limitMs);
+// Ends a tool that InspectRecordedTool found kMine, with its group (POSIX),
+// unless it has ended already, and waits at most `limitMs` milliseconds
+// until it is gone.
+[[nodiscard]] EndOutcome EndRecordedTool(const ProcessIdentity& tool, std::uint32_t group,
+                                         std::uint32_t limitMs);
 
 // Starts `commandLine` like ChildProcess::Start but does not keep the
 // process: it runs on independently and leaves nothing behind to reap.

@@ -13,13 +13,22 @@
 
 #include "platform/faults.h"
 #include "platform/posix/posix_fd.h"
+#include "platform/posix/posix_procfs.h"
 #include "platform/posix/posix_spawn.h"
+#include "platform/program.h"
 
 namespace vok::platform {
+namespace {
+
+// How long Terminate waits for the rest of a child's group to go.
+constexpr std::uint32_t kGroupEndLimitMs = 2000;
+
+}  // namespace
 
 struct ChildProcess::State {
   pid_t pid = -1;
   std::uint64_t start = 0;  // as /proc tells it; 0 when it could not be read
+  bool leads_group = false;
   // Invalid when the kernel has no pidfds; waits with a limit then fail.
   posix::UniqueFd pidfd;
   // Once reaped the pid may belong to another process: never use it again.
@@ -136,6 +145,7 @@ std::optional<ChildProcess> ChildProcess::Start(const std::string& commandLine, 
     return std::nullopt;
   }
   state->pidfd.Reset(PidfdOpen(state->pid));
+  state->leads_group = tie == ChildTie::kEndsWithHost;
   // Not reaped yet, so the id is still this child's: whatever /proc says
   // of it now is the child's start.
   if (const std::optional<ProcessIdentity> child =
@@ -150,8 +160,12 @@ ProcessIdentity ChildProcess::Identity() const {
   return ProcessIdentity{static_cast<std::uint32_t>(state_->pid), state_->start};
 }
 
+std::uint32_t ChildProcess::Group() const {
+  return state_ && state_->leads_group ? static_cast<std::uint32_t>(state_->pid) : 0;
+}
+
 // Nothing ends a POSIX child with its host: the next call on the
-// installation ends it (EndProcess).
+// installation ends it (EndRecordedTool).
 bool ChildProcess::Tied() const { return false; }
 
 WaitOutcome ChildProcess::Wait(std::optional<std::uint32_t> limitMs) {
@@ -172,15 +186,30 @@ std::optional<std::int64_t> ChildProcess::ExitCode() const {
 }
 
 // POSIX cannot make another process exit with a chosen code: the child dies
-// of SIGKILL and `exitCode` is ignored. Nobody reads the code anyway.
+// of SIGKILL and `exitCode` is ignored. Nobody reads the code anyway. What
+// the child started in its group goes with it: left running, it could
+// still write into the installation after the call gave up.
 bool ChildProcess::Terminate(std::uint32_t /*exitCode*/) {
   if (!state_) return false;
   State& state = *state_;
-  if (state.reaped) return true;
-  const int rc = state.pidfd.Valid() ? PidfdKill(state.pidfd.Get()) : ::kill(state.pid, SIGKILL);
-  // ESRCH: it ended on its own and only needs reaping.
-  if (rc != 0 && errno != ESRCH) return false;
-  return state.Reap();
+  if (state.reaped && !state.leads_group) return true;
+  if (!state.reaped) {
+    // Not reaped yet, so the group's id is still the child's own.
+    const int rc = state.leads_group ? ::kill(-state.pid, SIGKILL)
+                   : state.pidfd.Valid() ? PidfdKill(state.pidfd.Get())
+                                         : ::kill(state.pid, SIGKILL);
+    // ESRCH: it ended on its own and only needs reaping.
+    if (rc != 0 && errno != ESRCH) return false;
+    if (!state.Reap()) return false;
+  }
+  // The rest of the group: killed again until gone, for a bounded while.
+  for (std::uint32_t waited = 0;; waited += 10) {
+    const std::vector<posix::LiveProcess> rest = posix::LiveGroupMembers(state.pid, state.start);
+    if (rest.empty()) return true;
+    if (waited >= kGroupEndLimitMs) return false;
+    posix::KillProcesses(rest);
+    SleepMilliseconds(10);
+  }
 }
 
 }  // namespace vok::platform

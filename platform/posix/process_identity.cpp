@@ -1,34 +1,29 @@
 // Other processes by identity, from /proc: a process is its id and its start
 // time (field 22 of /proc/<pid>/stat, clock ticks since boot), so that an id
 // the system has handed on never names the process that had it before.
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
-#include <poll.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include "platform/faults.h"
 #include "platform/posix/posix_fd.h"
+#include "platform/posix/posix_paths.h"
+#include "platform/posix/posix_procfs.h"
 #include "platform/process.h"
 #include "platform/program.h"
 
 namespace vok::platform {
-namespace {
+namespace posix {
 
-struct ProcStat {
-  char state = 0;
-  std::uint64_t start = 0;
-  pid_t group = 0;
-};
-
-// The fields of /proc/<pid>/stat that tell who the process is; nothing when
-// there is no such process.
-std::optional<ProcStat> ReadStat(std::uint32_t id) {
+std::optional<ProcStat> ReadStat(pid_t pid) {
   char path[40];
-  std::snprintf(path, sizeof path, "/proc/%u/stat", id);
-  posix::UniqueFd fd(::open(path, O_RDONLY | O_CLOEXEC));
+  std::snprintf(path, sizeof path, "/proc/%d/stat", static_cast<int>(pid));
+  UniqueFd fd(::open(path, O_RDONLY | O_CLOEXEC));
   if (!fd.Valid()) return std::nullopt;
   char bytes[1024];
   const ssize_t n = ::read(fd.Get(), bytes, sizeof bytes - 1);
@@ -43,23 +38,79 @@ std::optional<ProcStat> ReadStat(std::uint32_t id) {
   if (rest == nullptr) return std::nullopt;
   ProcStat stat;
   unsigned long long start = 0;
+  int parent = 0;
   int group = 0;
   // state ppid pgrp session tty tpgid flags minflt cminflt majflt cmajflt
   // utime stime cutime cstime priority nice threads itrealvalue starttime
-  if (std::sscanf(rest, " %c %*d %d %*d %*d %*d %*u %*u %*u %*u %*u %*u %*u %*d %*d %*d %*d %*d "
+  if (std::sscanf(rest, " %c %d %d %*d %*d %*d %*u %*u %*u %*u %*u %*u %*u %*d %*d %*d %*d %*d "
                         "%*d %llu",
-                  &stat.state, &group, &start) != 3) {
+                  &stat.state, &parent, &group, &start) != 4) {
     return std::nullopt;
   }
   stat.start = start;
+  stat.parent = parent;
   stat.group = group;
   return stat;
 }
 
+namespace {
+
+bool Ended(const ProcStat& stat) { return stat.state == 'Z' || stat.state == 'X'; }
+
+// The pid of a /proc entry's name; 0 for other entries.
+pid_t PidOfEntry(const char* name) {
+  pid_t pid = 0;
+  for (const char* at = name; *at != '\0'; ++at) {
+    if (*at < '0' || *at > '9' || pid > 100000000) return 0;
+    pid = pid * 10 + (*at - '0');
+  }
+  return pid;
+}
+
+}  // namespace
+
+std::vector<LiveProcess> LiveGroupMembers(pid_t group, std::uint64_t notBefore) {
+  std::vector<LiveProcess> members;
+  DIR* proc = ::opendir("/proc");
+  if (proc == nullptr) return members;
+  while (const dirent* entry = ::readdir(proc)) {
+    const pid_t pid = PidOfEntry(entry->d_name);
+    if (pid == 0) continue;
+    const std::optional<ProcStat> stat = ReadStat(pid);
+    if (stat && stat->group == group && !Ended(*stat) && stat->start >= notBefore) {
+      members.push_back({pid, stat->start});
+    }
+  }
+  ::closedir(proc);
+  return members;
+}
+
+void KillProcesses(const std::vector<LiveProcess>& processes) {
+  for (const LiveProcess& process : processes) {
+    UniqueFd pidfd(static_cast<int>(::syscall(SYS_pidfd_open, process.pid, 0)));
+    // Checked again with the pidfd open: from here on the id cannot pass
+    // to another process unnoticed.
+    const std::optional<ProcStat> stat = ReadStat(process.pid);
+    if (!stat || Ended(*stat) || stat->start != process.start) continue;
+    if (pidfd.Valid()) {
+      ::syscall(SYS_pidfd_send_signal, pidfd.Get(), SIGKILL, nullptr, 0);
+    } else {
+      ::kill(process.pid, SIGKILL);
+    }
+  }
+}
+
+}  // namespace posix
+
+namespace {
+
+using posix::ProcStat;
+using posix::ReadStat;
+
 // The stat of `who` while it runs: its id, its start time, not yet ended.
 std::optional<ProcStat> StatWhileRunning(const ProcessIdentity& who) {
   if (who.id == 0) return std::nullopt;
-  const std::optional<ProcStat> stat = ReadStat(who.id);
+  const std::optional<ProcStat> stat = ReadStat(static_cast<pid_t>(who.id));
   if (!stat || stat->state == 'Z' || stat->state == 'X') return std::nullopt;
   if (who.start != 0 && stat->start != who.start) return std::nullopt;
   return stat;
@@ -72,10 +123,57 @@ std::uint64_t MillisecondsSinceBoot() {
          static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
 }
 
+// The effective user of process `pid` (the second figure of "Uid:" in its
+// status, which every user may read); nothing when it cannot be read.
+std::optional<uid_t> EffectiveUserOf(pid_t pid) {
+  if (InjectedFailure(testing::Operation::kOpenProcess)) return std::nullopt;
+  char path[40];
+  std::snprintf(path, sizeof path, "/proc/%d/status", static_cast<int>(pid));
+  std::FILE* status = std::fopen(path, "re");
+  if (status == nullptr) return std::nullopt;
+  std::optional<uid_t> user;
+  char line[256];
+  while (std::fgets(line, sizeof line, status) != nullptr) {
+    unsigned long real = 0;
+    unsigned long effective = 0;
+    if (std::sscanf(line, "Uid: %lu %lu", &real, &effective) == 2) {
+      user = static_cast<uid_t>(effective);
+      break;
+    }
+  }
+  std::fclose(status);
+  return user;
+}
+
+// Whether `pid` is this process or one it descends from.
+bool IsSelfOrAncestor(pid_t pid) {
+  pid_t at = ::getpid();
+  for (int depth = 0; at > 0 && depth < 256; ++depth) {
+    if (at == pid) return true;
+    const std::optional<ProcStat> stat = ReadStat(at);
+    if (!stat || stat->parent == at) break;
+    at = stat->parent;
+  }
+  return false;
+}
+
+// Whether process `pid` runs the program file `gbkProgram` (the same file,
+// whatever path names it); nothing when its image cannot be looked at.
+std::optional<bool> RunsProgram(pid_t pid, const std::string& gbkProgram) {
+  char path[40];
+  std::snprintf(path, sizeof path, "/proc/%d/exe", static_cast<int>(pid));
+  struct stat image {};
+  if (::stat(path, &image) != 0) return std::nullopt;
+  const std::optional<std::string> program = posix::ToSystemPath(gbkProgram);
+  struct stat file {};
+  if (!program || ::stat(program->c_str(), &file) != 0) return false;
+  return image.st_dev == file.st_dev && image.st_ino == file.st_ino;
+}
+
 }  // namespace
 
 std::optional<ProcessIdentity> IdentityOfProcess(std::uint32_t id) {
-  const std::optional<ProcStat> stat = id == 0 ? std::nullopt : ReadStat(id);
+  const std::optional<ProcStat> stat = id == 0 ? std::nullopt : ReadStat(static_cast<pid_t>(id));
   if (!stat) return std::nullopt;
   return ProcessIdentity{id, stat->start};
 }
@@ -83,6 +181,8 @@ std::optional<ProcessIdentity> IdentityOfProcess(std::uint32_t id) {
 ProcessIdentity CurrentProcessIdentity() {
   return IdentityOfProcess(ProcessId()).value_or(ProcessIdentity{ProcessId(), 0});
 }
+
+std::string CurrentUser() { return std::to_string(::geteuid()); }
 
 std::optional<std::uint64_t> RunningForMs(const ProcessIdentity& who) {
   const std::optional<ProcStat> stat = StatWhileRunning(who);
@@ -94,26 +194,61 @@ std::optional<std::uint64_t> RunningForMs(const ProcessIdentity& who) {
   return now > started ? now - started : 0;
 }
 
-// The process may belong to anybody and be nobody's child here: its end is
-// watched through a pidfd where there is one, else by looking again.
-EndOutcome EndProcess(const ProcessIdentity& who, std::uint32_t limitMs) {
-  std::optional<ProcStat> stat = StatWhileRunning(who);
-  if (!stat) return EndOutcome::kNotRunning;
-  posix::UniqueFd pidfd(static_cast<int>(::syscall(SYS_pidfd_open, who.id, 0)));
-  // Checked again with the pidfd open: from here on the id cannot pass to
-  // another process unnoticed.
-  stat = StatWhileRunning(who);
-  if (!stat) return EndOutcome::kNotRunning;
-  const pid_t pid = static_cast<pid_t>(who.id);
-  const int rc = stat->group == pid ? ::kill(-pid, SIGKILL) : ::kill(pid, SIGKILL);
-  if (rc != 0 && errno != ESRCH) return EndOutcome::kFailed;
-  for (std::uint32_t waited = 0;; waited += 10) {
-    if (pidfd.Valid()) {
-      pollfd entry{pidfd.Get(), POLLIN, 0};
-      if (::poll(&entry, 1, 0) > 0) return EndOutcome::kEnded;
-    } else if (!StatWhileRunning(who)) {
-      return EndOutcome::kEnded;
+RecordedTool InspectRecordedTool(const ProcessIdentity& tool, std::uint32_t group,
+                                 const std::string& recordOwner, const std::string& gbkProgram) {
+  if (tool.id == 0 || tool.start == 0) return RecordedTool::kGone;
+  const uid_t me = ::geteuid();
+  const pid_t pid = static_cast<pid_t>(tool.id);
+  std::vector<posix::LiveProcess> running;
+  if (StatWhileRunning(tool)) {
+    running.push_back({pid, tool.start});
+  } else if (group == tool.id) {
+    // The tool itself is gone, but what it started in its group may still
+    // write into the installation.
+    running = posix::LiveGroupMembers(pid, tool.start);
+  }
+  if (running.empty()) return RecordedTool::kGone;
+  for (const posix::LiveProcess& member : running) {
+    if (IsSelfOrAncestor(member.pid)) return RecordedTool::kNotTheTool;
+    const std::optional<uid_t> user = EffectiveUserOf(member.pid);
+    if (!user) {
+      return StatWhileRunning({static_cast<std::uint32_t>(member.pid), member.start})
+                 ? RecordedTool::kUnknown
+                 : RecordedTool::kGone;
     }
+    if (std::to_string(*user) != recordOwner) return RecordedTool::kNotTheTool;
+    if (*user != me) return RecordedTool::kOtherUsers;
+  }
+  // The group's other processes run whatever the tool started; the tool
+  // itself must be the installation's.
+  if (running.front().pid == pid) {
+    const std::optional<bool> same = RunsProgram(pid, gbkProgram);
+    if (!same) return RecordedTool::kUnknown;
+    if (!*same) return RecordedTool::kNotTheTool;
+  }
+  return RecordedTool::kMine;
+}
+
+// The tool may belong to nobody's child here: its end is watched in /proc.
+EndOutcome EndRecordedTool(const ProcessIdentity& tool, std::uint32_t group,
+                           std::uint32_t limitMs) {
+  const pid_t pid = static_cast<pid_t>(tool.id);
+  auto alive = [&] {
+    std::vector<posix::LiveProcess> members;
+    if (StatWhileRunning(tool)) members.push_back({pid, tool.start});
+    if (group == tool.id) {
+      for (const posix::LiveProcess& member : posix::LiveGroupMembers(pid, tool.start)) {
+        if (member.pid != pid) members.push_back(member);
+      }
+    }
+    return members;
+  };
+  std::vector<posix::LiveProcess> members = alive();
+  if (members.empty()) return EndOutcome::kNotRunning;
+  for (std::uint32_t waited = 0;; waited += 10) {
+    posix::KillProcesses(members);
+    members = alive();
+    if (members.empty()) return EndOutcome::kEnded;
     if (waited >= limitMs) return EndOutcome::kFailed;
     SleepMilliseconds(10);
   }

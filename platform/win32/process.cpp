@@ -1,7 +1,13 @@
 #include "platform/process.h"
 
+#include "platform/faults.h"
+#include "platform/win32/security.h"
+#include "platform/win32/text.h"
 #include "platform/win32/unique_handle.h"
 
+#include <tlhelp32.h>
+
+#include <array>
 #include <vector>
 
 namespace vok::platform {
@@ -94,6 +100,54 @@ win32::UniqueHandle OpenWhileRunning(const ProcessIdentity& who) {
   return process;
 }
 
+// Whether `id` is this process or one it descends from.
+bool IsSelfOrAncestor(DWORD id) {
+  const win32::UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return id == ::GetCurrentProcessId();
+  std::vector<std::pair<DWORD, DWORD>> parents;  // (process, parent)
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
+       more = ::Process32NextW(snapshot.get(), &entry)) {
+    parents.emplace_back(entry.th32ProcessID, entry.th32ParentProcessID);
+  }
+  DWORD at = ::GetCurrentProcessId();
+  for (int depth = 0; depth < 256 && at != 0; ++depth) {
+    if (at == id) return true;
+    DWORD parent = 0;
+    for (const auto& [process, its_parent] : parents) {
+      if (process == at) parent = its_parent;
+    }
+    if (parent == at) break;
+    at = parent;
+  }
+  return false;
+}
+
+// Volume serial number and file index of a file; nothing when it cannot be
+// opened.
+std::optional<std::array<DWORD, 3>> FileIdentity(const std::wstring& path) {
+  const win32::UniqueHandle file(::CreateFileW(
+      path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (!file || !::GetFileInformationByHandle(file.get(), &information)) return std::nullopt;
+  return std::array<DWORD, 3>{information.dwVolumeSerialNumber, information.nFileIndexHigh,
+                              information.nFileIndexLow};
+}
+
+// Whether `process` runs the program file `gbkProgram`, whatever path names
+// it; nothing when its image cannot be told.
+std::optional<bool> RunsProgram(HANDLE process, const std::string& gbkProgram) {
+  std::wstring image(32768, L'\0');
+  DWORD length = static_cast<DWORD>(image.size());
+  if (!::QueryFullProcessImageNameW(process, 0, image.data(), &length)) return std::nullopt;
+  image.resize(length);
+  const std::optional<std::array<DWORD, 3>> running = FileIdentity(image);
+  if (!running) return std::nullopt;
+  return running == FileIdentity(win32::WidePath(gbkProgram));
+}
+
 }  // namespace
 
 ChildProcess::ChildProcess(std::unique_ptr<State> state) : state_(std::move(state)) {}
@@ -135,6 +189,9 @@ ProcessIdentity ChildProcess::Identity() const {
 }
 
 bool ChildProcess::Tied() const { return state_ && state_->job; }
+
+// The job stands for the group on Windows.
+std::uint32_t ChildProcess::Group() const { return 0; }
 
 WaitOutcome ChildProcess::Wait(std::optional<std::uint32_t> limitMs) {
   if (!state_ || !state_->process) return WaitOutcome::kFailed;
@@ -189,11 +246,41 @@ std::optional<std::uint64_t> RunningForMs(const ProcessIdentity& who) {
   return ticks > started ? (ticks - started) / 10000u : 0;
 }
 
-EndOutcome EndProcess(const ProcessIdentity& who, std::uint32_t limitMs) {
-  const win32::UniqueHandle process = OpenWhileRunning(who);
+std::string CurrentUser() { return win32::ProcessUserSid(::GetCurrentProcess()).value_or(""); }
+
+RecordedTool InspectRecordedTool(const ProcessIdentity& tool, std::uint32_t /*group*/,
+                                 const std::string& recordOwner, const std::string& gbkProgram) {
+  if (tool.id == 0 || tool.start == 0) return RecordedTool::kGone;
+  win32::UniqueHandle process;
+  if (!InjectedFailure(testing::Operation::kOpenProcess)) {
+    process.reset(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, tool.id));
+  }
+  if (!process) {
+    // No process has the id; any other failure (another user's process, a
+    // protected one) says nothing about whether it runs.
+    return ::GetLastError() == ERROR_INVALID_PARAMETER ? RecordedTool::kGone
+                                                       : RecordedTool::kUnknown;
+  }
+  if (::WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT ||
+      CreationTime(process.get()) != tool.start) {
+    return RecordedTool::kGone;
+  }
+  if (IsSelfOrAncestor(tool.id)) return RecordedTool::kNotTheTool;
+  const std::optional<std::string> user = win32::ProcessUserSid(process.get());
+  if (!user) return RecordedTool::kUnknown;
+  if (*user != recordOwner) return RecordedTool::kNotTheTool;
+  if (*user != CurrentUser()) return RecordedTool::kOtherUsers;
+  const std::optional<bool> same = RunsProgram(process.get(), gbkProgram);
+  if (!same) return RecordedTool::kUnknown;
+  return *same ? RecordedTool::kMine : RecordedTool::kNotTheTool;
+}
+
+EndOutcome EndRecordedTool(const ProcessIdentity& tool, std::uint32_t /*group*/,
+                           std::uint32_t limitMs) {
+  const win32::UniqueHandle process = OpenWhileRunning(tool);
   if (!process) return EndOutcome::kNotRunning;
   // The handle held keeps the id from passing to another process.
-  const win32::UniqueHandle ender(::OpenProcess(PROCESS_TERMINATE, FALSE, who.id));
+  const win32::UniqueHandle ender(::OpenProcess(PROCESS_TERMINATE, FALSE, tool.id));
   if ((!ender || !::TerminateProcess(ender.get(), 1)) &&
       ::WaitForSingleObject(process.get(), 0) != WAIT_OBJECT_0) {
     return EndOutcome::kFailed;

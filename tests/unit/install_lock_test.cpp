@@ -53,7 +53,7 @@ TEST(InstallLock, OneHolderAtATimeWhateverThePathSpelling) {
   ASSERT_EQ(first->TryAcquire(), LockOutcome::kTaken);
   platform::InstallLockHolder me{platform::ProcessId(), "C:\\client.exe",
                                  "2026-12-09 08:00:00.000", "GetReportDate"};
-  first->Publish(me);
+  ASSERT_TRUE(first->Publish(me));
   // Another thread, as a filing client's worker would be.
   std::thread([&] {
     EXPECT_EQ(second->TryAcquire(), LockOutcome::kBusy);
@@ -186,7 +186,7 @@ TEST_F(HeldInstallationTest, CallsThatWaitPastTheLimitTouchNoFile) {
   std::optional<InstallLock> other = LockOf(install_.library_location());
   ASSERT_TRUE(other);
   ASSERT_EQ(other->TryAcquire(), LockOutcome::kTaken);
-  other->Publish({1234, "filing.exe", "2026-12-09 08:00:00.000", "GetReportDate"});
+  ASSERT_TRUE(other->Publish({1234, "filing.exe", "2026-12-09 08:00:00.000", "GetReportDate"}));
   testing::SetInstallWaitLimitMs(150);
   for (const auto& e : kExports) {
     std::memset(buffer_, 'Z', sizeof buffer_);

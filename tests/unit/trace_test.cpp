@@ -84,7 +84,7 @@ TEST_F(CoreTraceTest, ToolsPastTheirLimitAndWaitsForTheInstallation) {
         platform::InstallLock::ForFolder(install.library_location());
     ASSERT_TRUE(other);
     ASSERT_EQ(other->TryAcquire(), platform::LockOutcome::kTaken);
-    other->Publish({4711, "filing.exe", "2026-12-09 08:00:00.000", "GetReportV2"});
+    ASSERT_TRUE(other->Publish({4711, "filing.exe", "2026-12-09 08:00:00.000", "GetReportV2"}));
     testing::SetInstallWaitLimitMs(50);
     EXPECT_EQ(InstallLocationLock::Take(install.library_location(), "GetReportDate").outcome(),
               InstallLocationLock::Outcome::kTimedOut);

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/files.h"
+#include "platform/process.h"
 #include "platform/program.h"
 #include "standin.h"
 
@@ -39,7 +40,11 @@ constexpr char kHelp[] =
     "  VOKWQM7_CRASH=before  abort before writing rep_vok.xml\n"
     "  VOKWQM7_CRASH=after   abort after writing it\n"
     "  VOKWQM7_EXIT_STAMP=F  write the steady clock's nanoseconds to F just before\n"
-    "                        exiting (the benchmark's exit latency)\n";
+    "                        exiting (the benchmark's exit latency)\n"
+    "  VOKWQM7_HELPER=1      first start a helper of its own (this program with the\n"
+    "                        argument --helper), as a tool that starts a database\n"
+    "                        engine does: the helper writes its process id to\n"
+    "                        vokwqm7.helper beside the tool and stays a minute\n";
 
 // The account is the first field after the brace.
 std::string AccountOf(const std::string& tail) {
@@ -94,6 +99,23 @@ int Exit(int code) {
   return code;
 }
 
+constexpr char kHelperArgument[] = "--helper";
+
+int RunAsHelper() {
+  (void)vok::platform::WriteWholeFile(vok::standin::OwnFile("vokwqm7.helper"),
+                                      std::to_string(vok::platform::ProcessId()));
+  vok::platform::SleepMilliseconds(60000);
+  return 0;
+}
+
+// Left running: the helper outlives this process unless someone ends it.
+void StartHelper() {
+  const std::string command =
+      "\"" + vok::platform::ExecutablePath() + "\" " + kHelperArgument;
+  std::optional<vok::platform::ChildProcess> helper = vok::platform::ChildProcess::Start(command);
+  static_cast<void>(helper);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -101,7 +123,9 @@ int main(int argc, char** argv) {
   if (standin::HelpAsked(argc, argv, kHelp)) return 0;
 
   const std::string tail = platform::CommandLineTail(argc, argv);
+  if (tail == kHelperArgument) return RunAsHelper();
   standin::RecordCommandLine("vokwqm7", tail);
+  if (standin::Environment("VOKWQM7_HELPER") == "1") StartHelper();
   platform::SleepMilliseconds(standin::EnvironmentNumber("VOKWQM7_SLEEP_MS", 0));
   const int exit_code = static_cast<int>(standin::EnvironmentNumber("VOKWQM7_EXIT_CODE", 0));
 

@@ -105,10 +105,16 @@ bool NoteLeftover(Checklist& list, const std::string& location, const char* piec
 // next call has to end it first.
 void CheckInUse(Checklist& list, const std::string& location) {
   const InstallationUse use = InspectInstallation(location);
+  const std::string minutes = std::to_string(kInstallWaitLimitMs / 60000);
   if (!use.lock_made) {
     list.Problem(TrF("the installation lock %s cannot be made or opened: every call waits for "
                      "it and then says the installation is in use",
                      use.lock));
+  }
+  if (!use.record_problem.empty()) {
+    list.Problem(TrF("this user's calls cannot keep their record of the installation (%s): "
+                     "every call waits for it and then says the installation is in use",
+                     use.record_problem));
   }
   switch (use.state) {
     case InstallationUse::State::kFree:
@@ -117,7 +123,12 @@ void CheckInUse(Checklist& list, const std::string& location) {
     case InstallationUse::State::kInUse:
       list.Note(TrF("the installation is in use now by %s; other calls wait for it (at most %s "
                     "minutes)",
-                    DescribeHolder(use), std::to_string(kInstallWaitLimitMs / 60000)));
+                    DescribeHolder(use), minutes));
+      break;
+    case InstallationUse::State::kInUseUnseen:
+      list.Note(TrF("another call holds the installation now, but left no record this user can "
+                    "read (another user's call); other calls wait for it (at most %s minutes)",
+                    minutes));
       break;
     case InstallationUse::State::kUnknown:
       list.Note(use.lock.empty()
@@ -132,15 +143,26 @@ void CheckInUse(Checklist& list, const std::string& location) {
   InstallationUse gone;
   gone.holder = use.gone_holder;
   const std::string caller = DescribeHolder(gone);
-  if (use.orphan_age_ms) {
-    const platform::InstallLockHolder& h = *use.gone_holder;
-    list.Problem(TrF("a report tool is still running in the installation, but its caller is "
-                     "gone: process %s (%s), running for %s s, started by %s; the next call "
-                     "ends it before it touches a file",
-                     std::to_string(h.tool.id), h.tool_program,
-                     std::to_string(*use.orphan_age_ms / 1000), caller));
-  } else {
-    list.Note(TrF("the last call ended without finishing (its process is gone): %s", caller));
+  const platform::InstallLockHolder& h = *use.gone_holder;
+  const std::string age = std::to_string(use.orphan_age_ms.value_or(0) / 1000);
+  switch (use.orphan) {
+    case platform::RecordedTool::kMine:
+      list.Problem(TrF("a report tool is still running in the installation, but its caller is "
+                       "gone: process %s (%s), running for %s s, started by %s; the next call "
+                       "ends it before it touches a file",
+                       std::to_string(h.tool.id), h.tool_program, age, caller));
+      break;
+    case platform::RecordedTool::kOtherUsers:
+    case platform::RecordedTool::kUnknown:
+      list.Problem(TrF("a report tool of another user is still running in the installation, "
+                       "but its caller is gone: process %s (%s), started by %s; only that user's "
+                       "next call, or an administrator, can end it: until then every call of "
+                       "this user waits and then says the installation is in use",
+                       std::to_string(h.tool.id), h.tool_program, caller));
+      break;
+    default:
+      list.Note(TrF("the last call ended without finishing (its process is gone): %s", caller));
+      break;
   }
 }
 
