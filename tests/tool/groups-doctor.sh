@@ -28,6 +28,15 @@ orphan=$(sed -nE 's/.*caller is gone: process ([0-9]+) .*/\1/p' <<<"$out")
 # Running: in /proc and not a zombie (nothing may reap the orphan here).
 running() { [ -e "/proc/$1" ] && ! grep -qE '^[0-9]+ \(.*\) [ZX] ' "/proc/$1/stat" 2>/dev/null; }
 [ -n "$orphan" ] && running "$orphan" || fail "doctor named no running tool: $out"
+# The same tool seen by another user (nobody, where the tests run as root):
+# theirs to wait for, never to end.
+if [ "$(id -u)" -eq 0 ]; then
+  chmod 0755 "$work"
+  run setpriv --reuid=nobody --regid=nogroup --clear-groups "$tool" doctor
+  expect_out "PROBLEM  a report tool of another user is still running in the installation, but its caller is gone: process $orphan " "doctor as another user"
+  expect_out "only that user's next call, or an administrator, can end it" "doctor as another user"
+  running "$orphan" || fail "doctor as another user ended the tool"
+fi
 run "$tool" report-date "${login[@]}" -o after-killed.xml
 expect_status 0 "report-date after a killed caller"
 ! running "$orphan" || fail "the next call left the killed caller's tool $orphan running"
