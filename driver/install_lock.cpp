@@ -60,21 +60,26 @@ void TraceTool(const char* event, const platform::InstallLockHolder& record,
   trace::Record(event, fields, extra ? 5 : 4);
 }
 
+enum class Recorded {
+  kClear,   // no recorded tool runs any more
+  kOthers,  // another user's tool runs (or one that cannot be looked at)
+  kStuck,   // this user's tool would not end before the deadline
+};
+
 // Right after taking the installation: a record that names a report tool
 // is that of a holder that ended without letting go, or whose tool would
 // not end. The tool may still run and write its export into this call's
 // run, so this call touches nothing until it is gone. It ends only a tool
 // of its own user that it can show to be the installation's; another
-// user's, or one it cannot look at, it waits for. False when a tool still
-// runs at `deadline`: the records are then left as they were.
-bool RecordedToolsGone(const platform::InstallLock& lock, const std::string& program,
-                       Clock::time_point deadline) {
+// user's, or one it cannot look at, it must wait for. Records are never
+// changed here. `told` keeps each wait traced once per call.
+Recorded EndRecordedTools(const platform::InstallLock& lock, const std::string& program,
+                          Clock::time_point deadline, bool& told) {
   for (const platform::InstallLockHolder& record : lock.Records()) {
     // Without its start time a tool cannot be told from a process that got
     // its id later: such a record is never acted on.
     if (record.tool.id == 0 || record.tool.start == 0) continue;
     const std::optional<std::uint64_t> age = platform::RunningForMs(record.tool);
-    bool told = false;
     for (;;) {
       const platform::RecordedTool what = platform::InspectRecordedTool(
           record.tool, record.tool_group, record.owner, program);
@@ -83,27 +88,27 @@ bool RecordedToolsGone(const platform::InstallLock& lock, const std::string& pro
         TraceTool("install.record_ignored", record, trace::Field("reason", Reason(what)));
         break;
       }
-      if (what == platform::RecordedTool::kMine) {
-        const std::uint32_t left = MillisecondsLeft(deadline);
-        const platform::EndOutcome ended =
-            platform::EndRecordedTool(record.tool, record.tool_group, left < 5000 ? left : 5000);
-        if (ended != platform::EndOutcome::kFailed) {
-          TraceTool("install.orphan_ended", record, trace::Field("age_ms", age.value_or(0)));
-          break;
+      if (what != platform::RecordedTool::kMine) {
+        if (!told) {
+          TraceTool("install.orphan_waited_for", record, trace::Field("reason", Reason(what)));
+          told = true;
         }
-      } else if (!told) {
-        TraceTool("install.orphan_waited_for", record, trace::Field("reason", Reason(what)));
-        told = true;
+        return Recorded::kOthers;
+      }
+      const std::uint32_t left = MillisecondsLeft(deadline);
+      if (platform::EndRecordedTool(record.tool, record.tool_group, left < 5000 ? left : 5000) !=
+          platform::EndOutcome::kFailed) {
+        TraceTool("install.orphan_ended", record, trace::Field("age_ms", age.value_or(0)));
+        break;
       }
       if (MillisecondsLeft(deadline) == 0) {
         TraceTool("install.orphan_not_ended", record, trace::Field("reason", Reason(what)));
-        return false;
+        return Recorded::kStuck;
       }
-      const std::uint32_t left = MillisecondsLeft(deadline);
-      platform::SleepMilliseconds(left < kFailedLockPauseMs ? left : kFailedLockPauseMs);
+      platform::SleepMilliseconds(kFailedLockPauseMs);
     }
   }
-  return true;
+  return Recorded::kClear;
 }
 
 }  // namespace
@@ -125,31 +130,47 @@ InstallLocationLock InstallLocationLock::Take(const std::string& location, const
   platform::LockOutcome outcome = lock->TryAcquire();
   bool told_busy = false;
   bool told_failed = false;
-  while (outcome != platform::LockOutcome::kTaken) {
-    if (outcome == platform::LockOutcome::kBusy && !told_busy) {
-      taken.waited_for_ = lock->Holder();
-      TraceWait(taken.waited_for_);
-      told_busy = true;
+  bool told_others = false;
+  for (;;) {
+    while (outcome != platform::LockOutcome::kTaken) {
+      if (outcome == platform::LockOutcome::kBusy && !told_busy) {
+        taken.waited_for_ = lock->Holder();
+        TraceWait(taken.waited_for_);
+        told_busy = true;
+      }
+      if (outcome == platform::LockOutcome::kFailed && !told_failed) {
+        trace::Record("install.lock_failed", {{"lock", lock->Name()}});
+        told_failed = true;
+      }
+      const std::uint32_t left = MillisecondsLeft(deadline);
+      if (left == 0) break;
+      if (outcome == platform::LockOutcome::kBusy) {
+        outcome = lock->Acquire(left);
+      } else {
+        platform::SleepMilliseconds(left < kFailedLockPauseMs ? left : kFailedLockPauseMs);
+        outcome = lock->TryAcquire();
+      }
     }
-    if (outcome == platform::LockOutcome::kFailed && !told_failed) {
-      trace::Record("install.lock_failed", {{"lock", lock->Name()}});
-      told_failed = true;
-    }
+    if (outcome != platform::LockOutcome::kTaken) break;
+    const Recorded recorded =
+        EndRecordedTools(*lock, location + paths::kBatchTool, deadline, told_others);
+    if (recorded == Recorded::kClear) break;
+    // Another user's tool: let go, so that its own user's next call can
+    // come in and end it, and try again after a pause.
+    lock = platform::InstallLock::ForFolder(location);
+    outcome = platform::LockOutcome::kFailed;
     const std::uint32_t left = MillisecondsLeft(deadline);
-    if (left == 0) break;
-    if (outcome == platform::LockOutcome::kBusy) {
-      outcome = lock->Acquire(left);
-    } else {
-      platform::SleepMilliseconds(left < kFailedLockPauseMs ? left : kFailedLockPauseMs);
-      outcome = lock->TryAcquire();
-    }
+    if (!lock || recorded == Recorded::kStuck || left == 0) break;
+    platform::SleepMilliseconds(left < kFailedLockPauseMs ? left : kFailedLockPauseMs);
+    outcome = lock->TryAcquire();
   }
   taken.waited_ms_ = static_cast<std::uint64_t>(
       std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
-  if (outcome != platform::LockOutcome::kTaken ||
-      !RecordedToolsGone(*lock, location + paths::kBatchTool, deadline)) {
+  if (outcome != platform::LockOutcome::kTaken) {
     taken.outcome_ = Outcome::kTimedOut;
-    if (told_failed) trace::Record("install.lock_failed", {{"reason", lock->RecordProblem()}});
+    if (told_failed && lock) {
+      trace::Record("install.lock_failed", {{"reason", lock->RecordProblem()}});
+    }
     trace::Record("install.lock", {{"outcome", "timed out"}, {"waited_ms", taken.waited_ms_}});
     return taken;
   }
