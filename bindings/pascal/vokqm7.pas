@@ -30,6 +30,10 @@ type
   end;
 
 {$ifdef MSWINDOWS}
+type
+  { The three exports that write a filing document. }
+  TFilingExport = function(LoginXml, OutputPath, MessageBuffer: PAnsiChar): Integer; stdcall;
+
 function GetVersionQM7: Integer; stdcall; external Vokqm7Library name 'GetVersionQM7';
 function GetReportDate(LoginXml, OutputPath: PAnsiChar; MessageBuffer: PAnsiChar): Integer;
   stdcall; external Vokqm7Library name 'GetReportDate';
@@ -43,6 +47,9 @@ function GetReportDateV2(LoginXml, OutputPath: PAnsiChar; MessageBuffer: PAnsiCh
   stdcall; external Vokqm7Library name 'GetReportDateV2';
 {$else}
 { The Linux library has the platform's own calling convention. }
+type
+  TFilingExport = function(LoginXml, OutputPath, MessageBuffer: PAnsiChar): Integer; cdecl;
+
 function GetVersionQM7: Integer; cdecl; external Vokqm7Library name 'GetVersionQM7';
 function GetReportDate(LoginXml, OutputPath: PAnsiChar; MessageBuffer: PAnsiChar): Integer;
   cdecl; external Vokqm7Library name 'GetReportDate';
@@ -117,7 +124,8 @@ begin
     exPrecision]);
 end;
 
-procedure WriteReportDate(const Login, OutputPath: GbkString);
+procedure WriteFiling(Export: TFilingExport; const FunctionName: string;
+  const Login, OutputPath: GbkString);
 var
   Buffer: TMessageBuffer;
   Saved: TFPUExceptionMask;
@@ -125,41 +133,26 @@ var
 begin
   Saved := MaskFloatingPoint;
   try
-    Code := GetReportDate(PAnsiChar(Login), PAnsiChar(OutputPath), @Buffer[0]);
+    Code := Export(PAnsiChar(Login), PAnsiChar(OutputPath), @Buffer[0]);
   finally
     SetExceptionMask(Saved);
   end;
-  CheckResult('GetReportDate', Code, Buffer);
+  CheckResult(FunctionName, Code, Buffer);
+end;
+
+procedure WriteReportDate(const Login, OutputPath: GbkString);
+begin
+  WriteFiling(GetReportDate, 'GetReportDate', Login, OutputPath);
 end;
 
 procedure WriteReportDateV2(const Login, OutputPath: GbkString);
-var
-  Buffer: TMessageBuffer;
-  Saved: TFPUExceptionMask;
-  Code: Integer;
 begin
-  Saved := MaskFloatingPoint;
-  try
-    Code := GetReportDateV2(PAnsiChar(Login), PAnsiChar(OutputPath), @Buffer[0]);
-  finally
-    SetExceptionMask(Saved);
-  end;
-  CheckResult('GetReportDateV2', Code, Buffer);
+  WriteFiling(GetReportDateV2, 'GetReportDateV2', Login, OutputPath);
 end;
 
 procedure WriteReportV2(const Login, OutputPath: GbkString);
-var
-  Buffer: TMessageBuffer;
-  Saved: TFPUExceptionMask;
-  Code: Integer;
 begin
-  Saved := MaskFloatingPoint;
-  try
-    Code := GetReportV2(PAnsiChar(Login), PAnsiChar(OutputPath), @Buffer[0]);
-  finally
-    SetExceptionMask(Saved);
-  end;
-  CheckResult('GetReportV2', Code, Buffer);
+  WriteFiling(GetReportV2, 'GetReportV2', Login, OutputPath);
 end;
 
 procedure WriteReport(const Login: GbkString; TrailingNumber: Integer;

@@ -7,7 +7,8 @@ import os
 import re
 import sys
 
-import declarations as d
+sys.dont_write_bytecode = True  # nothing written into the source tree
+import declarations as d  # noqa: E402
 
 
 def drop_one_argument(binding, text, declaration):

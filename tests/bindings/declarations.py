@@ -65,8 +65,10 @@ def _pascal_kinds(arguments):
 
 
 def pascal(text):
-    branches = re.search(r"\{\$ifdef MSWINDOWS\}(?P<windows>[^{]*?external.*?)\{\$else\}"
-                         r"(?P<other>.*?)\{\$endif\}", text, re.S)
+    # The ifdef whose Windows side holds the declarations.
+    branches = next((m for m in re.finditer(r"\{\$ifdef MSWINDOWS\}(?P<windows>.*?)\{\$else\}"
+                                            r"(?P<other>.*?)\{\$endif\}", text, re.S)
+                     if "external" in m.group("windows")), None)
     if branches is None:
         return {}, ["no Windows and Linux declarations"]
     pattern = (r"function (?P<name>\w+)(?:\((?P<arguments>[^)]*)\))?:\s*Integer;\s*"

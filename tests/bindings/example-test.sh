@@ -32,7 +32,7 @@ case $language in
   *) echo "unknown language $language" >&2; exit 2 ;;
 esac
 
-export LANG=C.UTF-8
+export LANG=C.UTF-8 PYTHONDONTWRITEBYTECODE=1
 unset LC_ALL
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
