@@ -5,8 +5,8 @@
 #   development    include/vokqm7.h, the import library and VOKQM7.def, the
 #                  libVOKQM7.so link
 #   cmake          the package configuration for find_package(VOKQM7)
-#   documentation  the integration guide and the C examples; on Windows the
-#                  package's README.txt
+#   documentation  the integration guide, the C examples and the language
+#                  bindings; on Windows the package's README.txt
 # On Linux each Debian package also gets the copyright file and changelog in
 # its own /usr/share/doc folder.
 include(GNUInstallDirs)
@@ -55,6 +55,13 @@ install(FILES ${PROJECT_SOURCE_DIR}/docs/examples/filing_client.c
   DESTINATION ${VOKQM7_DOC_DIR}/examples COMPONENT documentation)
 install(FILES ${PROJECT_SOURCE_DIR}/examples/get_report.c ${PROJECT_SOURCE_DIR}/examples/get_filing.c
   DESTINATION ${VOKQM7_EXAMPLES_DIR} COMPONENT documentation)
+if(WIN32)
+  set(VOKQM7_BINDINGS_DIR bindings)
+else()
+  set(VOKQM7_BINDINGS_DIR ${VOKQM7_DOC_DIR}/bindings)
+endif()
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/bindings/ DESTINATION ${VOKQM7_BINDINGS_DIR}
+  COMPONENT documentation PATTERN __pycache__ EXCLUDE)
 
 if(WIN32)
   # Integrators on other toolchains make their own import library from it.

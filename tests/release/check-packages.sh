@@ -62,11 +62,28 @@ fixed_file_version() {
   echo "${words[1]}.${words[0]}.${words[3]}.${words[2]}"
 }
 
+# The language bindings as the source tree has them, one path a line.
+binding_files() { (cd "$top" && find bindings -type f ! -path '*/__pycache__/*' | sort); }
+
+# check_bindings <what> <folder holding bindings/>: every file of the
+# source's bindings/ there, byte for byte (the file lists check that there
+# is nothing else).
+check_bindings() {
+  local what=$1 dir=$2 file differing=""
+  [ -n "$(binding_files)" ] || { fail "$what: the source tree has no bindings/"; return; }
+  for file in $(binding_files); do
+    cmp -s "$top/$file" "$dir/$file" || differing="$differing $file"
+  done
+  [ -z "$differing" ] && pass "$what: bindings/ as in the source, byte for byte" ||
+    fail "$what: bindings/ differs from the source:$differing"
+}
+
 expected_zip_files() {
-  printf '%s\n' README.txt SHA256SUMS bin/VOKQM7.dll bin/vokqm7.exe include/vokqm7.h \
+  (printf '%s\n' README.txt SHA256SUMS bin/VOKQM7.dll bin/vokqm7.exe include/vokqm7.h \
     lib/libVOKQM7.dll.a lib/VOKQM7.def docs/integration.md docs/checks.md docs/messages.md \
     docs/examples/filing_client.c \
-    examples/get_filing.c examples/get_report.c | sort
+    examples/get_filing.c examples/get_report.c
+    binding_files) | sort
 }
 
 check_zip() {
@@ -79,6 +96,7 @@ check_zip() {
     fail "$name: file list differs: $(diff <(expected_zip_files) <(echo "$listed") | grep '^[<>]' | tr '\n' ' ')"
   mkdir -p "$dir" && unzip -q "$zip" -d "$dir" || { fail "$name: does not unpack"; return; }
 
+  check_bindings "$name" "$dir"
   (cd "$dir" && sha256sum --quiet -c SHA256SUMS) && pass "$name: every checksum right" ||
     fail "$name: SHA256SUMS does not match the files"
   local summed
@@ -251,7 +269,9 @@ if check_deb libvokqm7-dev libdevel "$after_library" usr/include/vokqm7.h "$lib/
   "$lib/cmake/VOKQM7/VOKQM7Targets.cmake" "$lib/cmake/VOKQM7/VOKQM7Targets-release.cmake" \
   usr/share/doc/libvokqm7-dev/integration.md usr/share/doc/libvokqm7-dev/checks.md \
   usr/share/doc/libvokqm7-dev/messages.md usr/share/doc/libvokqm7-dev/examples/filing_client.c \
-  usr/share/doc/libvokqm7-dev/examples/get_filing.c usr/share/doc/libvokqm7-dev/examples/get_report.c; then
+  usr/share/doc/libvokqm7-dev/examples/get_filing.c usr/share/doc/libvokqm7-dev/examples/get_report.c \
+  $(binding_files | sed 's#^#usr/share/doc/libvokqm7-dev/#'); then
+  check_bindings libvokqm7-dev "$work/deb/usr/share/doc/libvokqm7-dev"
   grep -qF "set(PACKAGE_VERSION \"$version\")" "$work/deb/$lib/cmake/VOKQM7/VOKQM7ConfigVersion.cmake" &&
     pass "libvokqm7-dev: CMake package version $version" || fail "libvokqm7-dev: CMake package version"
 fi

@@ -2,7 +2,8 @@
 # The Debian packages installed into this machine, as a support engineer
 # installs them:  deb-test.sh <packages folder> <version> <top of the source tree>
 # dpkg -i of libvokqm7-1, libvokqm7-dev and vokqm7; vokqm7 doctor, convert
-# and report-date from the installed files on the demo installation; a
+# and report-date from the installed files on the demo installation, and
+# the installed Python binding's example beside report-date; a
 # consumer built with find_package(VOKQM7) against libvokqm7-dev; dpkg -r
 # of all three, after which none of their files is left. Needs root (exit
 # 77 otherwise).
@@ -90,6 +91,14 @@ expect_status 0 "report-date"
 section=$(cat income.xml 2>/dev/null)
 [ -n "$section" ] && grep -qF -- "$section" national.xml 2>/dev/null ||
   fail "report-date: the filing lacks the section convert wrote"
+
+# The Python binding as -dev installs it, loading the installed library by
+# its default name: the filing report-date made.
+bindings=/usr/share/doc/libvokqm7-dev/bindings
+run env PYTHONDONTWRITEBYTECODE=1 PYTHONPATH="$bindings/python" python3 "$bindings/python/example.py" \
+  python.xml 001 2026 11 demo-server
+expect_status 0 "the installed Python binding"
+cmp -s python.xml national.xml || fail "the installed Python binding wrote another filing than report-date"
 
 # An integrator's project, finding the package where dpkg put it.
 run cmake -S "$top/tests/package/consumer" -B consumer -G Ninja

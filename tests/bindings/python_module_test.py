@@ -1,0 +1,102 @@
+"""vokqm7.py on its own: the login text it builds, and how it turns a
+failed call's buffer into Vokqm7Error, with the library stood in for."""
+import ctypes
+import unittest
+
+import vokqm7
+
+
+class LoginXmlTest(unittest.TestCase):
+    def test_fields_in_order_and_escaped(self):
+        cases = [
+            ("the four fields of a filing",
+             dict(account="001", year=2026, period=11, server="acct"),
+             "<AccountCode>001</AccountCode><Year>2026</Year><Period>11</Period>"
+             "<Server>acct</Server>"),
+            ("every character XML reserves",
+             dict(account="A&B<1>'\"", year=2026, period=1, server="s"),
+             "<AccountCode>A&amp;B&lt;1&gt;&apos;&quot;</AccountCode><Year>2026</Year>"
+             "<Period>1</Period><Server>s</Server>"),
+            ("a character whose GBK ends in the byte of a backslash",
+             dict(account="誠信", year=2026, period=11, server="東"),
+             "<AccountCode>誠信</AccountCode><Year>2026</Year><Period>11</Period>"
+             "<Server>東</Server>"),
+            ("the interactive tool's fields, given out of order",
+             dict(file_rep="D:\\模板\\a.rep", password="p&w", user="u", login_date="2026-11-30",
+                  account="1", year=2026, period=11, server="s"),
+             "<AccountCode>1</AccountCode><Year>2026</Year><Period>11</Period><Server>s</Server>"
+             "<UserID>u</UserID><Password>p&amp;w</Password><LoginDate>2026-11-30</LoginDate>"
+             "<FileRep>D:\\模板\\a.rep</FileRep>"),
+            ("a report type", dict(account="1", year=2026, period=11, server="s", report_type="SYB"),
+             "<AccountCode>1</AccountCode><Year>2026</Year><Period>11</Period><Server>s</Server>"
+             "<ReportType>SYB</ReportType>"),
+            ("a field given as None is left out",
+             dict(account="1", year=2026, period=11, server="s", password=None),
+             "<AccountCode>1</AccountCode><Year>2026</Year><Period>11</Period><Server>s</Server>"),
+            ("an empty field stays", dict(account="", year=2026, period=11, server="s"),
+             "<AccountCode></AccountCode><Year>2026</Year><Period>11</Period><Server>s</Server>"),
+        ]
+        for name, fields, inner in cases:
+            with self.subTest(name):
+                self.assertEqual(vokqm7.login_xml(**fields),
+                                 "<Info><LoginInfo>" + inner + "</LoginInfo></Info>")
+
+    def test_unknown_field_refused(self):
+        with self.assertRaisesRegex(TypeError, "unknown login field.*acount"):
+            vokqm7.login_xml(acount="001", year=2026, period=11, server="s")
+
+
+class StandInExport:
+    """Stands in for one export: fills the message buffer and returns result."""
+
+    def __init__(self, result, message):
+        self.result, self.message, self.arguments = result, message, None
+
+    def __call__(self, *arguments):
+        self.arguments = arguments
+        buffer = arguments[-1]
+        ctypes.memmove(buffer, self.message + b"\0", len(self.message) + 1)
+        return self.result
+
+
+class FailedCallTest(unittest.TestCase):
+    def library_with(self, export_name, export):
+        library = vokqm7.Library.__new__(vokqm7.Library)
+        library._dll = type("StandInDll", (), {export_name: staticmethod(export)})()
+        return library
+
+    def test_message_decoded_into_the_error(self):
+        in_use = "财务软件安装目录正被另一个报表调用使用,请稍后再试!".encode("gbk")
+        cases = [
+            ("the message of an installation in use", -1, in_use),
+            ("51 bytes, as long as a message gets", -1, "誠".encode("gbk") * 25 + b"!"),
+            ("a section writer's own result", -3, "誠運錦衆診謀".encode("gbk")),
+            ("a message the buffer ends", -1, b"x" * (vokqm7.MESSAGE_BUFFER_SIZE - 1)),
+        ]
+        for name, result, message in cases:
+            with self.subTest(name):
+                export = StandInExport(result, message)
+                library = self.library_with("GetReportDate", export)
+                with self.assertRaises(vokqm7.Vokqm7Error) as raised:
+                    library.get_report_date("誠.xml", account="1", year=2026, period=11, server="s")
+                self.assertEqual(raised.exception.result, result)
+                self.assertEqual(raised.exception.message, message.decode("gbk"))
+                self.assertEqual(str(raised.exception), "GetReportDate failed (%d): %s"
+                                 % (result, message.decode("gbk")))
+                self.assertEqual(export.arguments[1], "誠.xml".encode("gbk"))
+                self.assertGreaterEqual(len(export.arguments[2]), 52)
+
+    def test_success_raises_nothing(self):
+        export = StandInExport(0, b"")
+        library = self.library_with("GetReportDateV2", export)
+        library.get_report_date_v2(b"out.xml", account="1", year=2026, period=11, server="s")
+        self.assertIn(b"<AccountCode>1</AccountCode>", export.arguments[0])
+
+    def test_library_that_does_not_load_says_so(self):
+        with self.assertRaisesRegex(OSError, "cannot load /nonexistent/libVOKQM7.so.1 into this "
+                                    "(32|64)-bit Python"):
+            vokqm7.Library("/nonexistent/libVOKQM7.so.1")
+
+
+if __name__ == "__main__":
+    unittest.main()
