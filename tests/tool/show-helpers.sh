@@ -16,7 +16,7 @@ document_items() {
 
 # The rows of show's tables in $out as "line|name|amount|amount": the
 # cells are at least two blanks apart.
-shown_rows() { sed -E 's/^ +//; s/ {2,}/|/g' <<<"$out"; }
+shown_rows() { sed -E 's/^\*? +//; s/ {2,}/|/g' <<<"$out"; }
 
 # Checks that every item of the document $1 is a row of show's output.
 expect_every_item_shown() {

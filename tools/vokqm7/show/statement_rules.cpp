@@ -41,12 +41,31 @@ std::optional<long> LineNumber(const std::string& text) {
   return std::stol(text);
 }
 
-// One list of a statement with its items' names as rules match them.
+// One list of a statement with its items' names as rules match them, and
+// the sign each line is printed with where its print shows one: in an
+// income statement "减：营业成本" starts lines that are subtracted, up to
+// the next 加 or 减 or the next part ("二、营业利润"); a line printed
+// "（损失以“－”号填列）" is added. In a balance sheet only the line's own
+// prefix counts ("减：库存股").
 class MatchedList {
  public:
-  explicit MatchedList(const ItemList& list) : list_(list) {
+  MatchedList(const ItemList& list, StatementKind kind, const std::set<std::u16string>& known)
+      : list_(list) {
+    int block = 0;
     for (const StatementItem& item : list.items) {
-      names_.push_back(MatchedItemName(platform::GbkToUtf16(item.name)));
+      const PrintedName printed = ReadPrintedName(platform::GbkToUtf16(item.name), known);
+      int sign = 0;
+      if (printed.prefix_sign != 0) {
+        sign = printed.prefix_sign;
+        if (kind == StatementKind::kIncomeStatement) block = sign;
+      } else if (printed.numbered) {
+        block = 0;
+      } else if (!printed.part) {
+        sign = block;
+      }
+      if (printed.loss_marked && !printed.part) sign = 1;
+      names_.push_back(printed.name);
+      signs_.push_back(sign);
     }
   }
 
@@ -63,18 +82,32 @@ class MatchedList {
 
   [[nodiscard]] bool Has(const RuleItem& wanted) const { return !Find(wanted).empty(); }
 
+  // Whether no line of the term is printed with the other sign.
+  [[nodiscard]] bool SignAgrees(const RuleTerm& term) const {
+    const std::vector<std::size_t> found = Find(term.item);
+    return std::none_of(found.begin(), found.end(),
+                        [&](std::size_t i) { return signs_[i] == -term.sign; });
+  }
+
+  // How many of the list's lines the layout's rules name.
+  [[nodiscard]] std::size_t Named(const std::set<std::u16string>& names) const {
+    return static_cast<std::size_t>(std::count_if(
+        names_.begin(), names_.end(), [&](const std::u16string& n) { return names.count(n) > 0; }));
+  }
+
   [[nodiscard]] const ItemList& list() const { return list_; }
 
  private:
   const ItemList& list_;
   std::vector<std::u16string> names_;
+  std::vector<int> signs_;
 };
 
 std::set<std::string> ItemsOf(const Layout& layout) {
   std::set<std::string> items;
   for (const Rule& rule : layout.rules) {
-    items.insert(RuleItemText(rule.target));
-    for (const RuleTerm& term : rule.terms) items.insert(RuleItemText(term.item));
+    items.insert(RuleItemKey(rule.target));
+    for (const RuleTerm& term : rule.terms) items.insert(RuleItemKey(term.item));
   }
   return items;
 }
@@ -83,29 +116,52 @@ bool Fits(const Layout& layout, StatementKind kind, const MatchedList& list) {
   if (layout.kind != kind) return false;
   return std::all_of(layout.rules.begin(), layout.rules.end(), [&](const Rule& rule) {
     return list.Has(rule.target) &&
-           std::all_of(rule.terms.begin(), rule.terms.end(),
-                       [&](const RuleTerm& term) { return list.Has(term.item); });
+           std::all_of(rule.terms.begin(), rule.terms.end(), [&](const RuleTerm& term) {
+             return list.Has(term.item) && list.SignAgrees(term);
+           });
   });
 }
 
-// The layouts that fit the list, without the shipped ones that a more
-// complete fitting layout covers.
-std::vector<const Layout*> FittingLayouts(const std::vector<Layout>& layouts, StatementKind kind,
-                                          const MatchedList& list) {
+struct Fitting {
+  std::vector<const Layout*> layouts;
+  std::vector<const Layout*> undecided;  // shipped ones equally specific: which is not known
+};
+
+// The layouts that decide for the list: no layout whose items are a strict
+// subset of another fitting one's, and of the shipped ones the one that
+// names the most of the list's lines. The caller's own layouts all apply.
+Fitting FittingLayouts(const std::vector<Layout>& layouts, StatementKind kind,
+                       const MatchedList& list) {
   std::vector<const Layout*> fitting;
   for (const Layout& layout : layouts) {
     if (Fits(layout, kind, list)) fitting.push_back(&layout);
   }
-  std::vector<const Layout*> kept;
+  Fitting kept;
+  std::vector<std::pair<std::size_t, const Layout*>> shipped;  // lines named, layout
   for (const Layout* layout : fitting) {
     const std::set<std::string> items = ItemsOf(*layout);
-    const bool covered =
-        layout->shipped && std::any_of(fitting.begin(), fitting.end(), [&](const Layout* other) {
-          const std::set<std::string> more = ItemsOf(*other);
-          return more.size() > items.size() &&
-                 std::includes(more.begin(), more.end(), items.begin(), items.end());
-        });
-    if (!covered) kept.push_back(layout);
+    const bool covered = std::any_of(fitting.begin(), fitting.end(), [&](const Layout* other) {
+      const std::set<std::string> more = ItemsOf(*other);
+      return more.size() > items.size() &&
+             std::includes(more.begin(), more.end(), items.begin(), items.end());
+    });
+    if (covered) continue;
+    if (layout->shipped) {
+      shipped.push_back({list.Named(ItemNames(*layout)), layout});
+    } else {
+      kept.layouts.push_back(layout);
+    }
+  }
+  std::size_t most = 0;
+  for (const auto& [named, layout] : shipped) most = std::max(most, named);
+  std::vector<const Layout*> best;
+  for (const auto& [named, layout] : shipped) {
+    if (named == most) best.push_back(layout);
+  }
+  if (best.size() == 1) {
+    kept.layouts.insert(kept.layouts.begin(), best.front());
+  } else {
+    kept.undecided = best;
   }
   return kept;
 }
@@ -172,11 +228,12 @@ RuleOutcome Evaluate(const Rule& rule, const Statement& statement, std::size_t s
     result.details.push_back(Tr("the list has no amount column to compare"));
     return outcome;
   }
+  std::size_t compared_columns = 0;
   for (std::size_t c = 0; c < list.columns.size(); ++c) {
     const std::string& column = list.columns[c].title;
     long long target = 0, sum = 0;
     std::string why, terms;
-    bool any_figure = false;
+    bool any_figure = false, any_term = false;
     for (const auto& [sign, i] : sides) {
       const Figure figure = FigureOf(list.items[i], c);
       if (!figure.why.empty()) {
@@ -188,6 +245,7 @@ RuleOutcome Evaluate(const Rule& rule, const Statement& statement, std::size_t s
         target = *figure.cents;
         continue;
       }
+      any_term = any_term || *figure.cents != 0;
       sum += sign * *figure.cents;
       if (!terms.empty() || sign < 0) terms += sign < 0 ? (terms.empty() ? "-" : " - ") : " + ";
       terms += CentsText(*figure.cents);
@@ -197,32 +255,54 @@ RuleOutcome Evaluate(const Rule& rule, const Statement& statement, std::size_t s
       result.details.push_back(TrF("%s: not compared: %s", column, why));
       continue;
     }
+    // A template that leaves every line of a sum blank (the library
+    // writes 0.00 for a blank cell) does not state the sum there.
+    if (!any_term) {
+      result.details.push_back(
+          TrF("%s: not compared: every line it adds is blank or zero", column));
+      continue;
+    }
     outcome.compared = outcome.compared || any_figure;
+    ++compared_columns;
     if (target == sum) continue;
     result.outcome = Outcome::kFailed;
     result.details.push_back(TrF("%s: %s %s, its lines give %s = %s, difference %s", column,
                                  RuleItemText(rule.target), CentsText(target), terms,
                                  CentsText(sum), CentsText(target - sum)));
   }
-  if (result.outcome == Outcome::kPassed) result.marked.clear();
+  if (result.outcome == Outcome::kPassed) {
+    result.marked.clear();
+    if (compared_columns == 0) result.outcome = Outcome::kNote;
+  }
   return outcome;
 }
 
-// Whether any item of the statement holds a figure: an amount that is
-// neither empty nor a dash.
-bool HoldsAmounts(const Statement& statement) {
+// What the statement's amounts hold: a figure other than zero, only zeros
+// (the library writes 0.00 for every blank cell), or nothing but empty
+// amounts and dashes. An amount that is no number counts as a figure; its
+// own check fails it.
+enum class Held { kFigures, kZeros, kNothing };
+
+Held AmountsHeld(const Statement& statement) {
+  bool zeros = false;
   for (const ItemList& list : statement.lists) {
     for (const StatementItem& item : list.items) {
       for (const std::optional<std::string>& text : item.amounts) {
         if (!text) continue;
         const std::optional<Amount> amount = Amount::Parse(*text);
-        if (!amount || !amount->Empty()) return true;
+        if (!amount || (!amount->Empty() && amount->Cents() != 0)) return Held::kFigures;
+        zeros = zeros || !amount->Empty();
       }
     }
   }
-  return false;
+  return zeros ? Held::kZeros : Held::kNothing;
 }
 
+std::string LayoutNames(const std::vector<const Layout*>& layouts) {
+  std::string names;
+  for (const Layout* layout : layouts) names += (names.empty() ? "" : ", ") + layout->name;
+  return names;
+}
 
 }  // namespace
 
@@ -230,7 +310,16 @@ void CheckStatementArithmetic(const Statement& statement, std::size_t index,
                               const std::vector<Layout>& layouts,
                               std::vector<CheckResult>& results) {
   const std::string name = StatementName(statement);
-  if (!HoldsAmounts(statement)) {
+  const Held held = AmountsHeld(statement);
+  if (held == Held::kZeros) {
+    results.push_back(
+        {Outcome::kAllZero, TrF("%s: every amount is zero: not checked", name),
+         {Tr("every amount is zero: a period without business, or the wrong account, book, "
+             "server or period")},
+         {}});
+    return;
+  }
+  if (held == Held::kNothing) {
     bool any_items = false;
     for (const ItemList& list : statement.lists) any_items = any_items || !list.items.empty();
     const bool income = statement.kind == StatementKind::kIncomeStatement;
@@ -242,11 +331,15 @@ void CheckStatementArithmetic(const Statement& statement, std::size_t index,
     return;
   }
   bool fitted = false, compared = false;
+  std::vector<const Layout*> undecided;
   std::set<std::string> applied;  // rule texts, each rule once per list
+  const std::set<std::u16string> known = ItemNames(layouts, statement.kind);
   for (std::size_t l = 0; l < statement.lists.size(); ++l) {
-    const MatchedList matched(statement.lists[l]);
+    const MatchedList matched(statement.lists[l], statement.kind, known);
     applied.clear();
-    for (const Layout* layout : FittingLayouts(layouts, statement.kind, matched)) {
+    const Fitting fitting = FittingLayouts(layouts, statement.kind, matched);
+    if (undecided.empty()) undecided = fitting.undecided;
+    for (const Layout* layout : fitting.layouts) {
       fitted = true;
       for (const Rule& rule : layout->rules) {
         if (!applied.insert(rule.text).second) continue;
@@ -256,7 +349,13 @@ void CheckStatementArithmetic(const Statement& statement, std::size_t index,
       }
     }
   }
-  if (!fitted) {
+  if (!fitted && !undecided.empty()) {
+    results.push_back(
+        {Outcome::kNotChecked,
+         TrF("%s: layout not recognised: not checked (see --rules)", name),
+         {TrF("its lines fit %s alike, and they add up differently", LayoutNames(undecided))},
+         {}});
+  } else if (!fitted) {
     const std::string count = std::to_string(std::count_if(
         layouts.begin(), layouts.end(), [&](const Layout& l) { return l.kind == statement.kind; }));
     results.push_back(
