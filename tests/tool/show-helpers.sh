@@ -193,8 +193,8 @@ make_rule_documents() {
     gbk_file same-name.xml
   case_ same-name.xml "" 3 out "2 lines are 存货 (lines 7, 31), which one counts is not known: name it by its line, #N, in a rules file (see --rules)"
   local bonds equity
-  bonds=$(grep -o '<SB_ZCFZB_XMMC>应付债券</SB_ZCFZB_XMMC><SB_ZCFZB_NCS>[^<]*</SB_ZCFZB_NCS><SB_ZCFZB_QMS>[^<]*<' general-enterprise-balance-sheet.xml | sed 's#<SB_ZCFZB_XMMC>[^<]*</SB_ZCFZB_XMMC>##')
-  equity=$(grep -o '<SB_ZCFZB_XMMC>其他权益工具</SB_ZCFZB_XMMC><SB_ZCFZB_NCS>[^<]*</SB_ZCFZB_NCS><SB_ZCFZB_QMS>[^<]*<' general-enterprise-balance-sheet.xml | sed 's#<SB_ZCFZB_XMMC>[^<]*</SB_ZCFZB_XMMC>##')
+  bonds=$(grep -oE '<SB_ZCFZB_XMMC>(加：)?应付债券</SB_ZCFZB_XMMC><SB_ZCFZB_NCS>[^<]*</SB_ZCFZB_NCS><SB_ZCFZB_QMS>[^<]*<' general-enterprise-balance-sheet.xml | sed 's#<SB_ZCFZB_XMMC>[^<]*</SB_ZCFZB_XMMC>##')
+  equity=$(grep -oE '<SB_ZCFZB_XMMC>(加：)?其他权益工具</SB_ZCFZB_XMMC><SB_ZCFZB_NCS>[^<]*</SB_ZCFZB_NCS><SB_ZCFZB_QMS>[^<]*<' general-enterprise-balance-sheet.xml | sed 's#<SB_ZCFZB_XMMC>[^<]*</SB_ZCFZB_XMMC>##')
   sed "s#</SB_ZCFZB_MXXX>#<SB_ZCFZB_XM><SB_ZCFZB_LC>90</SB_ZCFZB_LC><SB_ZCFZB_XMMC>其中：优先股</SB_ZCFZB_XMMC>$bonds/SB_ZCFZB_QMS></SB_ZCFZB_XM><SB_ZCFZB_XM><SB_ZCFZB_LC>91</SB_ZCFZB_LC><SB_ZCFZB_XMMC>其中：优先股</SB_ZCFZB_XMMC>$equity/SB_ZCFZB_QMS></SB_ZCFZB_XM>&#" \
     general-enterprise-balance-sheet.xml >preferred-shares.xml
   printf '%s\n' '// Our template: the preferred shares within the bonds, and within the' \
