@@ -152,6 +152,9 @@ make_rule_documents() {
     rule_cases+=$(awk -v stem="$(basename "$file" .rules)" -f "$show_helpers/rule-documents.awk" "$file" |
       sed 's/^\([^|]*\)|/\1||/')$'\n'
   done
+  # Statements made to each published format, by a generator of its own.
+  rule_cases+=$(python3 "$show_helpers/statement-corpus.py")$'\n'
+
   # The demo's documents add up under the shipped rules.
   for file in national.xml financial.xml zcfzb.xml syb.xml; do
     case_ $file "" 0 failed 0
@@ -186,6 +189,11 @@ make_rule_documents() {
     sed 's#.*#<?xml version="1.0" encoding="UTF-8"?><DZSBB>&</DZSBB>#' >dashes.xml
   case_ dashes.xml "" 3 out "  FAILED       资产负债表: the balance sheet holds no amounts"
   case_ dashes.xml "" 3 out "every amount is empty or a dash"
+  # Every amount 0.00, as the library writes blank cells: never a pass.
+  sed -E 's#<(SB_[A-Z]+_(BYS|BNLJ|NCS|QMS))>[^<]*<#<\1>0.00<#g' <<<"$national" | gbk_file all-zero.xml
+  case_ all-zero.xml "" 5 out "  all zero     损益表: every amount is zero: not checked"
+  case_ all-zero.xml "" 5 out "every amount is zero: a period without business, or the wrong account, book, server or period"
+  case_ all-zero.xml "" 5 failed 0
 
   # A name two lines share: the shipped rule cannot tell them apart; a rules
   # file of the office's own names one by its line.
@@ -215,6 +223,11 @@ make_rule_documents() {
   bad_rules section.rules "1:1: a section is [损益表] or [资产负债表]" '[利润表]' '净利润 = 利润总额 - 所得税'
   bad_rules no-section.rules "1:1: a rule comes after its section, [损益表] or [资产负债表]" '净利润 = 利润总额 - 所得税'
   bad_rules line.rules "2:3: a line number is \"#\" and digits, as #12" '[资产负债表]' '#1a = 货币资金'
+  # Rules that could never fail.
+  bad_rules unclosed.rules "2:14: this bracket is not closed" '[损益表]' '营业利润 = 主营业务利润（ + 其他业务利润 - 营业费用'
+  bad_rules same-sides.rules "2:7: both sides of the rule are the same item, so it cannot fail" '[损益表]' '净利润 = 净利润'
+  bad_rules twice.rules "2:20: the rule names 所得税 twice" '[损益表]' '净利润 = 利润总额 - 所得税 + 所得税'
+  bad_rules shared.rules "2:7: the sides of the rule share every item, so it checks nothing" '[损益表]' '净利润 = 净利润 - 净利润'
   printf '[损益表]\n净利润 = 利润总额 - \xFF所得税\n' >latin.rules
   case_ national.xml "--rules latin.rules" 2 err "the rules file does not read: latin.rules:2:14: this is not UTF-8, which rule files are"
   case_ national.xml "--rules none.rules" 4 err "cannot read the rules file none.rules"
@@ -236,6 +249,9 @@ check_rule_documents() {
       out) expect_out "$text" "show $file $options" ;;
       err) expect_err "$text" "show $file $options" ;;
       none) expect_no_out "$text" "show $file $options" ;;
+      marked)  # "N|start of name": the row a failed rule names
+        grep '^\*' <<<"$out" | sed -E 's/^\* +//; s/ {2,}/|/g' | grep -qF -- "$text" ||
+          fail "show $file $options: no row $text marked" ;;
       failed)
         count=$(grep -c '^  FAILED ' <<<"$out")
         [ "$count" -eq "$text" ] || fail "show $file $options: $count checks failed, expected $text" ;;
