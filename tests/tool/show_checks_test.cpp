@@ -80,7 +80,8 @@ TEST(ShowChecks, TotalsAreFoundUnderTheTemplatesVariants) {
   for (const char* name :
        {"负债和所有者权益总计", "负债及所有者权益总计", "负债和所有者权益（或股东权益）总计",
         "负债和所有者权益(或股东权益)总计", "负债及股东权益总计", "负债与所有者权益合计",
-        "负 债 和 所 有 者 权 益 总 计", "　负债和所有者权益总计"}) {
+        "负 债 和 所 有 者 权 益 总 计", "　负债和所有者权益总计", "负债和所有者（或股东）权益总计",
+        "负债和股东权益总计", "三、负债及所有者权益总计："}) {
     EXPECT_TRUE(IsTotalLiabilitiesAndEquity(Gbk(name))) << name;
   }
   for (const char* name : {"负债合计", "所有者权益合计", "负债和所有者权益", "负债总计",
