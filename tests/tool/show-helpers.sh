@@ -167,7 +167,10 @@ make_rule_documents() {
   case_ national.xml "" 0 out "损益表 五、净利润 (line 16): 本年累计 609064.95"
   case_ financial.xml "" 0 out "  ok           损益表: 营业利润 = 营业收入 - 营业成本 - 税金及附加 - 销售费用 - 管理费用 - 财务费用 + 投资收益"
   case_ zcfzb.xml "" 0 out "  ok           资产负债表: 负债和所有者权益总计 = 负债合计 + 所有者权益合计"
-  case_ syb.xml "" 0 out "  ok           损益表 补充资料: 利润总额 = 营业利润 + 投资收益 + 补贴收入 + 营业外收入 - 营业外支出"
+  # The demo's single statement: the year beside the year before, so labelled.
+  case_ syb.xml "" 0 out "  ok           损益表 补充资料: 营业利润 = 营业收入 - 营业成本 - 税金及附加 - 销售费用 - 管理费用 - 财务费用 + 投资收益"
+  case_ syb.xml "" 0 out "行次  项目              本年累计      上年数"
+  case_ syb.xml "" 0 out "   1  一、营业收入    5127450.00  4683920.00"
 
   # The demo's figures as they were: investment income counted twice.
   national=$(iconv -f GBK -t UTF-8 national.xml)
