@@ -9,6 +9,7 @@
 #include "platform/codepage.h"
 #include "show/amount.h"
 #include "show/item_name.h"
+#include "show/layout_choice.h"
 
 namespace vok::tool {
 namespace {
@@ -30,140 +31,6 @@ std::string ListName(const Statement& statement, const ItemList& list) {
 
 std::string ItemName(const StatementItem& item) {
   return TrF("%s (line %s)", item.name, item.line);
-}
-
-// A line number as a number: "08" is line 8; nothing for other texts.
-std::optional<long> LineNumber(const std::string& text) {
-  if (text.empty() || text.size() > 6 ||
-      !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    return std::nullopt;
-  }
-  return std::stol(text);
-}
-
-// One list of a statement with its items' names as rules match them, and
-// the sign each line is printed with where its print shows one: in an
-// income statement "减：营业成本" starts lines that are subtracted, up to
-// the next 加 or 减 or the next part ("二、营业利润"); a line printed
-// "（损失以“－”号填列）" is added. In a balance sheet only the line's own
-// prefix counts ("减：库存股").
-class MatchedList {
- public:
-  MatchedList(const ItemList& list, StatementKind kind, const std::set<std::u16string>& known)
-      : list_(list) {
-    int block = 0;
-    for (const StatementItem& item : list.items) {
-      const PrintedName printed = ReadPrintedName(platform::GbkToUtf16(item.name), known);
-      int sign = 0;
-      if (printed.prefix_sign != 0) {
-        sign = printed.prefix_sign;
-        if (kind == StatementKind::kIncomeStatement) block = sign;
-      } else if (printed.numbered) {
-        block = 0;
-      } else if (!printed.part) {
-        sign = block;
-      }
-      if (printed.loss_marked && !printed.part) sign = 1;
-      names_.push_back(printed.name);
-      signs_.push_back(sign);
-    }
-  }
-
-  // The items the rule item names, in list order.
-  [[nodiscard]] std::vector<std::size_t> Find(const RuleItem& wanted) const {
-    std::vector<std::size_t> found;
-    for (std::size_t i = 0; i < list_.items.size(); ++i) {
-      const bool match = wanted.line > 0 ? LineNumber(list_.items[i].line) == wanted.line
-                                         : names_[i] == wanted.name;
-      if (match) found.push_back(i);
-    }
-    return found;
-  }
-
-  [[nodiscard]] bool Has(const RuleItem& wanted) const { return !Find(wanted).empty(); }
-
-  // Whether no line of the term is printed with the other sign.
-  [[nodiscard]] bool SignAgrees(const RuleTerm& term) const {
-    const std::vector<std::size_t> found = Find(term.item);
-    return std::none_of(found.begin(), found.end(),
-                        [&](std::size_t i) { return signs_[i] == -term.sign; });
-  }
-
-  // How many of the list's lines the layout's rules name.
-  [[nodiscard]] std::size_t Named(const std::set<std::u16string>& names) const {
-    return static_cast<std::size_t>(std::count_if(
-        names_.begin(), names_.end(), [&](const std::u16string& n) { return names.count(n) > 0; }));
-  }
-
-  [[nodiscard]] const ItemList& list() const { return list_; }
-
- private:
-  const ItemList& list_;
-  std::vector<std::u16string> names_;
-  std::vector<int> signs_;
-};
-
-std::set<std::string> ItemsOf(const Layout& layout) {
-  std::set<std::string> items;
-  for (const Rule& rule : layout.rules) {
-    items.insert(RuleItemKey(rule.target));
-    for (const RuleTerm& term : rule.terms) items.insert(RuleItemKey(term.item));
-  }
-  return items;
-}
-
-bool Fits(const Layout& layout, StatementKind kind, const MatchedList& list) {
-  if (layout.kind != kind) return false;
-  return std::all_of(layout.rules.begin(), layout.rules.end(), [&](const Rule& rule) {
-    return list.Has(rule.target) &&
-           std::all_of(rule.terms.begin(), rule.terms.end(), [&](const RuleTerm& term) {
-             return list.Has(term.item) && list.SignAgrees(term);
-           });
-  });
-}
-
-struct Fitting {
-  std::vector<const Layout*> layouts;
-  std::vector<const Layout*> undecided;  // shipped ones equally specific: which is not known
-};
-
-// The layouts that decide for the list: no layout whose items are a strict
-// subset of another fitting one's, and of the shipped ones the one that
-// names the most of the list's lines. The caller's own layouts all apply.
-Fitting FittingLayouts(const std::vector<Layout>& layouts, StatementKind kind,
-                       const MatchedList& list) {
-  std::vector<const Layout*> fitting;
-  for (const Layout& layout : layouts) {
-    if (Fits(layout, kind, list)) fitting.push_back(&layout);
-  }
-  Fitting kept;
-  std::vector<std::pair<std::size_t, const Layout*>> shipped;  // lines named, layout
-  for (const Layout* layout : fitting) {
-    const std::set<std::string> items = ItemsOf(*layout);
-    const bool covered = std::any_of(fitting.begin(), fitting.end(), [&](const Layout* other) {
-      const std::set<std::string> more = ItemsOf(*other);
-      return more.size() > items.size() &&
-             std::includes(more.begin(), more.end(), items.begin(), items.end());
-    });
-    if (covered) continue;
-    if (layout->shipped) {
-      shipped.push_back({list.Named(ItemNames(*layout)), layout});
-    } else {
-      kept.layouts.push_back(layout);
-    }
-  }
-  std::size_t most = 0;
-  for (const auto& [named, layout] : shipped) most = std::max(most, named);
-  std::vector<const Layout*> best;
-  for (const auto& [named, layout] : shipped) {
-    if (named == most) best.push_back(layout);
-  }
-  if (best.size() == 1) {
-    kept.layouts.insert(kept.layouts.begin(), best.front());
-  } else {
-    kept.undecided = best;
-  }
-  return kept;
 }
 
 // What one side of a rule reads in one column: the cents, or why not.
