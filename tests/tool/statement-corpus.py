@@ -268,6 +268,21 @@ BALANCE_2018_UNREVISED = sheet(
       OTHER_PAYABLES_2018, "流动负债合计"),
      (LONG_2018, "非流动负债合计"), ("流动负债合计|非流动负债合计", "负债合计")],
     GENERAL_EQUITY + ["未分配利润"], "所有者权益（或股东权益）合计", parts=PARTS_2018)
+BALANCE_2017 = sheet(
+    [(["货币资金", "以公允价值计量且其变动计入当期损益的金融资产", "衍生金融资产", "应收票据", "应收账款",
+       "预付款项", "应收利息", "应收股利", "其他应收款", "存货", "持有待售资产", "一年内到期的非流动资产",
+       "其他流动资产"], "流动资产合计"),
+     (["可供出售金融资产", "持有至到期投资", "长期应收款", "长期股权投资", "投资性房地产", "固定资产",
+       "在建工程", "工程物资", "固定资产清理", "生产性生物资产", "油气资产", "无形资产", "开发支出", "商誉",
+       "长期待摊费用", "递延所得税资产", "其他非流动资产"], "非流动资产合计"),
+     ("流动资产合计|非流动资产合计", "资产总计"),
+     (["短期借款", "以公允价值计量且其变动计入当期损益的金融负债", "衍生金融负债", "应付票据", "应付账款",
+       "预收款项", "应付职工薪酬", "应交税费", "应付利息", "应付股利", "其他应付款", "持有待售负债",
+       "一年内到期的非流动负债", "其他流动负债"], "流动负债合计"),
+     (["长期借款", "应付债券", "其中：优先股", "永续债", "长期应付款", "专项应付款", "预计负债", "递延收益",
+       "递延所得税负债", "其他非流动负债"], "非流动负债合计"),
+     ("流动负债合计|非流动负债合计", "负债合计")],
+    GENERAL_EQUITY + ["未分配利润"], "所有者权益（或股东权益）合计")
 BALANCE_SMALL = sheet(
     [(["货币资金", "短期投资", "应收票据", "应收账款", "预付账款", "应收股利", "应收利息", "其他应收款",
        "存货", "其中：原材料", "在产品", "库存商品", "周转材料", "其他流动资产"], "流动资产合计"),
@@ -299,6 +314,7 @@ FORMATS = [  # name, section, amount elements, lines
     ("general-2019-balance-sheet", "SB_ZCFZB", ("NCS", "QMS"), BALANCE_GENERAL),
     ("consolidated-2019-balance-sheet", "SB_ZCFZB", ("NCS", "QMS"), BALANCE_CONSOLIDATED),
     ("general-2019-unrevised-balance-sheet", "SB_ZCFZB", ("NCS", "QMS"), BALANCE_UNREVISED),
+    ("general-2017-balance-sheet", "SB_ZCFZB", ("NCS", "QMS"), BALANCE_2017),
     ("general-2018-balance-sheet", "SB_ZCFZB", ("NCS", "QMS"), BALANCE_2018),
     ("general-2018-unrevised-balance-sheet", "SB_ZCFZB", ("NCS", "QMS"), BALANCE_2018_UNREVISED),
     ("small-balance-sheet", "SB_ZCFZB", ("NCS", "QMS"), BALANCE_SMALL),
