@@ -92,10 +92,7 @@ bool HasLossMark(std::u16string_view bracketed) {
   return bracketed.find(u"填列") != std::u16string_view::npos;
 }
 
-}  // namespace
-
-namespace {
-
+// The line read once: its name as matched and what its print says.
 PrintedName Read(std::u16string_view name) {
   PrintedName printed;
   std::u16string compact;
