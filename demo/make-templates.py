@@ -105,6 +105,38 @@ def financial_income_statement():
     return s
 
 
+# The year before, for the statement of the year and the year before.
+LAST_YEAR = dict(revenue=D("4683920.00"), cost=D("3391480.00"), taxes=D("28103.50"),
+                 selling=D("276540.00"), admin=D("418330.00"), finance=D("22617.80"),
+                 investment=D("9800.00"), nonop_income=D("5000.00"),
+                 nonop_expense=D("2750.00"))
+
+
+def year_income_statement():
+    """利润表 of the year to date beside the year before (本年累计数, 上年数),
+    the single statement that GetReportV2 makes for --type syb."""
+    y = LAST_YEAR
+    operating = (y["revenue"] - y["cost"] - y["taxes"] - y["selling"] - y["admin"]
+                 - y["finance"] + y["investment"])
+    total = operating + y["nonop_income"] - y["nonop_expense"]
+    tax = (total * D("0.05")).quantize(D("0.01"))
+    last = [y["revenue"], y["cost"], y["taxes"], y["selling"], y["admin"], y["finance"],
+            y["investment"], operating, y["nonop_income"], y["nonop_expense"], total, tax,
+            total - tax]
+    ytd = [REVENUE, COST, TAXES, SELLING, ADMIN, FINANCE, INVESTMENT, OPERATING,
+           NONOP_INCOME, NONOP_EXPENSE, TOTAL, INCOME_TAX, NET]
+    names = ["一、营业收入", "减：营业成本", "    税金及附加", "    销售费用", "    管理费用",
+             "    财务费用", "加：投资收益", "二、营业利润", "加：营业外收入", "减：营业外支出",
+             "三、利润总额", "减：所得税费用", "四、净利润"]
+    s = Sheet()
+    s.merged(1, 4, "利  润  表")
+    s.merged(1, 4, f"编制单位：{COMPANY}    2026年1-11月    单位：元")
+    s.line("项      目", "行次", "本年累计数", "上年数")
+    for number, (name, (_, this_year), last_year) in enumerate(zip(names, ytd, last), 1):
+        s.line(name, str(number), amount(this_year), amount(last_year))
+    return s
+
+
 def national_income_statement():
     s = Sheet()
     s.merged(1, 4, "损  益  表")
@@ -214,6 +246,7 @@ def main():
         MODEL / "国税申报" / "hxsyb.rep": national_income_statement(),
         MODEL / "国税申报" / "hxzcfzb.rep": balance_sheet("资 产 负 债 表"),
         MODEL / "财务申报" / "lrb.rep": financial_income_statement(),
+        MODEL / "财务申报" / "lrbsn.rep": year_income_statement(),
         MODEL / "财务申报" / "zcfzb.rep": balance_sheet("资产负债表（会小企01表）"),
     }
     for path, sheet in files.items():

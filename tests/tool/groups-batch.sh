@@ -95,6 +95,20 @@ expect_status 2 "batch, a rules file that does not read"
 expect_err "the rules file does not read: bad.rules:2:20: " "batch, a rules file that does not read"
 mv shipped.rep "$model/财务申报/zcfzb.rep"
 
+# A blank export, every amount 0.00, is never "passed" either: exit status
+# 5, the reason shown, and --resume makes it again.
+for rep in lrb zcfzb; do
+  cp "$model/财务申报/$rep.rep" "$rep.shipped"
+  LC_ALL=C sed -E 's#<value>-?[0-9]+\.[0-9]+</value>#<value>0.00</value>#g' "$rep.shipped" >"$model/财务申报/$rep.rep"
+done
+run "$tool" batch one.csv -o zero "${options[@]}" --financial
+expect_status 5 "batch, every amount zero"
+expect_out "not checked: 损益表: every amount is zero: not checked (and 1 more)" "batch, every amount zero"
+for rep in lrb zcfzb; do mv "$rep.shipped" "$model/财务申报/$rep.rep"; done
+run "$tool" batch one.csv -o zero "${options[@]}" --financial --resume
+expect_status 0 "batch --resume remakes a blank export"
+expect_out "201      2026  11      GetReportDateV2  made " "batch --resume remakes a blank export"
+
 # On a terminal, one line redrawn in place instead of the plain lines; and
 # Ctrl-C typed there reaches neither the report tool nor the batch's call.
 if command -v script >/dev/null; then

@@ -118,11 +118,11 @@ cmp -s <(seconds c/out/summary.csv) <(seconds en/out/summary.csv) || fail "summa
 grep -qF "[1/3] 101 2026-11: kept from an earlier run, checks passed" zh/resume.err ||
   fail "--resume under LANG=C did not keep what the Chinese run made: $(cat zh/resume.err)"
 
-# Help: the exit statuses and batch's own footer, in Chinese and English.
+# Help: the exit statuses in full and batch's own footer, in Chinese and English.
 for entry in \
-  "LANG=zh_CN.UTF-8|--help|退出状态：0 成功，1 导出或转换失败，2 用法有误，3 校验未通过（doctor" \
-  "LANG=zh_CN.UTF-8|--help|被 Ctrl-C 停止时返回 130；batch --check 在可以开始运行时返回 0，有错误" \
-  "LANG=C|--help|Exit status: 0 success, 1 the export or conversion failed, 2 bad usage," \
+  "LANG=zh_CN.UTF-8|help exit-status|退出状态：0 成功，1 导出或转换失败，2 用法有误，3 校验未通过（doctor" \
+  "LANG=zh_CN.UTF-8|help exit-status|被 Ctrl-C 停止时返回 130；batch --check 在可以开始运行时返回 0，有错误" \
+  "LANG=C|help exit-status|Exit status: 0 success, 1 the export or conversion failed, 2 bad usage," \
   "LANG=zh_CN.UTF-8|batch --help|按 Ctrl-C 会在当前调用结束后停止批量运行" \
   "LANG=zh_CN.UTF-8|batch --help|使用财务申报的报表模板（GetReportDateV2）" \
   "LANG=C|batch --help|Ctrl-C stops the batch once the call in progress has ended" \

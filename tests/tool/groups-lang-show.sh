@@ -49,17 +49,17 @@ if checks == 0:
 # both languages, each text expected on that stream.
 # shellcheck disable=SC1111 # the quotes of Chinese sentences
 cases=(
-  "0|show national.xml|out|  正常         资产负债表：资产总计（第 15 行）等于负债和所有者权益总计（第 30 行）|  ok           balance sheet: 资产总计 (line 15) equals 负债和所有者权益总计 (line 30)"
+  "0|show national.xml|out|  正常         资产负债表：资产总计（行次 15）等于负债和所有者权益总计（行次 30）|  ok           balance sheet: 资产总计 (line 15) equals 负债和所有者权益总计 (line 30)"
   "0|show national.xml|out|  正常         损益表：净利润 = 利润总额 - 所得税|  ok           损益表: 净利润 = 利润总额 - 所得税"
-  "0|show national.xml|out|资产负债表 未分配利润（第 28 行）：期末数 781554.55 - 年初数 172489.60 = 609064.95|资产负债表 未分配利润 (line 28): 期末数 781554.55 - 年初数 172489.60 = 609064.95"
+  "0|show national.xml|out|资产负债表 未分配利润（行次 28）：期末数 781554.55 - 年初数 172489.60 = 609064.95|资产负债表 未分配利润 (line 28): 期末数 781554.55 - 年初数 172489.60 = 609064.95"
   "0|show national.xml|out|期末数：2621680.15 = 2621680.15|期末数: 2621680.15 = 2621680.15"
   "0|show national.xml|out|  正常         每个金额都是数字（短横线表示空金额）|  ok           every amount is a number (a dash is an empty amount)"
   "0|show national.xml|out|  提示         未分配利润与本年净利润对照（利润分配和提取公积会使两者合理地不同）|  note         retained earnings beside the year's net profit"
   "0|show national.xml|out|差额 0.00|difference 0.00"
-  "3|show unbalanced.xml|out|  未通过       资产负债表：资产总计（第 15 行）等于负债和所有者权益总计（第 30 行）|  FAILED       balance sheet: 资产总计 (line 15) equals 负债和所有者权益总计 (line 30)"
+  "3|show unbalanced.xml|out|  未通过       资产负债表：资产总计（行次 15）等于负债和所有者权益总计（行次 30）|  FAILED       balance sheet: 资产总计 (line 15) equals 负债和所有者权益总计 (line 30)"
   "3|show unbalanced.xml|out|期末数：资产总计 2621680.15，负债和所有者权益总计 2621580.15，差额 100.00|期末数: 资产总计 2621680.15, 负债和所有者权益总计 2621580.15, difference 100.00"
   "3|show unbalanced.xml|out|* 未通过的规则所涉及的行（见“校验”）|* a line that a failed rule names (see Checks)"
-  "5|show unknown-layout.xml|out|  未校验       资产负债表：无法识别报表格式，未校验（见 --rules）|  not checked  资产负债表: layout not recognised: not checked (see --rules)"
+  "5|show unknown-layout.xml|out|  未校验       资产负债表：报表格式未能识别，未做校验（见 --rules）|  not checked  资产负债表: layout not recognised: not checked (see --rules)"
   "5|show unknown-layout.xml|out|种资产负债表格式中，没有一种格式的各行在此都能找到|layouts of the balance sheet has each of its lines here"
   "1|show broken.xml|err|无法显示 broken.xml：文件不是格式正确的 XML|cannot show broken.xml: it is not well-formed XML"
   "2|show national.xml --rules section.rules|err|规则文件有误：section.rules:1:1: 节标题应为 [损益表] 或 [资产负债表]|the rules file does not read: section.rules:1:1: a section is [损益表] or [资产负债表]"

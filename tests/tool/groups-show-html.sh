@@ -48,7 +48,7 @@ expect_file_has page-zh.html '<html lang="zh-CN">' "the Chinese page"
 chromium_on_page "$work/page-zh.html" --dump-dom >dom-zh.html
 expect_clean_load "dump-dom, Chinese"
 for text in '<h2>校验</h2>' '<p class="summary failed"><a href="#checks">2 项校验未通过</a>。</p>' \
-  '<li class="failed"><span class="outcome">未通过</span>资产负债表：资产总计（第 15 行）等于负债和所有者权益总计（第 30 行）' \
+  '<li class="failed"><span class="outcome">未通过</span>资产负债表：资产总计（行次 15）等于负债和所有者权益总计（行次 30）' \
   '<li>期末数：资产总计 2621680.15，负债和所有者权益总计 2621580.15，差额 100.00</li>' \
   '<li class="passed"><span class="outcome">正常</span>每张表内的行次不重复</li>' \
   '<th class="line">行次</th><th class="name">项目</th>'; do

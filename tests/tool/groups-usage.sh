@@ -15,7 +15,17 @@ commands=$(sed -n '/^Subcommands:$/,/^$/p' <<<"$out" | sed -nE 's/^  ([a-z-]+)  
 for command in version doctor report-date report export open convert show batch explain; do
   grep -qxF -- "$command" <<<"$commands" || fail "--help does not list the command $command"
 done
-expect_out "Exit status: 0 success, 1 the export or conversion failed, 2 bad usage" "--help"
+# One screen: the exit statuses in full are their own page.
+expect_out "Exit status: 0 success, 1 export failed, 2 bad usage, 3 a check failed," "--help"
+[ "$(wc -l <<<"$out")" -le 30 ] || fail "--help takes $(wc -l <<<"$out") lines"
+run "$tool" help exit-status
+expect_status 0 "help exit-status"
+expect_out "Exit status: 0 success, 1 the export or conversion failed, 2 bad usage" "help exit-status"
+expect_out "5 no check failed but a statement was not checked" "help exit-status"
+run "$tool" help nonsense
+expect_status 2 "help with an unknown topic"
+run "$tool" show --help
+expect_out "Exit status: 0 only when every statement was checked" "show --help"
 
 run "$tool" report --help
 expect_status 0 "report --help"
@@ -66,7 +76,7 @@ for case in "${usage_cases[@]}"; do
 done
 # The help in Chinese, and --encoding gbk for a reader that wants GBK.
 run env LANG=zh_CN.UTF-8 "$tool" --help
-expect_out "用法: vokqm7 [选项] 命令" "--help in Chinese"
+expect_out "用法：vokqm7 [选项] 命令" "--help in Chinese"
 expect_out "显示本帮助并退出" "--help in Chinese"
 "$tool" --lang zh --encoding gbk doctor extra >/dev/null 2>"$work/gbk.err"
 [ "$(iconv -f GBK -t UTF-8 "$work/gbk.err")" = "命令行有误：多余的参数：extra"$'\n'"运行时加上 --help 可查看用法。" ] ||

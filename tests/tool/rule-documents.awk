@@ -7,7 +7,9 @@
 # them, kind being "out" (a line of stdout) or "failed" (how many rules fail).
 function cents(v,   s) { s = v < 0 ? "-" : ""; if (v < 0) v = -v; return sprintf("%s%d.%02d", s, int(v / 100), v % 100) }
 function trim(s) { sub(/^[ \t]+/, "", s); sub(/[ \t\r]+$/, "", s); return s }
-# The name a rule file writes as a document's item: as it stands.
+# The name a rule file writes as a document's item: as it stands, with 加：
+# or 减： before a line that a rule adds or subtracts, as statements print
+# them, which tells layouts of the same lines and other signs apart.
 function item(name) {
   if (!(name in number)) { number[name] = ++items; order[items] = name }
 }
@@ -28,6 +30,7 @@ function item(name) {
     if (words[w] == "+") { sign = 1; continue }
     if (words[w] == "-") { sign = -1; continue }
     t = ++terms[rules]; term[rules, t] = words[w]; tsign[rules, t] = sign; item(words[w])
+    if (!(words[w] in printed)) printed[words[w]] = sign < 0 ? "减：" : "加："
   }
 }
 # Figures for column c that satisfy every rule: a rule with one item left
@@ -60,7 +63,7 @@ function holds(r, c,   t, sum) {
 function document(file, broken, column,   i, c, v, out) {
   out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><DZSBB><" section "><" section "_MXXX>"
   for (i = 1; i <= items; i++) {
-    out = out "<" section "_XM><" section "_LC>" i "</" section "_LC><" section "_XMMC>" order[i] "</" section "_XMMC>"
+    out = out "<" section "_XM><" section "_LC>" i "</" section "_LC><" section "_XMMC>" printed[order[i]] order[i] "</" section "_XMMC>"
     for (c = 1; c <= 2; c++) {
       v = value[c, order[i]] + (order[i] == broken && c == column ? 1 : 0)
       out = out "<" section "_" element[c] ">" cents(v) "</" section "_" element[c] ">"

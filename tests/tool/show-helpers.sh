@@ -16,7 +16,7 @@ document_items() {
 
 # The rows of show's tables in $out as "line|name|amount|amount": the
 # cells are at least two blanks apart.
-shown_rows() { sed -E 's/^ +//; s/ {2,}/|/g' <<<"$out"; }
+shown_rows() { sed -E 's/^\*? +//; s/ {2,}/|/g' <<<"$out"; }
 
 # Checks that every item of the document $1 is a row of show's output.
 expect_every_item_shown() {
@@ -152,6 +152,9 @@ make_rule_documents() {
     rule_cases+=$(awk -v stem="$(basename "$file" .rules)" -f "$show_helpers/rule-documents.awk" "$file" |
       sed 's/^\([^|]*\)|/\1||/')$'\n'
   done
+  # Statements made to each published format, by a generator of its own.
+  rule_cases+=$(python3 "$show_helpers/statement-corpus.py")$'\n'
+
   # The demo's documents add up under the shipped rules.
   for file in national.xml financial.xml zcfzb.xml syb.xml; do
     case_ $file "" 0 failed 0
@@ -164,7 +167,10 @@ make_rule_documents() {
   case_ national.xml "" 0 out "损益表 五、净利润 (line 16): 本年累计 609064.95"
   case_ financial.xml "" 0 out "  ok           损益表: 营业利润 = 营业收入 - 营业成本 - 税金及附加 - 销售费用 - 管理费用 - 财务费用 + 投资收益"
   case_ zcfzb.xml "" 0 out "  ok           资产负债表: 负债和所有者权益总计 = 负债合计 + 所有者权益合计"
-  case_ syb.xml "" 0 out "  ok           损益表 补充资料: 利润总额 = 营业利润 + 投资收益 + 补贴收入 + 营业外收入 - 营业外支出"
+  # The demo's single statement: the year beside the year before, so labelled.
+  case_ syb.xml "" 0 out "  ok           损益表 补充资料: 营业利润 = 营业收入 - 营业成本 - 税金及附加 - 销售费用 - 管理费用 - 财务费用 + 投资收益"
+  case_ syb.xml "" 0 out "行次  项目              本年累计      上年数"
+  case_ syb.xml "" 0 out "   1  一、营业收入    5127450.00  4683920.00"
 
   # The demo's figures as they were: investment income counted twice.
   national=$(iconv -f GBK -t UTF-8 national.xml)
@@ -186,6 +192,11 @@ make_rule_documents() {
     sed 's#.*#<?xml version="1.0" encoding="UTF-8"?><DZSBB>&</DZSBB>#' >dashes.xml
   case_ dashes.xml "" 3 out "  FAILED       资产负债表: the balance sheet holds no amounts"
   case_ dashes.xml "" 3 out "every amount is empty or a dash"
+  # Every amount 0.00, as the library writes blank cells: never a pass.
+  sed -E 's#<(SB_[A-Z]+_(BYS|BNLJ|NCS|QMS))>[^<]*<#<\1>0.00<#g' <<<"$national" | gbk_file all-zero.xml
+  case_ all-zero.xml "" 5 out "  all zero     损益表: every amount is zero: not checked"
+  case_ all-zero.xml "" 5 out "every amount is zero: a period without business, or the wrong account, book, server or period"
+  case_ all-zero.xml "" 5 failed 0
 
   # A name two lines share: the shipped rule cannot tell them apart; a rules
   # file of the office's own names one by its line.
@@ -193,8 +204,8 @@ make_rule_documents() {
     gbk_file same-name.xml
   case_ same-name.xml "" 3 out "2 lines are 存货 (lines 7, 31), which one counts is not known: name it by its line, #N, in a rules file (see --rules)"
   local bonds equity
-  bonds=$(grep -o '<SB_ZCFZB_XMMC>应付债券</SB_ZCFZB_XMMC><SB_ZCFZB_NCS>[^<]*</SB_ZCFZB_NCS><SB_ZCFZB_QMS>[^<]*<' general-enterprise-balance-sheet.xml | sed 's#<SB_ZCFZB_XMMC>[^<]*</SB_ZCFZB_XMMC>##')
-  equity=$(grep -o '<SB_ZCFZB_XMMC>其他权益工具</SB_ZCFZB_XMMC><SB_ZCFZB_NCS>[^<]*</SB_ZCFZB_NCS><SB_ZCFZB_QMS>[^<]*<' general-enterprise-balance-sheet.xml | sed 's#<SB_ZCFZB_XMMC>[^<]*</SB_ZCFZB_XMMC>##')
+  bonds=$(grep -oE '<SB_ZCFZB_XMMC>(加：)?应付债券</SB_ZCFZB_XMMC><SB_ZCFZB_NCS>[^<]*</SB_ZCFZB_NCS><SB_ZCFZB_QMS>[^<]*<' general-enterprise-balance-sheet.xml | sed 's#<SB_ZCFZB_XMMC>[^<]*</SB_ZCFZB_XMMC>##')
+  equity=$(grep -oE '<SB_ZCFZB_XMMC>(加：)?其他权益工具</SB_ZCFZB_XMMC><SB_ZCFZB_NCS>[^<]*</SB_ZCFZB_NCS><SB_ZCFZB_QMS>[^<]*<' general-enterprise-balance-sheet.xml | sed 's#<SB_ZCFZB_XMMC>[^<]*</SB_ZCFZB_XMMC>##')
   sed "s#</SB_ZCFZB_MXXX>#<SB_ZCFZB_XM><SB_ZCFZB_LC>90</SB_ZCFZB_LC><SB_ZCFZB_XMMC>其中：优先股</SB_ZCFZB_XMMC>$bonds/SB_ZCFZB_QMS></SB_ZCFZB_XM><SB_ZCFZB_XM><SB_ZCFZB_LC>91</SB_ZCFZB_LC><SB_ZCFZB_XMMC>其中：优先股</SB_ZCFZB_XMMC>$equity/SB_ZCFZB_QMS></SB_ZCFZB_XM>&#" \
     general-enterprise-balance-sheet.xml >preferred-shares.xml
   printf '%s\n' '// Our template: the preferred shares within the bonds, and within the' \
@@ -215,6 +226,11 @@ make_rule_documents() {
   bad_rules section.rules "1:1: a section is [损益表] or [资产负债表]" '[利润表]' '净利润 = 利润总额 - 所得税'
   bad_rules no-section.rules "1:1: a rule comes after its section, [损益表] or [资产负债表]" '净利润 = 利润总额 - 所得税'
   bad_rules line.rules "2:3: a line number is \"#\" and digits, as #12" '[资产负债表]' '#1a = 货币资金'
+  # Rules that could never fail.
+  bad_rules unclosed.rules "2:14: this bracket is not closed" '[损益表]' '营业利润 = 主营业务利润（ + 其他业务利润 - 营业费用'
+  bad_rules same-sides.rules "2:7: both sides of the rule are the same item, so it cannot fail" '[损益表]' '净利润 = 净利润'
+  bad_rules twice.rules "2:20: the rule names 所得税 twice" '[损益表]' '净利润 = 利润总额 - 所得税 + 所得税'
+  bad_rules shared.rules "2:7: the sides of the rule share every item, so it checks nothing" '[损益表]' '净利润 = 净利润 - 净利润'
   printf '[损益表]\n净利润 = 利润总额 - \xFF所得税\n' >latin.rules
   case_ national.xml "--rules latin.rules" 2 err "the rules file does not read: latin.rules:2:14: this is not UTF-8, which rule files are"
   case_ national.xml "--rules none.rules" 4 err "cannot read the rules file none.rules"
@@ -236,6 +252,9 @@ check_rule_documents() {
       out) expect_out "$text" "show $file $options" ;;
       err) expect_err "$text" "show $file $options" ;;
       none) expect_no_out "$text" "show $file $options" ;;
+      marked)  # "N|start of name": the row a failed rule names
+        grep '^\*' <<<"$out" | sed -E 's/^\* +//; s/ {2,}/|/g' | grep -qF -- "$text" ||
+          fail "show $file $options: no row $text marked" ;;
       failed)
         count=$(grep -c '^  FAILED ' <<<"$out")
         [ "$count" -eq "$text" ] || fail "show $file $options: $count checks failed, expected $text" ;;

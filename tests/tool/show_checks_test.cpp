@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "show/checks.h"
+#include "show/rule_file.h"
+#include "show/statement_rules.h"
 #include "support/test_support.h"
 
 namespace vok::tool {
@@ -80,7 +82,8 @@ TEST(ShowChecks, TotalsAreFoundUnderTheTemplatesVariants) {
   for (const char* name :
        {"负债和所有者权益总计", "负债及所有者权益总计", "负债和所有者权益（或股东权益）总计",
         "负债和所有者权益(或股东权益)总计", "负债及股东权益总计", "负债与所有者权益合计",
-        "负 债 和 所 有 者 权 益 总 计", "　负债和所有者权益总计"}) {
+        "负 债 和 所 有 者 权 益 总 计", "　负债和所有者权益总计", "负债和所有者（或股东）权益总计",
+        "负债和股东权益总计", "三、负债及所有者权益总计："}) {
     EXPECT_TRUE(IsTotalLiabilitiesAndEquity(Gbk(name))) << name;
   }
   for (const char* name : {"负债合计", "所有者权益合计", "负债和所有者权益", "负债总计",
@@ -172,6 +175,84 @@ TEST(ShowChecks, AmountsThatAreNotNumbersAreNamed) {
             Gbk("损益表 营业成本 (line 2), 本月数: \"12,34.00\" is not a number\n"
                 "损益表 补充资料 1.其他 (line 1), 上年数: \"n/a\" is not a number\n"));
   EXPECT_EQ(Titled(results, "line numbers").outcome, Outcome::kPassed);
+}
+
+// How the layouts are chosen, on two small ones of the same lines that add
+// 减值损失 with other signs, one that is a strict subset of them and one
+// that checks 净利润 besides.
+TEST(ShowChecks, EachStatementIsCheckedByItsOwnLayoutOrNotAtAll) {
+  std::string error;
+  const std::optional<std::vector<Layout>> layouts = ReadRuleFile(
+      "[损益表]\n利润 = 收入 - 成本\n", "a.rules", true, error);
+  const std::optional<std::vector<Layout>> minus = ReadRuleFile(
+      "[损益表]\n利润 = 收入 - 成本 - 减值损失\n", "b.rules", true, error);
+  const std::optional<std::vector<Layout>> plus = ReadRuleFile(
+      "[损益表]\n利润 = 收入 - 成本 + 减值损失\n", "c.rules", true, error);
+  const std::optional<std::vector<Layout>> more = ReadRuleFile(
+      "[损益表]\n利润 = 收入 - 成本 + 减值损失\n净利润 = 持续 + 终止\n", "d.rules", true, error);
+  ASSERT_TRUE(layouts && minus && plus && more) << error;
+  std::vector<Layout> all = *layouts;
+  for (const auto* other : {&*minus, &*plus, &*more}) all.push_back(other->front());
+  const struct {
+    const char* what;
+    std::vector<StatementItem> items;
+    Outcome outcome;  // of the statement's first result
+    const char* title;
+  } cases[] = {
+      {"the subset gives way", {Item("1", "收入", "9", "9"), Item("2", "成本", "4", "4"),
+                                Item("3", "减：减值损失", "1", "1"), Item("4", "利润", "4", "4")},
+       Outcome::kPassed, "损益表: 利润 = 收入 - 成本 - 减值损失"},
+      {"a loss printed negative is added",
+       {Item("1", "收入", "9", "9"), Item("2", "成本", "4", "4"),
+        Item("3", "减值损失（损失以“－”号填列）", "-1", "-1"), Item("4", "利润", "4", "4"),
+        Item("5", "净利润", "4", "4"), Item("6", "持续", "4", "4"), Item("7", "终止", "0", "")},
+       Outcome::kPassed, "损益表: 利润 = 收入 - 成本 + 减值损失"},
+      {"a sum of blank lines is not compared",
+       {Item("1", "收入", "9", "9"), Item("2", "成本", "4", "4"),
+        Item("3", "减值损失（损失以“－”号填列）", "-1", "-1"), Item("4", "利润", "4", "4"),
+        Item("5", "净利润", "4", "4"), Item("6", "持续", "0.00", ""), Item("7", "终止", "0", "-")},
+       Outcome::kPassed, "损益表: 利润 = 收入 - 成本 + 减值损失"},
+      {"lines that fit two alike", {Item("1", "收入", "9", "9"), Item("2", "成本", "4", "4"),
+                                    Item("3", "减值损失", "1", "1"), Item("4", "利润", "4", "4")},
+       Outcome::kNotChecked, "损益表: layout not recognised: not checked (see --rules)"},
+      {"every amount zero", {Item("1", "收入", "0.00", "0.00"), Item("2", "成本", "", "0.00")},
+       Outcome::kAllZero, "损益表: every amount is zero: not checked"},
+      {"the smaller layout where the other's lines are missing",
+       {Item("1", "收入", "9", "9"), Item("2", "成本", "4", "3"), Item("4", "利润", "5", "5")},
+       Outcome::kFailed, "损益表: 利润 = 收入 - 成本"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<CheckResult> results;
+    CheckStatementArithmetic(IncomeStatement(c.items, {}), 0, all, results);
+    ASSERT_FALSE(results.empty());
+    EXPECT_EQ(results[0].outcome, c.outcome);
+    EXPECT_EQ(results[0].title, Gbk(c.title));
+    for (std::size_t i = 1; i < results.size(); ++i) {
+      EXPECT_NE(results[i].outcome, Outcome::kFailed) << results[i].title;
+    }
+    EXPECT_EQ(AnyNotChecked(results),
+              c.outcome == Outcome::kNotChecked || c.outcome == Outcome::kAllZero);
+  }
+}
+
+// Rules that could never fail are refused, with the line and column.
+TEST(ShowChecks, RulesThatCannotFailAreRefused) {
+  const struct {
+    const char* rule;
+    const char* error;
+  } cases[] = {
+      {"利润 = 收入（ + 成本", "x.rules:2:8: this bracket is not closed"},
+      {"利润 = 利润", "x.rules:2:6: both sides of the rule are the same item, so it cannot fail"},
+      {"利润 = -利润", "x.rules:2:7: the sides of the rule share every item, so it checks nothing"},
+      {"利润 = 收入 - 成本 + 收入", "x.rules:2:16: the rule names 收入 twice"},
+      {"利润 = 收入 - 利润", "x.rules:2:11: the rule names 利润 twice"},
+  };
+  for (const auto& c : cases) {
+    std::string error;
+    EXPECT_FALSE(ReadRuleFile(std::string("[损益表]\n") + c.rule, "x.rules", true, error)) << c.rule;
+    EXPECT_EQ(error, Gbk(c.error)) << c.rule;
+  }
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ TEST(ShowItemName, NumberingSignsPartsAndBracketsAreNoPartOfTheName) {
   } cases[] = {
       {u"一、营业收入", u"营业收入"},
       {u"减：营业成本", u"营业成本"},
-      {u"    税金及附加", u"税金及附加"},
+      {u"    税金及附加", u"税金和附加"},
       {u"加:投资收益（损失以“-”号填列）", u"投资收益"},
       {u"二、营业利润（亏损以\"－\"号填列）", u"营业利润"},
       {u"（一）持续经营净利润(净亏损以“-”号填列)", u"持续经营净利润"},
@@ -30,6 +30,20 @@ TEST(ShowItemName, NumberingSignsPartsAndBracketsAreNoPartOfTheName) {
       {u"资 产 总 计", u"资产总计"},
       {u"　减：累计折旧", u"累计折旧"},
       {u"十一、其他", u"其他"},
+      {u"1)营业成本", u"营业成本"},
+      {u"(2)管理费用", u"管理费用"},
+      {u"①销售费用", u"销售费用"},
+      {u"Ⅰ、营业收入", u"营业收入"},
+      {u"ⅱ.财务费用", u"财务费用"},
+      {u"㈠持续经营净利润", u"持续经营净利润"},
+      // Wordings that mean the same line.
+      {u"负债及所有者权益总计", u"负债和所有者权益总计"},
+      {u"负债与股东权益合计", u"负债和所有者权益合计"},
+      {u"股东权益合计", u"所有者权益合计"},
+      {u"股本", u"实收资本"},
+      {u"营业税金及附加", u"税金和附加"},
+      {u"主营业务税金及附加", u"主营业务税金和附加"},
+      {u"股本溢价", u"股本溢价"},
       // What is no numbering or prefix stays.
       {u"一年内到期的非流动资产", u"一年内到期的非流动资产"},
       {u"加计扣除", u"加计扣除"},
@@ -38,6 +52,36 @@ TEST(ShowItemName, NumberingSignsPartsAndBracketsAreNoPartOfTheName) {
   };
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     EXPECT_EQ(MatchedItemName(cases[i].printed), cases[i].matched) << "case " << i;
+  }
+}
+
+// What the print says of a line's sign, and a bare 加 or 减 before a name
+// the rules know.
+TEST(ShowItemName, PrintedSignsAndBarePrefixes) {
+  const std::set<std::u16string> known{u"营业成本", u"投资收益", u"加计扣除"};
+  const struct {
+    const char16_t* printed;
+    const char16_t* name;
+    int sign;
+    bool numbered, part, loss_marked;
+  } cases[] = {
+      {u"减：营业成本", u"营业成本", -1, false, false, false},
+      {u"减 营业成本", u"营业成本", -1, false, false, false},
+      {u"加投资收益（损失以“－”号填列）", u"投资收益", 1, false, false, true},
+      {u"加计扣除", u"加计扣除", 0, false, false, false},
+      {u"减值准备", u"减值准备", 0, false, false, false},
+      {u"二、营业利润（亏损以“－”号填列）", u"营业利润", 0, true, false, true},
+      {u"（一）持续经营净利润", u"持续经营净利润", 0, false, false, false},
+      {u"其中：利息费用（收入以“-”号填列）", u"利息费用", 0, false, true, true},
+      {u"信用减值损失（损失以“-”号填列）", u"信用减值损失", 0, false, false, true},
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const PrintedName printed = ReadPrintedName(cases[i].printed, known);
+    EXPECT_EQ(printed.name, cases[i].name) << "case " << i;
+    EXPECT_EQ(printed.prefix_sign, cases[i].sign) << "case " << i;
+    EXPECT_EQ(printed.numbered, cases[i].numbered) << "case " << i;
+    EXPECT_EQ(printed.part, cases[i].part) << "case " << i;
+    EXPECT_EQ(printed.loss_marked, cases[i].loss_marked) << "case " << i;
   }
 }
 

@@ -55,6 +55,33 @@ TEST(ShowWidth, WrapsBetweenCharactersWithinTheWidth) {
   EXPECT_EQ(lines[3], Gbk("润总额"));
 }
 
+// No line of a wrapped name starts with closing punctuation (行首禁则): the
+// character before it goes down with it.
+TEST(ShowWidth, NoLineStartsWithClosingPunctuation) {
+  const struct {
+    const char* name;
+    int columns;
+    const char* second;  // the second line
+  } cases[] = {
+      {"营业利润（亏损）", 14, "损）"},
+      {"其中：利息费用，利息收入", 14, "用，利息收入"},
+      {"未分配利润。", 10, "润。"},
+      {"abcd)", 4, "d)"},
+      {"净利润（净亏损以“－”号填列）", 18, "－”号填列）"},
+  };
+  for (const auto& c : cases) {
+    const std::vector<std::string> lines = WrapToWidth(Gbk(c.name), c.columns);
+    ASSERT_GE(lines.size(), 2U) << c.name;
+    EXPECT_EQ(lines[1], Gbk(c.second)) << c.name;
+    std::string joined;
+    for (const std::string& line : lines) {
+      EXPECT_LE(DisplayWidth(line), c.columns) << c.name;
+      joined += line;
+    }
+    EXPECT_EQ(joined, Gbk(c.name));
+  }
+}
+
 TEST(ShowWidth, WrapEdgeCases) {
   EXPECT_EQ(WrapToWidth("", 10), std::vector<std::string>{""});
   EXPECT_EQ(WrapToWidth("abc", 3), std::vector<std::string>{"abc"});

@@ -67,7 +67,7 @@ expect_err "cannot read none.xml" "show, missing file"
 windows_model="Z:${model//\//\\}"
 wine_run vokqm7.exe report --type zcfzb --template "$windows_model\\财务申报\\zcfzb.rep" "${login[@]}" -o zcfzb.xml
 expect_status 0 "report --type zcfzb"
-wine_run vokqm7.exe report --type syb --template "$windows_model\\国税申报\\hxsyb.rep" "${login[@]}" -o syb.xml
+wine_run vokqm7.exe report --type syb --template "$windows_model\\财务申报\\lrbsn.rep" "${login[@]}" -o syb.xml
 expect_status 0 "report --type syb"
 pushd bin >/dev/null || exit 1
 make_rule_documents "$here/../../tools/vokqm7/show/rules"

@@ -213,11 +213,8 @@ void AddBatchCommand(CLI::App& app, int& status) {
   auto o = std::make_shared<Options>();
   CLI::App* command = app.add_subcommand(
       "batch",
-      Tr("the combined filing (or with --type one statement) of every account of a CSV file into "
-         "DIR/<account>-<year>-<period>.xml, each checked as show checks it, with a summary (exit "
-         "status 0 only when every row was made and passed its checks, 3 when a check failed, 5 "
-         "when none failed but a document was not checked, 1 when an export failed or a row is "
-         "bad, 4 when the summary could not be written, 130 when stopped by Ctrl-C)"));
+      Tr("the filing of every account of a CSV file into DIR, each checked as show checks it, "
+         "with a summary"));
   o->command = command;
   command->add_option("accounts", o->accounts,
                       Tr("CSV file (UTF-8 with or without byte-order mark, or GBK) whose first "
@@ -264,7 +261,11 @@ void AddBatchCommand(CLI::App& app, int& status) {
          "made under a temporary name and replaces the earlier one only when it passed its "
          "checks; an earlier document that a failed rerun leaves goes to DIR/earlier/, named with "
          "the time it was made, and the summary says the enterprise has no current filing. Two "
-         "rows that differ only by their server get DIR/<account>-<server>-<year>-<period>.xml."));
+         "rows that differ only by their server get DIR/<account>-<server>-<year>-<period>.xml.") +
+      "\n\n" +
+      Tr("Exit status: 0 only when every row was made and passed its checks, 3 when a check "
+         "failed, 5 when none failed but a document was not checked, 1 when an export failed or "
+         "a row is bad, 4 when the summary could not be written, 130 when stopped by Ctrl-C."));
   command->callback([&status, o] {
     if (o->type.empty() && o->command->count("--template") > 0) {
       Complain(Tr("--template is for --type: the combined filings take the installation's own "

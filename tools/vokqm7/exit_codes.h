@@ -1,4 +1,5 @@
-// The tool's exit statuses, as its --help lists them.
+// The tool's exit statuses, as `vokqm7 help exit-status` tells them; --help
+// only names them.
 #pragma once
 
 #include "language/language.h"
@@ -13,8 +14,9 @@ inline constexpr int kExitCheckFailed = 3;    // doctor found a problem, --check
                                               // show's checks failed or, after --show, the
                                               // document the export wrote cannot be shown
 inline constexpr int kExitCannotRun = 4;      // library not loadable, file not readable/writable
-inline constexpr int kExitNotChecked = 5;     // show or batch: no check failed, but a statement's
-                                              // layout fits no rules, so it was not checked
+inline constexpr int kExitNotChecked = 5;     // show or batch: no check failed, but a statement
+                                              // was not checked: its layout not recognised, or
+                                              // every amount zero
 inline constexpr int kExitInterrupted = 130;  // batch stopped by Ctrl-C, as shells count SIGINT
 
 inline constexpr const char* kExitCodesHelp = N_(
@@ -22,8 +24,8 @@ inline constexpr const char* kExitCodesHelp = N_(
     "3 a check failed (doctor found a problem, --check found malformed XML,\n"
     "show found figures that do not add up or could not compare them), 4 the\n"
     "library could not be loaded or a file could not be read or written,\n"
-    "5 no check failed but a statement could not be checked (its layout fits\n"
-    "no rules: see show --rules).\n"
+    "5 no check failed but a statement was not checked (its layout was not\n"
+    "recognised: see show --rules; or every amount is zero).\n"
     "show gives 0 only when every check ran and passed, and 1 for a file that\n"
     "is no filing document it can read (not decodable in the encoding it\n"
     "declares, not well-formed, or refused by the XML parser's limits). With\n"
@@ -37,5 +39,10 @@ inline constexpr const char* kExitCodesHelp = N_(
     "end, 130 when stopped by Ctrl-C; batch --check gives 0 when a run could\n"
     "start, 1 for bad rows, 3 when doctor finds a problem. A rules file that\n"
     "does not read (--rules) gives 2, naming its file, line and column.");
+
+inline constexpr const char* kExitCodesShort = N_(
+    "Exit status: 0 success, 1 export failed, 2 bad usage, 3 a check failed,\n"
+    "4 cannot run, 5 not checked, 130 stopped by Ctrl-C; each in full:\n"
+    "vokqm7 help exit-status");
 
 }  // namespace vok::tool

@@ -1,6 +1,7 @@
 // vokqm7: the support and integration tool around the VOKQM7 library.
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,7 @@
 #include "host.h"
 #include "language/language.h"
 #include "output.h"
+#include "platform/codepage.h"
 
 namespace {
 
@@ -25,6 +27,25 @@ void TranslateHelpLabels(CLI::App& app) {
     labels.label(label, Tr(label));
   }
   app.set_help_flag("-h,--help", Tr("Print this help message and exit"));
+}
+
+// The help page with the colon after each of CLI11's labels and headings as
+// the language writes it ("用法：", "选项："): CLI11 puts an ASCII one there.
+std::string HelpText(const std::string& gbk_help) {
+  const std::u16string colon = vok::platform::GbkToUtf16(TrC("after a help label", ":"));
+  if (colon == u":") return gbk_help;
+  std::u16string help = vok::platform::GbkToUtf16(gbk_help);
+  for (const char* label : {N_("Usage"), N_("Needs"), N_("Excludes"), N_("Env"), N_("Options"),
+                            N_("Subcommands"), N_("Positionals")}) {
+    const std::u16string ascii = vok::platform::GbkToUtf16(Tr(label)) + u":";
+    for (std::size_t at = help.find(ascii); at != std::u16string::npos;
+         at = help.find(ascii, at + 1)) {
+      std::size_t end = at + ascii.size();
+      while (end < help.size() && help[end] == u' ' && end < at + ascii.size() + 1) ++end;
+      help.replace(at + ascii.size() - 1, end - (at + ascii.size() - 1), colon);
+    }
+  }
+  return vok::platform::Utf16ToGbk(help);
 }
 
 // The headings of the help pages' groups. A command's options are put in
@@ -127,6 +148,17 @@ std::string FailureMessage(const CLI::App& app, const CLI::Error& error) {
              app.get_help_ptr() != nullptr ? app.get_help_ptr()->get_name() : "--help");
 }
 
+// "vokqm7 help exit-status": the text that would make --help too long for
+// one screen.
+void AddHelpCommand(CLI::App& app) {
+  CLI::App* command = app.add_subcommand("help", Tr("the exit statuses in full: help exit-status"));
+  auto topic = std::make_shared<std::string>();
+  command->add_option("topic", *topic, Tr("what to tell: exit-status"))
+      ->required()
+      ->check(CLI::IsMember({"exit-status"}));
+  command->callback([topic] { WriteText(stdout, Tr(kExitCodesHelp) + std::string("\n")); });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -137,7 +169,7 @@ int main(int argc, char** argv) {
          "into filing document sections offline, and shows filing documents as tables."),
       "vokqm7"};
   TranslateHelpLabels(app);
-  app.footer(Tr(kExitCodesHelp));
+  app.footer(Tr(kExitCodesShort));
   app.require_subcommand(1);
   // --lang and --encoding after the command name too.
   app.fallthrough();
@@ -152,16 +184,17 @@ int main(int argc, char** argv) {
   AddBatchCommand(app, status);
   AddExplainCommand(app, status);
   AddSupportBundleCommand(app, status);
+  AddHelpCommand(app);
   TranslateGroups(app);
   // Help and errors go out as every other text does, in the reader's
   // encoding (CLI11 would write the GBK bytes as they are).
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
-    WriteText(stdout, app.help());
+    WriteText(stdout, HelpText(app.help()));
     return kExitSuccess;
   } catch (const CLI::CallForAllHelp&) {
-    WriteText(stdout, app.help("", CLI::AppFormatMode::All));
+    WriteText(stdout, HelpText(app.help("", CLI::AppFormatMode::All)));
     return kExitSuccess;
   } catch (const CLI::ParseError& error) {
     std::fflush(stdout);

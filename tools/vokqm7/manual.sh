@@ -2,8 +2,8 @@
 # Writes vokqm7(1) from the tool's own help:
 #   manual.sh <help2man> <vokqm7> <version> <output>
 # help2man reads `vokqm7 --help`; every command's `vokqm7 <command> --help`
-# follows in a COMMANDS section, without the exit status text that each
-# repeats (the page has it once, from the tool's own help).
+# follows in a COMMANDS section, without its own exit status text, and the
+# exit statuses in full (`vokqm7 help exit-status`) in an EXIT STATUS one.
 set -eu
 help2man=$1 tool=$2 version=$3 output=$4
 # The English page, whatever the builder's locale.
@@ -29,6 +29,10 @@ roff_text() {
     "$tool" "$command" --help | sed '/^Exit status:/,$d' | roff_text
     echo ".fi"
   done
+  echo "[EXIT STATUS]"
+  echo ".nf"
+  "$tool" help exit-status | roff_text
+  echo ".fi"
 } >"$include"
 
 "$help2man" --no-info --version-string="$version" --include="$include" \

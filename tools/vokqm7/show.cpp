@@ -131,9 +131,12 @@ void AddShowCommand(CLI::App& app, int& status) {
   CLI::App* command = app.add_subcommand(
       "show",
       Tr("print a filing document's statements as tables and check that they add up under the "
-         "rules of their layouts (exit status 0 only when every statement was checked and every "
-         "check passed, 3 when one fails, 5 when none failed but a statement's layout fits no "
-         "rules, 1 when the file is no filing document that can be read)"));
+         "rules of their layouts"));
+  command->footer(
+      Tr("Exit status: 0 only when every statement was checked and every check passed, 3 when "
+         "one fails, 5 when none failed but a statement was not checked (its layout not "
+         "recognised, or every amount zero), 1 when the file is no filing document that can be "
+         "read."));
   command->add_option("file", o->file, Tr("the filing document (DZSBB, GBK or UTF-8)"))
       ->required();
   CLI::Option* html = command->add_flag(

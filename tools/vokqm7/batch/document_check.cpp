@@ -40,7 +40,10 @@ DocumentCheck CheckDocumentFile(const std::string& gbk_path, const std::vector<L
   check.checks = CheckFilingDocument(*check.document, layouts);
   check.failure = FirstOf(check.checks, CheckResult::Outcome::kFailed);
   if (check.failure.empty()) {
-    check.not_checked = FirstOf(check.checks, CheckResult::Outcome::kNotChecked);
+    check.not_checked = FirstOf(check.checks, CheckResult::Outcome::kAllZero);
+    if (check.not_checked.empty()) {
+      check.not_checked = FirstOf(check.checks, CheckResult::Outcome::kNotChecked);
+    }
   }
   return check;
 }

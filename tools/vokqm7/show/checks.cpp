@@ -7,30 +7,13 @@
 #include "language/language.h"
 #include "platform/codepage.h"
 #include "show/amount.h"
+#include "show/item_name.h"
 #include "show/statement_rules.h"
 
 namespace vok::tool {
 namespace {
 
 using Outcome = CheckResult::Outcome;
-
-// The name as the total tests read it: no blanks, ASCII brackets.
-std::u16string NormalizedName(std::string_view gbk) {
-  std::u16string name;
-  for (char16_t c : platform::GbkToUtf16(gbk)) {
-    if (c == u' ' || c == u'\t' || c == u'\u3000') continue;
-    name += c == u'\uFF08' ? u'(' : c == u'\uFF09' ? u')' : c;
-  }
-  return name;
-}
-
-bool StartsWith(std::u16string_view text, std::u16string_view start) {
-  return text.substr(0, start.size()) == start;
-}
-
-bool EndsWith(std::u16string_view text, std::u16string_view end) {
-  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
-}
 
 // The list's name in a finding: "资产负债表", "损益表 补充资料".
 std::string ListName(const Statement& statement, const ItemList& list) {
@@ -176,21 +159,13 @@ CheckResult CheckAmounts(const FilingDocument& document) {
 }  // namespace
 
 bool IsTotalAssets(std::string_view gbk_name) {
-  const std::u16string name = NormalizedName(gbk_name);
+  const std::u16string name = MatchedItemName(platform::GbkToUtf16(gbk_name));
   return name == u"资产总计" || name == u"资产合计";
 }
 
 bool IsTotalLiabilitiesAndEquity(std::string_view gbk_name) {
-  const std::u16string name = NormalizedName(gbk_name);
-  std::u16string_view rest = name;
-  if (!StartsWith(rest, u"负债") || !(EndsWith(rest, u"总计") || EndsWith(rest, u"合计"))) {
-    return false;
-  }
-  rest = rest.substr(2, rest.size() - 4);
-  if (rest.empty() || (rest[0] != u'和' && rest[0] != u'及' && rest[0] != u'与')) return false;
-  rest.remove_prefix(1);
-  return rest == u"所有者权益" || rest == u"股东权益" || rest == u"所有者权益(或股东权益)" ||
-         rest == u"所有者权益(股东权益)";
+  const std::u16string name = MatchedItemName(platform::GbkToUtf16(gbk_name));
+  return name == u"负债和所有者权益总计" || name == u"负债和所有者权益合计";
 }
 
 std::vector<CheckResult> CheckFilingDocument(const FilingDocument& document,
@@ -214,8 +189,9 @@ bool AnyCheckFailed(const std::vector<CheckResult>& results) {
 }
 
 bool AnyNotChecked(const std::vector<CheckResult>& results) {
-  return std::any_of(results.begin(), results.end(),
-                     [](const CheckResult& r) { return r.outcome == Outcome::kNotChecked; });
+  return std::any_of(results.begin(), results.end(), [](const CheckResult& r) {
+    return r.outcome == Outcome::kNotChecked || r.outcome == Outcome::kAllZero;
+  });
 }
 
 std::string OutcomeWord(CheckResult::Outcome outcome) {
@@ -223,6 +199,7 @@ std::string OutcomeWord(CheckResult::Outcome outcome) {
     case Outcome::kPassed: return Tr("ok");
     case Outcome::kFailed: return Tr("FAILED");
     case Outcome::kNotChecked: return Tr("not checked");
+    case Outcome::kAllZero: return Tr("all zero");
     case Outcome::kNote: break;
   }
   return Tr("note");

@@ -26,8 +26,11 @@ struct ItemPlace {
 
 struct CheckResult {
   // kNotChecked: nothing failed, but nothing could be compared either.
-  // kNote: figures shown beside each other, which may differ rightly.
-  enum class Outcome { kPassed, kFailed, kNotChecked, kNote };
+  // kAllZero: a statement whose every amount is zero, not checked: a
+  // blank export looks just like it.
+  // kNote: figures shown beside each other, which may differ rightly, or a
+  // rule that found nothing to compare in any column.
+  enum class Outcome { kPassed, kFailed, kNotChecked, kAllZero, kNote };
   Outcome outcome;
   std::string title;                 // what was checked, GBK, in the current language
   std::vector<std::string> details;  // the items and figures behind the outcome, likewise
@@ -43,16 +46,18 @@ std::vector<CheckResult> CheckFilingDocument(const FilingDocument& document,
                                              const std::vector<Layout>& layouts = ShippedLayouts());
 
 bool AnyCheckFailed(const std::vector<CheckResult>& results);
-// Whether a statement could not be checked (and none failed is not told).
+// Whether a statement could not be checked, its amounts all zero or its
+// layout not known (and none failed is not told).
 bool AnyNotChecked(const std::vector<CheckResult>& results);
 
-// "ok", "FAILED", "not checked" or "note", in the current language.
+// "ok", "FAILED", "not checked", "all zero" or "note", in the current
+// language.
 std::string OutcomeWord(CheckResult::Outcome outcome);
 
 // Whether an item name is the balance sheet's total of assets ("资产总计") or
 // of liabilities and owners' equity ("负债和所有者权益总计" and the variants the
-// templates print: "负债及所有者权益总计", "负债和所有者权益（或股东权益）总计",
-// ...). Blanks are ignored and full-width brackets count as ASCII ones.
+// templates print: "负债及所有者权益总计", "负债和股东权益总计", ...), the
+// name read as the rules read it (MatchedItemName).
 bool IsTotalAssets(std::string_view gbk_name);
 bool IsTotalLiabilitiesAndEquity(std::string_view gbk_name);
 

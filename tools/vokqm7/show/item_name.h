@@ -2,6 +2,7 @@
 // reads, without what templates print around it.
 #pragma once
 
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -9,10 +10,28 @@ namespace vok::tool {
 
 // The name without blanks (ASCII white space, the ideographic space), without
 // every bracketed part, ASCII or full-width ("（或股本）", "（损失以“-”号填列）",
-// "（一）"), without the numbering in front ("一、", "1.", "3．", "2、"), the
-// sign and part prefixes "加：", "减：", "其中：" (either colon), and a colon at
-// the end: "减：营业成本" and "  营业成本" are "营业成本", "二、营业利润（亏损以“-”号
-// 填列）" is "营业利润", "实收资本（或股本）" is "实收资本".
+// "（一）"), without the numbering in front ("一、", "1.", "3．", "2、", "1)",
+// "(1)", "①", "Ⅰ、"), the sign and part prefixes "加：", "减：", "其中："
+// (either colon), and a colon at the end, and with the wordings that mean
+// the same written one way: 及 and 与 as 和, 股东权益 as 所有者权益, 股本 as
+// 实收资本, 营业税金及附加 as 税金及附加. So "减：营业成本" and "  营业成本" are
+// "营业成本", "二、营业利润（亏损以“-”号填列）" is "营业利润", "负债及股东权益总计"
+// is "负债和所有者权益总计".
 std::u16string MatchedItemName(std::u16string_view name);
+
+// A statement's line as printed: its name as matched, and what its print
+// says of its sign.
+struct PrintedName {
+  std::u16string name;
+  int prefix_sign = 0;       // +1 for "加：", -1 for "减：", else 0
+  bool numbered = false;     // "一、", a line that starts a part of the statement
+  bool part = false;         // "其中：", a part of the line above
+  bool loss_marked = false;  // "（损失以“－”号填列）": a loss is printed negative
+};
+
+// The line's name as MatchedItemName reads it; besides, a bare 加 or 减 in
+// front ("减 营业成本") is a prefix when the rest is one of the `known`
+// names and the whole is not.
+PrintedName ReadPrintedName(std::u16string_view name, const std::set<std::u16string>& known);
 
 }  // namespace vok::tool

@@ -124,6 +124,7 @@ std::optional<RuleItem> ReadItem(const std::vector<Character>& line, Span span, 
     return item;
   }
   item.name = MatchedItemName(ToUtf16(line, span.from, span.to));
+  item.written = platform::Utf16ToGbk(ToUtf16(line, span.from, span.to));
   if (item.name.empty()) {
     failure.what =
         TrF("\"%s\" names no item: numbering, signs and brackets are not part of a name",
@@ -131,6 +132,33 @@ std::optional<RuleItem> ReadItem(const std::vector<Character>& line, Span span, 
     return std::nullopt;
   }
   return item;
+}
+
+// Whether the rule can fail at all: not when its sides are the same item,
+// or share every item, or when it names an item twice (which adds it twice
+// or takes it back out).
+bool CanFail(const Rule& rule, const std::vector<Character>& line,
+             const std::vector<std::pair<int, Span>>& terms, Failure& failure) {
+  const auto same = [&](const RuleTerm& term) { return term.item == rule.target; };
+  if (std::all_of(rule.terms.begin(), rule.terms.end(), same)) {
+    const bool plain = rule.terms.size() == 1 && rule.terms.front().sign > 0;
+    failure = {ColumnAt(line, terms.front().second.from),
+               plain ? Tr("both sides of the rule are the same item, so it cannot fail")
+                     : Tr("the sides of the rule share every item, so it checks nothing")};
+    return false;
+  }
+  std::vector<const RuleItem*> seen{&rule.target};
+  for (std::size_t t = 0; t < rule.terms.size(); ++t) {
+    const RuleItem& item = rule.terms[t].item;
+    if (std::none_of(seen.begin(), seen.end(), [&](const RuleItem* s) { return *s == item; })) {
+      seen.push_back(&item);
+      continue;
+    }
+    failure = {ColumnAt(line, terms[t].second.from),
+               TrF("the rule names %s twice", RuleItemText(item))};
+    return false;
+  }
+  return true;
 }
 
 // One rule line: the target, "=", and terms joined by "+" and "-"; the
@@ -143,10 +171,11 @@ std::optional<Rule> ReadRule(const std::vector<Character>& line, Failure& failur
   int sign = 1;
   bool first_signed = false;
   int depth = 0;
+  std::size_t opened = 0;  // the column of the bracket that is open
   for (std::size_t i = 0; i <= line.size(); ++i) {
     const char32_t c = i < line.size() ? line[i].code : U'\0';
     if (i < line.size()) {
-      if (IsOpening(c)) ++depth;
+      if (IsOpening(c) && depth++ == 0) opened = line[i].column;
       if (IsClosing(c) && depth > 0) --depth;
       if (depth > 0 || !(IsEquals(c) || IsPlus(c) || IsMinus(c))) continue;
     }
@@ -172,6 +201,11 @@ std::optional<Rule> ReadRule(const std::vector<Character>& line, Failure& failur
     }
     start = i + 1;
   }
+  // Else the bracket would take the rest of the line as part of one name.
+  if (depth > 0) {
+    failure = {opened, Tr("this bracket is not closed")};
+    return std::nullopt;
+  }
   const std::optional<RuleItem> item = ReadItem(line, *target, failure);
   if (!item) return std::nullopt;
   rule.target = *item;
@@ -184,20 +218,8 @@ std::optional<Rule> ReadRule(const std::vector<Character>& line, Failure& failur
     text += u" " + ToUtf16(line, span.from, span.to);
   }
   rule.text = platform::Utf16ToGbk(text);
+  if (!CanFail(rule, line, terms, failure)) return std::nullopt;
   return rule;
-}
-
-// Every item name the shipped layouts of the statement name.
-std::set<std::u16string> KnownNames(StatementKind kind) {
-  std::set<std::u16string> names;
-  for (const Layout& layout : ShippedLayouts()) {
-    if (layout.kind != kind) continue;
-    for (const Rule& rule : layout.rules) {
-      names.insert(rule.target.name);
-      for (const RuleTerm& term : rule.terms) names.insert(term.item.name);
-    }
-  }
-  return names;
 }
 
 // The first item of the rule that a shipped layout does not know, and the
@@ -226,7 +248,32 @@ std::size_t ColumnOf(const std::vector<Character>& line, const std::string& gbk_
 }  // namespace
 
 std::string RuleItemText(const RuleItem& item) {
+  return item.written.empty() ? RuleItemKey(item) : item.written;
+}
+
+std::string RuleItemKey(const RuleItem& item) {
   return item.line > 0 ? "#" + std::to_string(item.line) : platform::Utf16ToGbk(item.name);
+}
+
+std::set<std::u16string> ItemNames(const Layout& layout) {
+  std::set<std::u16string> names;
+  for (const Rule& rule : layout.rules) {
+    if (rule.target.line == 0) names.insert(rule.target.name);
+    for (const RuleTerm& term : rule.terms) {
+      if (term.item.line == 0) names.insert(term.item.name);
+    }
+  }
+  return names;
+}
+
+std::set<std::u16string> ItemNames(const std::vector<Layout>& layouts, StatementKind kind) {
+  std::set<std::u16string> names;
+  for (const Layout& layout : layouts) {
+    if (layout.kind != kind) continue;
+    const std::set<std::u16string> own = ItemNames(layout);
+    names.insert(own.begin(), own.end());
+  }
+  return names;
 }
 
 std::optional<std::vector<Layout>> ReadRuleFile(std::string_view utf8, const std::string& file,
@@ -281,8 +328,8 @@ std::optional<std::vector<Layout>> ReadRuleFile(std::string_view utf8, const std
     if (!rule) return fail(failure.column, failure.what);
     if (!shipped) {
       if (!known_read) {
-        known[0] = KnownNames(StatementKind::kIncomeStatement);
-        known[1] = KnownNames(StatementKind::kBalanceSheet);
+        known[0] = ItemNames(ShippedLayouts(), StatementKind::kIncomeStatement);
+        known[1] = ItemNames(ShippedLayouts(), StatementKind::kBalanceSheet);
         known_read = true;
       }
       const bool income = current->kind == StatementKind::kIncomeStatement;

@@ -9,9 +9,12 @@
 // A line "[损益表]" or "[资产负债表]" starts the rules of that statement; an
 // item is a name, matched as MatchedItemName reads it, or "#N", the line
 // numbered N. The rules of one section of one file are one layout.
+// A rule that cannot fail is refused: an unclosed bracket, the same item on
+// both sides, an item named twice.
 #pragma once
 
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +26,7 @@ namespace vok::tool {
 struct RuleItem {
   std::u16string name;  // as matched; empty for a line number
   long line = 0;        // N of "#N", else 0
+  std::string written;  // GBK, as the rule writes it: "负债及股东权益总计"
   bool operator==(const RuleItem& other) const { return name == other.name && line == other.line; }
 };
 
@@ -56,5 +60,13 @@ const std::vector<Layout>& ShippedLayouts();
 
 // The item as a rule names it, GBK: "营业利润", "#12".
 std::string RuleItemText(const RuleItem& item);
+
+// The item as matched, one text for both kinds: "营业利润", "#12".
+std::string RuleItemKey(const RuleItem& item);
+
+// Every name the rules of the layout, or of the layouts of a statement's
+// kind, name (line numbers left out).
+std::set<std::u16string> ItemNames(const Layout& layout);
+std::set<std::u16string> ItemNames(const std::vector<Layout>& layouts, StatementKind kind);
 
 }  // namespace vok::tool

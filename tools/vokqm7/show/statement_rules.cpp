@@ -9,6 +9,7 @@
 #include "platform/codepage.h"
 #include "show/amount.h"
 #include "show/item_name.h"
+#include "show/layout_choice.h"
 
 namespace vok::tool {
 namespace {
@@ -30,84 +31,6 @@ std::string ListName(const Statement& statement, const ItemList& list) {
 
 std::string ItemName(const StatementItem& item) {
   return TrF("%s (line %s)", item.name, item.line);
-}
-
-// A line number as a number: "08" is line 8; nothing for other texts.
-std::optional<long> LineNumber(const std::string& text) {
-  if (text.empty() || text.size() > 6 ||
-      !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    return std::nullopt;
-  }
-  return std::stol(text);
-}
-
-// One list of a statement with its items' names as rules match them.
-class MatchedList {
- public:
-  explicit MatchedList(const ItemList& list) : list_(list) {
-    for (const StatementItem& item : list.items) {
-      names_.push_back(MatchedItemName(platform::GbkToUtf16(item.name)));
-    }
-  }
-
-  // The items the rule item names, in list order.
-  [[nodiscard]] std::vector<std::size_t> Find(const RuleItem& wanted) const {
-    std::vector<std::size_t> found;
-    for (std::size_t i = 0; i < list_.items.size(); ++i) {
-      const bool match = wanted.line > 0 ? LineNumber(list_.items[i].line) == wanted.line
-                                         : names_[i] == wanted.name;
-      if (match) found.push_back(i);
-    }
-    return found;
-  }
-
-  [[nodiscard]] bool Has(const RuleItem& wanted) const { return !Find(wanted).empty(); }
-
-  [[nodiscard]] const ItemList& list() const { return list_; }
-
- private:
-  const ItemList& list_;
-  std::vector<std::u16string> names_;
-};
-
-std::set<std::string> ItemsOf(const Layout& layout) {
-  std::set<std::string> items;
-  for (const Rule& rule : layout.rules) {
-    items.insert(RuleItemText(rule.target));
-    for (const RuleTerm& term : rule.terms) items.insert(RuleItemText(term.item));
-  }
-  return items;
-}
-
-bool Fits(const Layout& layout, StatementKind kind, const MatchedList& list) {
-  if (layout.kind != kind) return false;
-  return std::all_of(layout.rules.begin(), layout.rules.end(), [&](const Rule& rule) {
-    return list.Has(rule.target) &&
-           std::all_of(rule.terms.begin(), rule.terms.end(),
-                       [&](const RuleTerm& term) { return list.Has(term.item); });
-  });
-}
-
-// The layouts that fit the list, without the shipped ones that a more
-// complete fitting layout covers.
-std::vector<const Layout*> FittingLayouts(const std::vector<Layout>& layouts, StatementKind kind,
-                                          const MatchedList& list) {
-  std::vector<const Layout*> fitting;
-  for (const Layout& layout : layouts) {
-    if (Fits(layout, kind, list)) fitting.push_back(&layout);
-  }
-  std::vector<const Layout*> kept;
-  for (const Layout* layout : fitting) {
-    const std::set<std::string> items = ItemsOf(*layout);
-    const bool covered =
-        layout->shipped && std::any_of(fitting.begin(), fitting.end(), [&](const Layout* other) {
-          const std::set<std::string> more = ItemsOf(*other);
-          return more.size() > items.size() &&
-                 std::includes(more.begin(), more.end(), items.begin(), items.end());
-        });
-    if (!covered) kept.push_back(layout);
-  }
-  return kept;
 }
 
 // What one side of a rule reads in one column: the cents, or why not.
@@ -172,11 +95,12 @@ RuleOutcome Evaluate(const Rule& rule, const Statement& statement, std::size_t s
     result.details.push_back(Tr("the list has no amount column to compare"));
     return outcome;
   }
+  std::size_t compared_columns = 0;
   for (std::size_t c = 0; c < list.columns.size(); ++c) {
     const std::string& column = list.columns[c].title;
     long long target = 0, sum = 0;
     std::string why, terms;
-    bool any_figure = false;
+    bool any_figure = false, any_term = false;
     for (const auto& [sign, i] : sides) {
       const Figure figure = FigureOf(list.items[i], c);
       if (!figure.why.empty()) {
@@ -188,6 +112,7 @@ RuleOutcome Evaluate(const Rule& rule, const Statement& statement, std::size_t s
         target = *figure.cents;
         continue;
       }
+      any_term = any_term || *figure.cents != 0;
       sum += sign * *figure.cents;
       if (!terms.empty() || sign < 0) terms += sign < 0 ? (terms.empty() ? "-" : " - ") : " + ";
       terms += CentsText(*figure.cents);
@@ -197,32 +122,54 @@ RuleOutcome Evaluate(const Rule& rule, const Statement& statement, std::size_t s
       result.details.push_back(TrF("%s: not compared: %s", column, why));
       continue;
     }
+    // A template that leaves every line of a sum blank (the library
+    // writes 0.00 for a blank cell) does not state the sum there.
+    if (!any_term) {
+      result.details.push_back(
+          TrF("%s: not compared: every line it adds is blank or zero", column));
+      continue;
+    }
     outcome.compared = outcome.compared || any_figure;
+    ++compared_columns;
     if (target == sum) continue;
     result.outcome = Outcome::kFailed;
     result.details.push_back(TrF("%s: %s %s, its lines give %s = %s, difference %s", column,
                                  RuleItemText(rule.target), CentsText(target), terms,
                                  CentsText(sum), CentsText(target - sum)));
   }
-  if (result.outcome == Outcome::kPassed) result.marked.clear();
+  if (result.outcome == Outcome::kPassed) {
+    result.marked.clear();
+    if (compared_columns == 0) result.outcome = Outcome::kNote;
+  }
   return outcome;
 }
 
-// Whether any item of the statement holds a figure: an amount that is
-// neither empty nor a dash.
-bool HoldsAmounts(const Statement& statement) {
+// What the statement's amounts hold: a figure other than zero, only zeros
+// (the library writes 0.00 for every blank cell), or nothing but empty
+// amounts and dashes. An amount that is no number counts as a figure; its
+// own check fails it.
+enum class Held { kFigures, kZeros, kNothing };
+
+Held AmountsHeld(const Statement& statement) {
+  bool zeros = false;
   for (const ItemList& list : statement.lists) {
     for (const StatementItem& item : list.items) {
       for (const std::optional<std::string>& text : item.amounts) {
         if (!text) continue;
         const std::optional<Amount> amount = Amount::Parse(*text);
-        if (!amount || !amount->Empty()) return true;
+        if (!amount || (!amount->Empty() && amount->Cents() != 0)) return Held::kFigures;
+        zeros = zeros || !amount->Empty();
       }
     }
   }
-  return false;
+  return zeros ? Held::kZeros : Held::kNothing;
 }
 
+std::string LayoutNames(const std::vector<const Layout*>& layouts) {
+  std::string names;
+  for (const Layout* layout : layouts) names += (names.empty() ? "" : ", ") + layout->name;
+  return names;
+}
 
 }  // namespace
 
@@ -230,7 +177,16 @@ void CheckStatementArithmetic(const Statement& statement, std::size_t index,
                               const std::vector<Layout>& layouts,
                               std::vector<CheckResult>& results) {
   const std::string name = StatementName(statement);
-  if (!HoldsAmounts(statement)) {
+  const Held held = AmountsHeld(statement);
+  if (held == Held::kZeros) {
+    results.push_back(
+        {Outcome::kAllZero, TrF("%s: every amount is zero: not checked", name),
+         {Tr("every amount is zero: a period without business, or the wrong account, book, "
+             "server or period")},
+         {}});
+    return;
+  }
+  if (held == Held::kNothing) {
     bool any_items = false;
     for (const ItemList& list : statement.lists) any_items = any_items || !list.items.empty();
     const bool income = statement.kind == StatementKind::kIncomeStatement;
@@ -242,11 +198,15 @@ void CheckStatementArithmetic(const Statement& statement, std::size_t index,
     return;
   }
   bool fitted = false, compared = false;
+  std::vector<const Layout*> undecided;
   std::set<std::string> applied;  // rule texts, each rule once per list
+  const std::set<std::u16string> known = ItemNames(layouts, statement.kind);
   for (std::size_t l = 0; l < statement.lists.size(); ++l) {
-    const MatchedList matched(statement.lists[l]);
+    const MatchedList matched(statement.lists[l], statement.kind, known);
     applied.clear();
-    for (const Layout* layout : FittingLayouts(layouts, statement.kind, matched)) {
+    const Fitting fitting = FittingLayouts(layouts, statement.kind, matched);
+    if (undecided.empty()) undecided = fitting.undecided;
+    for (const Layout* layout : fitting.layouts) {
       fitted = true;
       for (const Rule& rule : layout->rules) {
         if (!applied.insert(rule.text).second) continue;
@@ -256,7 +216,13 @@ void CheckStatementArithmetic(const Statement& statement, std::size_t index,
       }
     }
   }
-  if (!fitted) {
+  if (!fitted && !undecided.empty()) {
+    results.push_back(
+        {Outcome::kNotChecked,
+         TrF("%s: layout not recognised: not checked (see --rules)", name),
+         {TrF("its lines fit %s alike, and they add up differently", LayoutNames(undecided))},
+         {}});
+  } else if (!fitted) {
     const std::string count = std::to_string(std::count_if(
         layouts.begin(), layouts.end(), [&](const Layout& l) { return l.kind == statement.kind; }));
     results.push_back(

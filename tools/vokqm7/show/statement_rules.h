@@ -14,10 +14,9 @@
 namespace vok::tool {
 
 // Appends the checks of document.statements[index]: a failure when it holds
-// no amounts; else one result per rule of every layout that fits one of its
-// lists (a layout fits when each item its rules name is there, and a
-// shipped layout gives way to another that fits and names every item it
-// names and more), each rule once; "not checked" when none fits.
+// no amounts, "all zero" when every amount is zero; else one result per rule
+// of the layouts that decide for each of its lists (FittingLayouts), each
+// rule once; "not checked" when none fits or two shipped ones fit alike.
 void CheckStatementArithmetic(const Statement& statement, std::size_t index,
                               const std::vector<Layout>& layouts,
                               std::vector<CheckResult>& results);

@@ -62,17 +62,39 @@ int DisplayWidth(std::string_view gbk) {
   return width;
 }
 
+namespace {
+
+// Punctuation that closes or ends something, which no line may start with.
+bool IsClosingPunctuation(char32_t c) {
+  return std::u32string_view(U")]},.;:!?\uFF09\uFF3D\uFF5D\u3011\u300D\u300F\u300B\u3009\uFF0C"
+                             U"\u3002\u3001\uFF1B\uFF1A\uFF01\uFF1F\u201D\u2019")
+             .find(c) != std::u32string_view::npos;
+}
+
+}  // namespace
+
 std::vector<std::string> WrapToWidth(std::string_view gbk, int columns) {
   std::vector<std::string> lines;
   std::u16string line;
+  std::vector<std::pair<std::size_t, int>> characters;  // where each starts in `line`, its width
   int width = 0;
   ForEachCharacter(platform::GbkToUtf16(gbk), [&](char32_t c, std::u16string_view units) {
     const int needed = CharacterWidth(c);
     if (width + needed > columns && !line.empty()) {
-      lines.push_back(platform::Utf16ToGbk(line));
-      line.clear();
+      // The character before closing punctuation goes down with it.
+      std::size_t keep = characters.size();
+      if (IsClosingPunctuation(c) && keep > 1) --keep;
+      const std::size_t cut = keep < characters.size() ? characters[keep].first : line.size();
+      lines.push_back(platform::Utf16ToGbk(line.substr(0, cut)));
+      line.erase(0, cut);
+      characters.erase(characters.begin(), characters.begin() + static_cast<long>(keep));
       width = 0;
+      for (auto& [start, w] : characters) {
+        start -= cut;
+        width += w;
+      }
     }
+    characters.push_back({line.size(), needed});
     line += units;
     width += needed;
   });
