@@ -51,6 +51,8 @@ while IFS='|' read -r what first second made server; do
   expect_status 0 "$what: --resume"
   [ "$(tool_runs "$log" 1)" = "$made" ] || fail "$what: --resume made $(tool_runs "$log" 1)"
   [ -z "$server" ] || [ "$(tool_servers 1)" = "$server" ] || fail "$what: the tool ran with $(tool_servers 1)"
+  [ -z "$server" ] || [ "$(summary_inputs changed/summary.csv 403-2026-11.xml | cut -d'|' -f1)" = right ] ||
+    fail "$what: the summary records $(summary_inputs changed/summary.csv 403-2026-11.xml)"
   set_aside=$(ls changed/earlier 2>/dev/null | grep -c '\.xml$')
   if [ "$what" = --type ]; then
     [ "$set_aside" -eq 0 ] || fail "$what: documents of another name set aside"
