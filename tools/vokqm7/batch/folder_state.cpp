@@ -57,13 +57,17 @@ std::string FolderWriteFault(const std::string& folder) {
   const std::optional<std::uint32_t> attributes = platform::GetFileAttributes(folder);
   if (!attributes) {
     // The run makes it: the nearest folder above that exists must take it.
+    // Above the top of the path is the root ("/x") or the current folder;
+    // a first byte is never a GBK trail byte.
+    const std::string top =
+        !folder.empty() && (folder[0] == '/' || folder[0] == '\\') ? folder.substr(0, 1) : ".";
     std::string above = folder;
     std::optional<std::uint32_t> found;
     do {
       above = platform::FolderOfPath(above);
-      found = platform::GetFileAttributes(above.empty() ? "." : above);
+      found = platform::GetFileAttributes(above.empty() ? top : above);
     } while (!found && !above.empty());
-    const std::string shown = above.empty() ? "." : above;
+    const std::string shown = above.empty() ? top : above;
     if (!found || (*found & kFolderAttribute) == 0) {
       return TrF("%s cannot be made: %s is no folder", folder, shown);
     }
