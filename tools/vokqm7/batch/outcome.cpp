@@ -34,9 +34,9 @@ std::string ResultText(const RowOutcome& row) {
 std::string MessageText(const RowOutcome& row) {
   if (row.superseded.empty()) return row.message;
   const bool made = row.result == RowResult::kMade;
-  const bool passed = made && row.checks == ChecksOutcome::kPassed;
+  const bool remade = made && row.checks == ChecksOutcome::kPassed && row.other_inputs;
   const std::string what =
-      passed && row.superseded_moved
+      remade && row.superseded_moved
           ? TrF("made again as its inputs changed, the earlier document is now %s",
                 row.superseded)
       : row.superseded_moved
