@@ -52,12 +52,23 @@ csv_fields() {
   printf '%s\n' "$joined$field"
 }
 
-# The rows of summary.csv $1 read back, the seconds column left out:
+# The rows of summary.csv $1 read back, the seconds column and the inputs
+# after the document left out:
 # "account|year|period|export|result|checks|message|document".
 summary_rows() {
   local line
   while IFS= read -r line; do
-    csv_fields "${line%$'\r'}" | cut -d'|' -f1-5,7-
+    csv_fields "${line%$'\r'}" | cut -d'|' -f1-5,7-9
+  done < <(tail -c +4 "$1")
+}
+
+# The inputs summary.csv $1 records of the document $2:
+# "server|template|template sha256|rules sha256".
+summary_inputs() {
+  local line
+  while IFS= read -r line; do
+    line=$(csv_fields "${line%$'\r'}")
+    [ "$(cut -d'|' -f9 <<<"$line")" = "$2" ] && cut -d'|' -f10- <<<"$line"
   done < <(tail -c +4 "$1")
 }
 

@@ -191,6 +191,8 @@ TEST(BatchAccounts, FilesThatCannotBeUsedSayWhy) {
       {"account,year,period,server\n", {}, "it has no account below its header (line 1)", false},
       {"account,year,period\n1,2026,11\n", {}, "it has no server column: give --server", true},
       {"account\n1\n", {"2026", "x", "s"}, "--period \"x\" is not a number", true},
+      {"account\n1\n", {"2026", "11", "s{1"},
+       "--server \"s{1\" holds a brace: the report tool's command line cannot carry it", true},
       {"\"account\n1\n", {"2026", "11", "s"},
        "line 1: a quoted field is not closed before the end of the file", false},
   };

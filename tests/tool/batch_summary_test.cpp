@@ -31,6 +31,21 @@ RowOutcome Row(const char* account, RowResult result, ChecksOutcome checks,
   row.message = message;
   row.seconds = 1.25;
   if (result != RowResult::kBadRow) row.document = row.account + "-2026-11.xml";
+  row.inputs = {"s1", "a|b", "ab12", ""};
+  return row;
+}
+
+// A row of 2026-11 as the batch plans it for the document "<account>-2026-11.xml"
+// (or another period's), made with `export_name` from Row()'s inputs.
+RowOutcome Planned(const std::string& document, const char* export_name) {
+  RowOutcome row = Row("", RowResult::kToDo, ChecksOutcome::kNone);
+  const std::string gbk = Gbk(document.c_str());
+  const std::size_t dash = gbk.find('-');
+  row.account = gbk.substr(0, dash);
+  row.year = gbk.substr(dash + 1, 4);
+  row.period = gbk.substr(dash + 6, 2);
+  row.document = gbk;
+  row.export_name = export_name;
   return row;
 }
 
@@ -75,9 +90,10 @@ TEST(BatchSummary, CsvIsUtf8WithMarkAndReadsBackForResume) {
   const std::string csv = SummaryCsv(Sample());
   EXPECT_EQ(csv.substr(0, 3), "\xEF\xBB\xBF");
   EXPECT_EQ(csv.substr(3, csv.find('\n') + 1 - 3),
-            "account,year,period,export,result,seconds,checks,message,document\r\n");
+            "account,year,period,export,result,seconds,checks,message,document,server,template,"
+            "template sha256,rules sha256\r\n");
   EXPECT_NE(csv.find("华信,2026,11,GetReportDate,made,1.2,\"FAILED: balance sheet: a, "
-                     "\"\"b\"\"\",,华信-2026-11.xml\r\n"),
+                     "\"\"b\"\"\",,华信-2026-11.xml,s1,a|b,ab12,\r\n"),
             std::string::npos);
   // Only what was made and passed counts, under the export that made it;
   // every row that names a document is read back, bad rows are not.
@@ -95,7 +111,7 @@ TEST(BatchSummary, CsvIsUtf8WithMarkAndReadsBackForResume) {
                {"华信-2026-11.xml", "GetReportDate", false},
                {"105-2026-11.xml", "GetReportDate", false}};
   for (const auto& c : cases) {
-    EXPECT_EQ(MadeBefore(earlier, Gbk(c.document), c.export_name), c.made)
+    EXPECT_EQ(MadeBefore(earlier, Planned(c.document, c.export_name)), c.made)
         << c.document << " " << c.export_name;
   }
   // A row still to do keeps its earlier outcome, and is read back as it.
@@ -107,20 +123,23 @@ TEST(BatchSummary, CsvIsUtf8WithMarkAndReadsBackForResume) {
     }
   }
   const std::string rewritten = SummaryCsv(again);
-  EXPECT_NE(rewritten.find("101,2026,11,GetReportDate,to do (made),1.2,passed,,101-2026-11.xml\r\n"),
+  EXPECT_NE(rewritten.find("101,2026,11,GetReportDate,to do (made),1.2,passed,,101-2026-11.xml,"
+                           "s1,a|b,ab12,\r\n"),
             std::string::npos);
-  EXPECT_NE(rewritten.find("105,2026,11,GetReportDate,to do,,,,105-2026-11.xml\r\n"),
+  EXPECT_NE(rewritten.find("105,2026,11,GetReportDate,to do,,,,105-2026-11.xml,,,,\r\n"),
             std::string::npos);
   const std::vector<EarlierDocument> reread = ReadEarlierSummary(rewritten);
   for (const auto& c : cases) {
-    EXPECT_EQ(MadeBefore(reread, Gbk(c.document), c.export_name), c.made) << c.document;
+    EXPECT_EQ(MadeBefore(reread, Planned(c.document, c.export_name)), c.made) << c.document;
   }
   // A summary from before the document column names the documents as
-  // they were named then.
-  EXPECT_TRUE(MadeBefore(ReadEarlierSummary("account,year,period,export,result,seconds,checks,"
-                                            "message\r\n101,2026,3,GetReportDate,made,1.0,"
-                                            "passed,\r\n"),
-                         "101-2026-03.xml", "GetReportDate"));
+  // they were named then; it names no inputs, so nothing of it is kept.
+  const std::vector<EarlierDocument> older =
+      ReadEarlierSummary("account,year,period,export,result,seconds,checks,message\r\n101,2026,3,"
+                         "GetReportDate,made,1.0,passed,\r\n");
+  ASSERT_NE(FindEarlier(older, "101-2026-03.xml"), nullptr);
+  EXPECT_TRUE(FindEarlier(older, "101-2026-03.xml")->made_and_passed);
+  EXPECT_FALSE(MadeBefore(older, Planned("101-2026-03.xml", "GetReportDate")));
   EXPECT_TRUE(ReadEarlierSummary("account,year\n101,2026\n").empty());
   EXPECT_TRUE(ReadEarlierSummary("not, a summary").empty());
 }

@@ -77,6 +77,8 @@ if command -v strace >/dev/null; then
     done
     expect_file_has killed/101-2026-11.xml '<SB_ZCFZB>' "killed $stage: 101's document"
     [ ! -e killed/earlier ] || fail "killed $stage: documents set aside: $(ls killed/earlier)"
+    ! compgen -G 'killed/*.tmp.*' >/dev/null && ! compgen -G 'killed/*.part' >/dev/null ||
+      fail "killed $stage: what the killed run left stays: $(ls killed)"
   done <<'EOF'
 first-summary-written|delay_enter=5000000:when=1|101 101 |GetReportDate|FAILED||接口程序无损益表数据文件输出!
 mid-row||101 101 |GetReportDate|to do (FAILED)||接口程序无损益表数据文件输出!

@@ -51,7 +51,7 @@ expect_err "stopped by Ctrl-C after the call in progress; run the same batch wit
 [ "$(tool_runs "$log" 1)" = "101 101 " ] || fail "stopped batch: the tool ran for $(tool_runs "$log" 1)"
 expect_out "101      2026  11      GetReportDate  made " "stopped batch table"
 expect_out "8 rows: 1 made and passed their checks, 3 bad rows, 4 to do" "stopped batch totals"
-grep -qF $'106,2026,10,GetReportDate,to do,,,,106-2026-10.xml\r' stopped/summary.csv || fail "stopped batch: summary.csv lacks the rows to do"
+grep -qF $'106,2026,10,GetReportDate,to do,,,,106-2026-10.xml,,,,\r' stopped/summary.csv || fail "stopped batch: summary.csv lacks the rows to do"
 
 # --resume keeps what was made and passed, and makes the rest; again, only
 # what failed (the export and the check) is made.

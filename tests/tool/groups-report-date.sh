@@ -18,10 +18,12 @@ expect_file_has financial.xml "<SB_SYB_BCZL>" "report-date --financial"
 expect_file_has financial.xml "<SB_SYB_DM>成功</SB_SYB_DM>" "report-date --financial --utf8"
 iconv -f UTF-8 -t UTF-8 financial.xml >/dev/null 2>&1 || fail "--utf8 wrote no valid UTF-8"
 
-# Values reach the library escaped; a file is used byte for byte.
-run "$tool" report-date --account "A&B" --year 2026 --period 3 --server "s<1>'\"" -o escaped.xml
+# Values reach the library escaped (a double quote the tool's command line
+# cannot carry is refused before: the batch-reruns group); a file is used
+# byte for byte.
+run "$tool" report-date --account "A&B" --year 2026 --period 3 --server "s<1>'" -o escaped.xml
 expect_status 0 "report-date with XML special characters"
-expect_file_has "$vok/vokwqm7.args" "-LQM7_VOK{A&B 2026 2026-03-31 \"s<1>'\"\"" "escaped login values"
+expect_file_has "$vok/vokwqm7.args" "-LQM7_VOK{A&B 2026 2026-03-31 \"s<1>'\"" "escaped login values"
 printf '<Info><LoginInfo><AccountCode>007</AccountCode><Year>2025</Year><Period>2</Period><Server>file-server</Server></LoginInfo></Info>' >login.xml
 run "$tool" report-date --login login.xml -o from-file.xml
 expect_status 0 "report-date --login"

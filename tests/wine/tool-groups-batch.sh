@@ -134,3 +134,42 @@ expect_out "  line 3: 202 2026-11 (server demo-server) -> 202-2026-11.xml: made"
 wine_run vokqm7.exe batch names.csv -o checked "${options[@]}" --year 2026 --check
 expect_status 1 "--check, bad rows"
 [ ! -e bin/checked ] || fail "--check made the folder"
+
+# Reruns, the main cases of the native batch-reruns group: a partial rerun
+# keeps the folder's other rows, --resume after the server changed makes
+# every document again, bad servers are bad rows, and what a killed run
+# left (Windows names a replacement's temporary file vokXXXX.tmp) goes.
+printf 'account\n601\n602\n603\n' >bin/reruns.csv
+printf 'account\n602\n' >bin/rerun-one.csv
+wine_run vokqm7.exe batch reruns.csv -o reruns --period 11 --year 2026 --server wrong
+expect_status 0 "reruns: a full run"
+printf 'x' >bin/reruns/vok1A2B.tmp
+printf 'x' >bin/reruns/601-2026-11.xml.part
+rm -f "$log"
+wine_run vokqm7.exe batch rerun-one.csv -o reruns --period 11 --year 2026 --server wrong --resume
+expect_status 0 "reruns: a partial rerun"
+[ ! -s "$log" ] || fail "reruns: a partial --resume made $(tool_runs "$log" 1)"
+expect_summary_csv bin/reruns/summary.csv "reruns: a partial rerun" \
+  "602|2026|11|GetReportDate|kept|passed||602-2026-11.xml" \
+  "601|2026|11|GetReportDate|not in this run (made)|passed||601-2026-11.xml" \
+  "603|2026|11|GetReportDate|not in this run (made)|passed||603-2026-11.xml"
+[ ! -e bin/reruns/vok1A2B.tmp ] && [ ! -e bin/reruns/601-2026-11.xml.part ] ||
+  fail "reruns: what a killed run left stays: $(ls bin/reruns | tr '\n' ' ')"
+rm -f "$log"
+wine_run vokqm7.exe batch reruns.csv -o reruns --period 11 --year 2026 --server right --resume
+expect_status 0 "reruns: --resume after the server changed"
+[ "$(tool_runs "$log" 1)" = "601 601 602 602 603 603 " ] ||
+  fail "reruns: --resume after the server changed made $(tool_runs "$log" 1)"
+[ "$(ls bin/reruns/earlier | grep -c '\.xml$')" -eq 3 ] || fail "reruns: earlier/ holds $(ls bin/reruns/earlier)"
+[ "$(summary_inputs bin/reruns/summary.csv 601-2026-11.xml | cut -d'|' -f1)" = right ] ||
+  fail "reruns: the summary records $(summary_inputs bin/reruns/summary.csv 601-2026-11.xml)"
+printf 'account,server\n701,"s""1"\n702,"s{1"\n703,"s\n1"\n704,s1\n' >bin/servers.csv
+rm -f "$log"
+wine_run vokqm7.exe batch servers.csv -o servers --period 11 --year 2026
+expect_status 1 "bad servers"
+expect_err "line 2, column 2 (server): \"s\"1\" holds a double quote" "bad servers"
+expect_err "line 3, column 2 (server): \"s{1\" holds a brace" "bad servers"
+expect_err "holds a control character: the report tool's command line cannot carry it" "bad servers"
+[ "$(tool_runs "$log" 1)" = "704 704 " ] || fail "bad servers: the tool ran for $(tool_runs "$log" 1)"
+wine_run vokqm7.exe report-date --account 001 --year 2026 --period 11 --server 's{1' -o refused.xml
+expect_status 2 "report-date, a server with a brace"

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "batch/accounts_file.h"
+#include "batch/folder_state.h"
+#include "batch/inputs.h"
 #include "batch/resume.h"
 #include "batch/runner.h"
 #include "batch/summary.h"
@@ -106,7 +108,7 @@ int CheckBatch(const AccountsFile& file, const BatchSettings& settings,
   const int doctor = RunDoctor();
   Say(TrF("A batch would make, with %s, into %s:", ExportName(settings), settings.folder));
   std::size_t to_make = 0, to_keep = 0, bad = 0;
-  for (std::size_t r = 0; r < planned.size(); ++r) {
+  for (std::size_t r = 0; r < file.rows.size(); ++r) {
     const RowOutcome& row = planned[r];
     const std::string line = std::to_string(row.line);
     if (row.result == RowResult::kBadRow) {
@@ -114,9 +116,8 @@ int CheckBatch(const AccountsFile& file, const BatchSettings& settings,
       ++bad;
       continue;
     }
-    const bool keep = settings.resume && MadeBefore(settings.earlier, row.document,
-                                                    row.export_name) &&
-                      platform::PathExists(InFolder(settings.folder, row.document));
+    const bool exists = platform::PathExists(InFolder(settings.folder, row.document));
+    const bool keep = settings.resume && MadeBefore(settings.earlier, row) && exists;
     std::string what = TrF("  line %s: %s %s-%s (server %s)", line, row.account, row.year,
                            row.period, file.rows[r].server) +
                        (settings.type.empty() ? ""
@@ -127,7 +128,9 @@ int CheckBatch(const AccountsFile& file, const BatchSettings& settings,
       ++to_keep;
     } else {
       what += Tr(": made");
-      if (platform::PathExists(InFolder(settings.folder, row.document))) {
+      if (exists && MadeFromOtherInputs(settings.earlier, row)) {
+        what += Tr(" (the earlier one, made from other inputs, goes to earlier/ first)");
+      } else if (exists) {
         what += Tr(" (the earlier one is replaced once the new one passed its checks, else set "
                    "aside in earlier/)");
       }
@@ -136,9 +139,16 @@ int CheckBatch(const AccountsFile& file, const BatchSettings& settings,
     Say(what);
   }
   Say(TrF("%s rows: %s to make, %s to keep if they still pass, %s bad; no report tool was run",
-          std::to_string(planned.size()), std::to_string(to_make), std::to_string(to_keep),
+          std::to_string(file.rows.size()), std::to_string(to_make), std::to_string(to_keep),
           std::to_string(bad)));
+  if (planned.size() > file.rows.size()) {
+    Say(TrF("%s more rows of the summary in %s are not in this run and stay as they are",
+            std::to_string(planned.size() - file.rows.size()), settings.folder));
+  }
+  const std::string unwritable = FolderWriteFault(settings.folder);
+  Say(unwritable.empty() ? TrF("%s can be written", settings.folder) : unwritable);
   if (doctor != kExitSuccess) return kExitCheckFailed;
+  if (!unwritable.empty()) return kExitCannotRun;
   return bad > 0 ? kExitExportFailed : kExitSuccess;
 }
 
@@ -159,6 +169,7 @@ int RunBatch(const Options& o) {
   settings.type = o.type;
   settings.html = o.html;
   settings.resume = o.resume;
+  settings.shared_inputs = SharedInputs(o.type.empty(), o.financial, rule_files);
   SummaryRecord record(settings.folder, o.html, TrF("vokqm7 batch %s", accounts));
   // Until this run has its own outcome for a row, the earlier one stands.
   const std::optional<std::string> earlier = ReadFileBytes(record.csv());
@@ -172,6 +183,12 @@ int RunBatch(const Options& o) {
   if (!MakeFolders(settings.folder)) {
     Complain(TrF("cannot create the folder %s", settings.folder));
     return kExitCannotRun;
+  }
+  const std::vector<std::string> removed = RemoveLeftTemporaries(settings.folder);
+  if (!removed.empty()) {
+    std::string names;
+    for (const std::string& name : removed) names += (names.empty() ? "" : ", ") + name;
+    Complain(TrF("removed what a killed run left in %s: %s", settings.folder, names));
   }
   // A run that cannot keep its record does not start.
   if (!record.Write(outcomes)) return kExitCannotRun;
@@ -241,7 +258,9 @@ void AddBatchCommand(CLI::App& app, int& status) {
   command->add_option("--server", o->server, Tr("accounting server for the rows without one"));
   command->add_flag("--resume", o->resume,
                     Tr("keep the documents an earlier run into the same folder made and saw pass "
-                       "their checks (and that still pass), and make the rest"));
+                       "their checks (and that still pass) from the same inputs: account, year, "
+                       "period, server, export, template (its path and content) and rules; make "
+                       "the rest"));
   command->add_option("--rules", o->rules,
                       Tr("a rules file (UTF-8) with the arithmetic of a template of your own, as "
                          "show --rules takes it; may be given more than once"));
@@ -251,8 +270,9 @@ void AddBatchCommand(CLI::App& app, int& status) {
   command->add_flag("--check", o->check,
                     Tr("read and check the accounts file and the installation (as doctor does) "
                        "and say what a run would make, under which names, and which rows are "
-                       "bad, without running the report tool (exit status 0 when a run could "
-                       "start, 1 for bad rows, 3 when doctor finds a problem)"));
+                       "bad, and whether DIR can be written, without running the report tool "
+                       "(exit status 0 when a run could start, 1 for bad rows, 3 when doctor "
+                       "finds a problem, 4 when DIR cannot be written)"));
   command->footer(
       Tr("Ctrl-C stops the batch once the call in progress has ended (the report tool is never "
          "stopped in the middle of a run), then the summary of what was done is written and the "
@@ -260,8 +280,14 @@ void AddBatchCommand(CLI::App& app, int& status) {
          "earlier run's outcome, marked \"to do\", until this run has its own. A document is "
          "made under a temporary name and replaces the earlier one only when it passed its "
          "checks; an earlier document that a failed rerun leaves goes to DIR/earlier/, named with "
-         "the time it was made, and the summary says the enterprise has no current filing. Two "
-         "rows that differ only by their server get DIR/<account>-<server>-<year>-<period>.xml.") +
+         "the time it was made, and the summary says the enterprise has no current filing; so "
+         "does one that the summary says was made from other inputs, before it is made again. "
+         "Two rows that differ only by their server get "
+         "DIR/<account>-<server>-<year>-<period>.xml. Over several runs DIR holds the latest "
+         "document of every account a run named, and summary.csv is the folder's record: a run "
+         "updates the rows of its accounts (this run's first) and keeps every other row as it "
+         "was, marked \"not in this run\", with the inputs each document was made from. A run "
+         "first removes the temporary files a killed run left in DIR.") +
       "\n\n" +
       Tr("Exit status: 0 only when every row was made and passed its checks, 3 when a check "
          "failed, 5 when none failed but a document was not checked, 1 when an export failed or "

@@ -37,7 +37,8 @@ inline constexpr const char* kExitCodesHelp = N_(
     "export failed or a row is bad, 4 when the folder cannot be made or\n"
     "written (before any call) or its summary could not be written at the\n"
     "end, 130 when stopped by Ctrl-C; batch --check gives 0 when a run could\n"
-    "start, 1 for bad rows, 3 when doctor finds a problem. A rules file that\n"
+    "start, 1 for bad rows, 3 when doctor finds a problem, 4 when the folder\n"
+    "cannot be written. A rules file that\n"
     "does not read (--rules) gives 2, naming its file, line and column.");
 
 inline constexpr const char* kExitCodesShort = N_(

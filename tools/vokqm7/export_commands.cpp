@@ -2,6 +2,7 @@
 // with a login text built from options or read from a file.
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "commands.h"
@@ -58,19 +59,21 @@ std::optional<std::string> LoginText(const Options& o, const std::vector<std::st
   }
   LoginFields fields;
   fields.account = Given(o, "--account", o.account);
-  // The library passes the account on as it is given; the tool refuses
-  // one that would split or end the report tool's command line.
-  if (fields.account) {
-    const std::string fault = CommandLineFault(*fields.account);
+  fields.year = Given(o, "--year", o.year);
+  fields.period = Given(o, "--period", o.period);
+  fields.server = Given(o, "--server", o.server);
+  // The library passes the account and the server on as they are given;
+  // the tool refuses one that would split or end the report tool's command
+  // line (open's too: the interactive tool's is built the same way).
+  for (const auto& [option, value] : {std::pair{"--account", &fields.account},
+                                      std::pair{"--server", &fields.server}}) {
+    const std::string fault = *value ? CommandLineFault(**value) : "";
     if (!fault.empty()) {
-      Complain("--account " + fault);
+      Complain(option + (" " + fault));
       status = kExitUsage;
       return std::nullopt;
     }
   }
-  fields.year = Given(o, "--year", o.year);
-  fields.period = Given(o, "--period", o.period);
-  fields.server = Given(o, "--server", o.server);
   fields.user = Given(o, "--user", o.user);
   fields.password = Given(o, "--password", o.password);
   fields.login_date = Given(o, "--login-date", o.login_date);

@@ -5,8 +5,10 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vok::tool {
 
@@ -40,6 +42,16 @@ std::string AbsolutePath(const std::string& gbk);
 // Creates the folder named by the GBK path and the missing folders above it.
 // True when it is a folder afterwards.
 bool MakeFolders(const std::string& gbk);
+
+// The names of the files in the folder (GBK; "." and ".." left out, and a
+// name that has no GBK form); nothing when it cannot be read.
+std::optional<std::vector<std::string>> FilesInFolder(const std::string& gbk);
+
+// Whether the file `name` is what platform::ReplaceFileAtomically writes
+// while it replaces the file `target` of the same folder, and leaves when
+// it is killed: "summary.csv.tmp.Ab12Cd" on Linux, "vok1A2B.tmp" (for any
+// target) on Windows.
+bool IsReplacementTemporary(const std::string& name, const std::string& target);
 
 // Moves the file `from` to `to` in one step (both in one folder or at
 // least on one volume), replacing a file at `to`; retries for a moment

@@ -118,7 +118,7 @@ class RowReader {
       value = *fallback;  // checked once, before any row
       return "";
     }
-    if (column == kAccount || column == kYear || column == kPeriod) {
+    if (column != kTemplate) {
       const std::string fault = CommandLineFault(text);
       if (!fault.empty()) return TrF("%s: %s", where, fault);
     }
@@ -219,9 +219,11 @@ std::string CheckDefaults(const int (&columns)[kColumns], AccountDefaults& defau
     if (!value && columns[c] < 0) {
       return TrF("it has no %s column: give %s", kColumnNames[c], option);
     }
-    if (value && (c == kYear || c == kPeriod)) {
+    if (value && c != kTemplate) {
       const std::string command_line = CommandLineFault(*value);
       if (!command_line.empty()) return option + " " + command_line;
+    }
+    if (value && (c == kYear || c == kPeriod)) {
       std::string number;
       const std::string fault = NumberFault(static_cast<Column>(c), *value, number);
       if (!fault.empty()) return option + " " + fault;

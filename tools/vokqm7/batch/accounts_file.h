@@ -55,8 +55,8 @@ struct AccountsFault {
 // row is bad when a field is no text or has a character GBK lacks, its
 // account is empty or cannot be part of a file name, it has more fields than
 // the header, a year or period is missing or not a number (a period is 1 to
-// 12), an account, year or period holds what the report tool's command line
-// cannot carry (a blank, a brace, a double quote, a control character), or
+// 12), an account, year, period or server holds what the report tool's
+// command line cannot carry (a blank, a brace, a double quote, a control character), or
 // the same account, server, year and period are on an earlier row, letters
 // compared as Windows compares file names. Two rows that differ only by
 // their server get names that hold the server; a row whose name is still

@@ -15,21 +15,31 @@ const char* ResultWord(RowResult result) {
     case RowResult::kKept: return "kept";
     case RowResult::kFailed: return "FAILED";
     case RowResult::kBadRow: return "bad row";
+    case RowResult::kNotInRun: return "not in this run";
     case RowResult::kToDo: break;
   }
   return "to do";
 }
 
+bool ShowsEarlier(const RowOutcome& row) {
+  return row.result == RowResult::kNotInRun ||
+         (row.result == RowResult::kToDo && !row.earlier.result.empty());
+}
+
 std::string ResultText(const RowOutcome& row) {
-  if (row.result != RowResult::kToDo || row.earlier.result.empty()) return ResultWord(row.result);
-  return "to do (" + row.earlier.result + ")";
+  if (!ShowsEarlier(row) || row.earlier.result.empty()) return ResultWord(row.result);
+  return std::string(ResultWord(row.result)) + " (" + row.earlier.result + ")";
 }
 
 std::string MessageText(const RowOutcome& row) {
   if (row.superseded.empty()) return row.message;
   const bool made = row.result == RowResult::kMade;
+  const bool remade = made && row.checks == ChecksOutcome::kPassed && row.other_inputs;
   const std::string what =
-      row.superseded_moved
+      remade && row.superseded_moved
+          ? TrF("made again as its inputs changed, the earlier document is now %s",
+                row.superseded)
+      : row.superseded_moved
           ? (made ? TrF("no current filing that passed its checks, the earlier document is now %s",
                         row.superseded)
                   : TrF("no current filing, the earlier document is now %s", row.superseded))
@@ -53,8 +63,8 @@ std::string ChecksText(const RowOutcome& row) {
 
 std::string ShownWords(const std::string& record) {
   // The words as ResultWord and ChecksText write them.
-  static constexpr const char* kWords[] = {N_("made"), N_("kept"), N_("bad row"), N_("to do"),
-                                           N_("passed")};
+  static constexpr const char* kWords[] = {N_("made"),  N_("kept"),   N_("bad row"),
+                                           N_("to do"), N_("passed"), N_("not in this run")};
   for (const char* word : kWords) {
     if (record == word) return Tr(word);
   }
@@ -70,6 +80,10 @@ std::string ShownWords(const std::string& record) {
                                              earlier->back() == ')') {
     return TrF("to do (%s)", ShownWords(earlier->substr(0, earlier->size() - 1)));
   }
+  if (const auto earlier = after("not in this run ("); earlier && !earlier->empty() &&
+                                                       earlier->back() == ')') {
+    return TrF("not in this run (%s)", ShownWords(earlier->substr(0, earlier->size() - 1)));
+  }
   return record;
 }
 
@@ -82,6 +96,7 @@ std::string SecondsText(double seconds) {
 int BatchExitStatus(const std::vector<RowOutcome>& rows) {
   bool check_failed = false, not_checked = false;
   for (const RowOutcome& row : rows) {
+    if (row.result == RowResult::kNotInRun) continue;
     const bool made = row.result == RowResult::kMade || row.result == RowResult::kKept;
     if (!made) return kExitExportFailed;
     if (row.checks == ChecksOutcome::kNotChecked) {

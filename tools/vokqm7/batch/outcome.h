@@ -13,15 +13,34 @@ enum class RowResult {
   kFailed,   // the export failed
   kBadRow,   // the row was skipped: the accounts file is wrong there
   kToDo,     // this run has not come to the row (yet): the earlier outcome stands
+  kNotInRun,  // a document of the folder's record that this run's accounts do not name
 };
 
 // kNotChecked: none failed, but a statement's layout fits no rules.
 enum class ChecksOutcome { kNone, kPassed, kFailed, kNotChecked };
 
+// What a document was made from besides its account, year, period and
+// export, as summary.csv records it (GBK): the digests are SHA-256 in hex,
+// of the template's bytes (both of a combined filing's) and of the --rules
+// files' bytes ("" without --rules).
+struct RowInputs {
+  std::string server, template_path, template_sha256, rules_sha256;
+
+  bool operator==(const RowInputs& other) const {
+    return server == other.server && template_path == other.template_path &&
+           template_sha256 == other.template_sha256 && rules_sha256 == other.rules_sha256;
+  }
+  bool operator!=(const RowInputs& other) const { return !(*this == other); }
+};
+
 // A row of an earlier run's summary.csv, its texts as they stand there
-// (GBK); `result` without the "to do (...)" around it.
+// (GBK); `result` without the "to do (...)" or "not in this run (...)"
+// around it. `inputs_known` when the row names its inputs (a summary of an
+// older tool does not).
 struct EarlierRecord {
   std::string export_name, result, seconds, checks, message;
+  RowInputs inputs;
+  bool inputs_known = false;
 };
 
 struct RowOutcome {
@@ -40,17 +59,25 @@ struct RowOutcome {
   // "earlier/105-2026-11.20261209-163502.xml"; or why it could not go.
   std::string superseded;
   bool superseded_moved = false;  // it went there (else `superseded` says why not)
-  // For a row to do: what the earlier summary said of it ("" result: none).
+  // The earlier document was made from other inputs, so it went before the call.
+  bool other_inputs = false;
+  RowInputs inputs;  // this run's, for the rows it makes or keeps
+  // For a row to do or not in this run: what the earlier summary said of it
+  // ("" result: none).
   EarlierRecord earlier;
 };
 
 // The words of summary.csv's result and checks columns, which programs and
 // --resume read: English whatever the language.
-// "made", "kept", "FAILED", "bad row", "to do".
+// "made", "kept", "FAILED", "bad row", "to do", "not in this run".
 const char* ResultWord(RowResult result);
-// The result column: ResultWord, and for a row to do the earlier outcome
-// next to it, "to do (made)".
+// The result column: ResultWord, and for a row to do or not in this run the
+// earlier outcome next to it, "to do (made)", "not in this run (FAILED)".
 std::string ResultText(const RowOutcome& row);
+// Whether the row shows the earlier summary's export, seconds, checks,
+// message and inputs rather than this run's: a row not in this run, or one
+// still to do that has an earlier outcome.
+bool ShowsEarlier(const RowOutcome& row);
 // "passed", "FAILED: <name>", "not checked: <name>", or "" where nothing
 // was checked.
 std::string ChecksText(const RowOutcome& row);
@@ -73,7 +100,8 @@ std::string SecondsText(double seconds);
 // 0 when every row was made and passed its checks, 3 when all were made but
 // a check failed, 5 when none failed but a document was not checked, 1 when
 // an export failed or a row was bad (or one is still to do, which only a
-// stopped batch leaves, whose status is its own).
+// stopped batch leaves, whose status is its own). Rows not in this run
+// do not count.
 int BatchExitStatus(const std::vector<RowOutcome>& rows);
 
 }  // namespace vok::tool

@@ -63,7 +63,8 @@ std::string FinishedLine(std::size_t number, std::size_t total, const RowOutcome
       break;
     case RowResult::kFailed: what = TrF("%s FAILED: %s", row.export_name, row.message); break;
     case RowResult::kBadRow:
-    case RowResult::kToDo: what = ShownWords(ResultWord(row.result)); break;
+    case RowResult::kToDo:
+    case RowResult::kNotInRun: what = ShownWords(ResultWord(row.result)); break;
   }
   if (row.result == RowResult::kMade || row.result == RowResult::kFailed) {
     what += TrF(" (%s s)", SecondsText(row.seconds));

@@ -11,13 +11,23 @@
 namespace vok::tool {
 namespace {
 
-// "made" of "to do (made)"; any other text as it is.
+// "made" of "to do (made)" or "not in this run (made)"; "" of a row that
+// had no outcome; any other text as it is.
 std::string EarlierResult(const std::string& result) {
-  const std::string to_do = "to do (";
-  if (result.rfind(to_do, 0) == 0 && result.size() > to_do.size() && result.back() == ')') {
-    return result.substr(to_do.size(), result.size() - to_do.size() - 1);
+  for (const std::string pending : {"to do", "not in this run"}) {
+    if (result == pending) return "";
+    const std::string open = pending + " (";
+    if (result.rfind(open, 0) == 0 && result.size() > open.size() && result.back() == ')') {
+      return result.substr(open.size(), result.size() - open.size() - 1);
+    }
   }
   return result;
+}
+
+bool SameRow(const EarlierDocument& earlier, const RowOutcome& row) {
+  return earlier.record.inputs_known && earlier.account == row.account &&
+         earlier.year == row.year && earlier.period == row.period &&
+         earlier.record.export_name == row.export_name && earlier.record.inputs == row.inputs;
 }
 
 }  // namespace
@@ -38,8 +48,10 @@ std::vector<EarlierDocument> ReadEarlierSummary(std::string_view bytes) {
   const std::optional<std::size_t> columns[] = {
       column("account"), column("year"),    column("period"), column("export"),
       column("result"),  column("seconds"), column("checks"), column("message"),
-      column("document")};
-  if (!std::all_of(std::begin(columns), std::end(columns) - 1,
+      column("document"), column("server"), column("template"), column("template sha256"),
+      column("rules sha256")};
+  // The columns after the message came later; a summary may lack them.
+  if (!std::all_of(std::begin(columns), std::begin(columns) + 8,
                    [](const std::optional<std::size_t>& c) { return c.has_value(); })) {
     return rows;
   }
@@ -49,7 +61,11 @@ std::vector<EarlierDocument> ReadEarlierSummary(std::string_view bytes) {
     EarlierDocument row;
     std::string* parts[] = {&row.account,        &row.year,           &row.period,
                             &row.record.export_name, &row.record.result, &row.record.seconds,
-                            &row.record.checks,  &row.record.message, &row.document};
+                            &row.record.checks,  &row.record.message, &row.document,
+                            &row.record.inputs.server,
+                            &row.record.inputs.template_path,
+                            &row.record.inputs.template_sha256,
+                            &row.record.inputs.rules_sha256};
     bool read = true;
     for (std::size_t p = 0; p < std::size(parts) && read; ++p) {
       if (!columns[p]) continue;
@@ -62,7 +78,8 @@ std::vector<EarlierDocument> ReadEarlierSummary(std::string_view bytes) {
     if (!columns[8]) row.document = DocumentStem(row.account, "", row.year, row.period) + ".xml";
     if (row.document.empty()) continue;
     row.record.result = EarlierResult(row.record.result);
-    if (row.record.result == "to do") row.record.result.clear();
+    row.record.inputs_known = columns[9] && columns[10] && columns[11] && columns[12] &&
+                              !row.record.inputs.server.empty();
     row.made_and_passed = (row.record.result == "made" || row.record.result == "kept") &&
                           row.record.checks == "passed";
     rows.push_back(std::move(row));
@@ -79,10 +96,15 @@ const EarlierDocument* FindEarlier(const std::vector<EarlierDocument>& earlier,
   return at == earlier.end() ? nullptr : &*at;
 }
 
-bool MadeBefore(const std::vector<EarlierDocument>& earlier, const std::string& document,
-                const std::string& export_name) {
-  const EarlierDocument* row = FindEarlier(earlier, document);
-  return row != nullptr && row->made_and_passed && row->record.export_name == export_name;
+bool MadeBefore(const std::vector<EarlierDocument>& earlier, const RowOutcome& row) {
+  const EarlierDocument* before = FindEarlier(earlier, row.document);
+  return before != nullptr && before->made_and_passed && SameRow(*before, row);
+}
+
+bool MadeFromOtherInputs(const std::vector<EarlierDocument>& earlier, const RowOutcome& row) {
+  const EarlierDocument* before = FindEarlier(earlier, row.document);
+  return before != nullptr && before->record.inputs_known && !before->record.result.empty() &&
+         !SameRow(*before, row);
 }
 
 }  // namespace vok::tool

@@ -1,6 +1,7 @@
 // What an earlier run into the same folder left in its summary.csv: the
-// outcome of each document, which a row keeps until this run has a new one,
-// and, for --resume, which documents were made and passed their checks.
+// outcome of each document, which a row keeps until this run has a new one
+// (and keeps when this run's accounts do not name it), and, for --resume,
+// which documents were made from which inputs and passed their checks.
 #pragma once
 
 #include <string>
@@ -31,10 +32,15 @@ std::vector<EarlierDocument> ReadEarlierSummary(std::string_view bytes);
 const EarlierDocument* FindEarlier(const std::vector<EarlierDocument>& earlier,
                                    const std::string& document);
 
-// Whether the earlier run made this document with the same export and saw
-// it pass: a document of other templates, under the same name, is made
-// again.
-bool MadeBefore(const std::vector<EarlierDocument>& earlier, const std::string& document,
-                const std::string& export_name);
+// Whether the earlier run made the row's document from the same inputs
+// (account, year, period, export, server, template and its content, rules)
+// and saw it pass. A row whose earlier inputs are not recorded is made
+// again: nothing tells that they were the same.
+bool MadeBefore(const std::vector<EarlierDocument>& earlier, const RowOutcome& row);
+
+// Whether the earlier summary records that the row's document was made
+// from other inputs than the row's: that document is no filing of this
+// row, and goes to earlier/ before the row is made again.
+bool MadeFromOtherInputs(const std::vector<EarlierDocument>& earlier, const RowOutcome& row);
 
 }  // namespace vok::tool

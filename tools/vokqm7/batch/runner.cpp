@@ -1,9 +1,11 @@
 #include "batch/runner.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
 #include "batch/document_check.h"
+#include "batch/inputs.h"
 #include "batch/progress.h"
 #include "driver/install_location.h"
 #include "elapsed.h"
@@ -93,8 +95,7 @@ void TakeChecks(const DocumentCheck& check, RowOutcome& outcome) {
 // still passes its checks.
 bool Keep(const std::string& path, const std::string& stem, const BatchSettings& settings,
           RowOutcome& outcome) {
-  if (!settings.resume || !platform::PathExists(path) ||
-      !MadeBefore(settings.earlier, outcome.document, outcome.export_name)) {
+  if (!settings.resume || !platform::PathExists(path) || !MadeBefore(settings.earlier, outcome)) {
     return false;
   }
   const DocumentCheck check = CheckDocumentFile(path, settings.layouts);
@@ -164,6 +165,13 @@ void Make(const LibraryFunctions& library, const AccountRow& row, const std::str
   outcome.message.clear();
   outcome.page.clear();
   outcome.superseded.clear();
+  outcome.other_inputs = MadeFromOtherInputs(settings.earlier, outcome);
+  if (outcome.other_inputs && !SetAside(stem, settings, outcome)) {
+    outcome.result = RowResult::kFailed;
+    outcome.message = Tr("not made: the earlier document, made from other inputs, must go to "
+                         "earlier/ first");
+    return;
+  }
   // The export writes beside the document, under a name of its own, so
   // that the earlier document stays whole until this one has passed.
   const std::string made = InFolder(settings.folder, stem + ".xml.part");
@@ -235,9 +243,30 @@ std::vector<RowOutcome> PlannedOutcomes(const std::vector<AccountRow>& rows,
       outcome.message = row.problem;
     } else {
       outcome.document = RowStem(row, settings) + ".xml";
+      outcome.inputs = RowInputsOf(settings.shared_inputs, row.server,
+                                   settings.type.empty() ? "" : row.template_file);
       const EarlierDocument* earlier = FindEarlier(settings.earlier, outcome.document);
       if (earlier != nullptr) outcome.earlier = earlier->record;
     }
+    outcomes.push_back(outcome);
+  }
+  // The summary is the folder's record: what this run does not touch stays.
+  const std::size_t in_run = outcomes.size();
+  for (const EarlierDocument& earlier : settings.earlier) {
+    const auto named = std::find_if(outcomes.begin(), outcomes.begin() + in_run,
+                                    [&](const RowOutcome& row) {
+                                      return FoldCaseAsWindows(row.document) ==
+                                             FoldCaseAsWindows(earlier.document);
+                                    });
+    if (named != outcomes.begin() + in_run) continue;
+    RowOutcome outcome;
+    outcome.account = earlier.account;
+    outcome.year = earlier.year;
+    outcome.period = earlier.period;
+    outcome.export_name = earlier.record.export_name;
+    outcome.result = RowResult::kNotInRun;
+    outcome.document = earlier.document;
+    outcome.earlier = earlier.record;
     outcomes.push_back(outcome);
   }
   return outcomes;
@@ -249,7 +278,7 @@ bool RunRows(const LibraryFunctions& library, const std::vector<AccountRow>& row
              const std::function<void(const std::vector<RowOutcome>&)>& record) {
   Tally tally;
   for (const RowOutcome& outcome : outcomes) {
-    if (outcome.result != RowResult::kBadRow) ++tally.total;
+    if (outcome.result == RowResult::kToDo) ++tally.total;
   }
   const bool terminal = IsTerminal(stderr);
   for (std::size_t r = 0; r < rows.size(); ++r) {

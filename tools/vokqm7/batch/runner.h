@@ -26,6 +26,7 @@ struct BatchSettings {
   bool html = false;        // a page for each document
   bool resume = false;      // keep what `earlier` says was made and passed
   std::vector<EarlierDocument> earlier;  // the earlier run's summary
+  RowInputs shared_inputs;  // what every row is made from besides its own (SharedInputs)
   std::vector<Layout> layouts = ShippedLayouts();  // the checks' rules, with --rules
 };
 
@@ -39,8 +40,10 @@ std::string InFolder(const std::string& folder, const std::string& name);
 // for a single statement its type after it, "105-2026-03-syb".
 std::string RowStem(const AccountRow& row, const BatchSettings& settings);
 
-// Every row still to do, next to what the earlier summary said of its
-// document; the bad ones as bad rows.
+// Every row still to do, with its inputs and next to what the earlier
+// summary said of its document; the bad ones as bad rows. After them the
+// earlier summary's rows whose documents no row of this run names, as
+// rows not in this run.
 std::vector<RowOutcome> PlannedOutcomes(const std::vector<AccountRow>& rows,
                                         const BatchSettings& settings);
 
@@ -49,7 +52,10 @@ std::vector<RowOutcome> PlannedOutcomes(const std::vector<AccountRow>& rows,
 // each row (the summary file is replaced, so a batch that is killed leaves
 // what it did). A document is made under a temporary name in DIR and takes
 // its own name only when it passed its checks, or once the earlier one is
-// set aside in DIR/earlier/: no document goes before its successor passed.
+// set aside in DIR/earlier/: no document goes before its successor passed,
+// except one the earlier summary says was made from other inputs, which
+// goes to DIR/earlier/ before the call (and where it cannot, the row fails
+// without one).
 // True when Ctrl-C left rows to do.
 bool RunRows(const LibraryFunctions& library, const std::vector<AccountRow>& rows,
              const BatchSettings& settings, const StopRequests& stop,

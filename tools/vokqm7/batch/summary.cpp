@@ -19,7 +19,7 @@ std::vector<std::string> Fields(const RowOutcome& row, bool shown) {
   const auto words = [shown](const std::string& record) {
     return shown ? ShownWords(record) : record;
   };
-  if (row.result == RowResult::kToDo && !row.earlier.result.empty()) {
+  if (ShowsEarlier(row)) {
     return {row.account,               row.year,
             row.period,                row.earlier.export_name,
             words(ResultText(row)),    row.earlier.seconds,
@@ -63,14 +63,29 @@ std::vector<std::string> SummaryTable(const std::vector<RowOutcome>& rows) {
 std::string SummaryCsv(const std::vector<RowOutcome>& rows) {
   // Programs and --resume read the column names and the result and checks
   // words: they stay English, untranslated, whatever the language.
-  std::string gbk = CsvLine({std::begin(kSummaryColumns), std::end(kSummaryColumns)});
-  for (const RowOutcome& row : rows) gbk += CsvLine(Fields(row, false));
+  std::vector<std::string> header(std::begin(kSummaryColumns), std::end(kSummaryColumns));
+  header.insert(header.end(), std::begin(kInputColumns), std::end(kInputColumns));
+  std::string gbk = CsvLine(header);
+  for (const RowOutcome& row : rows) {
+    std::vector<std::string> fields = Fields(row, false);
+    // The inputs of the document on disk: for a row this run has not made
+    // (or kept), those the earlier summary recorded.
+    const bool earlier = row.result == RowResult::kToDo || row.result == RowResult::kNotInRun;
+    const RowInputs& inputs = earlier ? row.earlier.inputs : row.inputs;
+    if (row.result != RowResult::kBadRow) {
+      fields.insert(fields.end(), {inputs.server, inputs.template_path, inputs.template_sha256,
+                                   inputs.rules_sha256});
+    } else {
+      fields.resize(fields.size() + std::size(kInputColumns));
+    }
+    gbk += CsvLine(fields);
+  }
   return "\xEF\xBB\xBF" + platform::GbkToUtf8(gbk);
 }
 
 std::string SummaryTotals(const std::vector<RowOutcome>& rows) {
   std::size_t passed = 0, kept = 0, check_failed = 0, not_checked = 0, failed = 0, bad = 0,
-              to_do = 0;
+              to_do = 0, not_in_run = 0;
   for (const RowOutcome& row : rows) {
     switch (row.result) {
       case RowResult::kKept: ++kept; [[fallthrough]];
@@ -82,12 +97,14 @@ std::string SummaryTotals(const std::vector<RowOutcome>& rows) {
       case RowResult::kFailed: ++failed; break;
       case RowResult::kBadRow: ++bad; break;
       case RowResult::kToDo: ++to_do; break;
+      case RowResult::kNotInRun: ++not_in_run; break;
     }
   }
+  const std::size_t in_run = rows.size() - not_in_run;
   std::string text =
-      rows.size() == 1
+      in_run == 1
           ? TrF("1 row: %s made and passed their checks", std::to_string(passed))
-          : TrF("%s rows: %s made and passed their checks", std::to_string(rows.size()),
+          : TrF("%s rows: %s made and passed their checks", std::to_string(in_run),
                 std::to_string(passed));
   if (kept > 0) text += TrF(" (%s kept from an earlier run)", std::to_string(kept));
   if (check_failed > 0) text += TrF(", %s failed a check", std::to_string(check_failed));
@@ -97,6 +114,10 @@ std::string SummaryTotals(const std::vector<RowOutcome>& rows) {
   if (bad == 1) text += Tr(", 1 bad row");
   if (bad > 1) text += TrF(", %s bad rows", std::to_string(bad));
   if (to_do > 0) text += TrF(", %s to do", std::to_string(to_do));
+  if (not_in_run == 1) text += Tr("; 1 more row of the folder not in this run");
+  if (not_in_run > 1) {
+    text += TrF("; %s more rows of the folder not in this run", std::to_string(not_in_run));
+  }
   return text;
 }
 

@@ -23,13 +23,22 @@ inline constexpr const char* kSummaryColumns[] = {N_("account"), N_("year"),    
 // display width; headings and result words in the tool's language.
 std::vector<std::string> SummaryTable(const std::vector<RowOutcome>& rows);
 
+// What summary.csv records after those columns, for --resume: the inputs
+// each document was made from (RowInputs). Neither the table nor the page
+// shows them.
+inline constexpr const char* kInputColumns[] = {"server", "template", "template sha256",
+                                                "rules sha256"};
+
 // summary.csv: UTF-8 with a byte-order mark, by which spreadsheet programs
 // tell it from the system's code page, and CR LF line ends. Its column
-// names and result and checks words are English in every language.
+// names and result and checks words are English in every language. It is
+// the folder's record: the rows of this run, then those of earlier runs
+// that this run's accounts do not name, as they stood.
 std::string SummaryCsv(const std::vector<RowOutcome>& rows);
 
 // "6 rows: 3 made and passed their checks (1 kept from an earlier run), 1
-// failed a check, 1 export failed, 1 bad row, 1 to do".
+// failed a check, 1 export failed, 1 bad row, 1 to do", of this run's rows;
+// then "; 2 more rows of the folder not in this run" where there are such.
 std::string SummaryTotals(const std::vector<RowOutcome>& rows);
 
 }  // namespace vok::tool

@@ -24,6 +24,7 @@ thead th { background: #eee; }
 td.seconds { text-align: right; font-variant-numeric: tabular-nums; }
 tr.problem td.result, tr.problem td.checks { color: #b00020; font-weight: bold; }
 tr.passed td.result, tr.passed td.checks { color: #1b6e20; }
+tr.other td { color: #666; }
 ol.failed { margin: 0.2em 0 0; padding-left: 1.4em; font-weight: normal; }
 @media print { thead th { print-color-adjust: exact; -webkit-print-color-adjust: exact; } }
 )";
@@ -31,12 +32,14 @@ ol.failed { margin: 0.2em 0 0; padding-left: 1.4em; font-weight: normal; }
 std::string Html(const std::string& gbk) { return EscapeXml(Printable(gbk)); }
 
 // Failures first: bad rows, failed exports, failed checks, rows not done,
-// then the good ones, each in file order.
+// then the good ones, each in file order; last the folder's rows that this
+// run did not touch.
 int Rank(const RowOutcome& row) {
   switch (row.result) {
     case RowResult::kBadRow: return 0;
     case RowResult::kFailed: return 1;
     case RowResult::kToDo: return 3;
+    case RowResult::kNotInRun: return 5;
     case RowResult::kMade:
     case RowResult::kKept: break;
   }
@@ -63,11 +66,12 @@ std::string Address(const std::string& gbk_name) {
 void AddRow(const RowOutcome& row, std::string& page) {
   const bool passed = Rank(row) == 4;
   const bool ran = row.result == RowResult::kMade || row.result == RowResult::kFailed;
-  const bool earlier = row.result == RowResult::kToDo && !row.earlier.result.empty();
+  const bool earlier = ShowsEarlier(row);
   const std::string seconds = earlier ? row.earlier.seconds : ran ? SecondsText(row.seconds) : "";
   const std::string checks = ShownWords(earlier ? row.earlier.checks : ChecksText(row));
   const std::string message = earlier ? row.earlier.message : MessageText(row);
-  page += std::string("<tr class=\"") + (passed ? "passed" : "problem") + "\"><td>" +
+  const char* kind = passed ? "passed" : row.result == RowResult::kNotInRun ? "other" : "problem";
+  page += std::string("<tr class=\"") + kind + "\"><td>" +
           Html(row.account) + "</td><td>" + Html(row.year) + "</td><td>" + Html(row.period) +
           "</td><td class=\"result\">" + Html(ShownWords(ResultText(row))) +
           "</td><td class=\"seconds\">" + Html(seconds) + "</td><td class=\"checks\">" + Html(checks);

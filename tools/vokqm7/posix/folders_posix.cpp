@@ -1,8 +1,10 @@
 #include "host.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <memory>
 
 #include "platform/codepage.h"
 
@@ -18,6 +20,27 @@ bool MakeFolders(const std::string& gbk) {
   }
   struct stat made {};
   return ::stat(folder.c_str(), &made) == 0 && S_ISDIR(made.st_mode);
+}
+
+std::optional<std::vector<std::string>> FilesInFolder(const std::string& gbk) {
+  const std::unique_ptr<DIR, int (*)(DIR*)> folder(::opendir(platform::GbkToUtf8(gbk).c_str()),
+                                                   ::closedir);
+  if (!folder) return std::nullopt;
+  std::vector<std::string> names;
+  while (const dirent* entry = ::readdir(folder.get())) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    const std::string converted = platform::Utf8ToGbk(name);
+    if (platform::GbkToUtf8(converted) == name) names.push_back(converted);
+  }
+  return names;
+}
+
+// platform/posix/files.cpp names it after its target, with mkostemp's six
+// characters.
+bool IsReplacementTemporary(const std::string& name, const std::string& target) {
+  const std::string prefix = target + ".tmp.";
+  return name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0;
 }
 
 }  // namespace vok::tool

@@ -1,5 +1,8 @@
 #include "host.h"
 
+#include <cctype>
+#include <memory>
+
 #include "platform/win32/text.h"
 #include "platform/win32/win32.h"
 
@@ -43,6 +46,38 @@ bool MakeFolders(const std::string& gbk) {
     }
   }
   return IsFolder(path);
+}
+
+std::optional<std::vector<std::string>> FilesInFolder(const std::string& gbk) {
+  std::wstring pattern = platform::win32::WidePath(gbk);
+  if (pattern.empty()) return std::nullopt;
+  if (!IsSeparator(pattern.back())) pattern += L'\\';
+  pattern += L'*';
+  WIN32_FIND_DATAW found{};
+  const HANDLE first = ::FindFirstFileW(pattern.c_str(), &found);
+  if (first == INVALID_HANDLE_VALUE) return std::nullopt;
+  const std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)> search(first, ::FindClose);
+  std::vector<std::string> names;
+  do {
+    const std::wstring name = found.cFileName;
+    if (name == L"." || name == L"..") continue;
+    if (std::optional<std::string> narrow = platform::win32::NarrowWithoutLoss(name)) {
+      names.push_back(std::move(*narrow));
+    }
+  } while (::FindNextFileW(search.get(), &found));
+  return names;
+}
+
+// platform/win32/files.cpp has GetTempFileNameW make it, with the prefix
+// "vok": up to four hex digits after it. Such a name is ASCII throughout.
+bool IsReplacementTemporary(const std::string& name, const std::string&) {
+  if (name.size() < 8 || name.size() > 11) return false;
+  std::string folded;
+  for (const char c : name) folded += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (std::size_t at = 3; at + 4 < folded.size(); ++at) {
+    if (!std::isxdigit(static_cast<unsigned char>(folded[at]))) return false;
+  }
+  return folded.compare(0, 3, "vok") == 0 && folded.compare(folded.size() - 4, 4, ".tmp") == 0;
 }
 
 }  // namespace vok::tool
