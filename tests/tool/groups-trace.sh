@@ -64,6 +64,29 @@ expect_err "is no trace of this library" "trace show, not a trace"
 run "$tool" trace show "$work/missing.log"
 expect_status 4 "trace show, missing file"
 
+# A pipe no one reads or a link at the trace path, as a shared folder may
+# hold: the call neither waits for a reader nor writes through the link,
+# doctor says why, and trace on refuses the path (timeout ends a call that
+# would hang).
+mkfifo "$work/traces/pipe.log"
+ln -s "$work/traces/elsewhere.log" "$work/traces/link.log"
+# trace file | what doctor and trace on say of it
+while IFS='|' read -r name says; do
+  VOKQM7_TRACE=$work/traces/$name run timeout 20 "$tool" report-date "${login[@]}" -o "untraced-$name.xml"
+  expect_status 0 "report-date traced to $name"
+  [ -s "untraced-$name.xml" ] || fail "report-date traced to $name wrote no document"
+  [ ! -e "$work/traces/elsewhere.log" ] || fail "report-date traced through $name"
+  VOKQM7_TRACE=$work/traces/$name run timeout 20 "$tool" doctor
+  expect_out "note     tracing is on, set by the environment variable VOKQM7_TRACE, but $work/traces/$name $says: calls are not traced" "doctor, trace to $name"
+  run timeout 20 "$tool" trace on "$work/traces/$name"
+  expect_status 4 "trace on $name"
+  expect_err "cannot trace to $work/traces/$name: it $says" "trace on $name"
+done <<'TABLE'
+pipe.log|is no plain file (a folder, a pipe or a device)
+link.log|is a link, which the library does not follow
+TABLE
+[ -p "$work/traces/pipe.log" ] || fail "the pipe at the trace path was replaced"
+
 # trace show's filters over a trace of mixed calls: accounts, days,
 # exports, results, and a call whose end is not in the file.
 mixed=$work/traces/mixed.log

@@ -51,8 +51,14 @@ int TraceOn(std::string file, Switch which) {
     Complain(Tr("no folder for the trace file: give one (vokqm7 trace on FILE)"));
     return kExitCannotRun;
   }
-  if (!platform::TraceFile::Open(file, trace::kCapBytes)) {
-    Complain(TrF("cannot write the trace file %s", file));
+  platform::TraceRefusal refusal = platform::TraceRefusal::kCannotOpen;
+  if (!platform::TraceFile::Open(file, trace::kCapBytes, &refusal)) {
+    Complain(refusal == platform::TraceRefusal::kLink
+                 ? TrF("cannot trace to %s: it is a link, which the library does not follow", file)
+             : refusal == platform::TraceRefusal::kNotAFile
+                 ? TrF("cannot trace to %s: it is no plain file (a folder, a pipe or a device)",
+                       file)
+                 : TrF("cannot write the trace file %s", file));
     return kExitCannotRun;
   }
   if (!which.Set(file)) {
