@@ -87,11 +87,18 @@ std::optional<TraceFile> TraceFile::Open(const std::string& gbkPath, std::uint64
   state->turn.reset(::CreateMutexA(nullptr, FALSE, TurnName(gbkPath).c_str()));
   if (!state->turn) return std::nullopt;
   state->file = OpenForAppending(gbkPath);
-  std::optional<BY_HANDLE_FILE_INFORMATION> opened =
-      state->file ? Identity(state->file.get()) : std::nullopt;
+  if (!state->file) {
+    const DWORD attributes = ::GetFileAttributesW(win32::WidePath(gbkPath).c_str());
+    if (refusal != nullptr && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      *refusal = TraceRefusal::kNotAFile;
+    }
+    return std::nullopt;
+  }
+  std::optional<BY_HANDLE_FILE_INFORMATION> opened = Identity(state->file.get());
   // A folder, a pipe or a device (CON, NUL, \\.\pipe\...) is no trace.
-  if (state->file && ((opened && (opened->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) ||
-                      ::GetFileType(state->file.get()) != FILE_TYPE_DISK)) {
+  if ((opened && (opened->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) ||
+      ::GetFileType(state->file.get()) != FILE_TYPE_DISK) {
     if (refusal != nullptr) *refusal = TraceRefusal::kNotAFile;
     return std::nullopt;
   }

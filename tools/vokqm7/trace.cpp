@@ -113,11 +113,12 @@ int TraceShow(std::string file, std::size_t last, const CallFilter& filter) {
     file = setting->file;
   }
   int status = kExitSuccess;
-  const std::optional<std::string> current =
+  std::optional<std::string> current =
       ReadFileOrComplain(file, N_("cannot read the trace file %s"), status);
   if (!current) return status;
   // The older generation first, so that calls stay in order.
-  const std::string text = ReadFileBytes(file + ".1").value_or("") + *current;
+  const std::string text =
+      ReadFileBytes(file + ".1").value_or("") + WithLastLineWritten(std::move(*current), file);
   const TraceReport all = ReadTrace(text);
   const TraceReport report = FilterCalls(all, filter);
   if (!all.calls.empty() && report.calls.empty()) {

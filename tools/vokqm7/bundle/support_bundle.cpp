@@ -196,6 +196,7 @@ int WriteBundle(std::string output, bool with_documents) {
       left_out.push_back(TrF("the trace %s: there is none", generation));
       continue;
     }
+    if (generation == trace_file) *bytes = WithLastLineWritten(std::move(*bytes), generation);
     trace_text += *bytes;
     entries.push_back({"trace/" + FileName(generation), std::move(*bytes)});
   }
