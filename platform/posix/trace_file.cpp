@@ -29,7 +29,8 @@ TraceRefusal RefusalAt(const std::string& path) {
 }
 
 // The trace names accounts, servers and folders: it is for its user only.
-// A file of this user's that was made readable to others is closed up again.
+// A file of this user's that was made readable to others is closed up again;
+// one opened up for others to write (the machine-wide trace) stays so.
 // A link is not followed and nothing but a plain file is kept open; opening
 // a pipe without a reader fails at once instead of waiting for one.
 posix::UniqueFd OpenForAppending(const std::string& path, struct stat& st, TraceRefusal& refusal) {
@@ -49,8 +50,9 @@ posix::UniqueFd OpenForAppending(const std::string& path, struct stat& st, Trace
     refusal = S_ISREG(st.st_mode) ? TraceRefusal::kLink : TraceRefusal::kNotAFile;
     return posix::UniqueFd();
   }
-  if (st.st_uid == ::geteuid() && (st.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
-    const int closed_up = ::fchmod(fd.Get(), st.st_mode & ~(S_IRWXG | S_IRWXO));
+  constexpr mode_t kReadable = S_IRGRP | S_IXGRP | S_IROTH | S_IXOTH;
+  if (st.st_uid == ::geteuid() && (st.st_mode & kReadable) != 0) {
+    const int closed_up = ::fchmod(fd.Get(), st.st_mode & ~kReadable & 07777);
     static_cast<void>(closed_up);
   }
   return fd;

@@ -126,6 +126,28 @@ TABLE
 # The machine-wide switch, for clients that run as another account; the
 # user's switch and the environment variable win over it, in that order.
 machine_value=$VOKQM7_REGISTRY/HKEY_LOCAL_MACHINE/Software/VOKQM7/TraceFile
+# It takes a file every account may write, and a folder every account may
+# make the next one in: anything less is refused and no switch set.
+# file | its mode (- none) | the folder's mode | status | what it says
+mkdir -p "$work/shared"
+while IFS='|' read -r name mode folder_mode expected says; do
+  rm -f "$work/shared/machine.log"
+  [ "$mode" = - ] || { : >"$work/shared/machine.log"; chmod "$mode" "$work/shared/machine.log"; }
+  chmod "$folder_mode" "$work/shared"
+  run "$tool" trace on --machine ${name:+"$work/shared/$name"}
+  expect_status "$expected" "trace on --machine $name $mode $folder_mode"
+  expect_err "$says" "trace on --machine $name $mode $folder_mode"
+  [ ! -e "$machine_value" ] || fail "trace on --machine $name $mode $folder_mode set the switch"
+  [ "$mode" != - ] || [ ! -e "$work/shared/machine.log" ] || fail "a refused trace on --machine left machine.log"
+done <<TABLE
+|-|0777|2|the machine-wide switch needs a FILE that every user of this machine can write
+machine.log|-|0777|4|not every user of this machine can write $work/shared/machine.log and make a new one beside it
+machine.log|0600|0777|4|not every user of this machine can write $work/shared/machine.log
+machine.log|0666|0755|4|not every user of this machine can write $work/shared/machine.log
+TABLE
+chmod 0777 "$work/traces"
+: >"$work/traces/machine.log"
+chmod 0666 "$work/traces/machine.log"
 run "$tool" trace on --machine "$work/traces/machine.log"
 expect_status 0 "trace on --machine"
 expect_out "tracing is on: every call of the library by any user of this machine from now on writes to $work/traces/machine.log" "trace on --machine"

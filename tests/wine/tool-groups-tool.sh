@@ -98,6 +98,28 @@ for text in "library bitness: $bits" "library SHA-256: $(sha256sum "$dll" | cut 
 done
 unzip -p bin/bundle.zip registry.txt | grep -qE "(32|64)-bit view: Z:" || fail "registry.txt lacks the value in its view"
 
+# The machine's switch takes a file every account may append to, by the
+# ACLs of the file and its folder (which Wine makes from the Unix modes:
+# others' bits become Everyone's entry).
+mkdir -p "$work/shared"
+for modes in "0600 0777" "0666 0755" "0666 0777"; do
+  read -r mode folder_mode <<<"$modes"
+  : >"$work/shared/machine.log"
+  chmod "$mode" "$work/shared/machine.log"
+  chmod "$folder_mode" "$work/shared"
+  wine_run vokqm7.exe trace on --machine "Z:${work//\//\\}\\shared\\machine.log"
+  if [ "$modes" = "0666 0777" ]; then
+    expect_status 0 "trace on --machine, modes $modes"
+    "${wine_env[@]}" "$loader" reg query 'HKLM\Software\VOKQM7' /v TraceFile /reg:32 2>/dev/null | grep -q 'shared\\machine.log' ||
+      fail "trace on --machine set no HKLM\Software\VOKQM7\TraceFile"
+  else
+    expect_status 4 "trace on --machine, modes $modes"
+    expect_err "not every user of this machine can write" "trace on --machine, modes $modes"
+  fi
+done
+wine_run vokqm7.exe trace off --machine
+expect_status 0 "trace off --machine"
+
 wine_run vokqm7.exe trace off
 expect_status 0 "trace off"
 before=$(wc -c <"$trace")

@@ -8,6 +8,7 @@
 #include "language/language.h"
 #include "output.h"
 #include "platform/codepage.h"
+#include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/trace_file.h"
 #include "request/trace.h"
@@ -45,12 +46,21 @@ struct Switch {
   }
 };
 
+// The machine's switch reaches accounts that cannot write this user's
+// folder, so it takes a file every account may write, and refuses any
+// other rather than leave the other accounts untraced.
 int TraceOn(std::string file, Switch which) {
+  if (which.machine && file.empty()) {
+    Complain(Tr("the machine-wide switch needs a FILE that every user of this machine can "
+                "write: vokqm7 trace on --machine FILE"));
+    return kExitUsage;
+  }
   file = file.empty() ? DefaultTraceFile() : AbsolutePath(file);
   if (file.empty()) {
     Complain(Tr("no folder for the trace file: give one (vokqm7 trace on FILE)"));
     return kExitCannotRun;
   }
+  const bool existed = platform::PathExists(file);
   platform::TraceRefusal refusal = platform::TraceRefusal::kCannotOpen;
   if (!platform::TraceFile::Open(file, trace::kCapBytes, &refusal)) {
     Complain(refusal == platform::TraceRefusal::kLink
@@ -59,6 +69,14 @@ int TraceOn(std::string file, Switch which) {
                  ? TrF("cannot trace to %s: it is no plain file (a folder, a pipe or a device)",
                        file)
                  : TrF("cannot write the trace file %s", file));
+    return kExitCannotRun;
+  }
+  if (which.machine && !EveryAccountMayAppend(file)) {
+    if (!existed) platform::DeleteFile(file);
+    Complain(TrF("not every user of this machine can write %s and make a new one beside it: a "
+                 "client running as another account would not be traced (Windows: let Users "
+                 "modify its folder; Linux: let others write the file and its folder)",
+                 file));
     return kExitCannotRun;
   }
   if (!which.Set(file)) {
@@ -168,12 +186,15 @@ void AddTraceCommand(CLI::App& app, int& status) {
       "on", TrF("trace every call of the library by this user (%s)", kRegistryName));
   on->add_option("FILE", *file,
                  Tr("the trace file (default: trace.log in the user's local application data "
-                    "folder)"));
+                    "folder; with --machine there is none)"));
   auto machine = std::make_shared<bool>(false);
   const std::string machine_help =
       TrF("the machine-wide switch (%s) for clients that run as another account",
           trace::kMachineRegistryName);
-  on->add_flag("--machine", *machine, machine_help);
+  on->add_flag("--machine", *machine,
+               TrF("the machine-wide switch (%s) for clients that run as another account; it "
+                   "takes a FILE that every user of this machine can write",
+                   trace::kMachineRegistryName));
   on->callback([&status, file, machine] {
     status = TraceOn(ArgumentToGbk(*file), Switch{*machine});
   });
