@@ -83,6 +83,10 @@ TEST(BundleSecrets, GbkFileIsReadByCharacter) {
   ExpectMasked({"GBK text around", "\xB5\xC7<Password>S3cret</Password>\xC2\xBC",
                 "\xB5\xC7<Password>********</Password>\xC2\xBC", 1},
                MaskGbk);
+  // A password whose character ends in '}' (0x7D) is not cut there.
+  ExpectMasked({"GBK command line", "-L{1\t2\tu\tS3\x81\x7D" "cret\t3}",
+                "-L{1\t2\tu\t********\t3}", 1},
+               MaskGbk);
 }
 
 TEST(BundleSecrets, TraceMasksFieldsValuesAndRawLines) {

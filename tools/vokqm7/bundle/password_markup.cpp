@@ -51,12 +51,9 @@ struct StartTag {
 class Scanner {
  public:
   Scanner(std::string_view text, TextEncoding encoding, const Dialect& dialect)
-      : text_(text), gbk_(encoding == TextEncoding::kGbk), d_(dialect) {}
+      : text_(text), encoding_(encoding), d_(dialect) {}
 
-  std::size_t Next(std::size_t at) const {
-    const auto byte = static_cast<unsigned char>(text_[at]);
-    return gbk_ && byte >= 0x81 && byte <= 0xFE && at + 1 < text_.size() ? at + 2 : at + 1;
-  }
+  std::size_t Next(std::size_t at) const { return NextCharacter(text_, at, encoding_); }
 
   bool At(std::size_t at, std::string_view piece) const {
     return !piece.empty() && at <= text_.size() && text_.substr(at, piece.size()) == piece;
@@ -156,7 +153,7 @@ class Scanner {
 
  private:
   std::string_view text_;
-  bool gbk_;
+  TextEncoding encoding_;
   const Dialect& d_;
 };
 
@@ -206,6 +203,12 @@ Masking MaskLevel(std::string& text, TextEncoding encoding, int level) {
 }
 
 }  // namespace
+
+std::size_t NextCharacter(std::string_view text, std::size_t at, TextEncoding encoding) {
+  const auto byte = static_cast<unsigned char>(text[at]);
+  const bool lead = encoding == TextEncoding::kGbk && byte >= 0x81 && byte <= 0xFE;
+  return lead && at + 1 < text.size() ? at + 2 : at + 1;
+}
 
 bool IsPasswordElementName(std::string_view local_name) {
   return platform::StartsWithIgnoringAsciiCase(local_name, "passw") ||

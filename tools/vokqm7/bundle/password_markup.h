@@ -17,6 +17,11 @@ struct Masking {
   bool certain = true;      // false: a password element's end cannot be told
 };
 
+// Where the character after the one that starts at `at` starts: GBK
+// characters may end in a byte of ASCII punctuation ('[', ']', '{', '}').
+[[nodiscard]] std::size_t NextCharacter(std::string_view text, std::size_t at,
+                                        TextEncoding encoding);
+
 // A local name (no prefix) that names a password: "passw..." or "pwd", in
 // any case.
 [[nodiscard]] bool IsPasswordElementName(std::string_view local_name);

@@ -19,39 +19,35 @@ bool MaskRange(std::string& text, std::size_t from, std::size_t to) {
 
 std::size_t DropWhole(std::string& value) { return MaskRange(value, 0, value.size()) ? 1 : 0; }
 
-// Where the field separator of a login command line starts at or after
-// `from`: a tab, or in a raw trace line the "\t" its quoting wrote; the
-// separator's length in `length`.
-std::size_t FindSeparator(std::string_view text, std::size_t from, bool escaped,
-                          std::size_t& length) {
-  for (std::size_t at = from; at < text.size(); ++at) {
-    if (text[at] == '}') return std::string_view::npos;
-    if (text[at] == '\t') {
-      length = 1;
-      return at;
-    }
-    if (escaped && text.compare(at, 2, "\\t") == 0) {
-      length = 2;
-      return at;
-    }
+// Where a field of a login command line that starts at `from` ends: at a
+// separator (a tab, or in a raw trace line the "\t" its quoting wrote),
+// whose length goes to `separator`, or at the closing brace or the end of
+// the text, where `separator` is 0.
+std::size_t FieldEnd(std::string_view text, std::size_t from, TextEncoding encoding,
+                     bool escaped, std::size_t& separator) {
+  separator = 0;
+  std::size_t at = from;
+  for (; at < text.size() && text[at] != '}'; at = NextCharacter(text, at, encoding)) {
+    if (text[at] == '\t') separator = 1;
+    if (escaped && text.compare(at, 2, "\\t") == 0) separator = 2;
+    if (separator != 0) return at;
   }
-  return std::string_view::npos;
+  return std::min(at, text.size());
 }
 
 // The password field (the fourth) of each -L{...} login command line.
-std::size_t MaskCommandLine(std::string& text, bool escaped) {
+// "-L{" starts a character wherever it stands ('-' is never the second
+// byte of one).
+std::size_t MaskCommandLine(std::string& text, TextEncoding encoding, bool escaped) {
   std::size_t masked = 0;
   for (std::size_t at = text.find("-L{"); at != std::string::npos; at = text.find("-L{", at + 1)) {
     std::size_t field_start = at + 3;
-    for (int field = 0; field < 3 && field_start != std::string::npos; ++field) {
-      std::size_t length = 0;
-      const std::size_t separator = FindSeparator(text, field_start, escaped, length);
-      field_start = separator == std::string::npos ? separator : separator + length;
+    std::size_t separator = 1;
+    for (int field = 0; field < 3 && separator != 0; ++field) {
+      field_start = FieldEnd(text, field_start, encoding, escaped, separator) + separator;
     }
-    if (field_start == std::string::npos) continue;  // a command line with no password in it
-    std::size_t length = 0;
-    std::size_t field_end = FindSeparator(text, field_start, escaped, length);
-    if (field_end == std::string::npos) field_end = std::min(text.find('}', field_start), text.size());
+    if (separator == 0) continue;  // a command line with no password in it
+    const std::size_t field_end = FieldEnd(text, field_start, encoding, escaped, separator);
     masked += MaskRange(text, field_start, field_end) ? 1 : 0;
   }
   return masked;
@@ -111,7 +107,7 @@ std::size_t MaskValue(std::string& value, TextEncoding encoding, bool raw_line) 
     certain = elements.certain;
   }
   if (!certain) return DropWhole(value);
-  return masked + MaskCommandLine(value, raw_line);
+  return masked + MaskCommandLine(value, encoding, raw_line);
 }
 
 }  // namespace
