@@ -89,6 +89,37 @@ TEST(BundleSecrets, GbkFileIsReadByCharacter) {
                MaskGbk);
 }
 
+// Texts pieced together from markup at random: masking ends, leaves no
+// secret that starts a password element's content, whatever follows it,
+// and finds nothing the second time.
+TEST(BundleSecrets, AnyMixOfMarkupIsMaskedOnceAndForAll) {
+  const char* pieces[] = {"<Password>", "</Password>", "<q:pwd a='>'>", "</q:pwd>", "S3cret",
+                          "<!--", "-->", "<![CDATA[", "]]>", "&lt;", "&gt;", "&lt;Passwd&gt;",
+                          "&lt;/Passwd&gt;", "<x>", "</x>", "\"", "\n", "\x81", "pass=", " ",
+                          "-L{", "\t", "}", "/>", "<"};
+  unsigned seed = 12345;
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    for (int i = 0; i < 12; ++i) {
+      seed = seed * 1103515245u + 12345u;
+      text += pieces[(seed >> 16) % (sizeof pieces / sizeof *pieces)];
+    }
+    for (const TextEncoding encoding : {TextEncoding::kUtf8, TextEncoding::kGbk}) {
+      std::string masked = text;
+      MaskFile(masked, encoding);
+      const std::string once = masked;
+      EXPECT_EQ(MaskFile(masked, encoding), 0u) << text;
+      EXPECT_EQ(masked, once) << text;
+      std::string planted = "<Password>Planted" + text;
+      MaskFile(planted, encoding);
+      EXPECT_EQ(planted.find("Planted"), std::string::npos) << text << " gave " << planted;
+    }
+    std::string lines = text;
+    MaskTrace(lines);
+    EXPECT_EQ(MaskTrace(lines), 0u) << text;
+  }
+}
+
 TEST(BundleSecrets, TraceMasksFieldsValuesAndRawLines) {
   const std::string t = "2026-12-01 08:00:00.000 pid=1 tid=1 call=1 event=";
   const Case cases[] = {

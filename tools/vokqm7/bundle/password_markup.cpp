@@ -1,5 +1,7 @@
 #include "bundle/password_markup.h"
 
+#include <algorithm>
+
 #include "bundle/secrets.h"
 #include "platform/ascii_case.h"
 
@@ -72,11 +74,9 @@ class Scanner {
   // the close; another opener before the close means it never closed.
   StartTag ReadStartTag(std::size_t at) const {
     StartTag tag;
-    std::size_t pos = at + d_.open.size();
-    const std::size_t name_start = pos;
-    while (pos < text_.size() && !EndsName(text_[pos])) pos = Next(pos);
-    tag.name = text_.substr(name_start, pos - name_start);
+    tag.name = NameAt(at + d_.open.size());
     if (tag.name.empty()) return tag;
+    std::size_t pos = at + d_.open.size() + tag.name.size();
     while (pos < text_.size()) {
       if (At(pos, d_.close)) {
         tag.end = pos + d_.close.size();
@@ -103,19 +103,21 @@ class Scanner {
     return tag;
   }
 
-  // The name of the end tag whose opener is at `at`.
-  std::string_view EndTagName(std::size_t at) const {
-    const std::size_t start = at + d_.open.size() + 1;
+  // The name that starts at `start`, if any.
+  std::string_view NameAt(std::size_t start) const {
     std::size_t pos = start;
     while (pos < text_.size() && !EndsName(text_[pos])) pos = Next(pos);
-    return text_.substr(start, pos - start);
+    return text_.substr(std::min(start, text_.size()), pos - std::min(start, text_.size()));
   }
 
-  // Where the content that starts at `from` ends: the opener of the end tag
-  // that closes it, past child elements, comments, CDATA and processing
-  // instructions. kNone when that cannot be told: no end, or an end tag of
-  // another name.
-  std::size_t FindContentEnd(std::size_t from) const {
+  // The name of the end tag whose opener is at `at`.
+  std::string_view EndTagName(std::size_t at) const { return NameAt(at + d_.open.size() + 1); }
+
+  // Where the content of the element `local_name` that starts at `from`
+  // ends: the opener of the end tag that closes it, past child elements,
+  // comments, CDATA and processing instructions. kNone when that cannot be
+  // told: no end, or an end tag of another name.
+  std::size_t FindContentEnd(std::size_t from, std::string_view local_name) const {
     int depth = 0;
     std::size_t at = FindOpen(from);
     while (at != kNone) {
@@ -134,7 +136,9 @@ class Scanner {
         const std::string_view name = EndTagName(at);
         const std::size_t close = Find(after + 1 + name.size(), d_.close);
         if (close == kNone) return kNone;
-        if (depth == 0) return IsPasswordElementName(LocalName(name)) ? at : kNone;
+        if (depth == 0) {
+          return platform::EqualsIgnoringAsciiCase(LocalName(name), local_name) ? at : kNone;
+        }
         --depth;
         at = FindOpen(close + d_.close.size());
         continue;
@@ -175,18 +179,20 @@ Masking MaskLevel(std::string& text, TextEncoding encoding, int level) {
       at = scanner.Next(at);
       continue;
     }
-    const StartTag tag = scanner.ReadStartTag(at);
-    if (!IsPasswordElementName(LocalName(tag.name))) {
+    // Only a password element's tag is read whole: another's may run on to
+    // the end of the text (an unclosed quote), and there are many of them.
+    if (!IsPasswordElementName(LocalName(scanner.NameAt(at + dialect.open.size())))) {
       at = scanner.Next(at);
       continue;
     }
+    const StartTag tag = scanner.ReadStartTag(at);
     if (tag.end == kNone) {
       masking.certain = false;
       return masking;
     }
     at = tag.end;
     if (tag.empty) continue;
-    const std::size_t end = scanner.FindContentEnd(tag.end);
+    const std::size_t end = scanner.FindContentEnd(tag.end, LocalName(tag.name));
     if (end == kNone) {
       masking.certain = false;
       return masking;
