@@ -10,4 +10,7 @@ namespace vok::platform {
 // every other byte, GBK ones included, must be equal.
 [[nodiscard]] bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
+// Whether `text` begins with `prefix` by the same rule.
+[[nodiscard]] bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix);
+
 }  // namespace vok::platform

@@ -49,7 +49,9 @@ bool SetFileReadOnly(const std::string& path);
 // previous file at `path` is left as it was.
 [[nodiscard]] bool ReplaceFileAtomically(const std::string& path, std::string_view bytes);
 
-// Reads a whole file; nothing when it cannot be opened or read.
+// Reads a whole file; nothing when it cannot be opened or read. Others may
+// write, move or delete it meanwhile (Windows: the read shares all three),
+// so what is read of a file being written may end anywhere.
 [[nodiscard]] std::optional<std::string> ReadWholeFile(const std::string& path);
 
 // What tells one version of a file from another without reading it: its

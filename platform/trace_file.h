@@ -11,6 +11,13 @@
 
 namespace vok::platform {
 
+// Why a trace file was not opened.
+enum class TraceRefusal {
+  kCannotOpen,  // no such folder, no right to write, held by another program
+  kLink,        // a link (Linux: symbolic, or a second name of one file)
+  kNotAFile,    // a folder, a pipe, a device
+};
+
 class TraceFile {
  public:
   struct State;
@@ -19,11 +26,14 @@ class TraceFile {
   // mode 0600; Windows: the folder's default ACL). A file already past
   // `capBytes` is first moved to "<path>.1" (replacing an older one), so
   // that one old generation is kept; writers past the cap at once take
-  // turns, and only the first of them moves the file. Nothing when the
-  // file cannot be opened (a folder, no such folder, no right to write,
-  // held by another program); this is never retried.
+  // turns, and only the first of them moves the file. Nothing, and why in
+  // `refusal` when given, when the file cannot be opened or is not a plain
+  // file of its own: a trace in a shared folder must not be sent elsewhere
+  // through a link, nor hang a call on a pipe. Never waits for anything but
+  // the move's turn, and never retried.
   [[nodiscard]] static std::optional<TraceFile> Open(const std::string& gbkPath,
-                                                     std::uint64_t capBytes);
+                                                     std::uint64_t capBytes,
+                                                     TraceRefusal* refusal = nullptr);
 
   TraceFile(TraceFile&&) noexcept;
   TraceFile& operator=(TraceFile&&) noexcept;

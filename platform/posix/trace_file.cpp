@@ -20,15 +20,39 @@ struct TraceFile::State {
 
 namespace {
 
+// Why `path` could not be opened, or was refused, as the entry there shows.
+TraceRefusal RefusalAt(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return TraceRefusal::kCannotOpen;
+  if (S_ISLNK(st.st_mode) || (S_ISREG(st.st_mode) && st.st_nlink > 1)) return TraceRefusal::kLink;
+  return S_ISREG(st.st_mode) ? TraceRefusal::kCannotOpen : TraceRefusal::kNotAFile;
+}
+
 // The trace names accounts, servers and folders: it is for its user only.
-// A file of this user's that was made readable to others is closed up again.
-posix::UniqueFd OpenForAppending(const std::string& path, struct stat& st) {
-  posix::UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY,
+// A file of this user's that was made readable to others is closed up again;
+// one opened up for others to write (the machine-wide trace) stays so.
+// A link is not followed and nothing but a plain file is kept open; opening
+// a pipe without a reader fails at once instead of waiting for one.
+posix::UniqueFd OpenForAppending(const std::string& path, struct stat& st, TraceRefusal& refusal) {
+  posix::UniqueFd fd(::open(path.c_str(),
+                            O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW |
+                                O_NONBLOCK,
                             S_IRUSR | S_IWUSR));
-  if (!fd.Valid()) return fd;
-  if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return posix::UniqueFd();
-  if (st.st_uid == ::geteuid() && (st.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
-    const int closed_up = ::fchmod(fd.Get(), st.st_mode & ~(S_IRWXG | S_IRWXO));
+  if (!fd.Valid()) {
+    refusal = RefusalAt(path);
+    return fd;
+  }
+  if (::fstat(fd.Get(), &st) != 0) {
+    refusal = TraceRefusal::kCannotOpen;
+    return posix::UniqueFd();
+  }
+  if (!S_ISREG(st.st_mode) || st.st_nlink > 1) {
+    refusal = S_ISREG(st.st_mode) ? TraceRefusal::kLink : TraceRefusal::kNotAFile;
+    return posix::UniqueFd();
+  }
+  constexpr mode_t kReadable = S_IRGRP | S_IXGRP | S_IROTH | S_IXOTH;
+  if (st.st_uid == ::geteuid() && (st.st_mode & kReadable) != 0) {
+    const int closed_up = ::fchmod(fd.Get(), st.st_mode & ~kReadable & 07777);
     static_cast<void>(closed_up);
   }
   return fd;
@@ -58,11 +82,14 @@ bool SameFile(const struct stat& a, const struct stat& b) {
 // it opened is still the file at `path` and still past the cap. Another
 // process that saw the same full file finds it moved and opens the fresh
 // one, so the generation just moved is never moved over.
-std::optional<TraceFile> TraceFile::Open(const std::string& gbkPath, std::uint64_t capBytes) {
+std::optional<TraceFile> TraceFile::Open(const std::string& gbkPath, std::uint64_t capBytes,
+                                         TraceRefusal* refusal) {
+  TraceRefusal why = TraceRefusal::kCannotOpen;
+  if (refusal != nullptr) *refusal = why;
   const std::optional<std::string> path = posix::ToSystemPath(gbkPath);
   if (!path || path->empty()) return std::nullopt;
   struct stat st {};
-  posix::UniqueFd fd = OpenForAppending(*path, st);
+  posix::UniqueFd fd = OpenForAppending(*path, st, why);
   for (int moves = 0; fd.Valid() && moves < 3 && static_cast<std::uint64_t>(st.st_size) > capBytes;
        ++moves) {
     if (!TakeMoveTurn(fd.Get())) break;
@@ -74,9 +101,12 @@ std::optional<TraceFile> TraceFile::Open(const std::string& gbkPath, std::uint64
     }
     // Released when the descriptor closes: the moved file's, or the one
     // somebody else moved meanwhile; then the file at `path` once more.
-    fd = OpenForAppending(*path, st);
+    fd = OpenForAppending(*path, st, why);
   }
-  if (!fd.Valid()) return std::nullopt;
+  if (!fd.Valid()) {
+    if (refusal != nullptr) *refusal = why;
+    return std::nullopt;
+  }
   auto state = std::make_unique<State>();
   state->fd = std::move(fd);
   return TraceFile(std::move(state));

@@ -123,12 +123,16 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
   return true;
 }
 
+// Sharing writing and deleting as well: a reader must neither fail on a
+// file another program writes (a trace a call appends to) nor keep that
+// program from opening, writing or moving it meanwhile.
 std::optional<std::string> ReadWholeFile(const std::string& path) {
   const std::wstring wide = WidePath(path);
   win32::UniqueHandle file;
   const auto open = [&] {
-    file.reset(::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    file.reset(::CreateFileW(wide.c_str(), GENERIC_READ,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     return file.valid();
   };
   if (!RetryWhileBusy(open, [&] { return win32::IsBusyFailure(wide); })) return std::nullopt;

@@ -63,10 +63,11 @@ std::uint64_t SizeOf(const BY_HANDLE_FILE_INFORMATION& info) {
 // Append access: every write goes to the end of the file. Others may read,
 // write and rename it meanwhile (a viewer, another process tracing, the
 // next move to ".1"). The file inherits the ACL of its folder: the default
-// one, %LOCALAPPDATA%\VOKQM7, is the user's own.
+// one, %LOCALAPPDATA%\VOKQM7, is the user's own. Reading its attributes is
+// what lets GetFileInformationByHandle tell its size and identity.
 win32::UniqueHandle OpenForAppending(const std::string& gbkPath) {
   win32::UniqueHandle file(::CreateFileW(win32::WidePath(gbkPath).c_str(),
-                                         FILE_APPEND_DATA | SYNCHRONIZE,
+                                         FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                          nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   return file;
@@ -78,15 +79,29 @@ win32::UniqueHandle OpenForAppending(const std::string& gbkPath) {
 // one that still finds the file it opened at `path` and past the cap; a
 // writer that saw the same full file finds it moved and opens the fresh
 // one, so the generation just moved is never moved over.
-std::optional<TraceFile> TraceFile::Open(const std::string& gbkPath, std::uint64_t capBytes) {
+std::optional<TraceFile> TraceFile::Open(const std::string& gbkPath, std::uint64_t capBytes,
+                                         TraceRefusal* refusal) {
+  if (refusal != nullptr) *refusal = TraceRefusal::kCannotOpen;
   if (gbkPath.empty()) return std::nullopt;
   auto state = std::make_unique<State>();
   state->turn.reset(::CreateMutexA(nullptr, FALSE, TurnName(gbkPath).c_str()));
   if (!state->turn) return std::nullopt;
   state->file = OpenForAppending(gbkPath);
-  std::optional<BY_HANDLE_FILE_INFORMATION> opened =
-      state->file ? Identity(state->file.get()) : std::nullopt;
-  if (opened && (opened->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return std::nullopt;
+  if (!state->file) {
+    const DWORD attributes = ::GetFileAttributesW(win32::WidePath(gbkPath).c_str());
+    if (refusal != nullptr && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      *refusal = TraceRefusal::kNotAFile;
+    }
+    return std::nullopt;
+  }
+  std::optional<BY_HANDLE_FILE_INFORMATION> opened = Identity(state->file.get());
+  // A folder, a pipe or a device (CON, NUL, \\.\pipe\...) is no trace.
+  if ((opened && (opened->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) ||
+      ::GetFileType(state->file.get()) != FILE_TYPE_DISK) {
+    if (refusal != nullptr) *refusal = TraceRefusal::kNotAFile;
+    return std::nullopt;
+  }
   if (opened && SizeOf(*opened) > capBytes && TakeTurn(state->turn.get(), kMoveTurnMs)) {
     const std::wstring path = win32::WidePath(gbkPath);
     win32::UniqueHandle now(::CreateFileW(path.c_str(), 0,

@@ -3,6 +3,7 @@
 // nothing but the oldest generation.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -25,9 +26,12 @@ TEST(PosixTraceFile, IsForItsUserOnlyWhetherNewOrMadeReadableBefore) {
   struct Case {
     const char* what;
     mode_t before;  // 0: no file yet
+    mode_t after;
   };
-  for (const Case& c : {Case{"a new file", 0}, Case{"a file readable to all", 0644},
-                        Case{"a file others may write", 0666}, Case{"a private file", 0600}}) {
+  // Others who may write it (a machine-wide trace) still may, but not read.
+  for (const Case& c : {Case{"a new file", 0, 0600}, Case{"a file readable to all", 0644, 0600},
+                        Case{"a file others may write", 0666, 0622},
+                        Case{"a private file", 0600, 0600}}) {
     TempDir dir;
     const std::string path = dir / "trace.log";
     if (c.before != 0) {
@@ -37,7 +41,60 @@ TEST(PosixTraceFile, IsForItsUserOnlyWhetherNewOrMadeReadableBefore) {
     std::optional<TraceFile> file = TraceFile::Open(path, 1 << 20);
     ASSERT_TRUE(file) << c.what;
     EXPECT_TRUE(file->Append("line\n")) << c.what;
-    EXPECT_EQ(ModeOf(path), 0600u) << c.what;
+    EXPECT_EQ(ModeOf(path), c.after) << c.what;
+  }
+}
+
+// In a folder others may write, the trace path may hold a link that sends
+// the lines elsewhere or a pipe that no one reads: each is refused at once,
+// says why, and whatever it points at stays as it was.
+TEST(PosixTraceFile, RefusesALinkOrAnythingButAPlainFileWithoutWaiting) {
+  struct Case {
+    const char* what;
+    std::optional<TraceRefusal> refusal;  // nothing: opened
+  };
+  const Case cases[] = {
+      {"a plain file", std::nullopt},
+      {"a symbolic link to a file", TraceRefusal::kLink},
+      {"a symbolic link to nothing", TraceRefusal::kLink},
+      {"a second name of a file", TraceRefusal::kLink},
+      {"a pipe no one reads", TraceRefusal::kNotAFile},
+      {"a pipe someone reads", TraceRefusal::kNotAFile},
+      {"a folder", TraceRefusal::kNotAFile},
+      {"a device", TraceRefusal::kNotAFile},
+      {"no such folder", TraceRefusal::kCannotOpen},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    std::string path = dir / "trace.log";
+    const std::string target = dir / "elsewhere";
+    const std::string what = c.what;
+    int reader = -1;
+    int made = 0;
+    if (what == "a plain file") WriteUtf8(path, "earlier\n");
+    if (what == "a symbolic link to a file" || what == "a second name of a file") {
+      WriteUtf8(target, "kept");
+    }
+    if (what.rfind("a symbolic link", 0) == 0) made = ::symlink(target.c_str(), path.c_str());
+    if (what == "a second name of a file") made = ::link(target.c_str(), path.c_str());
+    if (what.rfind("a pipe", 0) == 0) made = ::mkfifo(path.c_str(), 0600);
+    if (what == "a pipe someone reads") reader = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);
+    if (what == "a folder") made = ::mkdir(path.c_str(), 0700);
+    if (what == "a device") path = "/dev/null";
+    if (what == "no such folder") path = dir / "missing/trace.log";
+    ASSERT_EQ(made, 0) << c.what;
+
+    TraceRefusal refusal = TraceRefusal::kCannotOpen;
+    std::optional<TraceFile> file = TraceFile::Open(path, 1 << 20, &refusal);
+    if (reader >= 0) ::close(reader);
+    EXPECT_EQ(file.has_value(), !c.refusal) << c.what;
+    EXPECT_EQ(c.refusal.value_or(refusal), refusal) << c.what;
+    if (what.find("file") != std::string::npos && what != "a plain file") {
+      EXPECT_EQ(ReadUtf8(target), "kept") << c.what;
+    }
+    if (what == "a symbolic link to nothing") {
+      EXPECT_NE(::access(target.c_str(), F_OK), 0) << c.what << ": the link's target was made";
+    }
   }
 }
 

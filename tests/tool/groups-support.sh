@@ -83,6 +83,31 @@ zip_read "$bundle" installation.txt | grep -qE '^[0-9-]{10} [0-9:]{8} +[0-9]+  r
   || fail "installation.txt does not list rep_vok.xml with its size and time"
 unzip -l "$bundle" | grep -q 'rep_vok' && fail "a cell export is in the bundle"
 
+# Every form a password takes, each as lines pasted by hand and in a trace
+# line's value ("@" stands for a trace line's start; printf %b reads the
+# rest): gone from the bundle, and each counted once.
+traced='2026-12-01 08:00:00.001 pid=1 tid=1 call=1 event=login.text'
+while IFS='|' read -r form planted count; do
+  printf '%b\n' "${planted//@/$traced}" >"$trace.1"
+  run "$tool" support-bundle -o "$work/forms.zip"
+  expect_status 0 "support-bundle, $form"
+  expect_out "$count password(s) masked" "support-bundle, $form"
+  all=$(unzip -p "$work/forms.zip")
+  grep -q 'Planted' <<<"$all" && fail "$form: a password is in the bundle: $(grep -o '.\{20\}Planted.\{10\}' <<<"$all")"
+  grep -qF '********' <<<"$all" || fail "$form: nothing masked in the bundle"
+done <<'TABLE'
+plain|<Info><Password>Planted-1</Password></Info>\n@ text=<Info><Password>Planted-2</Password></Info>|2
+xml:space|<Password xml:space="preserve">Planted-1</Password>\n@ text="<Password xml:space=\\"preserve\\">Planted-2</Password>"|2
+a blank in the tag|<Password >Planted-1</Password >\n@ text="<Password >Planted-2</Password >"|2
+a prefix|<q:Password xmlns:q="urn:q">Planted-1</q:Password>\n@ text=<q:Password>Planted-2</q:Password>|2
+CDATA|<Password><![CDATA[Planted-1]]></Password>\n@ text=<Password><![CDATA[Planted-2]]></Password>|2
+a comment before the value|<Password><!-- typed 1 Dec -->Planted-1</Password>\n@ text="<Password><!-- x -->Planted-2</Password>"|2
+a value holding &lt;|<Password>a&lt;Planted-1</Password>\n@ text=<Password>a&lt;Planted-2</Password>|2
+the value on the next line|<Password>\nPlanted-1\n</Password>\n@ text="<Password>\\nPlanted-2\\n</Password>"|2
+a field named pass|seen: pass=Planted-1\n@ pass=Planted-2|2
+escaped and cut short|&lt;Password&gt;Planted-1\n@ text="&lt;Password&gt;Planted-2... (40000 bytes)"|2
+TABLE
+
 run "$tool" support-bundle -o "$work/no such folder/bundle.zip"
 expect_status 4 "support-bundle into a missing folder"
 expect_err "cannot write the bundle" "support-bundle into a missing folder"

@@ -64,6 +64,29 @@ expect_err "is no trace of this library" "trace show, not a trace"
 run "$tool" trace show "$work/missing.log"
 expect_status 4 "trace show, missing file"
 
+# A pipe no one reads or a link at the trace path, as a shared folder may
+# hold: the call neither waits for a reader nor writes through the link,
+# doctor says why, and trace on refuses the path (timeout ends a call that
+# would hang).
+mkfifo "$work/traces/pipe.log"
+ln -s "$work/traces/elsewhere.log" "$work/traces/link.log"
+# trace file | what doctor and trace on say of it
+while IFS='|' read -r name says; do
+  VOKQM7_TRACE=$work/traces/$name run timeout 20 "$tool" report-date "${login[@]}" -o "untraced-$name.xml"
+  expect_status 0 "report-date traced to $name"
+  [ -s "untraced-$name.xml" ] || fail "report-date traced to $name wrote no document"
+  [ ! -e "$work/traces/elsewhere.log" ] || fail "report-date traced through $name"
+  VOKQM7_TRACE=$work/traces/$name run timeout 20 "$tool" doctor
+  expect_out "note     tracing is on, set by the environment variable VOKQM7_TRACE, but $work/traces/$name $says: calls are not traced" "doctor, trace to $name"
+  run timeout 20 "$tool" trace on "$work/traces/$name"
+  expect_status 4 "trace on $name"
+  expect_err "cannot trace to $work/traces/$name: it $says" "trace on $name"
+done <<'TABLE'
+pipe.log|is no plain file (a folder, a pipe or a device)
+link.log|is a link, which the library does not follow
+TABLE
+[ -p "$work/traces/pipe.log" ] || fail "the pipe at the trace path was replaced"
+
 # trace show's filters over a trace of mixed calls: accounts, days,
 # exports, results, and a call whose end is not in the file.
 mixed=$work/traces/mixed.log
@@ -103,6 +126,28 @@ TABLE
 # The machine-wide switch, for clients that run as another account; the
 # user's switch and the environment variable win over it, in that order.
 machine_value=$VOKQM7_REGISTRY/HKEY_LOCAL_MACHINE/Software/VOKQM7/TraceFile
+# It takes a file every account may write, and a folder every account may
+# make the next one in: anything less is refused and no switch set.
+# file | its mode (- none) | the folder's mode | status | what it says
+mkdir -p "$work/shared"
+while IFS='|' read -r name mode folder_mode expected says; do
+  rm -f "$work/shared/machine.log"
+  [ "$mode" = - ] || { : >"$work/shared/machine.log"; chmod "$mode" "$work/shared/machine.log"; }
+  chmod "$folder_mode" "$work/shared"
+  run "$tool" trace on --machine ${name:+"$work/shared/$name"}
+  expect_status "$expected" "trace on --machine $name $mode $folder_mode"
+  expect_err "$says" "trace on --machine $name $mode $folder_mode"
+  [ ! -e "$machine_value" ] || fail "trace on --machine $name $mode $folder_mode set the switch"
+  [ "$mode" != - ] || [ ! -e "$work/shared/machine.log" ] || fail "a refused trace on --machine left machine.log"
+done <<TABLE
+|-|0777|2|the machine-wide switch needs a FILE that every user of this machine can write
+machine.log|-|0777|4|not every user of this machine can write $work/shared/machine.log and make a new one beside it
+machine.log|0600|0777|4|not every user of this machine can write $work/shared/machine.log
+machine.log|0666|0755|4|not every user of this machine can write $work/shared/machine.log
+TABLE
+chmod 0777 "$work/traces"
+: >"$work/traces/machine.log"
+chmod 0666 "$work/traces/machine.log"
 run "$tool" trace on --machine "$work/traces/machine.log"
 expect_status 0 "trace on --machine"
 expect_out "tracing is on: every call of the library by any user of this machine from now on writes to $work/traces/machine.log" "trace on --machine"

@@ -54,6 +54,27 @@ grep -qE 'GetReportDate +001/2026/11 +-1 +[0-9]+ +staging +复制资产负债表
   fail "trace show lacks the failed call: $out"
 expect_out "template.copy_failed" "trace show, the last call's detail"
 grep -q 'event=tool.start command="\\"Z:' "$trace" || fail "the trace has no tool command line"
+# trace show and support-bundle while a call writes the trace: the library
+# keeps the file open for appending for the whole call, which the tool
+# stays for (here some seconds), and a read must neither fail on it nor
+# stand in the call's way.
+started_before=$(grep -c 'event=tool.start' "$trace")
+(cd "$work/bin" && exec "${wine_env[@]}" VOKWQM7_SLEEP_MS=6000 "$loader" vokqm7.exe report-date "${login[@]}" -o slow.xml) \
+  >"$work/.slow" 2>&1 &
+slow=$!
+for _ in $(seq 200); do
+  [ "$(grep -c 'event=tool.start' "$trace")" -gt "$started_before" ] && break
+  sleep 0.1
+done
+wine_run vokqm7.exe trace show --failed --last 1
+expect_status 0 "trace show while a call writes"
+grep -qE 'GetReportDate +001/2026/11 +\(no end\)' <<<"$out" || fail "trace show while a call writes lacks the call: $out"
+wine_run vokqm7.exe support-bundle -o busy.zip
+expect_status 0 "support-bundle while a call writes"
+unzip -p bin/busy.zip trace/trace.log | grep -q 'event=tool.start' || fail "busy.zip holds no trace"
+wait "$slow"
+[ $? -eq 0 ] || fail "the call traced while its trace was read failed: $(cat "$work/.slow")"
+[ "$(tail -n 1 "$trace" | grep -c 'event=call.end result=0')" -eq 1 ] || fail "the slow call's end is not the trace's last line"
 wine_run vokqm7.exe doctor
 expect_out "note     tracing is on: calls write to Z:" "doctor, tracing on"
 # The support bundle under Wine: its listing read back by unzip and by
@@ -76,6 +97,28 @@ for text in "library bitness: $bits" "library SHA-256: $(sha256sum "$dll" | cut 
   grep -qF -- "$text" <<<"$versions" || fail "versions.txt lacks '$text': $versions"
 done
 unzip -p bin/bundle.zip registry.txt | grep -qE "(32|64)-bit view: Z:" || fail "registry.txt lacks the value in its view"
+
+# The machine's switch takes a file every account may append to, by the
+# ACLs of the file and its folder (which Wine makes from the Unix modes:
+# others' bits become Everyone's entry).
+mkdir -p "$work/shared"
+for modes in "0600 0777" "0666 0755" "0666 0777"; do
+  read -r mode folder_mode <<<"$modes"
+  : >"$work/shared/machine.log"
+  chmod "$mode" "$work/shared/machine.log"
+  chmod "$folder_mode" "$work/shared"
+  wine_run vokqm7.exe trace on --machine "Z:${work//\//\\}\\shared\\machine.log"
+  if [ "$modes" = "0666 0777" ]; then
+    expect_status 0 "trace on --machine, modes $modes"
+    "${wine_env[@]}" "$loader" reg query 'HKLM\Software\VOKQM7' /v TraceFile /reg:32 2>/dev/null | grep -q 'shared\\machine.log' ||
+      fail "trace on --machine set no HKLM\Software\VOKQM7\TraceFile"
+  else
+    expect_status 4 "trace on --machine, modes $modes"
+    expect_err "not every user of this machine can write" "trace on --machine, modes $modes"
+  fi
+done
+wine_run vokqm7.exe trace off --machine
+expect_status 0 "trace off --machine"
 
 wine_run vokqm7.exe trace off
 expect_status 0 "trace off"

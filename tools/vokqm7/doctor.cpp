@@ -244,9 +244,18 @@ void CheckTracing(Checklist& list) {
     return;
   }
   const std::string from = TraceSwitchName(setting->source);
-  if (platform::TraceFile::Open(setting->file, trace::kCapBytes)) {
+  platform::TraceRefusal refusal = platform::TraceRefusal::kCannotOpen;
+  if (platform::TraceFile::Open(setting->file, trace::kCapBytes, &refusal)) {
     list.Note(TrF("tracing is on: calls write to %s (set by %s; vokqm7 trace show reads it)",
                   setting->file, from));
+  } else if (refusal == platform::TraceRefusal::kLink) {
+    list.Note(TrF("tracing is on, set by %s, but %s is a link, which the library does not "
+                  "follow: calls are not traced",
+                  from, setting->file));
+  } else if (refusal == platform::TraceRefusal::kNotAFile) {
+    list.Note(TrF("tracing is on, set by %s, but %s is no plain file (a folder, a pipe or a "
+                  "device): calls are not traced",
+                  from, setting->file));
   } else {
     list.Note(TrF("tracing is on, set by %s, but %s cannot be written: calls are not traced",
                   from, setting->file));

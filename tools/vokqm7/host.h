@@ -36,6 +36,14 @@ void WriteText(std::FILE* stream, std::string_view gbk);
 // "" when there is no such folder.
 std::string DefaultTraceFile();
 
+// Whether every account of this machine may append to the existing file
+// named by the absolute GBK path, and may make a file in its folder that
+// every account may append to in turn (the trace's next generation, once
+// the file is moved past its cap). Windows: Everyone, Authenticated Users
+// or Users allowed by the ACLs and not denied; Linux: others may write the
+// file and the folder. False where it cannot be told.
+bool EveryAccountMayAppend(const std::string& gbk_path);
+
 // The GBK path made absolute against the current folder.
 std::string AbsolutePath(const std::string& gbk);
 

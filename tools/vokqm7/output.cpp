@@ -1,5 +1,6 @@
 #include "output.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "exit_codes.h"
@@ -7,6 +8,7 @@
 #include "language/language.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/program.h"
 
 namespace vok::tool {
 namespace {
@@ -51,6 +53,19 @@ std::optional<std::string> ReadFileOrComplain(const std::string& gbk_path,
   if (!bytes) {
     Complain(TrF(cannot_read, gbk_path));
     status = kExitCannotRun;
+  }
+  return bytes;
+}
+
+std::string WithLastLineWritten(std::string bytes, const std::string& gbk_path,
+                                std::uint32_t budget_ms, FileReader read) {
+  std::uint32_t pause = 5;
+  for (std::uint32_t waited = 0; !bytes.empty() && bytes.back() != '\n' && waited < budget_ms;
+       waited += pause, pause *= 2) {
+    platform::SleepMilliseconds(std::min(pause, budget_ms - waited));
+    std::optional<std::string> again = read(gbk_path);
+    if (!again) break;
+    bytes = std::move(*again);
   }
   return bytes;
 }

@@ -1,6 +1,7 @@
 // How the commands talk to the user and to files.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,6 +32,16 @@ std::optional<std::string> ReadFileBytes(const std::string& gbk_path);
 // "%s" is the path) with `status` set to kExitCannotRun.
 std::optional<std::string> ReadFileOrComplain(const std::string& gbk_path,
                                               const char* cannot_read, int& status);
+
+// A file that others append lines to (a trace): `bytes` as just read from
+// it, or, while they end in the middle of a line, what `read` gives of it
+// after short pauses, for about `budget_ms`, so that a line being written
+// comes whole. What was read last, whole or not.
+using FileReader = std::optional<std::string> (*)(const std::string& gbk_path);
+inline constexpr std::uint32_t kLineWaitMs = 500;
+std::string WithLastLineWritten(std::string bytes, const std::string& gbk_path,
+                                std::uint32_t budget_ms = kLineWaitMs,
+                                FileReader read = ReadFileBytes);
 
 // A GBK document as UTF-8, its XML declaration (if any) naming UTF-8.
 std::string DocumentToUtf8(std::string_view gbk);

@@ -8,6 +8,7 @@
 #include "language/language.h"
 #include "output.h"
 #include "platform/codepage.h"
+#include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/trace_file.h"
 #include "request/trace.h"
@@ -45,14 +46,37 @@ struct Switch {
   }
 };
 
+// The machine's switch reaches accounts that cannot write this user's
+// folder, so it takes a file every account may write, and refuses any
+// other rather than leave the other accounts untraced.
 int TraceOn(std::string file, Switch which) {
+  if (which.machine && file.empty()) {
+    Complain(Tr("the machine-wide switch needs a FILE that every user of this machine can "
+                "write: vokqm7 trace on --machine FILE"));
+    return kExitUsage;
+  }
   file = file.empty() ? DefaultTraceFile() : AbsolutePath(file);
   if (file.empty()) {
     Complain(Tr("no folder for the trace file: give one (vokqm7 trace on FILE)"));
     return kExitCannotRun;
   }
-  if (!platform::TraceFile::Open(file, trace::kCapBytes)) {
-    Complain(TrF("cannot write the trace file %s", file));
+  const bool existed = platform::PathExists(file);
+  platform::TraceRefusal refusal = platform::TraceRefusal::kCannotOpen;
+  if (!platform::TraceFile::Open(file, trace::kCapBytes, &refusal)) {
+    Complain(refusal == platform::TraceRefusal::kLink
+                 ? TrF("cannot trace to %s: it is a link, which the library does not follow", file)
+             : refusal == platform::TraceRefusal::kNotAFile
+                 ? TrF("cannot trace to %s: it is no plain file (a folder, a pipe or a device)",
+                       file)
+                 : TrF("cannot write the trace file %s", file));
+    return kExitCannotRun;
+  }
+  if (which.machine && !EveryAccountMayAppend(file)) {
+    if (!existed) platform::DeleteFile(file);
+    Complain(TrF("not every user of this machine can write %s and make a new one beside it: a "
+                 "client running as another account would not be traced (Windows: let Users "
+                 "modify its folder; Linux: let others write the file and its folder)",
+                 file));
     return kExitCannotRun;
   }
   if (!which.Set(file)) {
@@ -107,11 +131,12 @@ int TraceShow(std::string file, std::size_t last, const CallFilter& filter) {
     file = setting->file;
   }
   int status = kExitSuccess;
-  const std::optional<std::string> current =
+  std::optional<std::string> current =
       ReadFileOrComplain(file, N_("cannot read the trace file %s"), status);
   if (!current) return status;
   // The older generation first, so that calls stay in order.
-  const std::string text = ReadFileBytes(file + ".1").value_or("") + *current;
+  const std::string text =
+      ReadFileBytes(file + ".1").value_or("") + WithLastLineWritten(std::move(*current), file);
   const TraceReport all = ReadTrace(text);
   const TraceReport report = FilterCalls(all, filter);
   if (!all.calls.empty() && report.calls.empty()) {
@@ -161,12 +186,15 @@ void AddTraceCommand(CLI::App& app, int& status) {
       "on", TrF("trace every call of the library by this user (%s)", kRegistryName));
   on->add_option("FILE", *file,
                  Tr("the trace file (default: trace.log in the user's local application data "
-                    "folder)"));
+                    "folder; with --machine there is none)"));
   auto machine = std::make_shared<bool>(false);
   const std::string machine_help =
       TrF("the machine-wide switch (%s) for clients that run as another account",
           trace::kMachineRegistryName);
-  on->add_flag("--machine", *machine, machine_help);
+  on->add_flag("--machine", *machine,
+               TrF("the machine-wide switch (%s) for clients that run as another account; it "
+                   "takes a FILE that every user of this machine can write",
+                   trace::kMachineRegistryName));
   on->callback([&status, file, machine] {
     status = TraceOn(ArgumentToGbk(*file), Switch{*machine});
   });
