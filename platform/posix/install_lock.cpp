@@ -164,4 +164,11 @@ bool InstallLock::Made() const { return state_ && state_->fd.Valid(); }
 
 std::string InstallLock::Name() const { return state_ ? state_->path : std::string(); }
 
+// Nothing refuses a lock file for good: a failure may pass (no descriptor
+// free, the folder being put right), so it is tried again.
+std::uint32_t InstallLock::RefusedError() const { return 0; }
+
+// The stand-in serves one machine: its lock folder is that machine's.
+bool InstallLock::GuardsShare() const { return false; }
+
 }  // namespace vok::platform
