@@ -39,7 +39,11 @@ constexpr char kHelp[] =
     "  VOKWQM7_CRASH=before  abort before writing rep_vok.xml\n"
     "  VOKWQM7_CRASH=after   abort after writing it\n"
     "  VOKWQM7_EXIT_STAMP=F  write the steady clock's nanoseconds to F just before\n"
-    "                        exiting (the benchmark's exit latency)\n";
+    "                        exiting (the benchmark's exit latency)\n"
+    "  VOKWQM7_BACKDATE_S=N  set rep_vok.xml's last-write time N seconds back, as a\n"
+    "                        file left from before the run looks\n"
+    "  VOKWQM7_WHERE=F       write to F whether the tool was started in its own\n"
+    "                        folder (\"own folder\") or not (\"elsewhere\")\n";
 
 // The account is the first field after the brace.
 std::string AccountOf(const std::string& tail) {
@@ -102,6 +106,11 @@ int main(int argc, char** argv) {
 
   const std::string tail = platform::CommandLineTail(argc, argv);
   standin::RecordCommandLine("vokwqm7", tail);
+  if (std::optional<std::string> where = standin::Environment("VOKWQM7_WHERE")) {
+    // A relative name is looked up in the current folder.
+    const bool own = platform::PathExists("vokwqm7.exe");
+    (void)platform::WriteWholeFile(*where, own ? "own folder" : "elsewhere");
+  }
   platform::SleepMilliseconds(standin::EnvironmentNumber("VOKWQM7_SLEEP_MS", 0));
   const int exit_code = static_cast<int>(standin::EnvironmentNumber("VOKWQM7_EXIT_CODE", 0));
 
@@ -119,6 +128,9 @@ int main(int argc, char** argv) {
   if (!sheet || !WriteExport(standin::OwnFile("rep_vok.xml"), WithAccount(*sheet, account),
                              standin::EnvironmentNumber("VOKWQM7_WRITE_PAUSE_MS", 0))) {
     return 3;
+  }
+  if (const std::uint32_t back = standin::EnvironmentNumber("VOKWQM7_BACKDATE_S", 0)) {
+    (void)platform::SetLastWriteTime(standin::OwnFile("rep_vok.xml"), platform::FileTimeNow(back));
   }
   platform::SleepMilliseconds(standin::EnvironmentNumber("VOKWQM7_LINGER_MS", 0));
   if (crash == "after") std::abort();
