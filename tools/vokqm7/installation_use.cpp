@@ -11,6 +11,7 @@ InstallationUse InspectInstallation(const std::string& location) {
   if (!lock) return use;
   use.lock = lock->Name();
   use.lock_made = lock->Made();
+  use.lock_refused = lock->RefusedError();
   use.state = InstallationUse::State::kFree;
   std::optional<platform::InstallLockHolder> record = lock->Holder();
   if (!record) return use;

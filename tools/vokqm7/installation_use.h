@@ -2,6 +2,8 @@
 // tools tell it: doctor, and the export commands while they wait.
 #pragma once
 
+#include <cstdint>
+
 #include <optional>
 #include <string>
 
@@ -19,6 +21,7 @@ struct InstallationUse {
   std::optional<platform::InstallLockHolder> holder;  // what the holder published
   std::string lock;  // where the lock lives
   bool lock_made = true;  // false: the lock cannot be had, calls wait in vain
+  std::uint32_t lock_refused = 0;  // the system's error when it is refused for good
   // The record of a holder that ended without letting go, and how long the
   // report tool it left has been running, when it still runs.
   std::optional<platform::InstallLockHolder> gone_holder;
