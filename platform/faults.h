@@ -15,7 +15,8 @@ enum class Operation {
   kSetFileAttributesNormal,  // SetFileAttributesNormal
   kWriteFile,                // the write of WriteWholeFile and ReplaceFileAtomically
   kStartProcess,             // ChildProcess::Start and StartDetached
-  kOpenInstallLock,          // InstallLock::ForFolder: the lock file is not opened
+  kOpenInstallLock,          // InstallLock::ForFolder: the lock file (Windows: the
+                             // mutex, made or opened) is not had
   kTakeInstallLock,          // InstallLock::TryAcquire (and so Acquire): the lock fails
   kWriteTrace,               // TraceFile::Append
   kOpenProcess,              // looking at another process (Windows: OpenProcess)

@@ -142,13 +142,20 @@ bool MutexReady(InstallLock::State& state) {
   if (state.mutex) return true;
   SecurityDescriptor security(kMutexSddl);
   if (!security.Made()) return false;
-  state.mutex.reset(::CreateMutexExW(security.Attributes(), state.mutex_name.c_str(), 0,
-                                     kMutexAccess));
+  using testing::Operation;
+  if (!InjectedFailure(Operation::kOpenInstallLock)) {
+    state.mutex.reset(::CreateMutexExW(security.Attributes(), state.mutex_name.c_str(), 0,
+                                       kMutexAccess));
+  }
   if (!state.mutex && ::GetLastError() == ERROR_ACCESS_DENIED) {
-    state.mutex.reset(::OpenMutexW(SYNCHRONIZE, FALSE, state.mutex_name.c_str()));
+    if (!InjectedFailure(Operation::kOpenInstallLock)) {
+      state.mutex.reset(::OpenMutexW(SYNCHRONIZE, FALSE, state.mutex_name.c_str()));
+    }
     // A Low-integrity or AppContainer host may neither make nor open a
     // global object: that does not pass with time.
-    if (!state.mutex && ::GetLastError() == ERROR_ACCESS_DENIED) state.refused = ERROR_ACCESS_DENIED;
+    if (!state.mutex && ::GetLastError() == ERROR_ACCESS_DENIED) {
+      state.refused = ERROR_ACCESS_DENIED;
+    }
   }
   return static_cast<bool>(state.mutex);
 }
@@ -165,8 +172,9 @@ bool OnNetworkDrive(const std::wstring& folder) {
 // system's error left, when it cannot be had.
 bool ShareLockTaken(InstallLock::State& state) {
   if (state.share_lock_path.empty()) return true;
-  state.share_lock.reset(::CreateFileW(state.share_lock_path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                       0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr));
+  state.share_lock.reset(::CreateFileW(state.share_lock_path.c_str(),
+                                       GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                       FILE_ATTRIBUTE_HIDDEN, nullptr));
   return state.share_lock.valid();
 }
 

@@ -54,8 +54,10 @@ bool CreateChild(const std::string& commandLine, DWORD flags, PROCESS_INFORMATIO
   STARTUPINFOA startup{};
   startup.cb = sizeof(startup);
   started = PROCESS_INFORMATION{};
+  // CreateProcessA takes the folder in the ANSI code page.
   const std::string ansiFolder =
-      folder.empty() ? std::string() : win32::WideToNarrow(CP_ACP, win32::NarrowToWide(win32::kGbkCodePage, folder));
+      folder.empty() ? std::string()
+                     : win32::WideToNarrow(CP_ACP, win32::NarrowToWide(win32::kGbkCodePage, folder));
   if (!::CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
                         folder.empty() ? nullptr : ansiFolder.c_str(), &startup, &started)) {
     error = ::GetLastError();

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "driver/install_lock.h"
 #include "interface/export_call.h"
 #include "platform/codepage.h"
 #include "platform/faults.h"
@@ -267,6 +268,41 @@ TEST_F(Desk, AnInstallationOnAShareIsGuardedByALockFileInIt) {
     platform::testing::ClearFaults();
   }
   DeleteFileA(lock_file.c_str());
+}
+
+// A lock refused for good (a Low-integrity or AppContainer host may make no
+// global mutex) fails the call at once; one that fails for a moment is
+// waited out as before.
+TEST_F(Desk, ALockRefusedForGoodFailsAtOnce) {
+  const struct {
+    const char* name;
+    int error;
+    int failures;  // of making or opening the mutex
+    InstallLocationLock::Outcome outcome;
+    std::uint64_t at_most_ms;
+  } kCases[] = {
+      {"refused", ERROR_ACCESS_DENIED, 1000, InstallLocationLock::Outcome::kTimedOut, 1000},
+      {"short of memory a moment", ERROR_NOT_ENOUGH_MEMORY, 3,
+       InstallLocationLock::Outcome::kHeld, 5000},
+  };
+  for (const auto& c : kCases) {
+    platform::testing::FailNext(Operation::kOpenInstallLock, c.failures, c.error);
+    const std::uint64_t start = NowMs();
+    {
+      InstallLocationLock taken = InstallLocationLock::Take(folder_.path(), "GetReportDate");
+      EXPECT_EQ(taken.outcome(), c.outcome) << c.name;
+    }
+    EXPECT_LE(NowMs() - start, c.at_most_ms) << c.name;
+    platform::testing::ClearFaults();
+    std::optional<platform::InstallLock> lock = platform::InstallLock::ForFolder(folder_.path());
+    ASSERT_TRUE(lock.has_value());
+    EXPECT_EQ(lock->RefusedError(), 0u) << c.name << ": nothing refuses it now";
+  }
+  platform::testing::FailNext(Operation::kOpenInstallLock, 2, ERROR_ACCESS_DENIED);
+  std::optional<platform::InstallLock> refused = platform::InstallLock::ForFolder(folder_.path());
+  ASSERT_TRUE(refused.has_value());
+  EXPECT_FALSE(refused->Made());
+  EXPECT_EQ(refused->RefusedError(), static_cast<std::uint32_t>(ERROR_ACCESS_DENIED));
 }
 
 }  // namespace
