@@ -221,6 +221,25 @@ TEST_F(Desk, AToolThatCannotJoinItsJobRunsUntied) {
   }
 }
 
+// Only the tool is tied: what it starts (a database engine, a licence
+// helper) outlives the tool's job, which ends with the call.
+TEST_F(Desk, WhatTheToolStartsOutlivesItsJob) {
+  CopyInto(ProgramFolder() + "\\vokwqm7.exe", folder_ / "vokwqm7.exe");
+  CopyInto(ProgramFolder() + "\\vokdesk.exe", folder_ / "vokdesk.exe");
+  ScopedEnvironment helper("VOKWQM7_START", "\"" + (folder_ / "vokdesk.exe") + "\" helper");
+  ScopedEnvironment late("VOKDESK_SLEEP_MS", std::string("1000"));
+  {
+    std::optional<platform::ChildProcess> tool = platform::ChildProcess::Start(
+        "\"" + (folder_ / "vokwqm7.exe") + "\" x", nullptr, platform::ChildTie::kEndsWithHost);
+    ASSERT_TRUE(tool.has_value());
+    ASSERT_TRUE(tool->Tied());
+    EXPECT_EQ(tool->Wait(15000), platform::WaitOutcome::kExited);
+    EXPECT_EQ(tool->ExitCode().value_or(-1), 2);
+  }  // the job closes here
+  EXPECT_EQ(WaitForFile(folder_ / "vokdesk.args", 10000).value_or("<ended with the job>"),
+            "helper");
+}
+
 // Two workstations running the package from one share meet in no mutex:
 // there a lock file in the folder, open without sharing, keeps them apart.
 TEST_F(Desk, AnInstallationOnAShareIsGuardedByALockFileInIt) {

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/files.h"
+#include "platform/process.h"
 #include "platform/program.h"
 #include "standin.h"
 
@@ -42,6 +43,8 @@ constexpr char kHelp[] =
     "                        exiting (the benchmark's exit latency)\n"
     "  VOKWQM7_BACKDATE_S=N  set rep_vok.xml's last-write time N seconds back, as a\n"
     "                        file left from before the run looks\n"
+    "  VOKWQM7_START=C       start the command line C first and leave it running, as\n"
+    "                        a tool starts a database engine or a licence helper\n"
     "  VOKWQM7_WHERE=F       write to F whether the tool was started in its own\n"
     "                        folder (\"own folder\") or not (\"elsewhere\")\n";
 
@@ -106,6 +109,9 @@ int main(int argc, char** argv) {
 
   const std::string tail = platform::CommandLineTail(argc, argv);
   standin::RecordCommandLine("vokwqm7", tail);
+  if (std::optional<std::string> helper = standin::Environment("VOKWQM7_START")) {
+    if (!platform::StartDetached(*helper)) return 4;
+  }
   if (std::optional<std::string> where = standin::Environment("VOKWQM7_WHERE")) {
     // A relative name is looked up in the current folder.
     const bool own = platform::PathExists("vokwqm7.exe");
