@@ -128,6 +128,14 @@ InstallLocationLock InstallLocationLock::Take(const std::string& location, const
   const Clock::time_point deadline =
       start + std::chrono::milliseconds(limit != 0 ? limit : kInstallWaitLimitMs);
   platform::LockOutcome outcome = lock->TryAcquire();
+  // Waiting for a lock this caller may never have would hold its host for
+  // the whole limit for nothing.
+  if (outcome == platform::LockOutcome::kFailed && lock->RefusedError() != 0) {
+    trace::Record("install.lock_refused",
+                  {{"lock", lock->Name()}, {"error", lock->RefusedError()}});
+    taken.outcome_ = Outcome::kTimedOut;
+    return taken;
+  }
   bool told_busy = false;
   bool told_failed = false;
   bool told_others = false;
@@ -174,8 +182,10 @@ InstallLocationLock InstallLocationLock::Take(const std::string& location, const
     trace::Record("install.lock", {{"outcome", "timed out"}, {"waited_ms", taken.waited_ms_}});
     return taken;
   }
-  trace::Record("install.lock",
-                {{"outcome", "held"}, {"lock", lock->Name()}, {"waited_ms", taken.waited_ms_}});
+  trace::Record("install.lock", {{"outcome", "held"},
+                                 {"lock", lock->Name()},
+                                 {"share_lock", lock->GuardsShare() ? "yes" : "no"},
+                                 {"waited_ms", taken.waited_ms_}});
   const platform::ProcessIdentity me = platform::CurrentProcessIdentity();
   taken.holder_.process_id = me.id;
   taken.holder_.process_start = me.start;

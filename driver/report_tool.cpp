@@ -14,6 +14,11 @@
 namespace vok {
 namespace {
 
+// How much older than the tool's start an export may look: FAT and some
+// network file systems keep last-write times in two-second steps, rounded
+// down.
+constexpr std::uint32_t kExportTimeSlackSeconds = 2;
+
 std::int64_t MillisecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
                                                                start)
@@ -54,9 +59,16 @@ std::int32_t RunReportTool(const std::string& install_location, const LoginReque
   // run's.
   const std::string cell_export = install_location + paths::kCellExport;
   std::optional<platform::FileStamp> stale;
-  if (!platform::DeleteFile(cell_export)) {
+  // A delete that succeeds may uncover another file of the same name (a
+  // virtualized copy hid the real one), so the name is looked at again.
+  const bool deleted = platform::DeleteFile(cell_export);
+  if (!deleted || platform::PathExists(cell_export)) {
     stale = platform::StampOf(cell_export);
-    if (stale) trace::Record("file.not_removed", {{"what", "stale"}, {"file", cell_export}});
+    if (stale) {
+      trace::Record("file.not_removed", {{"what", "stale"},
+                                         {"file", cell_export},
+                                         {"delete", deleted ? "reported success" : "failed"}});
+    }
   }
 
   const std::string program = install_location + paths::kBatchTool;
@@ -65,11 +77,14 @@ std::int32_t RunReportTool(const std::string& install_location, const LoginReque
                          report_date, login.server, run.work_file, run.trailing_number);
   trace::Record("tool.start", {{"command", command}});
   const auto started = std::chrono::steady_clock::now();
+  const std::uint64_t not_before = platform::FileTimeNow(kExportTimeSlackSeconds);
   int error = 0;
   // Tied to this process, so that a host that dies takes its tool along;
   // where the system cannot tie it, the record lets the next call end it.
-  std::optional<platform::ChildProcess> tool =
-      platform::ChildProcess::Start(command, &error, platform::ChildTie::kEndsWithHost);
+  // It starts in its own folder, not in the host's current one (often a
+  // share or a stick that may go away while it runs).
+  std::optional<platform::ChildProcess> tool = platform::ChildProcess::Start(
+      command, &error, platform::ChildTie::kEndsWithHost, install_location);
   if (!tool) {
     trace::Record("tool.not_started", {{"error", error}});
     message.Set(run.launch_failure_message);
@@ -114,6 +129,14 @@ std::int32_t RunReportTool(const std::string& install_location, const LoginReque
   if (stale && written == stale) {
     trace::Record("export.missing",
                   {{"file", cell_export}, {"reason", "only the earlier export, unchanged"}});
+    message.Set(run.missing_output_message);
+    return -1;
+  }
+  // Whatever the tool wrote it wrote after it started; an older file came
+  // from somewhere else (another run, a virtualized folder's other view).
+  if (written && written->last_write < not_before) {
+    trace::Record("export.missing",
+                  {{"file", cell_export}, {"reason", "last written before the tool started"}});
     message.Set(run.missing_output_message);
     return -1;
   }

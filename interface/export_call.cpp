@@ -6,7 +6,9 @@
 #include "driver/install_location.h"
 #include "request/messages.h"
 #include "request/trace.h"
+#include "platform/codepage.h"
 #include "platform/xml.h"
+#include "request/text_rules.h"
 
 namespace vok {
 namespace {
@@ -86,6 +88,21 @@ std::optional<LoginRequest> ExportCall::ReadLogin(const char* login_xml, LoginFi
   }
   TraceLogin(*login, fields);
   return login;
+}
+
+bool ExportCall::AcceptCallerTexts(std::initializer_list<const char*> texts) {
+  const std::uint32_t code_page = platform::AnsiCodePage();
+  if (code_page != 936) trace::Record("host.code_page", {{"ansi_code_page", code_page}});
+  std::size_t position = 0;
+  for (const char* text : texts) {
+    ++position;
+    if (TakenAsGbk(text, code_page)) continue;
+    trace::Record("caller_text.refused",
+                  {{"ansi_code_page", code_page}, {"argument", position}});
+    message_.Set(msg::kCallerTextNotGbk);
+    return false;
+  }
+  return true;
 }
 
 std::optional<std::string> ExportCall::RequireInstallLocation() {

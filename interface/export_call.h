@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 
@@ -48,6 +49,11 @@ class ExportCall {
   // The common frame: reads the login fields with the XML DOM held only for
   // the parse. On failure the parse message is set and nothing returned.
   std::optional<LoginRequest> ReadLogin(const char* login_xml, LoginFieldList fields);
+
+  // Whether the caller's own texts (login text, paths) can be taken as GBK
+  // in the host's ANSI code page (TakenAsGbk); when not, the message is set
+  // and the call must end before it writes anything.
+  bool AcceptCallerTexts(std::initializer_list<const char*> texts);
 
   // The InstallLocation, or nothing (with its message set) when it is not
   // known; for the exports that run the batch tool.

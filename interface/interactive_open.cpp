@@ -14,10 +14,13 @@ std::int32_t OpenInteractiveReport(ExportCall& call, const char* login_xml) {
   std::optional<LoginRequest> login = call.ReadLogin(login_xml, kInteractiveLoginFields);
   if (!login) return -1;
 
-  // No test of an empty InstallLocation here: the start of "\vokdesk.exe"
-  // then fails and says so.
+  // An empty InstallLocation would start "\vokdesk.exe" from the root of
+  // the current drive, whatever program lies there, with the password on
+  // its command line.
+  const std::optional<std::string> location = call.RequireInstallLocation();
+  if (!location) return -1;
   call.Step("interactive tool", msg::kOpenLaunchFailed);
-  const std::string tool = FindInstallLocation() + paths::kInteractiveTool;
+  const std::string tool = *location + paths::kInteractiveTool;
   const std::string command = FormatInteractiveCommand(tool, *login);
   if (trace::Active()) {
     LoginRequest masked = *login;
@@ -25,7 +28,7 @@ std::int32_t OpenInteractiveReport(ExportCall& call, const char* login_xml) {
     const std::string shown = FormatInteractiveCommand(tool, masked);
     trace::Record("interactive.start", {{"command", shown}});
   }
-  if (!platform::StartDetached(command)) {
+  if (!platform::StartDetached(command, *location)) {
     trace::Record("interactive.not_started");
     call.message().Set(msg::kOpenLaunchFailed);
     return -1;

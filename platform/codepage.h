@@ -2,20 +2,18 @@
 // GBK) and UTF-16 / UTF-8.
 //
 // One rule for code pages, on both hosts:
-// - The caller's texts and paths, and every narrow text of the library and
-//   its tools, are in the system's ANSI code page, as the library has always
-//   taken them; "GBK" in a name here means that code page. On the systems
-//   the accounting package serves it is 936, GBK; the POSIX layer's is GBK
-//   always. The functions below that take or give "GBK" text convert
-//   through it.
+// - Every narrow text of the library and its tools is GBK, code page 936,
+//   whatever the host's ANSI code page is: the texts between the DOM and
+//   the filing document, the paths, the package's own names. The functions
+//   below that take or give "GBK" text convert through 936.
 // - A document or export that declares GBK (under any of its names,
 //   platform/encoding_names.h), GB2312 among them, is decoded as code page
-//   936, and one that declares GB18030 as 54936, whatever the ANSI code page
-//   is; what is decoded then becomes narrow text of the ANSI code page, and
-//   a character that code page lacks is a fault, not a "?".
-// - Where the ANSI code page is not 936, the accounting package's GBK texts
-//   cannot come through the library's narrow texts: `vokqm7 doctor` says so
-//   as a problem (NarrowCodePage).
+//   936, and one that declares GB18030 as 54936; what is decoded then
+//   becomes GBK text, and a character GBK lacks is a fault, not a "?".
+// - The caller's own texts (login text, paths) arrive in the host's ANSI
+//   code page (AnsiCodePage). They are the same bytes in GBK only where
+//   that is 936 or they are plain ASCII; anything else is refused by the
+//   call rather than written into a GBK document (request/caller_text.h).
 #pragma once
 
 #include <cstddef>
@@ -54,14 +52,15 @@ struct GbkConversionFault {
                             // there are no character of the charset at all
 };
 
-// The code page of the narrow texts: Windows' ANSI code page (GetACP); 936
-// on POSIX.
-[[nodiscard]] std::uint32_t NarrowCodePage();
+// The host's ANSI code page, which the caller's narrow texts are in:
+// Windows' GetACP (a host may have its own through its manifest); 936 on
+// POSIX.
+[[nodiscard]] std::uint32_t AnsiCodePage();
 
 // Whether the system chooses that code page (Windows), rather than the
 // layer itself (POSIX, where the narrow texts are GBK by construction and
 // there is nothing to check).
-[[nodiscard]] bool SystemChoosesNarrowCodePage();
+[[nodiscard]] bool SystemChoosesAnsiCodePage();
 
 // Whether this system converts `charset` at all (Wine 8, for one, has no
 // GB18030).

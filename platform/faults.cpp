@@ -7,7 +7,7 @@
 namespace vok::platform {
 namespace {
 
-constexpr std::size_t kOperations = 9;
+constexpr std::size_t kOperations = 13;
 
 // Calls first..last (counted from 1 after arming) fail; first 0: not armed.
 struct Fault {

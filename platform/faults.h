@@ -15,10 +15,18 @@ enum class Operation {
   kSetFileAttributesNormal,  // SetFileAttributesNormal
   kWriteFile,                // the write of WriteWholeFile and ReplaceFileAtomically
   kStartProcess,             // ChildProcess::Start and StartDetached
-  kOpenInstallLock,          // InstallLock::ForFolder: the lock file is not opened
+  kOpenInstallLock,          // InstallLock::ForFolder: the lock file (Windows: the
+                             // mutex, made or opened) is not had
   kTakeInstallLock,          // InstallLock::TryAcquire (and so Acquire): the lock fails
   kWriteTrace,               // TraceFile::Append
   kOpenProcess,              // looking at another process (Windows: OpenProcess)
+  // The ones below change what the system says rather than fail a call:
+  kDeleteLeavesFile,  // DeleteFile reports success and leaves the file, as
+                      // Windows does when a virtualized copy hid a real one
+  kAnsiCodePage,      // the ANSI code page the host has (the "error" is it)
+  kAssignJob,         // the tool cannot join a job of its own (Windows 7 in
+                      // a host's job)
+  kFolderIsRemote,    // the installation folder is on a network drive
 };
 
 // The `n`th call of `op` from now on (1: the next one) fails with `error`;

@@ -19,7 +19,12 @@ inline constexpr std::uint32_t kFileAttributeReadOnly = 0x1;
 inline constexpr std::uint32_t kFileAttributeNormal = 0x80;
 
 // Removes a file. Returns false when nothing was removed (missing, locked,
-// a folder); callers that delete "silently" ignore the result.
+// a folder); callers that delete "silently" ignore the result. Windows: the
+// file is renamed aside first, so that its name is free at once even when
+// another program's handle keeps it "delete pending"; and a virtualized
+// folder may still show a file of that name after a delete that succeeded
+// (the real one the deleted copy hid): whoever relies on the name being
+// free looks again.
 bool DeleteFile(const std::string& path);
 
 // Copies `from` to `to`, replacing an existing target. False on any failure.
@@ -69,6 +74,14 @@ struct FileStamp {
   }
   bool operator!=(const FileStamp& other) const { return !(*this == other); }
 };
+
+// The moment `secondsBack` seconds before now, in the units of
+// FileStamp::last_write, to set a file's last-write time against.
+[[nodiscard]] std::uint64_t FileTimeNow(std::uint32_t secondsBack = 0);
+
+// Sets the file's last-write time (FileStamp's units); false when it cannot.
+// For the tests and their stand-in tools, which make files look old.
+bool SetLastWriteTime(const std::string& path, std::uint64_t last_write);
 
 // The stamp of the file at `path`; nothing when there is no such file
 // (folders included) or it cannot be asked, even while another program

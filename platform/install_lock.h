@@ -103,6 +103,16 @@ class InstallLock {
   // it for longer than the look; nothing when the lock cannot be asked.
   [[nodiscard]] std::optional<bool> Busy() const;
 
+  // The system's error when the lock is refused to this caller for good
+  // (Windows: a Low-integrity or AppContainer host may not make or open it),
+  // so that waiting cannot help; 0 otherwise.
+  [[nodiscard]] std::uint32_t RefusedError() const;
+
+  // Whether the installation folder is on a network drive and a lock file
+  // in it keeps out the other machines too (Windows; the mutex is one
+  // machine's only).
+  [[nodiscard]] bool GuardsShare() const;
+
   // Where the lock lives, for the support tools ("Global\VOKQM7.install...").
   [[nodiscard]] std::string Name() const;
 

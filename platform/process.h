@@ -31,9 +31,11 @@ struct ProcessIdentity {
 enum class ChildTie {
   kNone,
   // Windows: the child runs in a job object of its own that ends it when
-  // the last handle to the job closes, at the latest when the host ends; a
-  // host whose own job allows no nested job leaves it untied (Tied() says
-  // so). POSIX: the child leads a process group of its own, which
+  // the last handle to the job closes, at the latest when the host ends;
+  // the programs the child starts leave that job silently and outlive it. A
+  // host whose own job allows no nested job and no breakaway leaves it
+  // untied (Tied() says so), and the holder record lets the next call end
+  // it. POSIX: the child leads a process group of its own, which
   // Terminate and EndRecordedTool end whole; nothing ends it with the host.
   kEndsWithHost,
 };
@@ -51,12 +53,14 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
   ~ChildProcess();
 
-  // Starts `commandLine` with the caller's environment and current folder,
-  // no inherited handles, not suspended. Nothing when it cannot be started;
-  // `error`, when given, receives the system's error code.
+  // Starts `commandLine` with the caller's environment, no inherited
+  // handles, not suspended, in `folder` (GBK) or, when that is empty, the
+  // caller's current folder. Nothing when it cannot be started; `error`,
+  // when given, receives the system's error code.
   [[nodiscard]] static std::optional<ChildProcess> Start(const std::string& commandLine,
                                                          int* error = nullptr,
-                                                         ChildTie tie = ChildTie::kNone);
+                                                         ChildTie tie = ChildTie::kNone,
+                                                         const std::string& folder = {});
 
   // Who the child is, for others to find it by.
   [[nodiscard]] ProcessIdentity Identity() const;
@@ -140,9 +144,10 @@ enum class EndOutcome {
 [[nodiscard]] EndOutcome EndRecordedTool(const ProcessIdentity& tool, std::uint32_t group,
                                          std::uint32_t limitMs);
 
-// Starts `commandLine` like ChildProcess::Start but does not keep the
-// process: it runs on independently and leaves nothing behind to reap.
-// Returns false when it cannot be started.
-[[nodiscard]] bool StartDetached(const std::string& commandLine);
+// Starts `commandLine` like ChildProcess::Start (in `folder`, or the
+// caller's current folder when it is empty) but does not keep the process:
+// it runs on independently and leaves nothing behind to reap. Returns false
+// when it cannot be started.
+[[nodiscard]] bool StartDetached(const std::string& commandLine, const std::string& folder = {});
 
 }  // namespace vok::platform

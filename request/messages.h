@@ -88,6 +88,10 @@ inline constexpr char kIncomeExportUnreadable[] =
 // 财务软件安装目录正被另一个报表调用使用,请稍后再试!
 inline constexpr char kInstallInUse[] =
     "\xB2\xC6\xCE\xF1\xC8\xED\xBC\xFE\xB0\xB2\xD7\xB0\xC4\xBF\xC2\xBC\xD5\xFD\xB1\xBB\xC1\xED\xD2\xBB\xB8\xF6\xB1\xA8\xB1\xED\xB5\xF7\xD3\xC3\xCA\xB9\xD3\xC3,\xC7\xEB\xC9\xD4\xBA\xF3\xD4\xD9\xCA\xD4!";
+// 系统代码页不是936(GBK),无法处理中文参数!
+inline constexpr char kCallerTextNotGbk[] =
+    "\xCF\xB5\xCD\xB3\xB4\xFA\xC2\xEB\xD2\xB3\xB2\xBB\xCA\xC7"
+    "936(GBK),\xCE\xDE\xB7\xA8\xB4\xA6\xC0\xED\xD6\xD0\xCE\xC4\xB2\xCE\xCA\xFD!";
 
 // OpenReportV2 reports a failed start with the same text as GetReportV2.
 inline constexpr const char* kOpenLaunchFailed = kByTypeLaunchFailed;
@@ -113,7 +117,8 @@ static_assert(FitsTheBuffer(kParseFailed) && FitsTheBuffer(kInstallMissing) &&
               FitsTheBuffer(kByTypeNoOutput) && FitsTheBuffer(kByTypeKeepFailed) &&
               FitsTheBuffer(kUnsupportedReportType) && FitsTheBuffer(kOutputWriteFailed) &&
               FitsTheBuffer(kBalanceExportUnreadable) &&
-              FitsTheBuffer(kIncomeExportUnreadable) && FitsTheBuffer(kInstallInUse),
+              FitsTheBuffer(kIncomeExportUnreadable) && FitsTheBuffer(kInstallInUse) &&
+              FitsTheBuffer(kCallerTextNotGbk),
               "a message longer than 51 bytes would overrun the caller's buffer");
 
 }  // namespace vok::msg

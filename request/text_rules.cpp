@@ -45,4 +45,12 @@ std::string FormatLocalTime(const platform::LocalTime& time) {
   return text;
 }
 
+bool TakenAsGbk(const char* text, std::uint32_t ansi_code_page) {
+  if (ansi_code_page == 936 || text == nullptr) return true;
+  for (const char* at = text; *at != '\0'; ++at) {
+    if (static_cast<unsigned char>(*at) >= 0x80) return false;
+  }
+  return true;
+}
+
 }  // namespace vok

@@ -25,6 +25,12 @@ std::int32_t ParseLeadingInteger(std::string_view text);
 // `text` without white space (IsAsciiSpace) at either end.
 std::string_view TrimAsciiSpace(std::string_view text);
 
+// Whether a caller's narrow text in the ANSI code page `ansi_code_page`
+// reads the same as GBK: always where that is 936, else only when the text
+// is plain ASCII (every ANSI code page keeps ASCII as it is). A null text
+// is no text.
+bool TakenAsGbk(const char* text, std::uint32_t ansi_code_page);
+
 // Byte-for-byte comparison that treats ASCII letters of either case alike:
 // the platform's, by which encoding names are compared too.
 using platform::EqualsIgnoringAsciiCase;

@@ -4,6 +4,8 @@
 // converts one text per field. Pure ASCII texts skip iconv entirely.
 #include "platform/codepage.h"
 
+#include "platform/faults.h"
+
 #include <cerrno>
 #include <cstring>
 #include <iconv.h>
@@ -269,8 +271,11 @@ std::string Utf8ToGbk(std::string_view utf8, std::u32string& lacking) {
   return out;
 }
 
-std::uint32_t NarrowCodePage() { return 936; }
-bool SystemChoosesNarrowCodePage() { return false; }
+std::uint32_t AnsiCodePage() {
+  const int forced = InjectedError(testing::Operation::kAnsiCodePage);
+  return forced != 0 ? static_cast<std::uint32_t>(forced) : 936;
+}
+bool SystemChoosesAnsiCodePage() { return false; }
 
 bool CanDecode(Charset charset) { return ThreadConverter(kGbk, IconvName(charset)).Valid(); }
 

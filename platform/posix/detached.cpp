@@ -14,13 +14,13 @@
 
 namespace vok::platform {
 
-bool StartDetached(const std::string& commandLine) {
+bool StartDetached(const std::string& commandLine, const std::string& folder) {
   if (InjectedFailure(testing::Operation::kStartProcess)) return false;
   // Everything the intermediate child needs is prepared before fork: after
   // it only posix_spawn, write and _exit run.
   std::unique_ptr<posix::SpawnRequest> request =
       posix::SpawnRequest::FromCommandLine(commandLine, nullptr);
-  if (!request) return false;
+  if (!request || (!folder.empty() && request->StartIn(folder) != 0)) return false;
 
   int ends[2];
   if (::pipe2(ends, O_CLOEXEC) != 0) return false;

@@ -3,6 +3,7 @@
 #include "platform/files.h"
 
 #include <cerrno>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -90,6 +91,7 @@ bool IsBusy() { return errno == EBUSY || errno == ETXTBSY; }
 
 bool DeleteFileOnce(const std::string& path) {
   if (InjectedFailure(Operation::kDeleteFile)) return false;
+  if (InjectedFailure(Operation::kDeleteLeavesFile)) return true;
   const auto sys = ToSystemPath(path);
   if (!sys) return false;
   // DeleteFile refuses a read-only file; root's unlink would not.
@@ -252,5 +254,24 @@ std::optional<FileStamp> StampOf(const std::string& path) {
 
 // POSIX has no share modes: an open file never stops a delete or a rename.
 FileUse ProbeFileUse(const std::string&) { return FileUse::kUnknown; }
+
+bool SetLastWriteTime(const std::string& path, std::uint64_t last_write) {
+  const std::optional<std::string> system = ToSystemPath(path);
+  if (!system) return false;
+  struct timespec times[2] {};
+  times[0].tv_nsec = UTIME_OMIT;
+  times[1].tv_sec = static_cast<time_t>(last_write / 1000000000u);
+  times[1].tv_nsec = static_cast<long>(last_write % 1000000000u);
+  return ::utimensat(AT_FDCWD, system->c_str(), times, 0) == 0;
+}
+
+std::uint64_t FileTimeNow(std::uint32_t secondsBack) {
+  struct timespec now {};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  const std::uint64_t ns = static_cast<std::uint64_t>(now.tv_sec) * 1000000000u +
+                           static_cast<std::uint64_t>(now.tv_nsec);
+  const std::uint64_t back = static_cast<std::uint64_t>(secondsBack) * 1000000000u;
+  return ns > back ? ns - back : 0;
+}
 
 }  // namespace vok::platform

@@ -279,4 +279,11 @@ std::optional<bool> InstallLock::Busy() const {
 
 std::string InstallLock::Name() const { return state_ ? "flock " + state_->folder : std::string(); }
 
+// Nothing refuses a lock file for good: a failure may pass (no descriptor
+// free, the folder being put right), so it is tried again.
+std::uint32_t InstallLock::RefusedError() const { return 0; }
+
+// The stand-in serves one machine: its lock folder is that machine's.
+bool InstallLock::GuardsShare() const { return false; }
+
 }  // namespace vok::platform

@@ -23,6 +23,10 @@ class SpawnRequest {
   SpawnRequest& operator=(const SpawnRequest&) = delete;
   ~SpawnRequest();
 
+  // The child starts in `folder` (a GBK path) rather than the host's
+  // current folder. 0, or the error code.
+  int StartIn(const std::string& folder);
+
   // posix_spawn's result: 0, or the error code (exec failures included).
   int Spawn(pid_t* pid);
 

@@ -127,7 +127,7 @@ ChildProcess& ChildProcess::operator=(ChildProcess&&) noexcept = default;
 ChildProcess::~ChildProcess() = default;
 
 std::optional<ChildProcess> ChildProcess::Start(const std::string& commandLine, int* error,
-                                                ChildTie tie) {
+                                                ChildTie tie, const std::string& folder) {
   if (InjectedFailure(testing::Operation::kStartProcess)) {
     if (error != nullptr) *error = errno;
     return std::nullopt;
@@ -135,6 +135,12 @@ std::optional<ChildProcess> ChildProcess::Start(const std::string& commandLine, 
   std::unique_ptr<posix::SpawnRequest> request =
       posix::SpawnRequest::FromCommandLine(commandLine, error, tie == ChildTie::kEndsWithHost);
   if (!request) return std::nullopt;
+  if (!folder.empty()) {
+    if (const int rc = request->StartIn(folder); rc != 0) {
+      if (error != nullptr) *error = rc;
+      return std::nullopt;
+    }
+  }
   auto state = std::make_unique<State>();
   // glibc's posix_spawn waits for the exec, so a missing or non-executable
   // program is reported here.

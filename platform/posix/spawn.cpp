@@ -87,6 +87,19 @@ SpawnRequest::~SpawnRequest() {
   if (attributesReady_) posix_spawnattr_destroy(&attributes_);
 }
 
+int SpawnRequest::StartIn(const std::string& folder) {
+  const std::optional<std::string> path = ToSystemPath(folder);
+  if (!path) return errno;
+  // The program's own path was named from the host's current folder.
+  if (!program_.empty() && program_[0] != '/') {
+    char here[4096];
+    if (::getcwd(here, sizeof here) == nullptr) return errno;
+    program_ = std::string(here) + "/" + program_;
+    argv_[0] = program_.data();
+  }
+  return posix_spawn_file_actions_addchdir_np(&actions_, path->c_str());
+}
+
 int SpawnRequest::Spawn(pid_t* pid) {
   return posix_spawn(pid, argv_[0], &actions_, &attributes_, argv_, environ);
 }

@@ -1,5 +1,6 @@
 #include "platform/codepage.h"
 
+#include "platform/faults.h"
 #include "platform/win32/text.h"
 
 #include <climits>
@@ -106,17 +107,17 @@ UINT CodePageOf(Charset charset) {
   return CP_UTF8;
 }
 
-// UTF-16 in the ANSI code page, or nothing when a character has no form
+// UTF-16 in code page 936, or nothing when a character has no form
 // there (no best-fit stand-in either).
 std::optional<std::string> WideToGbkStrictly(std::wstring_view wide) {
   if (wide.empty()) return std::string();
   const int inLength = static_cast<int>(wide.size());
   BOOL defaulted = FALSE;
-  const int outLength = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), inLength,
+  const int outLength = ::WideCharToMultiByte(win32::kGbkCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), inLength,
                                               nullptr, 0, nullptr, &defaulted);
   if (outLength <= 0 || defaulted) return std::nullopt;
   std::string narrow(static_cast<std::size_t>(outLength), '\0');
-  const int written = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), inLength,
+  const int written = ::WideCharToMultiByte(win32::kGbkCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), inLength,
                                             narrow.data(), outLength, nullptr, &defaulted);
   if (written <= 0 || defaulted) return std::nullopt;
   narrow.resize(static_cast<std::size_t>(written));
@@ -147,7 +148,7 @@ std::optional<std::string> ToGbkWithoutLoss(Charset charset, std::string_view by
   if (bytes.empty()) return std::string();
   if (bytes.size() > static_cast<std::size_t>(INT_MAX)) throw std::bad_alloc();
   if (const std::optional<std::wstring> wide = win32::NarrowToWideStrictly(codePage, bytes)) {
-    if (charset == Charset::kGbk && ::GetACP() == win32::kGbkCodePage) return std::string(bytes);
+    if (charset == Charset::kGbk) return std::string(bytes);
     if (std::optional<std::string> gbk = WideToGbkStrictly(*wide)) return gbk;
   }
   // The conversions say only that they failed, not where: the first
@@ -181,28 +182,33 @@ std::optional<std::string> win32::NarrowWithoutLoss(std::wstring_view path) {
 static_assert(sizeof(wchar_t) == sizeof(char16_t));
 
 std::u16string GbkToUtf16(std::string_view gbk) {
-  const std::wstring wide = win32::NarrowToWide(CP_ACP, gbk);
+  const std::wstring wide = win32::NarrowToWide(win32::kGbkCodePage, gbk);
   return std::u16string(reinterpret_cast<const char16_t*>(wide.data()), wide.size());
 }
 
 std::string Utf16ToGbk(std::u16string_view utf16) {
   return win32::WideToNarrow(
-      CP_ACP, std::wstring_view(reinterpret_cast<const wchar_t*>(utf16.data()), utf16.size()));
+      win32::kGbkCodePage, std::wstring_view(reinterpret_cast<const wchar_t*>(utf16.data()), utf16.size()));
 }
 
 std::string GbkToUtf8(std::string_view gbk) {
-  return win32::WideToNarrow(CP_UTF8, win32::NarrowToWide(CP_ACP, gbk));
+  return win32::WideToNarrow(CP_UTF8, win32::NarrowToWide(win32::kGbkCodePage, gbk));
 }
 
 std::string Utf8ToGbk(std::string_view utf8) {
-  return win32::WideToNarrow(CP_ACP, win32::NarrowToWide(CP_UTF8, utf8));
+  return win32::WideToNarrow(win32::kGbkCodePage, win32::NarrowToWide(CP_UTF8, utf8));
 }
 
 std::string Utf8ToGbk(std::string_view utf8, std::u32string& lacking) {
-  return win32::WideToNarrow(CP_ACP, win32::NarrowToWide(CP_UTF8, utf8), lacking);
+  return win32::WideToNarrow(win32::kGbkCodePage, win32::NarrowToWide(CP_UTF8, utf8), lacking);
 }
 
-std::uint32_t NarrowCodePage() { return ::GetACP(); }
-bool SystemChoosesNarrowCodePage() { return true; }
+std::uint32_t AnsiCodePage() {
+  if (const int forced = InjectedError(testing::Operation::kAnsiCodePage)) {
+    return static_cast<std::uint32_t>(forced);
+  }
+  return ::GetACP();
+}
+bool SystemChoosesAnsiCodePage() { return true; }
 
 }  // namespace vok::platform

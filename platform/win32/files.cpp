@@ -1,10 +1,12 @@
 #include "platform/files.h"
 
 #include "platform/busy_retry.h"
+#include "platform/faults.h"
 #include "platform/win32/busy.h"
 #include "platform/win32/text.h"
 #include "platform/win32/unique_handle.h"
 
+#include <atomic>
 #include <climits>
 
 namespace vok::platform {
@@ -38,9 +40,55 @@ std::wstring FolderOf(const std::wstring& path) {
   return path.substr(0, cut + 1);
 }
 
+// Names for files set aside in the folder of `path`: unique within the
+// process by a counter, and across processes by the process id.
+std::wstring AsideName(const std::wstring& path, const wchar_t* suffix) {
+  static std::atomic<unsigned> counter{0};
+  wchar_t tail[48];
+  ::wsprintfW(tail, L"~vok%lx-%x%s", ::GetCurrentProcessId(), counter.fetch_add(1), suffix);
+  return FolderOf(path) + tail;
+}
+
+// A file that another program holds with delete sharing (a virus scanner)
+// stays under its name, "delete pending", until that program lets go, and
+// nothing can be made under the name until then (Windows before 10 1903).
+// Renamed first, it frees the name at once; a rename that fails (a folder,
+// a name too long for the aside one) leaves the plain delete.
+bool DeleteOnce(const std::wstring& path) {
+  if (InjectedFailure(testing::Operation::kDeleteFile)) return false;
+  if (InjectedFailure(testing::Operation::kDeleteLeavesFile)) return true;
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return ::DeleteFileW(path.c_str()) != FALSE;
+  }
+  const std::wstring aside = AsideName(path, L".del");
+  if (!::MoveFileExW(path.c_str(), aside.c_str(), 0)) return ::DeleteFileW(path.c_str()) != FALSE;
+  if (::DeleteFileW(aside.c_str())) return true;
+  // Not deletable (read-only, say): put back as it was.
+  const DWORD error = ::GetLastError();
+  ::MoveFileExW(aside.c_str(), path.c_str(), 0);
+  ::SetLastError(error);
+  return false;
+}
+
 }  // namespace
 
 namespace win32 {
+
+std::wstring WidePath(std::string_view path) {
+  std::wstring wide = NarrowToWide(kGbkCodePage, path);
+  // Past MAX_PATH the plain form fails; the extended form takes any length
+  // once the path is made full (it skips the usual clean-up of "." and "/").
+  if (wide.size() < MAX_PATH - 12 || wide.rfind(L"\\\\?\\", 0) == 0) return wide;
+  const DWORD needed = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return wide;
+  std::wstring full(needed, L'\0');
+  const DWORD length = ::GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+  if (length == 0 || length >= needed) return wide;
+  full.resize(length);
+  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
 
 bool IsBusyFailure(const std::string& path) {
   const DWORD error = ::GetLastError();  // the conversion must not change it
@@ -65,7 +113,7 @@ bool IsBusyFailure(const std::wstring& path) {
 
 bool DeleteFile(const std::string& path) {
   const std::wstring wide = WidePath(path);
-  return RetryWhileBusy([&] { return ::DeleteFileW(wide.c_str()) != FALSE; },
+  return RetryWhileBusy([&] { return DeleteOnce(wide); },
                         [&] { return win32::IsBusyFailure(wide); });
 }
 
@@ -105,10 +153,8 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes) {
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
   const std::wstring target = WidePath(path);
-  wchar_t temp[MAX_PATH + 1] = {};
-  if (::GetTempFileNameW(FolderOf(target).c_str(), L"vok", 0, temp) == 0) return false;
-  // GetTempFileNameW has created the file; from here on it must go on failure.
-  const std::wstring tempPath(temp);
+  // Not GetTempFileNameW: it refuses a folder longer than MAX_PATH - 14.
+  const std::wstring tempPath = AsideName(target, L".tmp");
   const auto move = [&] {
     return ::MoveFileExW(tempPath.c_str(), target.c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
@@ -153,6 +199,24 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
   }
   bytes.resize(done);
   return bytes;
+}
+
+std::uint64_t FileTimeNow(std::uint32_t secondsBack) {
+  FILETIME now{};
+  ::GetSystemTimeAsFileTime(&now);
+  const std::uint64_t ticks =
+      (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+  const std::uint64_t back = static_cast<std::uint64_t>(secondsBack) * 10000000u;
+  return ticks > back ? ticks - back : 0;
+}
+
+bool SetLastWriteTime(const std::string& path, std::uint64_t last_write) {
+  win32::UniqueHandle file(::CreateFileW(WidePath(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  FILETIME time{static_cast<DWORD>(last_write), static_cast<DWORD>(last_write >> 32)};
+  return ::SetFileTime(file.get(), nullptr, nullptr, &time) != FALSE;
 }
 
 // Opening for attributes only asks for no data access, so no share mode of

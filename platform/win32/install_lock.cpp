@@ -22,9 +22,11 @@
 // is only used when the system, the administrators or this user own it.
 #include "platform/install_lock.h"
 
+#include "platform/faults.h"
 #include "platform/install_lock_record.h"
 #include "platform/process.h"
 #include "platform/win32/security.h"
+#include "platform/win32/host_wait.h"
 #include "platform/win32/text.h"
 #include "platform/win32/unique_handle.h"
 
@@ -37,6 +39,12 @@ struct InstallLock::State {
   std::wstring folder;    // the records' folder; empty when there is no ProgramData folder
   std::string user;       // this caller's SID
   win32::UniqueHandle record;  // this user's record, while held and published
+  // An installation folder on a network drive is shared by machines whose
+  // mutexes never meet: there a file in the folder itself, open without
+  // sharing, keeps the other machines out as well.
+  std::wstring share_lock_path;
+  win32::UniqueHandle share_lock;
+  DWORD refused = ERROR_SUCCESS;  // why the mutex cannot be had, for good
   bool held = false;
   bool clear_on_release = false;
 
@@ -46,6 +54,7 @@ struct InstallLock::State {
 
   ~State() {
     if (!held) return;
+    share_lock.reset();
     // Taken back only when the holder saw its own tool end; removed through
     // the handle, never by a name that could point elsewhere by now.
     if (record && clear_on_release) {
@@ -179,13 +188,43 @@ bool MutexReady(InstallLock::State& state) {
   if (state.mutex) return true;
   win32::SecurityDescriptor security(kMutexSddl);
   if (!security.Made()) return false;
-  state.mutex.reset(::CreateMutexExW(security.Attributes(), state.mutex_name.c_str(), 0,
-                                     kMutexAccess));
+  using testing::Operation;
+  if (!InjectedFailure(Operation::kOpenInstallLock)) {
+    state.mutex.reset(::CreateMutexExW(security.Attributes(), state.mutex_name.c_str(), 0,
+                                       kMutexAccess));
+  }
   if (!state.mutex && ::GetLastError() == ERROR_ACCESS_DENIED) {
-    state.mutex.reset(::OpenMutexW(SYNCHRONIZE, FALSE, state.mutex_name.c_str()));
+    if (!InjectedFailure(Operation::kOpenInstallLock)) {
+      state.mutex.reset(::OpenMutexW(SYNCHRONIZE, FALSE, state.mutex_name.c_str()));
+    }
+    // A Low-integrity or AppContainer host may neither make nor open a
+    // global object: that does not pass with time.
+    if (!state.mutex && ::GetLastError() == ERROR_ACCESS_DENIED) {
+      state.refused = ERROR_ACCESS_DENIED;
+    }
   }
   return static_cast<bool>(state.mutex);
 }
+
+// The folder's root is a network drive (a mapped letter or a UNC path).
+bool OnNetworkDrive(const std::wstring& folder) {
+  if (InjectedFailure(testing::Operation::kFolderIsRemote)) return true;
+  wchar_t root[MAX_PATH + 1] = {};
+  if (!::GetVolumePathNameW(folder.c_str(), root, MAX_PATH)) return false;
+  return ::GetDriveTypeW(root) == DRIVE_REMOTE;
+}
+
+// Takes the share lock file when the folder has one. False, with the
+// system's error left, when it cannot be had.
+bool ShareLockTaken(InstallLock::State& state) {
+  if (state.share_lock_path.empty()) return true;
+  state.share_lock.reset(::CreateFileW(state.share_lock_path.c_str(),
+                                       GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                       FILE_ATTRIBUTE_HIDDEN, nullptr));
+  return state.share_lock.valid();
+}
+
+constexpr DWORD kShareLockPauseMs = 50;
 
 }  // namespace
 
@@ -197,6 +236,8 @@ std::optional<InstallLock> InstallLock::ForFolder(const std::string& gbkFolder) 
   state->identity = *identity;
   state->folder = RecordFolderPath();
   state->user = CurrentUser();
+  const std::wstring wideFolder = win32::WidePath(gbkFolder);
+  if (OnNetworkDrive(wideFolder)) state->share_lock_path = wideFolder + L"\\vokqm7.lock";
   // A mutex that cannot be had now is tried again by TryAcquire.
   MutexReady(*state);
   return InstallLock(std::move(state));
@@ -211,22 +252,38 @@ LockOutcome InstallLock::Acquire(std::uint32_t limitMs) {
   if (!state_) return LockOutcome::kFailed;
   if (state_->held) return LockOutcome::kTaken;
   if (!MutexReady(*state_)) return LockOutcome::kFailed;
-  switch (::WaitForSingleObject(state_->mutex.get(), static_cast<DWORD>(limitMs))) {
-    case WAIT_OBJECT_0:
-    case WAIT_ABANDONED:  // its holder ended without releasing it
-      // Without a place for its record, a holder could leave a tool that
-      // nobody finds.
-      if (!RecordFolderProblem(state_->folder, state_->user).empty()) {
-        ::ReleaseMutex(state_->mutex.get());
+  const ULONGLONG start = ::GetTickCount64();
+  for (;;) {
+    const ULONGLONG spent = ::GetTickCount64() - start;
+    const DWORD left = spent >= limitMs ? 0 : static_cast<DWORD>(limitMs - spent);
+    switch (win32::WaitServingSentMessages(state_->mutex.get(), left)) {
+      case WAIT_OBJECT_0:
+      case WAIT_ABANDONED:  // its holder ended without releasing it
+        break;
+      case WAIT_TIMEOUT:
+        return LockOutcome::kBusy;
+      default:
         return LockOutcome::kFailed;
-      }
+    }
+    // Without a place for its record, a holder could leave a tool that
+    // nobody finds.
+    if (!RecordFolderProblem(state_->folder, state_->user).empty()) {
+      ::ReleaseMutex(state_->mutex.get());
+      return LockOutcome::kFailed;
+    }
+    if (ShareLockTaken(*state_)) {
       state_->held = true;
       state_->clear_on_release = false;
       return LockOutcome::kTaken;
-    case WAIT_TIMEOUT:
-      return LockOutcome::kBusy;
-    default:
+    }
+    const DWORD error = ::GetLastError();
+    ::ReleaseMutex(state_->mutex.get());
+    // Another machine has the folder; anything else is no lock at all.
+    if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) {
       return LockOutcome::kFailed;
+    }
+    if (left == 0) return LockOutcome::kBusy;
+    ::Sleep(left < kShareLockPauseMs ? left : kShareLockPauseMs);
   }
 }
 
@@ -306,9 +363,13 @@ std::optional<bool> InstallLock::Busy() const {
 
 bool InstallLock::Made() const { return state_ && static_cast<bool>(state_->mutex); }
 
+std::uint32_t InstallLock::RefusedError() const { return state_ ? state_->refused : 0; }
+
+bool InstallLock::GuardsShare() const { return state_ && !state_->share_lock_path.empty(); }
+
 std::string InstallLock::Name() const {
   if (!state_) return {};
-  return win32::WideToNarrow(CP_ACP, state_->mutex_name);
+  return win32::WideToNarrow(win32::kGbkCodePage, state_->mutex_name);
 }
 
 }  // namespace vok::platform

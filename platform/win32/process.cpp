@@ -1,6 +1,7 @@
 #include "platform/process.h"
 
 #include "platform/faults.h"
+#include "platform/win32/host_wait.h"
 #include "platform/win32/security.h"
 #include "platform/win32/text.h"
 #include "platform/win32/unique_handle.h"
@@ -45,7 +46,7 @@ constexpr std::size_t kCommandLineLimit = 32767;
 // but the environment and the current folder. On failure returns false and
 // leaves the system's error code in `error`.
 bool CreateChild(const std::string& commandLine, DWORD flags, PROCESS_INFORMATION& started,
-                 DWORD& error) {
+                 DWORD& error, const std::string& folder = {}) {
   // A GBK byte is at most one UTF-16 character: bytes bound characters.
   if (commandLine.size() >= kCommandLineLimit) {
     error = ERROR_FILENAME_EXCED_RANGE;
@@ -57,8 +58,12 @@ bool CreateChild(const std::string& commandLine, DWORD flags, PROCESS_INFORMATIO
   STARTUPINFOA startup{};
   startup.cb = sizeof(startup);
   started = PROCESS_INFORMATION{};
+  // CreateProcessA takes the folder in the ANSI code page.
+  const std::string ansiFolder =
+      folder.empty() ? std::string()
+                     : win32::WideToNarrow(CP_ACP, win32::NarrowToWide(win32::kGbkCodePage, folder));
   if (!::CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
-                        nullptr, &startup, &started)) {
+                        folder.empty() ? nullptr : ansiFolder.c_str(), &startup, &started)) {
     error = ::GetLastError();
     return false;
   }
@@ -72,20 +77,41 @@ std::uint64_t CreationTime(HANDLE process) {
 }
 
 // A job that ends its processes when its last handle closes, so that the
-// system ends the child when the host ends, however it ends. Nothing when
-// the child cannot be put in one: before Windows 8 a process already in a
-// job that allows no breakaway cannot join another.
+// system ends the child when the host ends, however it ends. What the tool
+// starts in turn (a database engine, a licence helper) leaves the job
+// silently: only the tool is tied. Nothing when the child cannot be put in
+// one: before Windows 8 a process already in a job that allows no
+// breakaway cannot join another.
 win32::UniqueHandle JobEndingWithHost(HANDLE process) {
   win32::UniqueHandle job(::CreateJobObjectW(nullptr, nullptr));
   if (!job) return job;
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  limits.BasicLimitInformation.LimitFlags =
+      JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_SILENT_BREAKAWAY_OK;
   if (!::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits,
                                  sizeof limits) ||
+      InjectedFailure(testing::Operation::kAssignJob) ||
       !::AssignProcessToJobObject(job.get(), process)) {
     return win32::UniqueHandle();
   }
   return job;
+}
+
+// CREATE_BREAKAWAY_FROM_JOB when the host runs in a job that lets its
+// children leave it: the tool then joins its own job on every Windows. A
+// host job that forbids it makes CreateProcess fail with the flag, so it is
+// asked for only where allowed.
+DWORD BreakawayFromHostJob() {
+  BOOL inJob = FALSE;
+  if (!::IsProcessInJob(::GetCurrentProcess(), nullptr, &inJob) || !inJob) return 0;
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  if (!::QueryInformationJobObject(nullptr, JobObjectExtendedLimitInformation, &limits,
+                                   sizeof limits, nullptr)) {
+    return 0;
+  }
+  return (limits.BasicLimitInformation.LimitFlags & JOB_OBJECT_LIMIT_BREAKAWAY_OK) != 0
+             ? CREATE_BREAKAWAY_FROM_JOB
+             : 0;
 }
 
 // The process `who`, opened to wait for it, while it runs as named.
@@ -156,7 +182,7 @@ ChildProcess& ChildProcess::operator=(ChildProcess&&) noexcept = default;
 ChildProcess::~ChildProcess() = default;
 
 std::optional<ChildProcess> ChildProcess::Start(const std::string& commandLine, int* error,
-                                                ChildTie tie) {
+                                                ChildTie tie, const std::string& folder) {
   // Allocated before the start so that no failure can come between the
   // start and the moment the handles have an owner.
   auto state = std::make_unique<State>();
@@ -164,7 +190,8 @@ std::optional<ChildProcess> ChildProcess::Start(const std::string& commandLine, 
   DWORD startError = ERROR_SUCCESS;
   const bool tied = tie == ChildTie::kEndsWithHost;
   // A tied child joins its job before it runs a single instruction.
-  if (!CreateChild(commandLine, tied ? CREATE_SUSPENDED : 0, started, startError)) {
+  const DWORD flags = tied ? CREATE_SUSPENDED | BreakawayFromHostJob() : 0;
+  if (!CreateChild(commandLine, flags, started, startError, folder)) {
     if (error != nullptr) *error = static_cast<int>(startError);
     return std::nullopt;
   }
@@ -197,7 +224,7 @@ WaitOutcome ChildProcess::Wait(std::optional<std::uint32_t> limitMs) {
   if (!state_ || !state_->process) return WaitOutcome::kFailed;
   // INFINITE is 0xFFFFFFFF; a limit of that size means the same anyway.
   const DWORD limit = limitMs ? static_cast<DWORD>(*limitMs) : INFINITE;
-  switch (::WaitForSingleObject(state_->process.get(), limit)) {
+  switch (win32::WaitServingSentMessages(state_->process.get(), limit)) {
     case WAIT_OBJECT_0:
       return WaitOutcome::kExited;
     case WAIT_TIMEOUT:
@@ -289,10 +316,10 @@ EndOutcome EndRecordedTool(const ProcessIdentity& tool, std::uint32_t /*group*/,
                                                                        : EndOutcome::kFailed;
 }
 
-bool StartDetached(const std::string& commandLine) {
+bool StartDetached(const std::string& commandLine, const std::string& folder) {
   PROCESS_INFORMATION started{};
   DWORD error = ERROR_SUCCESS;
-  if (!CreateChild(commandLine, 0, started, error)) return false;
+  if (!CreateChild(commandLine, 0, started, error, folder)) return false;
   win32::UniqueHandle process(started.hProcess);
   win32::UniqueHandle thread(started.hThread);
   process.reset();

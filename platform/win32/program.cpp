@@ -52,7 +52,7 @@ std::uint32_t ThreadId() { return ::GetCurrentThreadId(); }
 // a character the ANSI code page lacks is no value: a "?" in a path would
 // name another file.
 std::optional<std::string> EnvironmentValue(const char* name) {
-  const std::wstring wide_name = win32::NarrowToWide(CP_ACP, name);
+  const std::wstring wide_name = win32::NarrowToWide(win32::kGbkCodePage, name);
   std::wstring value(256, L'\0');
   for (;;) {
     const DWORD length =

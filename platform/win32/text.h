@@ -31,14 +31,15 @@ std::string WideToNarrow(UINT codePage, std::wstring_view wide);
 // added to `lacking`, in order.
 std::string WideToNarrow(UINT codePage, std::wstring_view wide, std::u32string& lacking);
 
-// A narrow path as the wide file functions take it: through the ANSI code
-// page, as the A functions would convert it themselves. The layer calls the
-// wide functions only, so that every piece of a path it takes apart or
-// makes is a piece of characters.
-inline std::wstring WidePath(std::string_view path) { return NarrowToWide(CP_ACP, path); }
+// A narrow path as the wide file functions take it: through code page 936,
+// as every narrow text of the library (platform/codepage.h), in the
+// extended form where it is longer than the plain form allows. The layer
+// calls the wide functions only, so that every piece of a path it takes
+// apart or makes is a piece of characters.
+std::wstring WidePath(std::string_view path);
 
 // A wide text the system gave back (a path, an environment value) as a
-// narrow one in the ANSI code page; nothing when a character of it has no
+// narrow one in code page 936; nothing when a character of it has no
 // form there, not even a best-fit one (a "?" would name another file).
 std::optional<std::string> NarrowWithoutLoss(std::wstring_view wide);
 

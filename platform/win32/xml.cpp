@@ -46,7 +46,7 @@ void Check(HRESULT status, const char* what) {
   if (FAILED(status)) Fail(what, status);
 }
 
-Bstr ToBstr(std::string_view gbk) { return Bstr(win32::NarrowToWide(CP_ACP, gbk)); }
+Bstr ToBstr(std::string_view gbk) { return Bstr(win32::NarrowToWide(win32::kGbkCodePage, gbk)); }
 
 // selectSingleNode on a document or a node: S_FALSE (no match) is nothing,
 // not an error.
@@ -94,7 +94,7 @@ std::string XmlNode::Text() const {
   if (!impl_ || !impl_->node) throw XmlError("get_text on an empty node");
   Bstr text;
   Check(impl_->node->get_text(text.put()), "get_text");
-  return win32::WideToNarrow(CP_ACP, text.view());
+  return win32::WideToNarrow(win32::kGbkCodePage, text.view());
 }
 
 std::optional<XmlNode> XmlNode::SelectSingleNode(const std::string& path) const {
@@ -226,7 +226,7 @@ void ReadFields(IXMLDOMNode* record, const std::vector<std::wstring>& names,
           fields[i].text = "get_text failed";
         } else {
           fields[i].state = XmlField::State::kText;
-          fields[i].text = win32::WideToNarrow(CP_ACP, text.view(), fields[i].lacking);
+          fields[i].text = win32::WideToNarrow(win32::kGbkCodePage, text.view(), fields[i].lacking);
         }
         break;
       }
@@ -286,7 +286,7 @@ XmlLoad ReadXmlRecords(const std::string& gbkPath, const std::string& parent,
   const XmlNodeList records = document.SelectNodes("//" + parent + "/" + record);
   const long count = records.Length();
   std::vector<std::wstring> names;
-  for (const std::string& field : fields) names.push_back(win32::NarrowToWide(CP_ACP, field));
+  for (const std::string& field : fields) names.push_back(win32::NarrowToWide(win32::kGbkCodePage, field));
   std::vector<XmlField> texts(fields.size());
   for (long i = 0; i < count; ++i) {
     ComPtr<IXMLDOMNode> node;

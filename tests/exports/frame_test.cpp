@@ -100,7 +100,9 @@ TEST_F(FreshProcessTest, ChangedRegistryValueIsIgnoredAfterTheFirstLookup) {
       ::testing::ExitedWithCode(0), "");
 }
 
-TEST_F(FreshProcessTest, OpenReportDoesNotRequireTheInstallation) {
+// An empty installation location would start "\vokdesk.exe" from the root
+// of the current drive with the password on its command line.
+TEST_F(FreshProcessTest, OpenReportRefusesAnUnknownInstallation) {
   EXPECT_EXIT(
       {
         TestInstallation install;
@@ -111,7 +113,7 @@ TEST_F(FreshProcessTest, OpenReportDoesNotRequireTheInstallation) {
             "</Password><LoginDate>d</LoginDate><Year>2007</Year><Period>1</Period>"
             "<Server>s</Server><FileRep>f</FileRep></LoginInfo></Info>";
         bool ok = OpenReportV2(login.c_str(), buffer.bytes) == -1 &&
-                  buffer.Holds(Gbk("在生成数据时,调用接口程序失败!"));
+                  buffer.Holds(Gbk("安装程序信息不正确，请重新安装程序!"));
         std::exit(ok ? 0 : 1);
       },
       ::testing::ExitedWithCode(0), "");

@@ -5,6 +5,8 @@
 #include <thread>
 
 #include "driver/report_tool.h"
+#include "platform/faults.h"
+#include "platform/files.h"
 #include "request/messages.h"
 #include "support/test_support.h"
 
@@ -123,6 +125,58 @@ TEST_F(ReportToolTest, TrailingNumberAndShortYearReachTheTool) {
   const std::string tail = install_.BatchCommandTail();
   EXPECT_NE(tail.find("{001   95 2007-02-28 "), std::string::npos) << tail;
   EXPECT_EQ(tail.substr(tail.size() - 5), " -1 }");
+}
+
+// The export a run finds must be the tool's own: not an earlier one that a
+// delete reporting success left in place (a virtualized folder uncovering
+// the real file), not one last written before the tool started.
+TEST_F(ReportToolTest, OnlyAnExportTheToolWroteCounts) {
+  using platform::testing::Operation;
+  const struct {
+    const char* name;
+    bool leftover;          // an earlier, hour-old export is there
+    bool delete_leaves_it;  // the delete of it reports success, leaves it
+    const char* no_output;  // VOKWQM7_NO_OUTPUT
+    const char* backdate;   // VOKWQM7_BACKDATE_S: how old the tool's export looks
+    std::int32_t result;
+  } kCases[] = {
+      {"fresh export", false, false, "", "0", 0},
+      {"earlier export removed first", true, false, "", "0", 0},
+      {"delete reported success, tool wrote nothing", true, true, "1", "0", -1},
+      {"delete reported success, tool wrote anew", true, true, "", "0", 0},
+      {"export older than the tool's start", false, false, "", "60", -1},
+      {"export a second old: a two-second clock", false, false, "", "1", 0},
+  };
+  for (const auto& c : kCases) {
+    std::filesystem::remove(Os("rep_vok.xml"));
+    std::filesystem::remove(Os("rep_vok1.xml"));
+    WriteFile(Os("voktemp1.rep"), "<vok>cells</vok>");
+    if (c.leftover) {
+      WriteFile(Os("rep_vok.xml"), "<vok>last month</vok>");
+      ASSERT_TRUE(platform::SetLastWriteTime(Os("rep_vok.xml"), platform::FileTimeNow(3600)));
+    }
+    if (c.delete_leaves_it) platform::testing::FailNth(Operation::kDeleteLeavesFile, 1, 1);
+    test::ScopedEnv no_output("VOKWQM7_NO_OUTPUT", c.no_output);
+    test::ScopedEnv backdate("VOKWQM7_BACKDATE_S", c.backdate);
+    std::snprintf(buffer_, sizeof buffer_, "untouched");
+    EXPECT_EQ(Run(), c.result) << c.name;
+    platform::testing::ClearFaults();
+    if (c.result == 0) {
+      EXPECT_EQ(ReadFile(Os("rep_vok1.xml")), "<vok>cells</vok>") << c.name;
+    } else {
+      EXPECT_STREQ(buffer_, "no output") << c.name;
+      EXPECT_FALSE(Exists(Os("rep_vok1.xml"))) << c.name;
+    }
+  }
+}
+
+// Not in the host's current folder, which may be a stick or a share.
+TEST_F(ReportToolTest, ToolStartsInItsOwnFolder) {
+  test::TempFolder elsewhere;
+  const std::string where = elsewhere / "where.txt";
+  test::ScopedEnv report("VOKWQM7_WHERE", where);
+  ASSERT_EQ(Run(), 0);
+  EXPECT_EQ(ReadFile(where), "own folder");
 }
 
 }  // namespace

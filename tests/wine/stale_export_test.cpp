@@ -79,6 +79,33 @@ TEST_F(StaleExport, AnExportTheCallCannotRemoveCountsOnlyWhenTheToolReplacedIt) 
   }
 }
 
+// An export last written before its tool started is no output of it (a
+// virtualized folder's other copy, an earlier run's); one a second old is,
+// as a file system with two-second times shows it. And the tool starts in
+// its own folder, not in the host's.
+TEST_F(StaleExport, OnlyAnExportWrittenSinceTheToolStartedCounts) {
+  const std::string where = caller_.path() + "\\where.txt";
+  ScopedEnvironment report("VOKWQM7_WHERE", where);
+  const struct {
+    const char* backdate;
+    int result;
+  } kCases[] = {{"0", 0}, {"1", 0}, {"60", -1}, {"86400", -1}};
+  for (const auto& c : kCases) {
+    ScopedEnvironment backdate("VOKWQM7_BACKDATE_S", std::string(c.backdate));
+    MessageBuffer message;
+    EXPECT_EQ(ByType("SYB", IncomeTemplate(), message), c.result)
+        << c.backdate << ": " << Readable(message.Text());
+    if (c.result != 0) {
+      EXPECT_TRUE(message.Holds(expected::ByTypeNoOutput())) << c.backdate;
+      EXPECT_FALSE(Exists(output_)) << c.backdate;
+    }
+    EXPECT_EQ(ReadBytes(where).value_or("<none>"), "own folder") << c.backdate;
+    DeleteFileA(output_.c_str());
+    DeleteFileA(where.c_str());
+    RemoveExports();
+  }
+}
+
 // Opens the installation's cell export without sharing it the moment the
 // tool has written it, as a virus scanner does, and holds it for a while.
 class ScannerStandIn {

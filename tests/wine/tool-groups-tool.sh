@@ -10,6 +10,17 @@ wine_run vokqm7.exe doctor
 expect_status 0 "doctor, healthy"
 expect_out "ok       financial income statement template: Z:${install//\//\\}\\vok\\vokModel\\财务申报\\lrb.rep" "doctor, healthy"
 expect_out "Everything the library needs is in place." "doctor, healthy"
+# Wine's user has an elevated token, as an administrator's would.
+expect_out "note     the tool runs elevated (as administrator)" "doctor, healthy"
+
+# A virtualized copy of the installation folder, as Windows makes one for a
+# filing client without a manifest: found in the user's VirtualStore.
+local_app_data=$prefix/drive_c/users/$(id -un)/AppData/Local
+mkdir -p "$local_app_data/VirtualStore$install/vok"
+wine_run vokqm7.exe doctor
+expect_status 3 "doctor, VirtualStore copy"
+expect_out "PROBLEM  a virtualized copy of the installation folder exists: C:\\users\\" "doctor, VirtualStore copy"
+rm -rf "$local_app_data/VirtualStore"
 
 wine_run vokqm7.exe report-date "${login[@]}" -o national.xml
 expect_status 0 "report-date"

@@ -44,7 +44,13 @@ constexpr char kHelp[] =
     "  VOKWQM7_HELPER=1      first start a helper of its own (this program with the\n"
     "                        argument --helper), as a tool that starts a database\n"
     "                        engine does: the helper writes its process id to\n"
-    "                        vokwqm7.helper beside the tool and stays a minute\n";
+    "                        vokwqm7.helper beside the tool and stays a minute\n"
+    "  VOKWQM7_BACKDATE_S=N  set rep_vok.xml's last-write time N seconds back, as a\n"
+    "                        file left from before the run looks\n"
+    "  VOKWQM7_START=C       start the command line C first and leave it running, as\n"
+    "                        a tool starts a database engine or a licence helper\n"
+    "  VOKWQM7_WHERE=F       write to F whether the tool was started in its own\n"
+    "                        folder (\"own folder\") or not (\"elsewhere\")\n";
 
 // The account is the first field after the brace.
 std::string AccountOf(const std::string& tail) {
@@ -126,6 +132,14 @@ int main(int argc, char** argv) {
   if (tail == kHelperArgument) return RunAsHelper();
   standin::RecordCommandLine("vokwqm7", tail);
   if (standin::Environment("VOKWQM7_HELPER") == "1") StartHelper();
+  if (std::optional<std::string> helper = standin::Environment("VOKWQM7_START")) {
+    if (!platform::StartDetached(*helper)) return 4;
+  }
+  if (std::optional<std::string> where = standin::Environment("VOKWQM7_WHERE")) {
+    // A relative name is looked up in the current folder.
+    const bool own = platform::PathExists("vokwqm7.exe");
+    (void)platform::WriteWholeFile(*where, own ? "own folder" : "elsewhere");
+  }
   platform::SleepMilliseconds(standin::EnvironmentNumber("VOKWQM7_SLEEP_MS", 0));
   const int exit_code = static_cast<int>(standin::EnvironmentNumber("VOKWQM7_EXIT_CODE", 0));
 
@@ -143,6 +157,9 @@ int main(int argc, char** argv) {
   if (!sheet || !WriteExport(standin::OwnFile("rep_vok.xml"), WithAccount(*sheet, account),
                              standin::EnvironmentNumber("VOKWQM7_WRITE_PAUSE_MS", 0))) {
     return 3;
+  }
+  if (const std::uint32_t back = standin::EnvironmentNumber("VOKWQM7_BACKDATE_S", 0)) {
+    (void)platform::SetLastWriteTime(standin::OwnFile("rep_vok.xml"), platform::FileTimeNow(back));
   }
   platform::SleepMilliseconds(standin::EnvironmentNumber("VOKWQM7_LINGER_MS", 0));
   if (crash == "after") std::abort();

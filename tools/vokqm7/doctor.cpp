@@ -5,6 +5,7 @@
 
 #include "commands.h"
 #include "doctor.h"
+#include "doctor_list.h"
 #include "driver/install_lock.h"
 #include "driver/install_location.h"
 #include "driver/paths.h"
@@ -12,7 +13,6 @@
 #include "installation_use.h"
 #include "language/language.h"
 #include "output.h"
-#include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/trace_file.h"
@@ -22,23 +22,6 @@ namespace vok::tool {
 namespace {
 
 constexpr std::uint32_t kFolderAttribute = 0x10;
-
-// Each line starts with its status in a column of its own. The status and
-// its padding are one text with the line, so that a translation keeps its
-// statuses of one width and the column stays straight.
-class Checklist {
- public:
-  void Ok(const std::string& what) { Say(TrF("  ok       %s", what)); }
-  void Problem(const std::string& what) {
-    Say(TrF("  PROBLEM  %s", what));
-    ++problems_;
-  }
-  void Note(const std::string& what) { Say(TrF("  note     %s", what)); }
-  int problems() const { return problems_; }
-
- private:
-  int problems_ = 0;
-};
 
 // `what` is an untranslated name (N_) of the file.
 void CheckFile(Checklist& list, const std::string& location, const char* piece, const char* what) {
@@ -106,7 +89,12 @@ bool NoteLeftover(Checklist& list, const std::string& location, const char* piec
 void CheckInUse(Checklist& list, const std::string& location) {
   const InstallationUse use = InspectInstallation(location);
   const std::string minutes = std::to_string(kInstallWaitLimitMs / 60000);
-  if (!use.lock_made) {
+  if (use.lock_refused != 0) {
+    list.Problem(TrF("the installation lock %s is refused to this user (system error %s, as for "
+                     "a Low-integrity or AppContainer program): every call says at once that the "
+                     "installation is in use",
+                     use.lock, std::to_string(use.lock_refused)));
+  } else if (!use.lock_made) {
     list.Problem(TrF("the installation lock %s cannot be made or opened: every call waits for "
                      "it and then says the installation is in use",
                      use.lock));
@@ -206,21 +194,6 @@ std::string WhereLooked(const platform::RegistryViews& views, bool found) {
   return both ? TrF(" (looked in the %s and the %s registry view)", ViewName(views.front()),
                     ViewName(views.back()))
               : TrF(" (looked in the %s registry view)", ViewName(views.front()));
-}
-
-// The library's texts are in the ANSI code page (platform/codepage.h); the
-// package's are GBK. Where the layer itself fixes them as GBK there is
-// nothing to compare, so no line.
-void CheckCodePage(Checklist& list) {
-  if (!platform::SystemChoosesNarrowCodePage()) return;
-  const std::uint32_t code_page = platform::NarrowCodePage();
-  if (code_page == 936) {
-    list.Ok(Tr("the system's ANSI code page is 936 (GBK)"));
-  } else {
-    list.Problem(TrF("the system's ANSI code page is %s, not 936 (GBK): the accounting "
-                     "package's GBK texts would not come through",
-                     std::to_string(code_page)));
-  }
 }
 
 // The switch that set the trace in effect, in a support engineer's words.
@@ -347,6 +320,7 @@ int RunDoctor() {
   if (location.empty() || !attributes || (*attributes & kFolderAttribute) == 0) {
     Say(Tr("  skipped  the tools, templates and work files: there is no installation folder"));
   }
+  CheckDesk(list, attributes ? location : std::string());
   CheckCodePage(list);
   CheckTracing(list);
   CheckMachineTracing(list);

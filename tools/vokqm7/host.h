@@ -12,8 +12,8 @@
 
 namespace vok::tool {
 
-// A command-line argument as GBK (Linux: from UTF-8; Windows: already in
-// the ANSI code page).
+// A command-line argument as GBK (Linux: from UTF-8; Windows: from the
+// ANSI code page, the same bytes where that is 936).
 std::string ArgumentToGbk(std::string_view argument);
 
 // True when the stream is a terminal (a console on Windows).

@@ -13,6 +13,7 @@ InstallationUse InspectInstallation(const std::string& location) {
   use.lock = lock->Name();
   use.lock_made = lock->Made();
   use.record_problem = lock->RecordProblem();
+  use.lock_refused = lock->RefusedError();
   use.state = InstallationUse::State::kFree;
   const std::vector<platform::InstallLockHolder> records = lock->Records();
   for (const platform::InstallLockHolder& record : records) {

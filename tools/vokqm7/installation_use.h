@@ -2,6 +2,8 @@
 // tools tell it: doctor, and the export commands while they wait.
 #pragma once
 
+#include <cstdint>
+
 #include <optional>
 #include <string>
 
@@ -22,6 +24,7 @@ struct InstallationUse {
   std::optional<platform::InstallLockHolder> holder;  // what the holder published
   std::string lock;  // where the lock lives
   bool lock_made = true;  // false: the lock cannot be had, calls wait in vain
+  std::uint32_t lock_refused = 0;  // the system's error when it is refused for good
   // Why this user's calls cannot keep their record; empty when they can.
   // Without it every call waits in vain.
   std::string record_problem;

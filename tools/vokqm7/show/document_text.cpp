@@ -73,19 +73,12 @@ bool IsUtf8Instead(std::string_view text) {
   return platform::ToGbkWithoutLoss(Charset::kUtf8, text, ignored).has_value();
 }
 
-// Why a character that was decoded cannot be shown: the tool's texts are in
-// the ANSI code page (platform/codepage.h), which is GBK where the package
-// runs.
+// Why a character that was decoded cannot be shown: the tool's texts are
+// GBK (platform/codepage.h).
 // `character` and `offset` fill in "the character U+AC00 at byte 57".
 std::string NoNarrowForm(const std::string& character, const std::string& offset) {
-  const std::uint32_t code_page = platform::NarrowCodePage();
-  if (code_page == 936) {
-    return TrF("the character %s at byte %s has no GBK form; show reads filing documents as GBK",
-               character, offset);
-  }
-  return TrF("the character %s at byte %s has no form in this system's ANSI code page %s, which "
-             "the tool's texts are in (vokqm7 doctor)",
-             character, offset, std::to_string(code_page));
+  return TrF("the character %s at byte %s has no GBK form; show reads filing documents as GBK",
+             character, offset);
 }
 
 bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }

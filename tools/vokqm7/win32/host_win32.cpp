@@ -22,13 +22,18 @@ HANDLE ConsoleOf(std::FILE* stream) {
 
 }  // namespace
 
-std::string ArgumentToGbk(std::string_view argument) { return std::string(argument); }
+// The arguments come in the ANSI code page; the tool's texts are GBK
+// whatever it is (platform/codepage.h).
+std::string ArgumentToGbk(std::string_view argument) {
+  if (::GetACP() == platform::win32::kGbkCodePage) return std::string(argument);
+  return platform::win32::WideToNarrow(platform::win32::kGbkCodePage,
+                                       platform::win32::NarrowToWide(CP_ACP, argument));
+}
 
 bool IsTerminal(std::FILE* stream) { return ConsoleOf(stream) != nullptr; }
 
 // A file or a pipe gets UTF-8 without a byte-order mark, or with
-// --encoding gbk the narrow text as it is (the ANSI code page's bytes, GBK
-// under code page 936) for the old tools that read that.
+// --encoding gbk the GBK text as it is for the old tools that read that.
 void WriteText(std::FILE* stream, std::string_view gbk) {
   HANDLE console = ConsoleOf(stream);
   if (console == nullptr) {
@@ -36,8 +41,8 @@ void WriteText(std::FILE* stream, std::string_view gbk) {
       std::fwrite(gbk.data(), 1, gbk.size(), stream);
       return;
     }
-    const std::string utf8 =
-        platform::win32::WideToNarrow(CP_UTF8, platform::win32::NarrowToWide(CP_ACP, gbk));
+    const std::string utf8 = platform::win32::WideToNarrow(
+        CP_UTF8, platform::win32::NarrowToWide(platform::win32::kGbkCodePage, gbk));
     std::fwrite(utf8.data(), 1, utf8.size(), stream);
     return;
   }
