@@ -189,17 +189,14 @@ TEST_F(InstallTakeoverTest, EndsOnlyItsOwnUsersReportToolAndNeverGoesOnWhenItCan
 }
 
 // Nothing that a cleaner of /tmp (or the records' owner) removes while a
-// call holds the installation lets a second call in beside it.
+// call holds the installation lets a second call in beside it. Only this
+// installation's records go: other tests may hold records of their own.
 TEST_F(InstallTakeoverTest, RemovingTheRecordsWhileHeldLetsNobodyIn) {
   const InstallLocationLock first = InstallLocationLock::Take(install_.library_location(), "first");
   ASSERT_EQ(first.outcome(), Outcome::kHeld);
+  ASSERT_TRUE(fs::exists(RecordOf(::geteuid())));
   std::error_code ignored;
-  for (const auto& entry : fs::directory_iterator("/tmp")) {
-    const std::string name = entry.path().filename().string();
-    if (name.rfind("vokqm7-holders-", 0) == 0 || name == "vokqm7-locks") {
-      fs::remove_all(entry.path(), ignored);
-    }
-  }
+  for (const uid_t user : {::geteuid(), kNobody}) fs::remove(RecordOf(user), ignored);
   Outcome second = Outcome::kHeld;
   std::thread([&] { second = Take(); }).join();
   EXPECT_EQ(second, Outcome::kTimedOut);
