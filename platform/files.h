@@ -75,6 +75,11 @@ struct FileStamp {
   bool operator!=(const FileStamp& other) const { return !(*this == other); }
 };
 
+// Whether two stamps are of one file, whatever paths named it.
+inline bool IsSameFile(const FileStamp& stamp, const std::optional<FileStamp>& other) {
+  return other && stamp.volume == other->volume && stamp.index == other->index;
+}
+
 // The moment `secondsBack` seconds before now, in the units of
 // FileStamp::last_write, to set a file's last-write time against.
 [[nodiscard]] std::uint64_t FileTimeNow(std::uint32_t secondsBack = 0);

@@ -81,12 +81,17 @@ struct InstallLock::State {
 
 namespace {
 
+// A descriptor of the installation folder, to lock.
+posix::UniqueFd OpenFolder(const std::string& folder) {
+  return posix::UniqueFd(
+      ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+}
+
 // Opens the installation folder to lock it, when it still is the folder the
 // lock was made for.
 bool FolderReady(InstallLock::State& state) {
   if (state.fd.Valid()) return true;
-  posix::UniqueFd fd(
-      ::open(state.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  posix::UniqueFd fd = OpenFolder(state.folder);
   struct stat st {};
   if (!fd.Valid() || ::fstat(fd.Get(), &st) != 0 || st.st_dev != state.device ||
       st.st_ino != state.inode) {
@@ -269,8 +274,7 @@ std::optional<bool> InstallLock::Busy() const {
   if (state_->held) return true;
   // A shared lock of a descriptor of its own: refused while anyone holds
   // the installation, and given back at once.
-  posix::UniqueFd probe(
-      ::open(state_->folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  const posix::UniqueFd probe = OpenFolder(state_->folder);
   if (!probe.Valid()) return std::nullopt;
   if (::flock(probe.Get(), LOCK_SH | LOCK_NB) == 0) return false;
   if (errno == EWOULDBLOCK) return true;

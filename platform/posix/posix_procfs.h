@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <sys/types.h>
 #include <vector>
@@ -35,5 +36,10 @@ std::vector<LiveProcess> LiveGroupMembers(pid_t group, std::uint64_t notBefore);
 // same start), through a pidfd where there is one so that no id handed on
 // in between is hit.
 void KillProcesses(const std::vector<LiveProcess>& processes);
+
+// Kills what `alive` finds until it finds nothing, for at most `limitMs`
+// milliseconds; false when something is still there then.
+bool KillUntilGone(const std::function<std::vector<LiveProcess>()>& alive,
+                   std::uint32_t limitMs);
 
 }  // namespace vok::platform::posix

@@ -209,13 +209,8 @@ bool ChildProcess::Terminate(std::uint32_t /*exitCode*/) {
     if (!state.Reap()) return false;
   }
   // The rest of the group: killed again until gone, for a bounded while.
-  for (std::uint32_t waited = 0;; waited += 10) {
-    const std::vector<posix::LiveProcess> rest = posix::LiveGroupMembers(state.pid, state.start);
-    if (rest.empty()) return true;
-    if (waited >= kGroupEndLimitMs) return false;
-    posix::KillProcesses(rest);
-    SleepMilliseconds(10);
-  }
+  return posix::KillUntilGone(
+      [&state] { return posix::LiveGroupMembers(state.pid, state.start); }, kGroupEndLimitMs);
 }
 
 }  // namespace vok::platform

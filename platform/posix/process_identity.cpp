@@ -6,11 +6,11 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include "platform/faults.h"
+#include "platform/files.h"
 #include "platform/posix/posix_fd.h"
 #include "platform/posix/posix_paths.h"
 #include "platform/posix/posix_procfs.h"
@@ -100,6 +100,17 @@ void KillProcesses(const std::vector<LiveProcess>& processes) {
   }
 }
 
+bool KillUntilGone(const std::function<std::vector<LiveProcess>()>& alive,
+                   std::uint32_t limitMs) {
+  for (std::uint32_t waited = 0;; waited += 10) {
+    const std::vector<LiveProcess> processes = alive();
+    if (processes.empty()) return true;
+    if (waited >= limitMs) return false;
+    KillProcesses(processes);
+    SleepMilliseconds(10);
+  }
+}
+
 }  // namespace posix
 
 namespace {
@@ -160,14 +171,9 @@ bool IsSelfOrAncestor(pid_t pid) {
 // Whether process `pid` runs the program file `gbkProgram` (the same file,
 // whatever path names it); nothing when its image cannot be looked at.
 std::optional<bool> RunsProgram(pid_t pid, const std::string& gbkProgram) {
-  char path[40];
-  std::snprintf(path, sizeof path, "/proc/%d/exe", static_cast<int>(pid));
-  struct stat image {};
-  if (::stat(path, &image) != 0) return std::nullopt;
-  const std::optional<std::string> program = posix::ToSystemPath(gbkProgram);
-  struct stat file {};
-  if (!program || ::stat(program->c_str(), &file) != 0) return false;
-  return image.st_dev == file.st_dev && image.st_ino == file.st_ino;
+  const std::optional<FileStamp> image = StampOf("/proc/" + std::to_string(pid) + "/exe");
+  if (!image) return std::nullopt;
+  return IsSameFile(*image, StampOf(gbkProgram));
 }
 
 }  // namespace
@@ -243,15 +249,8 @@ EndOutcome EndRecordedTool(const ProcessIdentity& tool, std::uint32_t group,
     }
     return members;
   };
-  std::vector<posix::LiveProcess> members = alive();
-  if (members.empty()) return EndOutcome::kNotRunning;
-  for (std::uint32_t waited = 0;; waited += 10) {
-    posix::KillProcesses(members);
-    members = alive();
-    if (members.empty()) return EndOutcome::kEnded;
-    if (waited >= limitMs) return EndOutcome::kFailed;
-    SleepMilliseconds(10);
-  }
+  if (alive().empty()) return EndOutcome::kNotRunning;
+  return posix::KillUntilGone(alive, limitMs) ? EndOutcome::kEnded : EndOutcome::kFailed;
 }
 
 }  // namespace vok::platform

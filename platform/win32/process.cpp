@@ -1,6 +1,7 @@
 #include "platform/process.h"
 
 #include "platform/faults.h"
+#include "platform/files.h"
 #include "platform/win32/host_wait.h"
 #include "platform/win32/security.h"
 #include "platform/win32/text.h"
@@ -8,7 +9,6 @@
 
 #include <tlhelp32.h>
 
-#include <array>
 #include <vector>
 
 namespace vok::platform {
@@ -150,18 +150,6 @@ bool IsSelfOrAncestor(DWORD id) {
   return false;
 }
 
-// Volume serial number and file index of a file; nothing when it cannot be
-// opened.
-std::optional<std::array<DWORD, 3>> FileIdentity(const std::wstring& path) {
-  const win32::UniqueHandle file(::CreateFileW(
-      path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  BY_HANDLE_FILE_INFORMATION information{};
-  if (!file || !::GetFileInformationByHandle(file.get(), &information)) return std::nullopt;
-  return std::array<DWORD, 3>{information.dwVolumeSerialNumber, information.nFileIndexHigh,
-                              information.nFileIndexLow};
-}
-
 // Whether `process` runs the program file `gbkProgram`, whatever path names
 // it; nothing when its image cannot be told.
 std::optional<bool> RunsProgram(HANDLE process, const std::string& gbkProgram) {
@@ -169,9 +157,13 @@ std::optional<bool> RunsProgram(HANDLE process, const std::string& gbkProgram) {
   DWORD length = static_cast<DWORD>(image.size());
   if (!::QueryFullProcessImageNameW(process, 0, image.data(), &length)) return std::nullopt;
   image.resize(length);
-  const std::optional<std::array<DWORD, 3>> running = FileIdentity(image);
+  // The installation's tool has a GBK path: an image that has none is
+  // another program.
+  const std::optional<std::string> narrow = win32::NarrowWithoutLoss(image);
+  if (!narrow) return false;
+  const std::optional<FileStamp> running = StampOf(*narrow);
   if (!running) return std::nullopt;
-  return running == FileIdentity(win32::WidePath(gbkProgram));
+  return IsSameFile(*running, StampOf(gbkProgram));
 }
 
 }  // namespace
