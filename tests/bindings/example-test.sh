@@ -37,13 +37,8 @@ unset LC_ALL
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-install=$work/install
-cp -r "$source/demo/install" "$install"
-cp "$standin/vokwqm7.exe" "$standin/vokdesk.exe" "$install/vok/"
-export VOKQM7_REGISTRY=$work/registry
-value_dir=$VOKQM7_REGISTRY/HKEY_LOCAL_MACHINE/Software/Tarvel/Oramet/2.0/Install/CurrentInst
-mkdir -p "$value_dir"
-printf '%s\n' "$install" >"$value_dir/VOKCONFIGFILE"
+. "$source/tests/support/demo-installation.sh"
+make_demo_installation "$source/demo" "$standin"
 export LD_LIBRARY_PATH=$library
 
 case $language in

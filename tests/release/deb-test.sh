@@ -66,14 +66,8 @@ expect_out "library version: $version" "version"
 
 # The demo installation, found through a registry folder of its own, with
 # the stand-ins of the report tools from the native build.
-install=$work/install
-cp -r "$top/demo/install" "$install"
-cp "$top/build/native/tools/standin/vokwqm7.exe" "$top/build/native/tools/standin/vokdesk.exe" \
-  "$install/vok/"
-export VOKQM7_REGISTRY=$work/registry
-value=$VOKQM7_REGISTRY/HKEY_LOCAL_MACHINE/Software/Tarvel/Oramet/2.0/Install/CurrentInst/VOKCONFIGFILE
-mkdir -p "$(dirname "$value")"
-printf '%s\n' "$install" >"$value"
+. "$top/tests/support/demo-installation.sh"
+make_demo_installation "$top/demo" "$top/build/native/tools/standin"
 cd "$work"
 
 run vokqm7 doctor

@@ -18,13 +18,8 @@ trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
 cd "$work"
 
 # A fresh installation: the registry folder names it, the tools sit in vok/.
-install=$work/install
-cp -r "$demo/install" "$install"
-cp "$standin/vokwqm7.exe" "$standin/vokdesk.exe" "$install/vok/"
-export VOKQM7_REGISTRY=$work/registry
-value_file=$VOKQM7_REGISTRY/HKEY_LOCAL_MACHINE/Software/Tarvel/Oramet/2.0/Install/CurrentInst/VOKCONFIGFILE
-mkdir -p "$(dirname "$value_file")"
-printf '%s\n' "$install" >"$value_file"
+. "$here/../support/demo-installation.sh"
+make_demo_installation "$demo" "$standin"
 vok=$install/vok
 model=$vok/vokModel
 login=(--account 001 --year 2026 --period 11 --server demo-server)
