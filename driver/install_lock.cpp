@@ -43,17 +43,6 @@ void TraceRecordedTool(const char* event, const platform::InstallLockHolder& rec
                         {"reason", why}});
 }
 
-platform::ProcessFacts LookAround(const std::string& program) {
-  platform::ProcessFacts facts;
-  facts.processes = platform::ListProcesses();
-  facts.self = platform::ProcessId();
-  facts.user = platform::CurrentUser();
-  facts.look = [program](const platform::ProcessEntry& process) {
-    return platform::LookAtProcess(process, program);
-  };
-  return facts;
-}
-
 // What stands between the call that took the installation and its work.
 enum class Way {
   kClear,  // no report tool of the installation runs
@@ -90,7 +79,7 @@ bool EndOrphan(const platform::InstallLockHolder& record, const platform::Deadli
 // `told` keeps each wait traced once per call.
 Way ClearTheWay(platform::InstallLock& lock, const std::string& program,
                 const platform::Deadline& deadline, bool& told) {
-  platform::ProcessFacts facts = LookAround(program);
+  platform::ProcessFacts facts = platform::LookAtProcesses(program);
   if (facts.processes.empty()) return Way::kBlind;
   if (const std::optional<platform::InstallLockHolder> record = lock.OwnRecord()) {
     const platform::RecordedToolVerdict verdict =
@@ -112,7 +101,7 @@ Way ClearTheWay(platform::InstallLock& lock, const std::string& program,
       case platform::RecordedTool::kMine:
         if (!EndOrphan(*record, deadline)) return Way::kStuck;
         lock.DropOwnRecord();
-        facts = LookAround(program);
+        facts = platform::LookAtProcesses(program);
         break;
     }
   }

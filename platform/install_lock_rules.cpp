@@ -5,6 +5,7 @@
 
 #include "platform/ascii_case.h"
 #include "platform/path_parts.h"
+#include "platform/program.h"
 
 namespace vok::platform {
 namespace {
@@ -32,6 +33,17 @@ bool ListedAs(std::string_view listed, std::string_view name) {
 }
 
 }  // namespace
+
+ProcessFacts LookAtProcesses(const std::string& gbkProgram) {
+  ProcessFacts facts;
+  facts.processes = ListProcesses();
+  facts.self = ProcessId();
+  facts.user = CurrentUser();
+  facts.look = [gbkProgram](const ProcessEntry& process) {
+    return LookAtProcess(process, gbkProgram);
+  };
+  return facts;
+}
 
 std::vector<std::uint32_t> SelfAndAncestors(const std::vector<ProcessEntry>& processes,
                                             std::uint32_t self) {

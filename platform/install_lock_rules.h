@@ -38,6 +38,10 @@ struct ProcessFacts {
   std::function<ProcessLook(const ProcessEntry&)> look;
 };
 
+// The facts of this machine now, `gbkProgram` being the installation's
+// report tool.
+[[nodiscard]] ProcessFacts LookAtProcesses(const std::string& gbkProgram);
+
 struct RecordedToolVerdict {
   RecordedTool what = RecordedTool::kNone;
   const char* why = "";  // for the trace and doctor

@@ -30,13 +30,7 @@ InstallationUse InspectInstallation(const std::string& location) {
   }
 
   const std::string tool = location + paths::kBatchTool;
-  platform::ProcessFacts facts;
-  facts.processes = platform::ListProcesses();
-  facts.self = platform::ProcessId();
-  facts.user = platform::CurrentUser();
-  facts.look = [&tool](const platform::ProcessEntry& process) {
-    return platform::LookAtProcess(process, tool);
-  };
+  const platform::ProcessFacts facts = platform::LookAtProcesses(tool);
   std::uint32_t recorded_tool = 0;
   if (record && !use.holder) {
     use.gone_holder = record;
