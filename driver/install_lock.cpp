@@ -1,10 +1,11 @@
 #include "driver/install_lock.h"
 
 #include <atomic>
-#include <chrono>
 
 #include "driver/paths.h"
 #include "platform/clock.h"
+#include "platform/deadline.h"
+#include "platform/path_parts.h"
 #include "platform/program.h"
 #include "request/text_rules.h"
 #include "request/trace.h"
@@ -15,19 +16,12 @@ namespace {
 std::atomic<std::uint32_t> wait_limit_ms{0};
 std::atomic<bool> locking{true};
 
-}  // namespace
-
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-// How often a lock that failed is tried again.
+// How often a lock that failed for a moment is tried again.
 constexpr std::uint32_t kFailedLockPauseMs = 50;
-
-std::uint32_t MillisecondsLeft(Clock::time_point deadline) {
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-  return left.count() > 0 ? static_cast<std::uint32_t>(left.count()) : 0;
-}
+// How often a call that let go for a report tool that runs looks again.
+constexpr std::uint32_t kToolPauseMs = 500;
+// The longest single wait for this user's orphaned tool to end.
+constexpr std::uint32_t kEndStepMs = 5000;
 
 void TraceWait(const std::optional<platform::InstallLockHolder>& holder) {
   if (holder) {
@@ -36,155 +30,200 @@ void TraceWait(const std::optional<platform::InstallLockHolder>& holder) {
                                    {"holder_call", holder->call},
                                    {"holder_since", holder->since}});
   } else {
-    trace::Record("install.wait", {{"holder", "unknown"}});
+    trace::Record("install.wait", {{"holder", "another user or machine"}});
   }
 }
 
-const char* Reason(platform::RecordedTool what) {
-  switch (what) {
-    case platform::RecordedTool::kOtherUsers: return "another user's tool";
-    case platform::RecordedTool::kUnknown: return "cannot be looked at";
-    case platform::RecordedTool::kNotTheTool: return "no report tool of this installation";
-    default: return "would not end";
-  }
+// `event` about the tool `record` names, with its reason.
+void TraceRecordedTool(const char* event, const platform::InstallLockHolder& record,
+                       const char* why) {
+  trace::Record(event, {{"tool_pid", record.tool.id},
+                        {"tool_program", record.tool_program},
+                        {"holder_pid", record.process_id},
+                        {"reason", why}});
 }
 
-// `event` about the tool `record` names, with one more field when given.
-void TraceTool(const char* event, const platform::InstallLockHolder& record,
-               std::optional<trace::Field> extra = std::nullopt) {
-  const trace::Field fields[] = {{"tool_pid", record.tool.id},
-                                 {"tool_program", record.tool_program},
-                                 {"record_user", record.owner},
-                                 {"holder_pid", record.process_id},
-                                 extra.value_or(trace::Field("", ""))};
-  trace::Record(event, fields, extra ? 5 : 4);
-}
-
-enum class Recorded {
-  kClear,   // no recorded tool runs any more
-  kOthers,  // another user's tool runs (or one that cannot be looked at)
-  kStuck,   // this user's tool would not end before the deadline
+// What stands between the call that took the installation and its work.
+enum class Way {
+  kClear,  // no report tool of the installation runs
+  kWait,   // one runs that this call may not end: another user's, or one
+           // that cannot be told
+  kStuck,  // this user's orphaned tool would not end before the deadline
+  kBlind,  // the system lists no processes: nothing can be told
 };
 
-// Right after taking the installation: a record that names a report tool
-// is that of a holder that ended without letting go, or whose tool would
-// not end. The tool may still run and write its export into this call's
-// run, so this call touches nothing until it is gone. It ends only a tool
-// of its own user that it can show to be the installation's; another
-// user's, or one it cannot look at, it must wait for. Records are never
-// changed here. `told` keeps each wait traced once per call.
-Recorded EndRecordedTools(const platform::InstallLock& lock, const std::string& program,
-                          Clock::time_point deadline, bool& told) {
-  for (const platform::InstallLockHolder& record : lock.Records()) {
-    // Without its start time a tool cannot be told from a process that got
-    // its id later: such a record is never acted on.
-    if (record.tool.id == 0 || record.tool.start == 0) continue;
-    const std::optional<std::uint64_t> age = platform::RunningForMs(record.tool);
-    for (;;) {
-      const platform::RecordedTool what = platform::InspectRecordedTool(
-          record.tool, record.tool_group, record.owner, program);
-      if (what == platform::RecordedTool::kGone) break;
-      if (what == platform::RecordedTool::kNotTheTool) {
-        TraceTool("install.record_ignored", record, trace::Field("reason", Reason(what)));
-        break;
-      }
-      if (what != platform::RecordedTool::kMine) {
-        if (!told) {
-          TraceTool("install.orphan_waited_for", record, trace::Field("reason", Reason(what)));
-          told = true;
-        }
-        return Recorded::kOthers;
-      }
-      const std::uint32_t left = MillisecondsLeft(deadline);
-      if (platform::EndRecordedTool(record.tool, record.tool_group, left < 5000 ? left : 5000) !=
-          platform::EndOutcome::kFailed) {
-        TraceTool("install.orphan_ended", record, trace::Field("age_ms", age.value_or(0)));
-        break;
-      }
-      if (MillisecondsLeft(deadline) == 0) {
-        TraceTool("install.orphan_not_ended", record, trace::Field("reason", Reason(what)));
-        return Recorded::kStuck;
-      }
-      platform::SleepMilliseconds(kFailedLockPauseMs);
+// Ends this user's orphaned tool that `record` names; false when it still
+// runs at the deadline.
+bool EndOrphan(const platform::InstallLockHolder& record, const platform::Deadline& deadline) {
+  const std::uint64_t age = platform::StartedMsAgo(record.tool);
+  for (;;) {
+    const std::uint32_t step = deadline.AtMost(kEndStepMs);
+    if (platform::EndRecordedTool(record.tool, record.tool_group, step) !=
+        platform::EndOutcome::kFailed) {
+      trace::Record("install.orphan_ended",
+                    {{"tool_pid", record.tool.id}, {"tool_program", record.tool_program},
+                     {"holder_pid", record.process_id}, {"age_ms", age}});
+      return true;
+    }
+    if (!deadline.Pause(kFailedLockPauseMs)) {
+      TraceRecordedTool("install.orphan_not_ended", record, "would not end");
+      return false;
     }
   }
-  return Recorded::kClear;
+}
+
+// Right after taking the installation: this user's record may name a tool
+// that a holder left running when it died, and other tools of the
+// installation may run for other users. Either may still write its export
+// into this call's run, so this call touches nothing until they are gone.
+// `told` keeps each wait traced once per call.
+Way ClearTheWay(platform::InstallLock& lock, const std::string& program,
+                const platform::Deadline& deadline, bool& told) {
+  platform::ProcessFacts facts = platform::LookAtProcesses(program);
+  if (facts.processes.empty()) return Way::kBlind;
+  if (const std::optional<platform::InstallLockHolder> record = lock.OwnRecord()) {
+    const platform::RecordedToolVerdict verdict =
+        platform::ClassifyRecordedTool(*record, platform::IsThisBoot(record->boot), facts);
+    switch (verdict.what) {
+      case platform::RecordedTool::kNone:
+        break;
+      case platform::RecordedTool::kStale:
+        TraceRecordedTool("install.record_dropped", *record, verdict.why);
+        lock.DropOwnRecord();
+        break;
+      case platform::RecordedTool::kSelf:
+        TraceRecordedTool("install.record_ignored", *record, verdict.why);
+        break;
+      case platform::RecordedTool::kUnsure:
+        if (!told) TraceRecordedTool("install.orphan_waited_for", *record, verdict.why);
+        told = true;
+        return Way::kWait;
+      case platform::RecordedTool::kMine:
+        if (!EndOrphan(*record, deadline)) return Way::kStuck;
+        lock.DropOwnRecord();
+        facts = platform::LookAtProcesses(program);
+        break;
+    }
+  }
+  const std::vector<platform::ProcessEntry> running =
+      platform::ReportToolsRunning(facts, platform::FileNameOfPath(program));
+  if (running.empty()) return Way::kClear;
+  if (!told) {
+    const platform::ProcessEntry& tool = running.front();
+    trace::Record("install.tool_waited_for",
+                  {{"tool_pid", tool.identity.id},
+                   {"session", tool.session},
+                   {"age_ms", platform::StartedMsAgo(tool.identity)},
+                   {"user", facts.look(tool).user.value_or("another user")}});
+    told = true;
+  }
+  return Way::kWait;
+}
+
+enum class Wait { kTaken, kTimedOut, kRefused };
+
+// Waits until `lock` is taken, the deadline passes, or it is refused for
+// good; a lock that fails for a moment is tried again after a pause.
+Wait WaitForLock(platform::InstallLock& lock, const platform::Deadline& deadline,
+                 std::optional<platform::InstallLockHolder>& waited_for, bool& told) {
+  platform::LockOutcome outcome = lock.TryAcquire();
+  bool told_failed = false;
+  for (;;) {
+    switch (outcome) {
+      case platform::LockOutcome::kTaken:
+        return Wait::kTaken;
+      case platform::LockOutcome::kRefused:
+        return Wait::kRefused;
+      case platform::LockOutcome::kBusy:
+        if (!told) {
+          waited_for = lock.Holder();
+          TraceWait(waited_for);
+          told = true;
+        }
+        if (deadline.Passed()) return Wait::kTimedOut;
+        outcome = lock.Acquire(deadline.LeftMs());
+        break;
+      case platform::LockOutcome::kFailed:
+        if (!told_failed) trace::Record("install.lock_failed", {{"lock", lock.Name()}});
+        told_failed = true;
+        if (!deadline.Pause(kFailedLockPauseMs)) return Wait::kTimedOut;
+        outcome = lock.TryAcquire();
+        break;
+    }
+  }
 }
 
 }  // namespace
 
+void InstallLocationLock::Refuse(const char* why, const std::string& detail) {
+  outcome_ = Outcome::kRefused;
+  if (detail.empty()) {
+    trace::Record("install.lock_refused", {{"reason", why}});
+  } else {
+    trace::Record("install.lock_refused", {{"reason", why}, {"detail", detail}});
+  }
+}
+
 InstallLocationLock InstallLocationLock::Take(const std::string& location, const char* call) {
   InstallLocationLock taken;
   if (!locking.load(std::memory_order_relaxed)) return taken;
+  // Told from the host's token before anything is made.
+  if (const std::string host = platform::HostRefusal(); !host.empty()) {
+    taken.Refuse("the host may take no lock", host);
+    return taken;
+  }
   std::optional<platform::InstallLock> lock = platform::InstallLock::ForFolder(location);
   if (!lock) {
     // No folder: every file step of the call fails on its own.
     trace::Record("install.lock", {{"outcome", "not to be had"}});
     return taken;
   }
-
-  const std::uint32_t limit = wait_limit_ms.load(std::memory_order_relaxed);
-  const auto start = Clock::now();
-  const Clock::time_point deadline =
-      start + std::chrono::milliseconds(limit != 0 ? limit : kInstallWaitLimitMs);
-  platform::LockOutcome outcome = lock->TryAcquire();
-  // Waiting for a lock this caller may never have would hold its host for
-  // the whole limit for nothing.
-  if (outcome == platform::LockOutcome::kFailed && lock->RefusedError() != 0) {
-    trace::Record("install.lock_refused",
-                  {{"lock", lock->Name()}, {"error", lock->RefusedError()}});
-    taken.outcome_ = Outcome::kTimedOut;
+  taken.entry_ = platform::InstallationEntry::Enter(lock->Name());
+  if (!taken.entry_) {
+    taken.Refuse("this thread is inside a call on the installation already");
     return taken;
   }
-  bool told_busy = false;
-  bool told_failed = false;
-  bool told_others = false;
-  for (;;) {
-    while (outcome != platform::LockOutcome::kTaken) {
-      if (outcome == platform::LockOutcome::kBusy && !told_busy) {
-        taken.waited_for_ = lock->Holder();
-        TraceWait(taken.waited_for_);
-        told_busy = true;
-      }
-      if (outcome == platform::LockOutcome::kFailed && !told_failed) {
-        trace::Record("install.lock_failed", {{"lock", lock->Name()}});
-        told_failed = true;
-      }
-      const std::uint32_t left = MillisecondsLeft(deadline);
-      if (left == 0) break;
-      if (outcome == platform::LockOutcome::kBusy) {
-        outcome = lock->Acquire(left);
-      } else {
-        platform::SleepMilliseconds(left < kFailedLockPauseMs ? left : kFailedLockPauseMs);
-        outcome = lock->TryAcquire();
-      }
-    }
-    if (outcome != platform::LockOutcome::kTaken) break;
-    const Recorded recorded =
-        EndRecordedTools(*lock, location + paths::kBatchTool, deadline, told_others);
-    if (recorded == Recorded::kClear) break;
-    // Another user's tool: let go, so that its own user's next call can
-    // come in and end it, and try again after a pause.
-    lock = platform::InstallLock::ForFolder(location);
-    outcome = platform::LockOutcome::kFailed;
-    const std::uint32_t left = MillisecondsLeft(deadline);
-    if (!lock || recorded == Recorded::kStuck || left == 0) break;
-    platform::SleepMilliseconds(left < kFailedLockPauseMs ? left : kFailedLockPauseMs);
-    outcome = lock->TryAcquire();
+  if (const std::string problem = lock->RecordProblem(); !problem.empty()) {
+    taken.Refuse("this user's records cannot be kept", problem);
+    return taken;
   }
-  taken.waited_ms_ = static_cast<std::uint64_t>(
-      std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
-  if (outcome != platform::LockOutcome::kTaken) {
-    taken.outcome_ = Outcome::kTimedOut;
-    if (told_failed && lock) {
-      trace::Record("install.lock_failed", {{"reason", lock->RecordProblem()}});
+
+  const std::uint32_t limit = wait_limit_ms.load(std::memory_order_relaxed);
+  const platform::Deadline deadline(limit != 0 ? limit : kInstallWaitLimitMs);
+  const std::string program = location + paths::kBatchTool;
+  bool told_busy = false;
+  bool told_tools = false;
+  for (;;) {
+    const Wait wait = WaitForLock(*lock, deadline, taken.waited_for_, told_busy);
+    if (wait == Wait::kRefused) {
+      taken.Refuse("the lock is refused to this user",
+                   lock->Name() + " (error " + std::to_string(lock->RefusedError()) + ")");
+      return taken;
     }
+    if (wait == Wait::kTimedOut) break;
+    const Way way = ClearTheWay(*lock, program, deadline, told_tools);
+    if (way == Way::kBlind) {
+      taken.Refuse("the system lists no processes");
+      return taken;
+    }
+    if (way == Way::kClear) {
+      taken.lock_ = std::move(lock);
+      break;
+    }
+    // Let go, so that a tool's own user's next call can come in and end
+    // it, and look again after a pause.
+    lock = platform::InstallLock::ForFolder(location);
+    if (!lock || way == Way::kStuck || !deadline.Pause(kToolPauseMs)) break;
+  }
+  taken.waited_ms_ = deadline.SpentMs();
+  if (!taken.lock_) {
+    taken.outcome_ = Outcome::kTimedOut;
     trace::Record("install.lock", {{"outcome", "timed out"}, {"waited_ms", taken.waited_ms_}});
     return taken;
   }
   trace::Record("install.lock", {{"outcome", "held"},
-                                 {"lock", lock->Name()},
-                                 {"share_lock", lock->GuardsShare() ? "yes" : "no"},
+                                 {"lock", taken.lock_->Name()},
+                                 {"share_lock", taken.lock_->GuardsShare() ? "yes" : "no"},
                                  {"waited_ms", taken.waited_ms_}});
   const platform::ProcessIdentity me = platform::CurrentProcessIdentity();
   taken.holder_.process_id = me.id;
@@ -192,13 +231,14 @@ InstallLocationLock InstallLocationLock::Take(const std::string& location, const
   taken.holder_.program = platform::ExecutablePath();
   taken.holder_.since = FormatLocalTime(platform::Now());
   taken.holder_.call = call;
+  taken.holder_.boot = platform::BootIdentity();
   // A holder without a record could leave a tool that nobody finds.
-  if (!lock->Publish(taken.holder_)) {
-    taken.outcome_ = Outcome::kTimedOut;
-    trace::Record("install.lock", {{"outcome", "no record"}, {"reason", lock->RecordProblem()}});
+  if (!taken.lock_->Publish(taken.holder_)) {
+    const std::string record = taken.lock_->RecordPath();
+    taken.lock_.reset();
+    taken.Refuse("this user's record cannot be written", record);
     return taken;
   }
-  taken.lock_ = std::move(lock);
   taken.outcome_ = Outcome::kHeld;
   return taken;
 }

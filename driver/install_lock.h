@@ -2,16 +2,20 @@
 // same fixed files of the installation folder (the work files and the cell
 // exports), so a call takes the installation for itself before it removes
 // the first stale file and keeps it until its last file work is done; calls
-// from other threads, processes or users of the machine wait their turn.
-// A lock that fails counts as a busy one: a call goes without it only where
-// there is no installation folder to work in.
+// from other threads, processes, users or machines wait their turn.
 //
 // The report tool must not outlive its call's claim on the installation:
-// a call that takes the installation after its holder died ends the tool
-// that holder left running, and waits until it is gone, before it touches
-// a file. It ends only its own user's tool, and only after showing that the
-// process is the installation's report tool; another user's it waits for,
-// and gives up on at the wait limit with every record as it found it.
+// a call that takes the installation looks at every report tool of it that
+// still runs before it touches a file. One that its own user's record names
+// (its caller died) it ends; any other (another user's, or one it cannot
+// tell) it waits for, and never ends. A record whose tool is gone is
+// dropped, never waited on.
+//
+// A call that cannot have the lock for a reason that waiting cannot mend
+// is refused at once: a call made on a thread that is inside a call on the
+// same installation already (a window procedure run by a sent message in
+// the middle of it), a host the system keeps from every shared lock, a
+// user whose records cannot be kept.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +24,7 @@
 
 #include "driver/report_tool.h"
 #include "platform/install_lock.h"
+#include "platform/install_lock_rules.h"
 
 namespace vok {
 
@@ -33,8 +38,10 @@ class InstallLocationLock {
   enum class Outcome {
     kHeld,       // this call has the installation to itself
     kUnguarded,  // the installation folder is missing: no call can work in it
-    kTimedOut,   // another call held it (or the lock failed, or a dead
-                 // holder's tool would not end) for longer than the wait limit
+    kTimedOut,   // another call held it, or a report tool ran in it (or the
+                 // lock failed, or this user's orphaned tool would not end),
+                 // for longer than the wait limit
+    kRefused,    // refused at once: waiting could not help (the trace says why)
   };
 
   // Waits for the installation `location` (the InstallLocation, GBK) for
@@ -48,14 +55,19 @@ class InstallLocationLock {
   }
   [[nodiscard]] std::uint64_t waited_ms() const { return waited_ms_; }
 
-  // While held: tells others the report tool this call runs now (`program`,
-  // its GBK path), or that it runs none (nullptr). False when the record
-  // could not be written: a tool that nobody could find must not go on.
+  // While held: tells the next call of this user the report tool this call
+  // runs now (`program`, its GBK path), or that it runs none (nullptr).
+  // False when the record could not be written: a tool that nobody could
+  // find must not run.
   [[nodiscard]] bool NoteTool(const platform::ChildProcess* tool, const std::string& program);
 
  private:
   InstallLocationLock() = default;
+  void Refuse(const char* why, const std::string& detail = {});
 
+  // Keeps this thread marked as inside a call on the installation for as
+  // long as the call lasts, the wait for the lock included.
+  std::optional<platform::InstallationEntry> entry_;
   std::optional<platform::InstallLock> lock_;
   platform::InstallLockHolder holder_;
   Outcome outcome_ = Outcome::kUnguarded;

@@ -19,6 +19,7 @@ namespace {
 // down.
 constexpr std::uint32_t kExportTimeSlackSeconds = 2;
 
+
 std::int64_t MillisecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
                                                                start)
@@ -45,6 +46,20 @@ void TraceEnd(platform::WaitOutcome outcome, const platform::ChildProcess& tool,
       trace::Record("tool.end", {{"outcome", "wait failed"}, {"ms", ms}});
       break;
   }
+}
+
+// The moment the tool starts, as the installation folder's file system
+// stamps it, less the slack of coarse file times; nothing when no file can
+// be made there (then no export could be either).
+std::optional<std::uint64_t> ToolStartOnTheFolderClock(const std::string& install_location) {
+  const std::optional<std::uint64_t> now = platform::FileSystemNow(install_location);
+  if (!now) {
+    trace::Record("tool.not_started", {{"reason", "no file can be made in the installation folder"},
+                                       {"folder", install_location}});
+    return std::nullopt;
+  }
+  const std::uint64_t slack = platform::FileTimeSpan(kExportTimeSlackSeconds);
+  return *now > slack ? *now - slack : 0;
 }
 
 }  // namespace
@@ -75,30 +90,42 @@ std::int32_t RunReportTool(const std::string& install_location, const LoginReque
   const std::string command =
       FormatBatchCommand(program, login.account_code, login.year,
                          report_date, login.server, run.work_file, run.trailing_number);
+  // The export's age is judged by the clock of the file system that keeps
+  // the installation (a file server's may be minutes off this machine's):
+  // a file of its own, written just before the tool starts, says when that
+  // was there.
+  const std::optional<std::uint64_t> not_before = ToolStartOnTheFolderClock(install_location);
+  if (!not_before) {
+    message.Set(run.launch_failure_message);
+    return -1;
+  }
   trace::Record("tool.start", {{"command", command}});
   const auto started = std::chrono::steady_clock::now();
-  const std::uint64_t not_before = platform::FileTimeNow(kExportTimeSlackSeconds);
   int error = 0;
-  // Tied to this process, so that a host that dies takes its tool along;
+  // Tied to this call, so that a host that dies takes its tool along;
   // where the system cannot tie it, the record lets the next call end it.
-  // It starts in its own folder, not in the host's current one (often a
-  // share or a stick that may go away while it runs).
+  // A tool that no record names could outlive this call unseen: it is
+  // recorded before it runs, and ended unrun when it cannot be. It starts
+  // in its own folder, not in the host's current one (often a share or a
+  // stick that may go away while it runs).
+  bool unrecorded = false;
+  const auto record = [&](const platform::ChildProcess& child) {
+    unrecorded = run.installation != nullptr && !run.installation->NoteTool(&child, program);
+    return !unrecorded;
+  };
   std::optional<platform::ChildProcess> tool = platform::ChildProcess::Start(
-      command, &error, platform::ChildTie::kEndsWithHost, install_location);
+      command, &error, platform::ChildTie::kEndsWithHost, install_location, record);
   if (!tool) {
-    trace::Record("tool.not_started", {{"error", error}});
+    if (unrecorded) {
+      trace::Record("tool.not_recorded", {{"terminated", "yes"}});
+    } else {
+      trace::Record("tool.not_started", {{"error", error}});
+    }
     message.Set(run.launch_failure_message);
     return -1;
   }
   trace::Record("tool.started",
                 {{"tool_pid", tool->Identity().id}, {"ends_with_host", tool->Tied() ? "yes" : "no"}});
-  // A tool that no record names could outlive this call unseen.
-  if (run.installation != nullptr && !run.installation->NoteTool(&*tool, program)) {
-    const bool ended = tool->Terminate(0);
-    trace::Record("tool.not_recorded", {{"terminated", ended ? "yes" : "no"}});
-    message.Set(run.launch_failure_message);
-    return -1;
-  }
 
   // A failed wait is treated like an ended tool: the output check decides.
   const platform::WaitOutcome outcome = tool->Wait(run.wait_limit_ms);
@@ -134,7 +161,7 @@ std::int32_t RunReportTool(const std::string& install_location, const LoginReque
   }
   // Whatever the tool wrote it wrote after it started; an older file came
   // from somewhere else (another run, a virtualized folder's other view).
-  if (written && written->last_write < not_before) {
+  if (written && written->last_write < *not_before) {
     trace::Record("export.missing",
                   {{"file", cell_export}, {"reason", "last written before the tool started"}});
     message.Set(run.missing_output_message);

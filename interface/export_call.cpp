@@ -118,7 +118,9 @@ std::optional<std::string> ExportCall::RequireInstallLocation() {
 bool ExportCall::TakeInstallation(const std::string& location) {
   Step("installation lock", msg::kInstallInUse);
   installation_ = InstallLocationLock::Take(location, name_);
-  if (installation_->outcome() == InstallLocationLock::Outcome::kTimedOut) {
+  const InstallLocationLock::Outcome outcome = installation_->outcome();
+  if (outcome == InstallLocationLock::Outcome::kTimedOut ||
+      outcome == InstallLocationLock::Outcome::kRefused) {
     message_.Set(msg::kInstallInUse);
     return false;
   }

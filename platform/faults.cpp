@@ -7,7 +7,7 @@
 namespace vok::platform {
 namespace {
 
-constexpr std::size_t kOperations = 13;
+constexpr std::size_t kOperations = static_cast<std::size_t>(testing::Operation::kCount);
 
 // Calls first..last (counted from 1 after arming) fail; first 0: not armed.
 struct Fault {

@@ -19,14 +19,24 @@ enum class Operation {
                              // mutex, made or opened) is not had
   kTakeInstallLock,          // InstallLock::TryAcquire (and so Acquire): the lock fails
   kWriteTrace,               // TraceFile::Append
-  kOpenProcess,              // looking at another process (Windows: OpenProcess)
+  kOpenProcess,              // opening another process to look at it (the list
+                             // of processes still shows it)
   // The ones below change what the system says rather than fail a call:
   kDeleteLeavesFile,  // DeleteFile reports success and leaves the file, as
                       // Windows does when a virtualized copy hid a real one
   kAnsiCodePage,      // the ANSI code page the host has (the "error" is it)
   kAssignJob,         // the tool cannot join a job of its own (Windows 7 in
                       // a host's job)
-  kFolderIsRemote,    // the installation folder is on a network drive
+  kFolderIsRemote,    // the installation folder is on a network drive (doctor)
+  kFileOwner,         // the owner a file's security names (Windows; the
+                      // "error" says whose: 544 the administrators, 18 the
+                      // system, any other number another user)
+  kTokenIntegrity,    // the integrity level of the host's token (Windows; the
+                      // "error" is its RID, 0x1000 for Low)
+  kLocalClockSkew,    // the local clock is off from the file system's (a
+                      // file server's) by the "error" in seconds: ahead
+                      // when positive, behind when negative (FileTimeNow)
+  kCount,
 };
 
 // The `n`th call of `op` from now on (1: the next one) fails with `error`;

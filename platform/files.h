@@ -81,6 +81,16 @@ inline bool IsSameFile(const FileStamp& stamp, const std::optional<FileStamp>& o
 }
 
 // The moment `secondsBack` seconds before now, in the units of
+// The time the file system that keeps `folder` (a file server's, for a
+// share) gives a file written there now, in FileStamp::last_write's units:
+// a file of its own is made in the folder, read and removed again (on
+// Windows removed by the system even when the caller dies). Nothing when no
+// file can be made there.
+[[nodiscard]] std::optional<std::uint64_t> FileSystemNow(const std::string& folder);
+
+// `seconds` in FileStamp::last_write's units.
+[[nodiscard]] std::uint64_t FileTimeSpan(std::uint32_t seconds);
+
 // FileStamp::last_write, to set a file's last-write time against.
 [[nodiscard]] std::uint64_t FileTimeNow(std::uint32_t secondsBack = 0);
 

@@ -1,20 +1,30 @@
 // Exclusive use of one report tool installation: every batch call works in
 // the same fixed files of the installation folder, so calls from threads,
-// processes and users of one machine take turns through this lock.
+// processes, users and machines take turns through this lock.
 //
-// Windows: a named mutex in the global namespace (one per installation
-// folder, open to every user of the machine, so terminal-server sessions
-// share it); the system releases it when the holding thread or process
-// ends. POSIX: flock() on the installation folder itself, which has no name
-// that anyone could remove while it is held; released when the descriptor
-// is closed, at the latest when the process ends. Neither puts anything
-// into the installation folder, and no child process inherits the lock.
+// What each platform promises:
+// - Windows: a named mutex in the global namespace, one per installation
+//   folder and open to every user, so that the sessions of a terminal
+//   server share it; the system hands it on when its holder's thread ends.
+//   Then "vokqm7.lock" in the installation folder itself, opened with no
+//   sharing, so that the machine that has the folder on its disk and those
+//   that map it keep each other out as well. The mutex lets a thread that
+//   holds it in again; InstallationEntry (install_lock_rules.h) keeps that
+//   from ever happening.
+// - POSIX: flock() on the installation folder itself, which has no name
+//   that anyone could remove while it is held. It serves one machine.
+// Neither is inherited by a child process, and both are released when the
+// holder ends, however it ends.
 //
-// Each user's holder keeps its record in a file that only that user can
-// write and nobody else can remove. A record outlives a holder that dies,
-// and one whose report tool would not end: the next holder finds in it the
-// tool that may still run. A record is only a claim; whoever acts on it
-// checks the process it names first (platform/process.h).
+// Each user keeps its own record, one file per installation in a folder
+// that only that user (and the system's administrators) can write:
+// Windows %LOCALAPPDATA%\VOKQM7, POSIX $XDG_RUNTIME_DIR/vokqm7 or
+// ~/.vokqm7. No other user's record is ever read: a call only ever ends its
+// own user's tool, and sees other users' tools in the list of processes. A
+// record outlives a holder that dies, and one whose report tool would not
+// end: the next holder of the same user finds in it the tool that may
+// still run. A record is only a claim; whoever acts on it checks the
+// process it names first (install_lock_rules.h).
 #pragma once
 
 #include <cstdint>
@@ -39,18 +49,21 @@ struct InstallLockHolder {
   ProcessIdentity tool{};
   std::string tool_program{};  // GBK
   std::uint32_t tool_group = 0;  // the process group the tool leads (POSIX), else 0
-  // Set by whoever reads the record, from the file, never from its text:
-  // the user the record belongs to (a CurrentUser() text), and whether that
-  // is this caller's user.
-  std::string owner{};
-  bool mine = false;
+  std::string boot{};  // BootIdentity() when written
 };
 
 enum class LockOutcome {
-  kTaken,   // this object holds the installation now
-  kBusy,    // another holder has it (past the limit, for Acquire)
-  kFailed,  // the lock itself failed; nobody can be said to hold it
+  kTaken,    // this object holds the installation now
+  kBusy,     // another holder has it (past the limit, for Acquire)
+  kFailed,   // the lock itself failed for now; nobody can be said to hold it
+  kRefused,  // the lock is refused to this caller for good (RefusedError)
 };
+
+// Why this host may take no installation lock at all, in words (Windows: a
+// Low-integrity or AppContainer process may neither make nor open a lock
+// that other users' calls share); empty when it may. Told from the host's
+// token before anything is made.
+[[nodiscard]] std::string HostRefusal();
 
 class InstallLock {
  public:
@@ -76,27 +89,33 @@ class InstallLock {
   [[nodiscard]] LockOutcome Acquire(std::uint32_t limitMs);
 
   // While this object holds the installation: leaves `holder` as this
-  // user's record, where Records() of other objects reads it. False when it
-  // could not be written. The record is taken back on release only when
-  // the last one published names no report tool.
+  // user's record. False when it could not be written. The record is taken
+  // back on release only when the last one published names no report tool.
   [[nodiscard]] bool Publish(const InstallLockHolder& holder);
 
-  // Every record of the installation that belongs to the user whose file
-  // holds it, this caller's and other users' (those this caller can read):
-  // holders now, holders that died holding it, and tools that would not end.
-  [[nodiscard]] std::vector<InstallLockHolder> Records() const;
+  // This user's record of the installation: a holder now, one that died
+  // holding it, or one whose tool would not end; nothing when there is none
+  // that this user's calls could have written.
+  [[nodiscard]] std::optional<InstallLockHolder> OwnRecord() const;
 
-  // Of Records(), the holder whose process runs now, else one whose report
-  // tool still runs, else any; nothing when there is no readable record.
+  // While held: removes this user's record, which names a tool that is
+  // gone. False when it is still there.
+  bool DropOwnRecord();
+
+  // OwnRecord(), when its holder's process runs now.
   [[nodiscard]] std::optional<InstallLockHolder> Holder() const;
+
+  // Where this user's record of the installation is kept (GBK).
+  [[nodiscard]] std::string RecordPath() const;
 
   // Whether the lock object exists for this caller now (made or opened);
   // when not, TryAcquire fails until it can be made.
   [[nodiscard]] bool Made() const;
 
-  // Why this caller's records cannot be kept (a folder another user made
-  // or can write, a link, ...), in words; empty when they can. Without
-  // them TryAcquire fails: a tool nobody could find must not run.
+  // Why this user's records cannot be kept (a folder that another user
+  // owns or can write, a link, no folder to keep them in), in words; empty
+  // when they can. Looks only: the folder is made by the first Publish.
+  // Without records no call may run: a tool nobody could find must not.
   [[nodiscard]] std::string RecordProblem() const;
 
   // Whether some object holds the installation now, found without taking
@@ -104,13 +123,12 @@ class InstallLock {
   [[nodiscard]] std::optional<bool> Busy() const;
 
   // The system's error when the lock is refused to this caller for good
-  // (Windows: a Low-integrity or AppContainer host may not make or open it),
-  // so that waiting cannot help; 0 otherwise.
+  // (Windows: the mutex to a host that may not open it, the lock file to a
+  // user that may not read it), so that waiting cannot help; 0 otherwise.
   [[nodiscard]] std::uint32_t RefusedError() const;
 
-  // Whether the installation folder is on a network drive and a lock file
-  // in it keeps out the other machines too (Windows; the mutex is one
-  // machine's only).
+  // Whether a lock file in the installation folder keeps out the other
+  // machines that map the folder too (Windows).
   [[nodiscard]] bool GuardsShare() const;
 
   // Where the lock lives, for the support tools ("Global\VOKQM7.install...").

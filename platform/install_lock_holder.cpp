@@ -1,20 +1,14 @@
-// Which of an installation's records tells who has it: shared by both
-// platform layers, which differ only in where the records live.
+// Who holds an installation, from this user's record: shared by both
+// platform layers, which differ only in where the record lives.
 #include "platform/install_lock.h"
 #include "platform/process.h"
 
 namespace vok::platform {
 
 std::optional<InstallLockHolder> InstallLock::Holder() const {
-  const std::vector<InstallLockHolder> records = Records();
-  for (const InstallLockHolder& record : records) {
-    if (RunningForMs({record.process_id, record.process_start})) return record;
-  }
-  for (const InstallLockHolder& record : records) {
-    if (record.tool.id != 0 && record.tool.start != 0 && RunningForMs(record.tool)) return record;
-  }
-  if (records.empty()) return std::nullopt;
-  return records.front();
+  std::optional<InstallLockHolder> record = OwnRecord();
+  if (record && RunningForMs({record->process_id, record->process_start})) return record;
+  return std::nullopt;
 }
 
 }  // namespace vok::platform

@@ -36,6 +36,7 @@ std::string FormatHolderRecord(const InstallLockHolder& holder) {
   AddField(record, "since", holder.since);
   AddField(record, "call", holder.call);
   AddField(record, "start", std::to_string(holder.process_start));
+  AddField(record, "boot", holder.boot);
   if (holder.tool.id != 0) {
     AddField(record, "tool_pid", std::to_string(holder.tool.id));
     AddField(record, "tool_start", std::to_string(holder.tool.start));
@@ -76,6 +77,8 @@ std::optional<InstallLockHolder> ParseHolderRecord(std::string_view bytes) {
       holder.since = value;
     } else if (name == "call") {
       holder.call = value;
+    } else if (name == "boot") {
+      holder.boot = value;
     }
   }
   if (!has_pid) return std::nullopt;

@@ -6,9 +6,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vok::platform {
 
@@ -30,12 +32,14 @@ struct ProcessIdentity {
 // Whether a child ends with the process that started it.
 enum class ChildTie {
   kNone,
-  // Windows: the child runs in a job object of its own that ends it when
-  // the last handle to the job closes, at the latest when the host ends;
-  // the programs the child starts leave that job silently and outlive it. A
-  // host whose own job allows no nested job and no breakaway leaves it
-  // untied (Tied() says so), and the holder record lets the next call end
-  // it. POSIX: the child leads a process group of its own, which
+  // Windows: the child runs in a job object of its own that ends it, and
+  // every program it starts, when the last handle to the job closes: when
+  // the ChildProcess goes, at the latest when the host ends. Its programs
+  // stay in the job unless they leave it on purpose (breakaway is allowed,
+  // never silent), so none of them outlives the call to write into the
+  // next one. A host whose own job allows no nested job and no breakaway
+  // leaves it untied (Tied() says so), and the holder record lets the next
+  // call end it. POSIX: the child leads a process group of its own, which
   // Terminate and EndRecordedTool end whole; nothing ends it with the host.
   kEndsWithHost,
 };
@@ -54,13 +58,17 @@ class ChildProcess {
   ~ChildProcess();
 
   // Starts `commandLine` with the caller's environment, no inherited
-  // handles, not suspended, in `folder` (GBK) or, when that is empty, the
-  // caller's current folder. Nothing when it cannot be started; `error`,
-  // when given, receives the system's error code.
-  [[nodiscard]] static std::optional<ChildProcess> Start(const std::string& commandLine,
-                                                         int* error = nullptr,
-                                                         ChildTie tie = ChildTie::kNone,
-                                                         const std::string& folder = {});
+  // handles, in `folder` (GBK) or, when that is empty, the caller's current
+  // folder. `beforeRunning`, when given, is called with the child before it
+  // runs a single instruction of its own (Windows: created suspended; POSIX:
+  // right after the spawn, the closest the system allows): when it returns
+  // false the child is ended and nothing is returned. Nothing too when it
+  // cannot be started; `error`, when given, receives the system's error
+  // code then (0 when `beforeRunning` refused it).
+  [[nodiscard]] static std::optional<ChildProcess> Start(
+      const std::string& commandLine, int* error = nullptr, ChildTie tie = ChildTie::kNone,
+      const std::string& folder = {},
+      const std::function<bool(const ChildProcess&)>& beforeRunning = {});
 
   // Who the child is, for others to find it by.
   [[nodiscard]] ProcessIdentity Identity() const;
@@ -77,9 +85,10 @@ class ChildProcess {
   [[nodiscard]] WaitOutcome Wait(std::optional<std::uint32_t> limitMs);
 
   // Ends the process with `exitCode` (where the system lets the code be
-  // chosen) and reaps it; a child that leads a process group is ended with
-  // its whole group. Returns false when it, or a process of its group,
-  // could not be ended.
+  // chosen) and reaps it; a tied child is ended with what it started (its
+  // job, its process group). Returns false when it, or one of those, could
+  // not be ended. A thread with a message queue answers sent messages
+  // while it waits for the end.
   bool Terminate(std::uint32_t exitCode);
 
   // Once the process has ended: its exit code (Windows: as
@@ -104,33 +113,47 @@ class ChildProcess {
 // when it does not, or when another process now has its id.
 [[nodiscard]] std::optional<std::uint64_t> RunningForMs(const ProcessIdentity& who);
 
+// How long ago, in milliseconds, the process `who` started, from its start
+// stamp alone: for a listed process that this caller may not open.
+[[nodiscard]] std::uint64_t StartedMsAgo(const ProcessIdentity& who);
+
 // The user this process runs as, as the system names it to others: the
 // effective user id in decimal (POSIX), the SID as a string (Windows).
 [[nodiscard]] std::string CurrentUser();
 
-// What the report tool a holder's record names is to this caller. The
-// record is only a claim: the library ends a process only when it can show
-// that the process is the installation's report tool, started by a call of
-// this caller's user, and neither this process nor one it descends from.
-enum class RecordedTool {
-  kGone,        // it has ended (POSIX: and so has every process of its group)
-  kMine,        // the installation's report tool (or its group), run as this
-                // caller's user: this caller may end it
-  kOtherUsers,  // it runs as the record's writer, another user: only that
-                // user's calls may end it
-  kNotTheTool,  // the record names another program, this process or one it
-                // descends from, or a process of another user than the
-                // record's writer: nothing to end, the record is not acted on
-  kUnknown,     // it runs, but what it is cannot be told (access refused)
+// One process as the system's list of processes shows it to every user,
+// without opening it: a process that the caller may not open (another
+// user's, a service, a protected one) is still seen, with its start.
+struct ProcessEntry {
+  ProcessIdentity identity;
+  std::uint32_t parent = 0;
+  std::uint32_t group = 0;    // POSIX: its process group; Windows: 0
+  std::uint32_t session = 0;  // the logon session (Windows) or POSIX session
+  std::string name;           // its program file's name without the folder
 };
 
-// `tool` (and, POSIX, the group it led: `group`, 0 for none) as the record
-// of `recordOwner` (a CurrentUser() text) names it; `gbkProgram` is the
-// installation's report tool. Its start must match: an id that another
-// process has now is kGone.
-[[nodiscard]] RecordedTool InspectRecordedTool(const ProcessIdentity& tool, std::uint32_t group,
-                                               const std::string& recordOwner,
-                                               const std::string& gbkProgram);
+// Every process of the machine now (POSIX: of this machine's /proc).
+// Empty only when the system will not list them.
+[[nodiscard]] std::vector<ProcessEntry> ListProcesses();
+
+// What this caller can learn of a listed process beyond the list; each
+// part is nothing where the system will not tell (a process of another
+// user that this caller may not open).
+struct ProcessLook {
+  std::optional<std::string> user;   // a CurrentUser() text
+  std::optional<bool> runs_program;  // whether it runs the program file asked about
+};
+
+// Looks at `process` while it is still the process listed (its start is
+// compared); `gbkProgram` is the program file to compare its image with,
+// whatever path names it.
+[[nodiscard]] ProcessLook LookAtProcess(const ProcessEntry& process, const std::string& gbkProgram);
+
+// The running system's boot, as a text that a record can keep: another
+// boot gives another text. IsThisBoot tells whether a kept text names this
+// boot (Windows: allowing for the clock being set since).
+[[nodiscard]] std::string BootIdentity();
+[[nodiscard]] bool IsThisBoot(const std::string& boot);
 
 enum class EndOutcome {
   kNotRunning,  // `tool` had already ended
@@ -138,9 +161,11 @@ enum class EndOutcome {
   kFailed,      // it could not be ended, or was still there at the limit
 };
 
-// Ends a tool that InspectRecordedTool found kMine, with its group (POSIX),
+// Ends `tool`, a report tool of this caller's user that a record of its
+// own names (install_lock_rules.h decides that), with its group (POSIX),
 // unless it has ended already, and waits at most `limitMs` milliseconds
-// until it is gone.
+// until it is gone. A thread with a message queue answers sent messages
+// while it waits.
 [[nodiscard]] EndOutcome EndRecordedTool(const ProcessIdentity& tool, std::uint32_t group,
                                          std::uint32_t limitMs);
 

@@ -265,10 +265,26 @@ bool SetLastWriteTime(const std::string& path, std::uint64_t last_write) {
   return ::utimensat(AT_FDCWD, system->c_str(), times, 0) == 0;
 }
 
+std::optional<std::uint64_t> FileSystemNow(const std::string& folder) {
+  const std::optional<std::string> path = posix::ToSystemPath(folder);
+  if (!path) return std::nullopt;
+  std::string name = *path + "/vokqm7.clock.XXXXXX";
+  posix::UniqueFd fd(::mkostemp(name.data(), O_CLOEXEC));
+  if (!fd.Valid()) return std::nullopt;
+  ::unlink(name.c_str());
+  struct stat st {};
+  if (!posix::WriteAll(fd.Get(), "x") || ::fstat(fd.Get(), &st) != 0) return std::nullopt;
+  return static_cast<std::uint64_t>(st.st_mtim.tv_sec) * 1000000000u +
+         static_cast<std::uint64_t>(st.st_mtim.tv_nsec);
+}
+
+std::uint64_t FileTimeSpan(std::uint32_t seconds) { return static_cast<std::uint64_t>(seconds) * 1000000000u; }
+
 std::uint64_t FileTimeNow(std::uint32_t secondsBack) {
   struct timespec now {};
   ::clock_gettime(CLOCK_REALTIME, &now);
-  const std::uint64_t ns = static_cast<std::uint64_t>(now.tv_sec) * 1000000000u +
+  const std::int64_t skew = InjectedError(testing::Operation::kLocalClockSkew);
+  const std::uint64_t ns = static_cast<std::uint64_t>(now.tv_sec + skew) * 1000000000u +
                            static_cast<std::uint64_t>(now.tv_nsec);
   const std::uint64_t back = static_cast<std::uint64_t>(secondsBack) * 1000000000u;
   return ns > back ? ns - back : 0;

@@ -7,19 +7,19 @@
 // process apart too (flock locks belong to the open file, not to the
 // process), and close-on-exec keeps it from the report tool.
 //
-// Records: one file per installation in a folder per user,
-// /tmp/vokqm7-holders-<uid>, which only that user can write and, /tmp
-// being sticky, nobody else can remove. A folder of that name that another
-// user made, or that others can write, is not used: the lock fails until
-// someone puts it right (doctor says so). Other users' folders are read,
-// and only trusted when they and the record belong to the user they name.
+// Records: one file per installation in this user's own folder,
+// $XDG_RUNTIME_DIR/vokqm7 where the runtime folder is set and is this
+// user's alone, else ~/.vokqm7 (the home folder of the password database,
+// not $HOME). Never a name in a folder that other users can write, such as
+// /tmp: whoever made it first could keep this user's calls out.
 #include "platform/install_lock.h"
 
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <dirent.h>
+#include <cstdlib>
+#include <pwd.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -35,24 +35,89 @@
 namespace vok::platform {
 namespace {
 
-constexpr char kRecordParent[] = "/tmp";
-constexpr char kRecordFolderPrefix[] = "vokqm7-holders-";
+constexpr char kRecordFolderName[] = "vokqm7";
+constexpr char kHomeRecordFolderName[] = ".vokqm7";
 constexpr std::size_t kRecordLimit = 4096;
 
-std::string RecordFolderOf(uid_t user) {
-  return std::string(kRecordParent) + "/" + kRecordFolderPrefix + std::to_string(user);
-}
-
 // Why the folder `st` describes cannot hold the records of `user`; empty
-// when it can.
-std::string FolderProblem(const std::string& path, const struct stat& st, uid_t user) {
+// when it can. `parent`: a folder the records' folder lies in, which the
+// system's administrator may own as well.
+std::string FolderProblem(const std::string& path, const struct stat& st, uid_t user,
+                          bool parent = false) {
+  if (S_ISLNK(st.st_mode)) return path + " is a link";
   if (!S_ISDIR(st.st_mode)) return path + " is no folder";
-  if (st.st_uid != user) {
+  if (st.st_uid != user && !(parent && st.st_uid == 0)) {
     return path + " belongs to user " + std::to_string(st.st_uid) + ", not to user " +
            std::to_string(user);
   }
   if ((st.st_mode & 022) != 0) return path + " can be written by other users";
   return {};
+}
+
+// Where this user's records live, or why there is no such place.
+struct RecordFolder {
+  std::string path;     // empty when there is none
+  std::string problem;  // why not, in words
+};
+
+RecordFolder RecordFolderOfThisUser() {
+  const uid_t me = ::geteuid();
+  struct stat st {};
+  // The runtime folder is this user's and cleared with each boot.
+  if (const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+      runtime != nullptr && runtime[0] == '/' && ::lstat(runtime, &st) == 0 &&
+      FolderProblem(runtime, st, me).empty()) {
+    return {std::string(runtime) + "/" + kRecordFolderName, {}};
+  }
+  struct passwd entry {};
+  struct passwd* found = nullptr;
+  char buffer[4096];
+  if (::getpwuid_r(me, &entry, buffer, sizeof buffer, &found) != 0 || found == nullptr ||
+      found->pw_dir == nullptr || found->pw_dir[0] != '/') {
+    return {{}, "user " + std::to_string(me) + " has no home folder to keep records in"};
+  }
+  const std::string home = found->pw_dir;
+  if (::stat(home.c_str(), &st) != 0) {
+    return {{}, "the home folder " + home + " of user " + std::to_string(me) + ": " +
+                    std::strerror(errno)};
+  }
+  if (std::string problem = FolderProblem(home, st, me, true); !problem.empty()) {
+    return {{}, problem};
+  }
+  return {home + "/" + kHomeRecordFolderName, {}};
+}
+
+// Why `folder` cannot hold this user's records now; empty when it can or
+// when it does not exist yet.
+std::string RecordFolderProblem(const RecordFolder& folder) {
+  if (folder.path.empty()) return folder.problem;
+  struct stat st {};
+  if (::lstat(folder.path.c_str(), &st) != 0) {
+    return errno == ENOENT ? std::string() : folder.path + ": " + std::strerror(errno);
+  }
+  return FolderProblem(folder.path, st, ::geteuid());
+}
+
+// Makes the records' folder when missing; its problem otherwise.
+std::string RecordFolderReady(const RecordFolder& folder) {
+  if (folder.path.empty()) return folder.problem;
+  if (::mkdir(folder.path.c_str(), 0700) != 0 && errno != EEXIST) {
+    return folder.path + ": " + std::strerror(errno);
+  }
+  return RecordFolderProblem(folder);
+}
+
+// Opens this user's record `path` when it is a plain file of one name that
+// belongs to this user: to write it (made when missing) or to read it.
+posix::UniqueFd OpenRecord(const std::string& path, bool write) {
+  const int flags = (write ? O_RDWR | O_CREAT : O_RDONLY) | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK;
+  posix::UniqueFd fd(::open(path.c_str(), flags, 0600));
+  struct stat st {};
+  if (!fd.Valid() || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+      st.st_uid != ::geteuid() || st.st_nlink != 1) {
+    return posix::UniqueFd();
+  }
+  return fd;
 }
 
 }  // namespace
@@ -62,12 +127,13 @@ struct InstallLock::State {
   dev_t device = 0;
   ino_t inode = 0;
   posix::UniqueFd fd;  // the folder, opened to lock; invalid until it could be
+  RecordFolder records;
   std::string record_name;
   posix::UniqueFd record;  // this user's record, while held and published
   bool held = false;
   bool clear_on_release = false;
 
-  std::string MyRecord() const { return RecordFolderOf(::geteuid()) + "/" + record_name; }
+  std::string MyRecord() const { return records.path + "/" + record_name; }
 
   ~State() {
     if (!held) return;
@@ -108,62 +174,6 @@ bool StillNamed(const InstallLock::State& state) {
          st.st_ino == state.inode;
 }
 
-// This user's record folder, made when missing; the reason it cannot be
-// used otherwise.
-std::string MyRecordFolderReady() {
-  const uid_t me = ::geteuid();
-  const std::string path = RecordFolderOf(me);
-  if (::mkdir(path.c_str(), 0755) == 0) {
-    // mkdir applied the umask; others must be able to read the records.
-    if (::chmod(path.c_str(), 0755) != 0) return path + ": " + std::strerror(errno);
-  } else if (errno != EEXIST) {
-    return path + ": " + std::strerror(errno);
-  }
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0) return path + ": " + std::strerror(errno);
-  if (S_ISLNK(st.st_mode)) return path + " is a link";
-  return FolderProblem(path, st, me);
-}
-
-// The record in `folder`, when folder and file belong to `user`.
-std::optional<InstallLockHolder> ReadRecord(const std::string& folder, uid_t user,
-                                            const std::string& name) {
-  struct stat st {};
-  if (::lstat(folder.c_str(), &st) != 0 || !FolderProblem(folder, st, user).empty()) {
-    return std::nullopt;
-  }
-  const std::string path = folder + "/" + name;
-  posix::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-  if (!fd.Valid() || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) ||
-      st.st_uid != user || st.st_nlink != 1) {
-    return std::nullopt;
-  }
-  char bytes[kRecordLimit];
-  const ssize_t n = ::pread(fd.Get(), bytes, sizeof bytes, 0);
-  if (n <= 0) return std::nullopt;
-  std::optional<InstallLockHolder> holder =
-      ParseHolderRecord(std::string_view(bytes, static_cast<std::size_t>(n)));
-  if (!holder) return std::nullopt;
-  holder->owner = std::to_string(user);
-  holder->mine = user == ::geteuid();
-  return holder;
-}
-
-// The user id a record folder's name gives; nothing for other names.
-std::optional<uid_t> UserOfFolderName(const char* name) {
-  const std::size_t prefix = sizeof kRecordFolderPrefix - 1;
-  if (std::string_view(name).substr(0, prefix) != kRecordFolderPrefix) return std::nullopt;
-  const char* digits = name + prefix;
-  if (*digits == '\0') return std::nullopt;
-  unsigned long long user = 0;
-  for (const char* at = digits; *at != '\0'; ++at) {
-    if (*at < '0' || *at > '9' || user > 0xFFFFFFFFull) return std::nullopt;
-    user = user * 10 + static_cast<unsigned>(*at - '0');
-  }
-  if (user > 0xFFFFFFFFull) return std::nullopt;
-  return static_cast<uid_t>(user);
-}
-
 }  // namespace
 
 std::optional<InstallLock> InstallLock::ForFolder(const std::string& gbkFolder) {
@@ -178,6 +188,7 @@ std::optional<InstallLock> InstallLock::ForFolder(const std::string& gbkFolder) 
   std::snprintf(name, sizeof name, "%llx-%llx.holder", static_cast<unsigned long long>(st.st_dev),
                 static_cast<unsigned long long>(st.st_ino));
   state->record_name = name;
+  state->records = RecordFolderOfThisUser();
   // A folder that cannot be opened now is tried again by TryAcquire.
   if (!InjectedFailure(testing::Operation::kOpenInstallLock)) FolderReady(*state);
   return InstallLock(std::move(state));
@@ -201,7 +212,7 @@ LockOutcome InstallLock::TryAcquire() {
   }
   // A path that names another folder now (the installation moved, another
   // folder put in its place) is not what the caller will work in.
-  if (!StillNamed(*state_) || !MyRecordFolderReady().empty()) {
+  if (!StillNamed(*state_)) {
     ::flock(state_->fd.Get(), LOCK_UN);
     return LockOutcome::kFailed;
   }
@@ -225,19 +236,20 @@ LockOutcome InstallLock::Acquire(std::uint32_t limitMs) {
 }
 
 // Written over in place through one descriptor kept while held, opened only
-// once it was shown to be this user's plain file of one name.
+// once it was shown to be this user's plain file of one name. One that is
+// not (something another program left under its name) is removed first:
+// the folder is this user's own.
 bool InstallLock::Publish(const InstallLockHolder& holder) {
   if (!state_ || !state_->held) return false;
   State& state = *state_;
   if (!state.record.Valid()) {
-    posix::UniqueFd fd(::open(state.MyRecord().c_str(),
-                              O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0644));
-    struct stat st {};
-    if (!fd.Valid() || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) ||
-        st.st_uid != ::geteuid() || st.st_nlink != 1 || ::fchmod(fd.Get(), 0644) != 0) {
-      return false;
+    if (!RecordFolderReady(state.records).empty()) return false;
+    state.record = OpenRecord(state.MyRecord(), true);
+    if (!state.record.Valid()) {
+      ::unlink(state.MyRecord().c_str());
+      state.record = OpenRecord(state.MyRecord(), true);
     }
-    state.record = std::move(fd);
+    if (!state.record.Valid()) return false;
   }
   const std::string record = FormatHolderRecord(holder);
   if (::pwrite(state.record.Get(), record.data(), record.size(), 0) !=
@@ -249,25 +261,30 @@ bool InstallLock::Publish(const InstallLockHolder& holder) {
   return true;
 }
 
-std::vector<InstallLockHolder> InstallLock::Records() const {
-  std::vector<InstallLockHolder> records;
-  if (!state_) return records;
-  DIR* parent = ::opendir(kRecordParent);
-  if (parent == nullptr) return records;
-  while (const dirent* entry = ::readdir(parent)) {
-    const std::optional<uid_t> user = UserOfFolderName(entry->d_name);
-    if (!user) continue;
-    std::optional<InstallLockHolder> record =
-        ReadRecord(RecordFolderOf(*user), *user, state_->record_name);
-    if (record) records.push_back(std::move(*record));
-  }
-  ::closedir(parent);
-  return records;
+std::optional<InstallLockHolder> InstallLock::OwnRecord() const {
+  if (!state_ || state_->records.path.empty()) return std::nullopt;
+  const posix::UniqueFd fd = OpenRecord(state_->MyRecord(), false);
+  char bytes[kRecordLimit];
+  const ssize_t n = fd.Valid() ? ::pread(fd.Get(), bytes, sizeof bytes, 0) : -1;
+  if (n <= 0) return std::nullopt;
+  return ParseHolderRecord(std::string_view(bytes, static_cast<std::size_t>(n)));
+}
+
+bool InstallLock::DropOwnRecord() {
+  if (!state_ || !state_->held) return false;
+  state_->record.Reset();
+  return ::unlink(state_->MyRecord().c_str()) == 0 || errno == ENOENT;
+}
+
+std::string InstallLock::RecordPath() const {
+  return state_ && !state_->records.path.empty() ? state_->MyRecord() : std::string();
 }
 
 bool InstallLock::Made() const { return state_ && state_->fd.Valid(); }
 
-std::string InstallLock::RecordProblem() const { return MyRecordFolderReady(); }
+std::string InstallLock::RecordProblem() const {
+  return state_ ? RecordFolderProblem(state_->records) : std::string();
+}
 
 std::optional<bool> InstallLock::Busy() const {
   if (!state_) return std::nullopt;
@@ -283,9 +300,12 @@ std::optional<bool> InstallLock::Busy() const {
 
 std::string InstallLock::Name() const { return state_ ? "flock " + state_->folder : std::string(); }
 
-// Nothing refuses a lock file for good: a failure may pass (no descriptor
-// free, the folder being put right), so it is tried again.
+// Nothing refuses the folder's lock for good: a failure may pass (no
+// descriptor free, the folder being put right), so it is tried again.
 std::uint32_t InstallLock::RefusedError() const { return 0; }
+
+// Every POSIX host may lock a folder it can open.
+std::string HostRefusal() { return {}; }
 
 // The stand-in serves one machine: its lock folder is that machine's.
 bool InstallLock::GuardsShare() const { return false; }

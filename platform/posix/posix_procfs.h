@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <sys/types.h>
 #include <vector>
 
@@ -14,11 +15,16 @@ struct ProcStat {
   std::uint64_t start = 0;  // clock ticks since boot
   pid_t parent = 0;
   pid_t group = 0;
+  pid_t session = 0;
+  std::string name;  // the program's name as the kernel keeps it (15 bytes at most)
 };
 
 // The fields of /proc/<pid>/stat that tell who the process is; nothing when
 // there is no such process.
 std::optional<ProcStat> ReadStat(pid_t pid);
+
+// Calls `visit` with every process in /proc that has not ended.
+void ForEachLiveProcess(const std::function<void(pid_t, const ProcStat&)>& visit);
 
 // A process as /proc named it: its id and its start.
 struct LiveProcess {

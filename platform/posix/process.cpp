@@ -126,8 +126,11 @@ ChildProcess::ChildProcess(ChildProcess&&) noexcept = default;
 ChildProcess& ChildProcess::operator=(ChildProcess&&) noexcept = default;
 ChildProcess::~ChildProcess() = default;
 
-std::optional<ChildProcess> ChildProcess::Start(const std::string& commandLine, int* error,
-                                                ChildTie tie, const std::string& folder) {
+// posix_spawn cannot start a child stopped: `beforeRunning` is asked right
+// after the spawn, and a child it refuses is killed with its group.
+std::optional<ChildProcess> ChildProcess::Start(
+    const std::string& commandLine, int* error, ChildTie tie, const std::string& folder,
+    const std::function<bool(const ChildProcess&)>& beforeRunning) {
   if (InjectedFailure(testing::Operation::kStartProcess)) {
     if (error != nullptr) *error = errno;
     return std::nullopt;
@@ -158,7 +161,13 @@ std::optional<ChildProcess> ChildProcess::Start(const std::string& commandLine, 
           IdentityOfProcess(static_cast<std::uint32_t>(state->pid))) {
     state->start = child->start;
   }
-  return ChildProcess(std::move(state));
+  ChildProcess started(std::move(state));
+  if (beforeRunning && !beforeRunning(started)) {
+    if (error != nullptr) *error = 0;
+    started.Terminate(1);
+    return std::nullopt;
+  }
+  return started;
 }
 
 ProcessIdentity ChildProcess::Identity() const {

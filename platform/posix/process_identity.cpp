@@ -3,7 +3,9 @@
 // the system has handed on never names the process that had it before.
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
+#include <memory>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/syscall.h>
@@ -31,25 +33,29 @@ std::optional<ProcStat> ReadStat(pid_t pid) {
   bytes[n] = '\0';
   // The program's name comes second, in parentheses, and may itself hold
   // blanks and parentheses: the fields after it start past the last ')'.
+  const char* open = std::strchr(bytes, '(');
   const char* rest = nullptr;
   for (const char* at = bytes; *at != '\0'; ++at) {
     if (*at == ')') rest = at + 1;
   }
-  if (rest == nullptr) return std::nullopt;
+  if (rest == nullptr || open == nullptr || open >= rest) return std::nullopt;
   ProcStat stat;
+  stat.name.assign(open + 1, rest - 1);
   unsigned long long start = 0;
   int parent = 0;
   int group = 0;
+  int session = 0;
   // state ppid pgrp session tty tpgid flags minflt cminflt majflt cmajflt
   // utime stime cutime cstime priority nice threads itrealvalue starttime
-  if (std::sscanf(rest, " %c %d %d %*d %*d %*d %*u %*u %*u %*u %*u %*u %*u %*d %*d %*d %*d %*d "
+  if (std::sscanf(rest, " %c %d %d %d %*d %*d %*u %*u %*u %*u %*u %*u %*u %*d %*d %*d %*d %*d "
                         "%*d %llu",
-                  &stat.state, &parent, &group, &start) != 4) {
+                  &stat.state, &parent, &group, &session, &start) != 5) {
     return std::nullopt;
   }
   stat.start = start;
   stat.parent = parent;
   stat.group = group;
+  stat.session = session;
   return stat;
 }
 
@@ -69,19 +75,22 @@ pid_t PidOfEntry(const char* name) {
 
 }  // namespace
 
-std::vector<LiveProcess> LiveGroupMembers(pid_t group, std::uint64_t notBefore) {
-  std::vector<LiveProcess> members;
-  DIR* proc = ::opendir("/proc");
-  if (proc == nullptr) return members;
-  while (const dirent* entry = ::readdir(proc)) {
+void ForEachLiveProcess(const std::function<void(pid_t, const ProcStat&)>& visit) {
+  const std::unique_ptr<DIR, int (*)(DIR*)> proc(::opendir("/proc"), ::closedir);
+  if (!proc) return;
+  while (const dirent* entry = ::readdir(proc.get())) {
     const pid_t pid = PidOfEntry(entry->d_name);
     if (pid == 0) continue;
     const std::optional<ProcStat> stat = ReadStat(pid);
-    if (stat && stat->group == group && !Ended(*stat) && stat->start >= notBefore) {
-      members.push_back({pid, stat->start});
-    }
+    if (stat && !Ended(*stat)) visit(pid, *stat);
   }
-  ::closedir(proc);
+}
+
+std::vector<LiveProcess> LiveGroupMembers(pid_t group, std::uint64_t notBefore) {
+  std::vector<LiveProcess> members;
+  ForEachLiveProcess([&](pid_t pid, const ProcStat& stat) {
+    if (stat.group == group && stat.start >= notBefore) members.push_back({pid, stat.start});
+  });
   return members;
 }
 
@@ -156,18 +165,6 @@ std::optional<uid_t> EffectiveUserOf(pid_t pid) {
   return user;
 }
 
-// Whether `pid` is this process or one it descends from.
-bool IsSelfOrAncestor(pid_t pid) {
-  pid_t at = ::getpid();
-  for (int depth = 0; at > 0 && depth < 256; ++depth) {
-    if (at == pid) return true;
-    const std::optional<ProcStat> stat = ReadStat(at);
-    if (!stat || stat->parent == at) break;
-    at = stat->parent;
-  }
-  return false;
-}
-
 // Whether process `pid` runs the program file `gbkProgram` (the same file,
 // whatever path names it); nothing when its image cannot be looked at.
 std::optional<bool> RunsProgram(pid_t pid, const std::string& gbkProgram) {
@@ -190,50 +187,58 @@ ProcessIdentity CurrentProcessIdentity() {
 
 std::string CurrentUser() { return std::to_string(::geteuid()); }
 
-std::optional<std::uint64_t> RunningForMs(const ProcessIdentity& who) {
-  const std::optional<ProcStat> stat = StatWhileRunning(who);
-  if (!stat) return std::nullopt;
+std::uint64_t StartedMsAgo(const ProcessIdentity& who) {
   const long ticks = ::sysconf(_SC_CLK_TCK);
-  const std::uint64_t started = ticks > 0 ? stat->start * 1000u / static_cast<std::uint64_t>(ticks)
+  const std::uint64_t started = ticks > 0 ? who.start * 1000u / static_cast<std::uint64_t>(ticks)
                                           : 0;
   const std::uint64_t now = MillisecondsSinceBoot();
   return now > started ? now - started : 0;
 }
 
-RecordedTool InspectRecordedTool(const ProcessIdentity& tool, std::uint32_t group,
-                                 const std::string& recordOwner, const std::string& gbkProgram) {
-  if (tool.id == 0 || tool.start == 0) return RecordedTool::kGone;
-  const uid_t me = ::geteuid();
-  const pid_t pid = static_cast<pid_t>(tool.id);
-  std::vector<posix::LiveProcess> running;
-  if (StatWhileRunning(tool)) {
-    running.push_back({pid, tool.start});
-  } else if (group == tool.id) {
-    // The tool itself is gone, but what it started in its group may still
-    // write into the installation.
-    running = posix::LiveGroupMembers(pid, tool.start);
-  }
-  if (running.empty()) return RecordedTool::kGone;
-  for (const posix::LiveProcess& member : running) {
-    if (IsSelfOrAncestor(member.pid)) return RecordedTool::kNotTheTool;
-    const std::optional<uid_t> user = EffectiveUserOf(member.pid);
-    if (!user) {
-      return StatWhileRunning({static_cast<std::uint32_t>(member.pid), member.start})
-                 ? RecordedTool::kUnknown
-                 : RecordedTool::kGone;
-    }
-    if (std::to_string(*user) != recordOwner) return RecordedTool::kNotTheTool;
-    if (*user != me) return RecordedTool::kOtherUsers;
-  }
-  // The group's other processes run whatever the tool started; the tool
-  // itself must be the installation's.
-  if (running.front().pid == pid) {
-    const std::optional<bool> same = RunsProgram(pid, gbkProgram);
-    if (!same) return RecordedTool::kUnknown;
-    if (!*same) return RecordedTool::kNotTheTool;
-  }
-  return RecordedTool::kMine;
+std::optional<std::uint64_t> RunningForMs(const ProcessIdentity& who) {
+  const std::optional<ProcStat> stat = StatWhileRunning(who);
+  if (!stat) return std::nullopt;
+  return StartedMsAgo({who.id, stat->start});
 }
+
+std::vector<ProcessEntry> ListProcesses() {
+  std::vector<ProcessEntry> list;
+  posix::ForEachLiveProcess([&](pid_t pid, const ProcStat& stat) {
+    ProcessEntry process;
+    process.identity = {static_cast<std::uint32_t>(pid), stat.start};
+    process.parent = static_cast<std::uint32_t>(stat.parent);
+    process.group = static_cast<std::uint32_t>(stat.group);
+    process.session = static_cast<std::uint32_t>(stat.session);
+    process.name = stat.name;
+    list.push_back(std::move(process));
+  });
+  return list;
+}
+
+ProcessLook LookAtProcess(const ProcessEntry& process, const std::string& gbkProgram) {
+  ProcessLook look;
+  const pid_t pid = static_cast<pid_t>(process.identity.id);
+  const std::optional<uid_t> user = EffectiveUserOf(pid);
+  const std::optional<bool> runs = RunsProgram(pid, gbkProgram);
+  // Asked after the looks: the id may have passed to another process.
+  if (!StatWhileRunning(process.identity)) return look;
+  if (user) look.user = std::to_string(*user);
+  look.runs_program = runs;
+  return look;
+}
+
+// A kernel's boot_id is new with every boot.
+std::string BootIdentity() {
+  posix::UniqueFd fd(::open("/proc/sys/kernel/random/boot_id", O_RDONLY | O_CLOEXEC));
+  char bytes[64];
+  const ssize_t n = fd.Valid() ? ::read(fd.Get(), bytes, sizeof bytes) : -1;
+  if (n <= 0) return {};
+  std::string boot(bytes, static_cast<std::size_t>(n));
+  while (!boot.empty() && (boot.back() == '\n' || boot.back() == ' ')) boot.pop_back();
+  return boot;
+}
+
+bool IsThisBoot(const std::string& boot) { return !boot.empty() && boot == BootIdentity(); }
 
 // The tool may belong to nobody's child here: its end is watched in /proc.
 EndOutcome EndRecordedTool(const ProcessIdentity& tool, std::uint32_t group,

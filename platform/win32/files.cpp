@@ -201,11 +201,30 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
   return bytes;
 }
 
+std::optional<std::uint64_t> FileSystemNow(const std::string& folder) {
+  const win32::UniqueHandle file(::CreateFileW(
+      (WidePath(folder) + L"\\vokqm7.clock").c_str(), GENERIC_WRITE,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
+      FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  DWORD written = 0;
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (!file || !::WriteFile(file.get(), "x", 1, &written, nullptr) ||
+      !::GetFileInformationByHandle(file.get(), &information)) {
+    return std::nullopt;
+  }
+  return (static_cast<std::uint64_t>(information.ftLastWriteTime.dwHighDateTime) << 32) |
+         information.ftLastWriteTime.dwLowDateTime;
+}
+
+std::uint64_t FileTimeSpan(std::uint32_t seconds) { return static_cast<std::uint64_t>(seconds) * 10000000u; }
+
 std::uint64_t FileTimeNow(std::uint32_t secondsBack) {
   FILETIME now{};
   ::GetSystemTimeAsFileTime(&now);
   const std::uint64_t ticks =
-      (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+      ((static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime) +
+      static_cast<std::uint64_t>(
+          static_cast<std::int64_t>(InjectedError(testing::Operation::kLocalClockSkew)) * 10000000);
   const std::uint64_t back = static_cast<std::uint64_t>(secondsBack) * 10000000u;
   return ticks > back ? ticks - back : 0;
 }

@@ -11,7 +11,8 @@ namespace vok::platform::win32 {
 // broadcasts (DDE, a setting change) would otherwise hang until the wait
 // ends. Only sent messages are served; posted ones, keystrokes and clicks
 // among them, stay queued for the host, so no window of the host acts on
-// input in the middle of a call.
+// input in the middle of a call. Without an object (nullptr) it is a pause
+// of `limitMs` that ends with WAIT_TIMEOUT.
 DWORD WaitServingSentMessages(HANDLE object, DWORD limitMs);
 
 }  // namespace vok::platform::win32

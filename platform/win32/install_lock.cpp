@@ -7,26 +7,29 @@
 // inheritable, and the report tool is started without inherited handles.
 // A mutex that another caller made with other security (another integrity
 // level, an older build) and that refuses the rights asked for is opened to
-// wait on only; a mutex that cannot be had at all fails every try, and the
-// call waits as for a busy one: never does a call go on without it.
+// wait on only.
 //
-// Records: %ProgramData%\VOKQM7\<folder identity>.<user SID>.holder, one
-// per user, in a folder with a protected ACL where every user may add a
-// file and read the others', and only its owner (and the system) may change
-// or remove a file. A record counts only when its owner is the user its
-// name gives, and a record that is a reparse point or has more than one
-// name is never opened for writing: a folder turned into a mount point or a
-// planted hard link must not make a holder truncate another file. The
-// folder holds a file of its own so that it is never empty (an empty
-// folder can be made a mount point by whoever may write its parent), and
-// is only used when the system, the administrators or this user own it.
+// Then "vokqm7.lock" in the installation folder, opened with no sharing,
+// on every call: the machine that has the folder on its own disk and the
+// machines that map it over the network meet in no mutex, only in the
+// file. Read access is all it asks, so that a file that another user made
+// (and only that user may write) still serves everyone.
+//
+// Records: %LOCALAPPDATA%\VOKQM7\<folder identity>.holder, one per
+// installation, in the user's own profile, where no other user can write.
+// They are made with the user as their owner, so that an elevated host
+// (whose files the administrators would own) and an unelevated one of the
+// same account share them; a record is plain file of one name, never a
+// link, so that a planted one cannot make a holder write another file.
 #include "platform/install_lock.h"
+
+#include <vector>
 
 #include "platform/faults.h"
 #include "platform/install_lock_record.h"
 #include "platform/process.h"
-#include "platform/win32/security.h"
 #include "platform/win32/host_wait.h"
+#include "platform/win32/security.h"
 #include "platform/win32/text.h"
 #include "platform/win32/unique_handle.h"
 
@@ -36,21 +39,16 @@ struct InstallLock::State {
   win32::UniqueHandle mutex;  // empty until it could be made or opened
   std::wstring mutex_name;
   std::wstring identity;  // of the installation folder
-  std::wstring folder;    // the records' folder; empty when there is no ProgramData folder
+  std::wstring folder;    // the records' folder; empty when the user has none
   std::string user;       // this caller's SID
   win32::UniqueHandle record;  // this user's record, while held and published
-  // An installation folder on a network drive is shared by machines whose
-  // mutexes never meet: there a file in the folder itself, open without
-  // sharing, keeps the other machines out as well.
   std::wstring share_lock_path;
   win32::UniqueHandle share_lock;
-  DWORD refused = ERROR_SUCCESS;  // why the mutex cannot be had, for good
+  DWORD refused = ERROR_SUCCESS;  // why the lock cannot be had, for good
   bool held = false;
   bool clear_on_release = false;
 
-  std::wstring RecordPath(const std::string& sid) const {
-    return folder + L"\\" + identity + L"." + std::wstring(sid.begin(), sid.end()) + L".holder";
-  }
+  std::wstring RecordPath() const { return folder + L"\\" + identity + L".holder"; }
 
   ~State() {
     if (!held) return;
@@ -72,16 +70,12 @@ namespace {
 // MUTEX_MODIFY_STATE); the system and administrators may do anything.
 constexpr wchar_t kMutexSddl[] = L"D:(A;;0x00100001;;;WD)(A;;GA;;;SY)(A;;GA;;;BA)";
 constexpr DWORD kMutexAccess = SYNCHRONIZE | MUTEX_MODIFY_STATE;
-
-// The record folder, protected from inherited entries: the system and the
-// administrators may do anything; everyone may list it, add a file and read
-// the files; the owner of a file (its creator) may do anything with it.
-// Nobody else may remove or change a file, or add a folder.
-constexpr wchar_t kRecordFolderDacl[] =
-    L"D:P(A;OICI;GA;;;SY)(A;OICI;GA;;;BA)(A;;0x001200AB;;;WD)(A;OIIO;0x00120089;;;WD)"
-    L"(A;OIIO;GA;;;CO)";
-constexpr wchar_t kKeepName[] = L"\\keep";
 constexpr std::size_t kRecordLimit = 4096;
+constexpr wchar_t kShareLockName[] = L"\\vokqm7.lock";
+// A lock file refused to this user may be one being deleted: that passes
+// in a moment.
+constexpr ULONGLONG kShareLockRefusalGraceMs = 1000;
+constexpr DWORD kShareLockPauseMs = 50;
 
 // Volume serial number and file index of the installation folder, as hex
 // digits; nothing when it is not an existing folder.
@@ -107,46 +101,48 @@ std::optional<std::wstring> FolderIdentity(const std::string& gbkFolder) {
   return identity;
 }
 
-// %ProgramData%\VOKQM7; empty when there is no such base folder.
+std::wstring Environment(const wchar_t* name) {
+  wchar_t value[MAX_PATH];
+  const DWORD length = ::GetEnvironmentVariableW(name, value, MAX_PATH);
+  return length == 0 || length >= MAX_PATH ? std::wstring() : std::wstring(value, length);
+}
+
+// %LOCALAPPDATA%\VOKQM7: the user's own, local to the machine; empty when
+// the host's environment names no profile.
 std::wstring RecordFolderPath() {
-  wchar_t base[MAX_PATH];
-  DWORD length = ::GetEnvironmentVariableW(L"ProgramData", base, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) {
-    length = ::GetEnvironmentVariableW(L"ALLUSERSPROFILE", base, MAX_PATH);
+  std::wstring base = Environment(L"LOCALAPPDATA");
+  if (base.empty()) {
+    base = Environment(L"USERPROFILE");
+    if (base.empty()) return {};
+    base += L"\\AppData\\Local";
   }
-  if (length == 0 || length >= MAX_PATH) return {};
-  return std::wstring(base, length) + L"\\VOKQM7";
+  return base + L"\\VOKQM7";
 }
 
-// Makes the record folder when missing: owned by the administrators where
-// the caller may give them a folder, else by the caller; with its file
-// that keeps it from being empty.
-void MakeRecordFolder(const std::wstring& folder) {
-  for (const wchar_t* owner : {L"O:BA", L""}) {
-    win32::SecurityDescriptor security((std::wstring(owner) + kRecordFolderDacl).c_str());
-    if (!security.Made()) continue;
-    if (::CreateDirectoryW(folder.c_str(), security.Attributes())) break;
-    if (::GetLastError() != ERROR_INVALID_OWNER) return;
-  }
-  const win32::UniqueHandle keep(::CreateFileW((folder + kKeepName).c_str(), GENERIC_WRITE, 0,
-                                               nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                               nullptr));
+// Only the user, the system and the administrators; the user owns it.
+std::wstring RecordSddl(const std::string& user) {
+  const std::wstring sid(user.begin(), user.end());  // SID texts are ASCII
+  return L"O:" + sid + L"D:P(A;OICI;FA;;;" + sid + L")(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
 }
 
-// Why the record folder cannot hold this caller's records; empty when it
-// can (made first when missing).
+// Why the records' folder `folder` cannot hold this user's records; empty
+// when it can, or when it is not there yet. Looks only.
 std::string RecordFolderProblem(const std::wstring& folder, const std::string& user) {
-  if (folder.empty()) return "there is no ProgramData folder";
+  if (folder.empty()) return "the host's environment names no LOCALAPPDATA or USERPROFILE folder";
   if (user.empty()) return "this caller's user cannot be told";
-  const std::string name = win32::WideToNarrow(CP_ACP, folder);
-  if (::GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES) MakeRecordFolder(folder);
+  const std::string name = win32::WideToNarrow(win32::kGbkCodePage, folder);
   const win32::UniqueHandle handle(::CreateFileW(
       folder.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!handle) {
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND) return {};
+    return name + " cannot be opened (error " + std::to_string(error) + ")";
+  }
   BY_HANDLE_FILE_INFORMATION information{};
-  if (!handle || !::GetFileInformationByHandle(handle.get(), &information)) {
-    return name + " cannot be opened (error " + std::to_string(::GetLastError()) + ")";
+  if (!::GetFileInformationByHandle(handle.get(), &information)) {
+    return name + " cannot be read (error " + std::to_string(::GetLastError()) + ")";
   }
   if ((information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
     return name + " is a link or a mount point";
@@ -154,30 +150,98 @@ std::string RecordFolderProblem(const std::wstring& folder, const std::string& u
   if ((information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return name + " is no folder";
   const std::optional<std::string> owner = win32::FileOwnerSid(handle.get());
   if (!owner) return name + ": its owner cannot be read";
-  if (*owner != user && !win32::IsSystemSid(*owner)) {
+  if (*owner != user && !win32::IsSystemOrAdministrators(*owner)) {
     return name + " belongs to another user (" + *owner + ")";
+  }
+  if (const std::optional<std::string> writer = win32::OtherWriter(handle.get(), user)) {
+    return name + " can be written by " + *writer;
   }
   return {};
 }
 
-// Opens the record `path` when it is a plain file of one name that belongs
-// to `owner`: to read it, or to write it when `write` (made when missing).
-win32::UniqueHandle OpenRecord(const std::wstring& path, const std::string& owner, bool write) {
+// Makes the records' folder when missing; its problem otherwise.
+std::string RecordFolderReady(const std::wstring& folder, const std::string& user) {
+  if (!folder.empty() && !user.empty() &&
+      ::GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    win32::SecurityDescriptor security(RecordSddl(user).c_str());
+    if (security.Made()) ::CreateDirectoryW(folder.c_str(), security.Attributes());
+  }
+  return RecordFolderProblem(folder, user);
+}
+
+// Opens this user's record `path` when it is a plain file of one name in
+// the user's own folder: to read it, or to write it (made when missing,
+// owned by the user).
+win32::UniqueHandle OpenRecord(const std::wstring& path, const std::string& user, bool write) {
   const DWORD access = write ? GENERIC_READ | GENERIC_WRITE | DELETE | READ_CONTROL
                              : GENERIC_READ | READ_CONTROL;
   const DWORD share = write ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-  win32::UniqueHandle record(::CreateFileW(path.c_str(), access, share, nullptr,
-                                           write ? OPEN_ALWAYS : OPEN_EXISTING,
-                                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
-                                           nullptr));
+  win32::SecurityDescriptor security(RecordSddl(user).c_str());
+  win32::UniqueHandle record(::CreateFileW(
+      path.c_str(), access, share, write && security.Made() ? security.Attributes() : nullptr,
+      write ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+      nullptr));
   BY_HANDLE_FILE_INFORMATION information{};
   if (!record || !::GetFileInformationByHandle(record.get(), &information) ||
       (information.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) !=
           0 ||
-      information.nNumberOfLinks != 1 || win32::FileOwnerSid(record.get()) != owner) {
+      information.nNumberOfLinks != 1) {
     return win32::UniqueHandle();
   }
+  const std::optional<std::string> owner = win32::FileOwnerSid(record.get());
+  if (!owner || (*owner != user && !win32::IsSystemOrAdministrators(*owner))) return win32::UniqueHandle();
   return record;
+}
+
+// Removes `path` when it is a plain file of one name that `user` owns.
+void RemoveIfOwnedBy(const std::wstring& path, const std::string& user) {
+  const win32::UniqueHandle file(::CreateFileW(
+      path.c_str(), DELETE | READ_CONTROL | FILE_READ_ATTRIBUTES,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+      FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (!file || !::GetFileInformationByHandle(file.get(), &information) ||
+      (information.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) !=
+          0 ||
+      information.nNumberOfLinks != 1 || win32::FileOwnerSid(file.get()) != user) {
+    return;
+  }
+  FILE_DISPOSITION_INFO remove{TRUE};
+  ::SetFileInformationByHandle(file.get(), FileDispositionInfo, &remove, sizeof remove);
+}
+
+// The names in `folder` but "." and "..".
+std::vector<std::wstring> NamesIn(const std::wstring& folder, const wchar_t* pattern) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found{};
+  const HANDLE search = ::FindFirstFileW((folder + L"\\" + pattern).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::wstring name = found.cFileName;
+    if (name != L"." && name != L"..") names.push_back(name);
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+  return names;
+}
+
+// The records of the last version lived in %ProgramData%\VOKQM7, a folder
+// all users shared. This user's are removed when found (the tools they may
+// name are seen in the list of processes anyway); the folder goes with its
+// last record when this user made it and nothing else (a machine-wide
+// trace) is kept in it.
+void ForgetEarlierRecords(const std::string& user) {
+  const std::wstring base = Environment(L"ProgramData");
+  if (base.empty()) return;
+  const std::wstring folder = base + L"\\VOKQM7";
+  if (::GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+  const std::wstring mine = L"*." + std::wstring(user.begin(), user.end()) + L".holder";
+  for (const std::wstring& name : NamesIn(folder, mine.c_str())) {
+    RemoveIfOwnedBy(folder + L"\\" + name, user);
+  }
+  const std::vector<std::wstring> left = NamesIn(folder, L"*");
+  if (left.size() != 1 || left.front() != L"keep") return;
+  RemoveIfOwnedBy(folder + L"\\keep", user);
+  ::RemoveDirectoryW(folder.c_str());
 }
 
 // Makes the mutex of `state`, or opens it when another call made it first,
@@ -206,27 +270,42 @@ bool MutexReady(InstallLock::State& state) {
   return static_cast<bool>(state.mutex);
 }
 
-// The folder's root is a network drive (a mapped letter or a UNC path).
-bool OnNetworkDrive(const std::wstring& folder) {
-  if (InjectedFailure(testing::Operation::kFolderIsRemote)) return true;
-  wchar_t root[MAX_PATH + 1] = {};
-  if (!::GetVolumePathNameW(folder.c_str(), root, MAX_PATH)) return false;
-  return ::GetDriveTypeW(root) == DRIVE_REMOTE;
-}
+enum class ShareLock { kTaken, kBusy, kFailed, kRefused };
 
-// Takes the share lock file when the folder has one. False, with the
-// system's error left, when it cannot be had.
-bool ShareLockTaken(InstallLock::State& state) {
-  if (state.share_lock_path.empty()) return true;
-  state.share_lock.reset(::CreateFileW(state.share_lock_path.c_str(),
-                                       GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                                       FILE_ATTRIBUTE_HIDDEN, nullptr));
-  return state.share_lock.valid();
+// Takes the lock file in the installation folder.
+ShareLock TakeShareLock(InstallLock::State& state) {
+  const ULONGLONG start = ::GetTickCount64();
+  for (;;) {
+    if (!InjectedFailure(testing::Operation::kTakeInstallLock)) {
+      state.share_lock.reset(::CreateFileW(state.share_lock_path.c_str(), GENERIC_READ, 0,
+                                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr));
+    }
+    if (state.share_lock) return ShareLock::kTaken;
+    const DWORD error = ::GetLastError();
+    // Another machine, or another process of this one between its mutex
+    // and its file, has it.
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return ShareLock::kBusy;
+    if (error != ERROR_ACCESS_DENIED) return ShareLock::kFailed;
+    if (::GetTickCount64() - start >= kShareLockRefusalGraceMs) {
+      state.refused = ERROR_ACCESS_DENIED;
+      return ShareLock::kRefused;
+    }
+    win32::WaitServingSentMessages(nullptr, kShareLockPauseMs);
+  }
 }
-
-constexpr DWORD kShareLockPauseMs = 50;
 
 }  // namespace
+
+std::string HostRefusal() {
+  switch (win32::HostTokenKind()) {
+    case win32::TokenKind::kLowIntegrity:
+      return "the host runs at Low integrity (a protected-mode or sandboxed program)";
+    case win32::TokenKind::kAppContainer:
+      return "the host runs in an AppContainer";
+    default:
+      return {};
+  }
+}
 
 std::optional<InstallLock> InstallLock::ForFolder(const std::string& gbkFolder) {
   const std::optional<std::wstring> identity = FolderIdentity(gbkFolder);
@@ -236,8 +315,7 @@ std::optional<InstallLock> InstallLock::ForFolder(const std::string& gbkFolder) 
   state->identity = *identity;
   state->folder = RecordFolderPath();
   state->user = CurrentUser();
-  const std::wstring wideFolder = win32::WidePath(gbkFolder);
-  if (OnNetworkDrive(wideFolder)) state->share_lock_path = wideFolder + L"\\vokqm7.lock";
+  state->share_lock_path = win32::WidePath(gbkFolder) + kShareLockName;
   // A mutex that cannot be had now is tried again by TryAcquire.
   MutexReady(*state);
   return InstallLock(std::move(state));
@@ -251,7 +329,9 @@ InstallLock::~InstallLock() = default;
 LockOutcome InstallLock::Acquire(std::uint32_t limitMs) {
   if (!state_) return LockOutcome::kFailed;
   if (state_->held) return LockOutcome::kTaken;
-  if (!MutexReady(*state_)) return LockOutcome::kFailed;
+  if (!MutexReady(*state_)) {
+    return state_->refused != ERROR_SUCCESS ? LockOutcome::kRefused : LockOutcome::kFailed;
+  }
   const ULONGLONG start = ::GetTickCount64();
   for (;;) {
     const ULONGLONG spent = ::GetTickCount64() - start;
@@ -265,81 +345,73 @@ LockOutcome InstallLock::Acquire(std::uint32_t limitMs) {
       default:
         return LockOutcome::kFailed;
     }
-    // Without a place for its record, a holder could leave a tool that
-    // nobody finds.
-    if (!RecordFolderProblem(state_->folder, state_->user).empty()) {
-      ::ReleaseMutex(state_->mutex.get());
-      return LockOutcome::kFailed;
-    }
-    if (ShareLockTaken(*state_)) {
+    const ShareLock file = TakeShareLock(*state_);
+    if (file == ShareLock::kTaken) {
       state_->held = true;
       state_->clear_on_release = false;
       return LockOutcome::kTaken;
     }
-    const DWORD error = ::GetLastError();
     ::ReleaseMutex(state_->mutex.get());
-    // Another machine has the folder; anything else is no lock at all.
-    if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) {
-      return LockOutcome::kFailed;
-    }
+    if (file == ShareLock::kRefused) return LockOutcome::kRefused;
+    if (file == ShareLock::kFailed) return LockOutcome::kFailed;
     if (left == 0) return LockOutcome::kBusy;
-    ::Sleep(left < kShareLockPauseMs ? left : kShareLockPauseMs);
+    win32::WaitServingSentMessages(nullptr, left < kShareLockPauseMs ? left : kShareLockPauseMs);
   }
 }
 
 LockOutcome InstallLock::TryAcquire() { return Acquire(0); }
 
 // Written over in place through one handle kept while held; it is opened
-// only once it was shown to be this user's plain file.
+// only once it was shown to be a plain file in the user's folder. One that
+// is not (left by something else under its name) is removed first.
 bool InstallLock::Publish(const InstallLockHolder& holder) {
   if (!state_ || !state_->held) return false;
-  if (!state_->record) {
-    state_->record = OpenRecord(state_->RecordPath(state_->user), state_->user, true);
+  State& state = *state_;
+  if (!state.record) {
+    if (!RecordFolderReady(state.folder, state.user).empty()) return false;
+    const std::wstring path = state.RecordPath();
+    state.record = OpenRecord(path, state.user, true);
+    if (!state.record) {
+      ::DeleteFileW(path.c_str());
+      state.record = OpenRecord(path, state.user, true);
+    }
+    if (!state.record) return false;
+    ForgetEarlierRecords(state.user);
   }
-  if (!state_->record) return false;
   const std::string bytes = FormatHolderRecord(holder);
   DWORD written = 0;
   const LARGE_INTEGER start{};
-  if (!::SetFilePointerEx(state_->record.get(), start, nullptr, FILE_BEGIN) ||
-      !::WriteFile(state_->record.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+  if (!::SetFilePointerEx(state.record.get(), start, nullptr, FILE_BEGIN) ||
+      !::WriteFile(state.record.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
                    nullptr) ||
-      written != bytes.size() || !::SetEndOfFile(state_->record.get())) {
+      written != bytes.size() || !::SetEndOfFile(state.record.get())) {
     return false;
   }
-  state_->clear_on_release = holder.tool.id == 0;
+  state.clear_on_release = holder.tool.id == 0;
   return true;
 }
 
-std::vector<InstallLockHolder> InstallLock::Records() const {
-  std::vector<InstallLockHolder> records;
-  if (!state_ || state_->folder.empty()) return records;
-  const std::wstring prefix = state_->identity + L".";
-  const std::wstring suffix = L".holder";
-  WIN32_FIND_DATAW found{};
-  const HANDLE search =
-      ::FindFirstFileW((state_->folder + L"\\" + prefix + L"*" + suffix).c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return records;
-  do {
-    const std::wstring name = found.cFileName;
-    if (name.size() <= prefix.size() + suffix.size() ||
-        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
-      continue;
-    }
-    const std::wstring sid =
-        name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
-    const std::string owner = win32::WideToNarrow(CP_ACP, sid);
-    const win32::UniqueHandle record = OpenRecord(state_->folder + L"\\" + name, owner, false);
-    char bytes[kRecordLimit];
-    DWORD read = 0;
-    if (!record || !::ReadFile(record.get(), bytes, sizeof bytes, &read, nullptr)) continue;
-    std::optional<InstallLockHolder> holder = ParseHolderRecord(std::string_view(bytes, read));
-    if (!holder) continue;
-    holder->owner = owner;
-    holder->mine = owner == state_->user;
-    records.push_back(std::move(*holder));
-  } while (::FindNextFileW(search, &found));
-  ::FindClose(search);
-  return records;
+std::optional<InstallLockHolder> InstallLock::OwnRecord() const {
+  if (!state_ || state_->folder.empty() || state_->user.empty()) return std::nullopt;
+  const win32::UniqueHandle record = OpenRecord(state_->RecordPath(), state_->user, false);
+  char bytes[kRecordLimit];
+  DWORD read = 0;
+  if (!record || !::ReadFile(record.get(), bytes, sizeof bytes, &read, nullptr)) {
+    return std::nullopt;
+  }
+  return ParseHolderRecord(std::string_view(bytes, read));
+}
+
+bool InstallLock::DropOwnRecord() {
+  if (!state_ || !state_->held) return false;
+  state_->record.reset();
+  const std::wstring path = state_->RecordPath();
+  return ::DeleteFileW(path.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+std::string InstallLock::RecordPath() const {
+  if (!state_ || state_->folder.empty()) return {};
+  return win32::WideToNarrow(win32::kGbkCodePage, state_->RecordPath());
 }
 
 std::string InstallLock::RecordProblem() const {
@@ -352,20 +424,25 @@ std::optional<bool> InstallLock::Busy() const {
   switch (::WaitForSingleObject(state_->mutex.get(), 0)) {
     case WAIT_OBJECT_0:
     case WAIT_ABANDONED:
-      ::ReleaseMutex(state_->mutex.get());
-      return false;
+      break;
     case WAIT_TIMEOUT:
       return true;
     default:
       return std::nullopt;
   }
+  // Free on this machine; another machine may have the folder's file.
+  const win32::UniqueHandle file(::CreateFileW(state_->share_lock_path.c_str(), GENERIC_READ, 0,
+                                               nullptr, OPEN_EXISTING, 0, nullptr));
+  const DWORD error = file ? ERROR_SUCCESS : ::GetLastError();
+  ::ReleaseMutex(state_->mutex.get());
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
 
 bool InstallLock::Made() const { return state_ && static_cast<bool>(state_->mutex); }
 
 std::uint32_t InstallLock::RefusedError() const { return state_ ? state_->refused : 0; }
 
-bool InstallLock::GuardsShare() const { return state_ && !state_->share_lock_path.empty(); }
+bool InstallLock::GuardsShare() const { return state_ != nullptr; }
 
 std::string InstallLock::Name() const {
   if (!state_) return {};

@@ -3,11 +3,10 @@
 #include "platform/faults.h"
 #include "platform/files.h"
 #include "platform/win32/host_wait.h"
+#include "platform/win32/process_time.h"
 #include "platform/win32/security.h"
 #include "platform/win32/text.h"
 #include "platform/win32/unique_handle.h"
-
-#include <tlhelp32.h>
 
 #include <vector>
 
@@ -70,24 +69,19 @@ bool CreateChild(const std::string& commandLine, DWORD flags, PROCESS_INFORMATIO
   return true;
 }
 
-std::uint64_t CreationTime(HANDLE process) {
-  FILETIME created{}, exited{}, kernel{}, user{};
-  if (!::GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
-  return (static_cast<std::uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
-}
-
 // A job that ends its processes when its last handle closes, so that the
-// system ends the child when the host ends, however it ends. What the tool
-// starts in turn (a database engine, a licence helper) leaves the job
-// silently: only the tool is tied. Nothing when the child cannot be put in
-// one: before Windows 8 a process already in a job that allows no
+// system ends the child, and what it starts, when the call ends or the
+// host ends, however it ends. A program the tool starts stays in the job
+// unless it asks to leave it: one that stayed behind silently could write
+// an export into the next call's run. Nothing when the child cannot be put
+// in one: before Windows 8 a process already in a job that allows no
 // breakaway cannot join another.
 win32::UniqueHandle JobEndingWithHost(HANDLE process) {
   win32::UniqueHandle job(::CreateJobObjectW(nullptr, nullptr));
   if (!job) return job;
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
   limits.BasicLimitInformation.LimitFlags =
-      JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_SILENT_BREAKAWAY_OK;
+      JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_BREAKAWAY_OK;
   if (!::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits,
                                  sizeof limits) ||
       InjectedFailure(testing::Operation::kAssignJob) ||
@@ -120,50 +114,35 @@ win32::UniqueHandle OpenWhileRunning(const ProcessIdentity& who) {
   win32::UniqueHandle process(
       ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, who.id));
   if (!process || ::WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT ||
-      (who.start != 0 && CreationTime(process.get()) != who.start)) {
+      (who.start != 0 && win32::CreationTime(process.get()) != who.start)) {
     return win32::UniqueHandle();
   }
   return process;
 }
 
-// Whether `id` is this process or one it descends from.
-bool IsSelfOrAncestor(DWORD id) {
-  const win32::UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snapshot) return id == ::GetCurrentProcessId();
-  std::vector<std::pair<DWORD, DWORD>> parents;  // (process, parent)
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
-       more = ::Process32NextW(snapshot.get(), &entry)) {
-    parents.emplace_back(entry.th32ProcessID, entry.th32ParentProcessID);
+// Whether the job `job` still has a process in it; nothing when it cannot
+// be asked.
+std::optional<bool> JobHasProcesses(HANDLE job) {
+  JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+  if (!::QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting,
+                                   sizeof accounting, nullptr)) {
+    return std::nullopt;
   }
-  DWORD at = ::GetCurrentProcessId();
-  for (int depth = 0; depth < 256 && at != 0; ++depth) {
-    if (at == id) return true;
-    DWORD parent = 0;
-    for (const auto& [process, its_parent] : parents) {
-      if (process == at) parent = its_parent;
-    }
-    if (parent == at) break;
-    at = parent;
-  }
-  return false;
+  return accounting.ActiveProcesses != 0;
 }
 
-// Whether `process` runs the program file `gbkProgram`, whatever path names
-// it; nothing when its image cannot be told.
-std::optional<bool> RunsProgram(HANDLE process, const std::string& gbkProgram) {
-  std::wstring image(32768, L'\0');
-  DWORD length = static_cast<DWORD>(image.size());
-  if (!::QueryFullProcessImageNameW(process, 0, image.data(), &length)) return std::nullopt;
-  image.resize(length);
-  // The installation's tool has a GBK path: an image that has none is
-  // another program.
-  const std::optional<std::string> narrow = win32::NarrowWithoutLoss(image);
-  if (!narrow) return false;
-  const std::optional<FileStamp> running = StampOf(*narrow);
-  if (!running) return std::nullopt;
-  return IsSameFile(*running, StampOf(gbkProgram));
+// Waits, answering sent messages, until the job is empty or `limitMs` ran
+// out; true when it is empty.
+bool WaitUntilJobEmpty(HANDLE job, DWORD limitMs) {
+  const ULONGLONG start = ::GetTickCount64();
+  for (;;) {
+    const std::optional<bool> busy = JobHasProcesses(job);
+    if (!busy) return false;
+    if (!*busy) return true;
+    const ULONGLONG spent = ::GetTickCount64() - start;
+    if (spent >= limitMs) return false;
+    win32::WaitServingSentMessages(nullptr, 10);
+  }
 }
 
 }  // namespace
@@ -173,16 +152,23 @@ ChildProcess::ChildProcess(ChildProcess&&) noexcept = default;
 ChildProcess& ChildProcess::operator=(ChildProcess&&) noexcept = default;
 ChildProcess::~ChildProcess() = default;
 
-std::optional<ChildProcess> ChildProcess::Start(const std::string& commandLine, int* error,
-                                                ChildTie tie, const std::string& folder) {
+std::optional<ChildProcess> ChildProcess::Start(
+    const std::string& commandLine, int* error, ChildTie tie, const std::string& folder,
+    const std::function<bool(const ChildProcess&)>& beforeRunning) {
   // Allocated before the start so that no failure can come between the
   // start and the moment the handles have an owner.
   auto state = std::make_unique<State>();
   PROCESS_INFORMATION started{};
   DWORD startError = ERROR_SUCCESS;
   const bool tied = tie == ChildTie::kEndsWithHost;
-  // A tied child joins its job before it runs a single instruction.
-  const DWORD flags = tied ? CREATE_SUSPENDED | BreakawayFromHostJob() : 0;
+  // A tied child joins its job, and whoever must know of it is told,
+  // before it runs a single instruction.
+  const bool suspended = tied || beforeRunning;
+  const DWORD flags = (suspended ? CREATE_SUSPENDED : 0) | (tied ? BreakawayFromHostJob() : 0);
+  if (InjectedFailure(testing::Operation::kStartProcess)) {
+    if (error != nullptr) *error = static_cast<int>(::GetLastError());
+    return std::nullopt;
+  }
   if (!CreateChild(commandLine, flags, started, startError, folder)) {
     if (error != nullptr) *error = static_cast<int>(startError);
     return std::nullopt;
@@ -190,16 +176,20 @@ std::optional<ChildProcess> ChildProcess::Start(const std::string& commandLine, 
   state->process.reset(started.hProcess);
   state->thread.reset(started.hThread);
   state->id = started.dwProcessId;
-  state->start = CreationTime(started.hProcess);
-  if (tied) {
-    state->job = JobEndingWithHost(started.hProcess);
-    if (::ResumeThread(started.hThread) == static_cast<DWORD>(-1)) {
-      if (error != nullptr) *error = static_cast<int>(::GetLastError());
-      ::TerminateProcess(started.hProcess, 1);
-      return std::nullopt;
-    }
+  state->start = win32::CreationTime(started.hProcess);
+  if (tied) state->job = JobEndingWithHost(started.hProcess);
+  ChildProcess child(std::move(state));
+  if (beforeRunning && !beforeRunning(child)) {
+    if (error != nullptr) *error = 0;
+    child.Terminate(1);
+    return std::nullopt;
   }
-  return ChildProcess(std::move(state));
+  if (suspended && ::ResumeThread(started.hThread) == static_cast<DWORD>(-1)) {
+    if (error != nullptr) *error = static_cast<int>(::GetLastError());
+    child.Terminate(1);
+    return std::nullopt;
+  }
+  return child;
 }
 
 ProcessIdentity ChildProcess::Identity() const {
@@ -228,10 +218,16 @@ WaitOutcome ChildProcess::Wait(std::optional<std::uint32_t> limitMs) {
 
 bool ChildProcess::Terminate(std::uint32_t exitCode) {
   if (!state_ || !state_->process) return false;
-  if (!::TerminateProcess(state_->process.get(), exitCode)) return false;
-  // TerminateProcess only starts the ending; wait (boundedly: the host must
+  // A tied child goes with everything it started that stayed in its job.
+  const bool ending = state_->job ? ::TerminateJobObject(state_->job.get(), exitCode) != FALSE
+                                  : ::TerminateProcess(state_->process.get(), exitCode) != FALSE;
+  if (!ending) return false;
+  // Termination only starts the ending; wait (boundedly: the host must
   // never hang here) so that the caller may reuse the child's files at once.
-  return ::WaitForSingleObject(state_->process.get(), kReapLimitMs) == WAIT_OBJECT_0;
+  if (win32::WaitServingSentMessages(state_->process.get(), kReapLimitMs) != WAIT_OBJECT_0) {
+    return false;
+  }
+  return !state_->job || WaitUntilJobEmpty(state_->job.get(), kReapLimitMs);
 }
 
 std::optional<std::int64_t> ChildProcess::ExitCode() const {
@@ -247,52 +243,28 @@ std::optional<ProcessIdentity> IdentityOfProcess(std::uint32_t id) {
   if (id == 0) return std::nullopt;
   win32::UniqueHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
   if (!process) return std::nullopt;
-  return ProcessIdentity{id, CreationTime(process.get())};
+  return ProcessIdentity{id, win32::CreationTime(process.get())};
 }
 
 ProcessIdentity CurrentProcessIdentity() {
-  return ProcessIdentity{::GetCurrentProcessId(), CreationTime(::GetCurrentProcess())};
+  return ProcessIdentity{::GetCurrentProcessId(), win32::CreationTime(::GetCurrentProcess())};
+}
+
+std::uint64_t StartedMsAgo(const ProcessIdentity& who) {
+  FILETIME now{};
+  ::GetSystemTimeAsFileTime(&now);
+  const std::uint64_t ticks =
+      (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+  return ticks > who.start ? (ticks - who.start) / 10000u : 0;
 }
 
 std::optional<std::uint64_t> RunningForMs(const ProcessIdentity& who) {
   const win32::UniqueHandle process = OpenWhileRunning(who);
   if (!process) return std::nullopt;
-  FILETIME now{};
-  ::GetSystemTimeAsFileTime(&now);
-  const std::uint64_t ticks =
-      (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-  const std::uint64_t started = CreationTime(process.get());
-  return ticks > started ? (ticks - started) / 10000u : 0;
+  return StartedMsAgo({who.id, win32::CreationTime(process.get())});
 }
 
 std::string CurrentUser() { return win32::ProcessUserSid(::GetCurrentProcess()).value_or(""); }
-
-RecordedTool InspectRecordedTool(const ProcessIdentity& tool, std::uint32_t /*group*/,
-                                 const std::string& recordOwner, const std::string& gbkProgram) {
-  if (tool.id == 0 || tool.start == 0) return RecordedTool::kGone;
-  win32::UniqueHandle process;
-  if (!InjectedFailure(testing::Operation::kOpenProcess)) {
-    process.reset(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, tool.id));
-  }
-  if (!process) {
-    // No process has the id; any other failure (another user's process, a
-    // protected one) says nothing about whether it runs.
-    return ::GetLastError() == ERROR_INVALID_PARAMETER ? RecordedTool::kGone
-                                                       : RecordedTool::kUnknown;
-  }
-  if (::WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT ||
-      CreationTime(process.get()) != tool.start) {
-    return RecordedTool::kGone;
-  }
-  if (IsSelfOrAncestor(tool.id)) return RecordedTool::kNotTheTool;
-  const std::optional<std::string> user = win32::ProcessUserSid(process.get());
-  if (!user) return RecordedTool::kUnknown;
-  if (*user != recordOwner) return RecordedTool::kNotTheTool;
-  if (*user != CurrentUser()) return RecordedTool::kOtherUsers;
-  const std::optional<bool> same = RunsProgram(process.get(), gbkProgram);
-  if (!same) return RecordedTool::kUnknown;
-  return *same ? RecordedTool::kMine : RecordedTool::kNotTheTool;
-}
 
 EndOutcome EndRecordedTool(const ProcessIdentity& tool, std::uint32_t /*group*/,
                            std::uint32_t limitMs) {
@@ -304,8 +276,9 @@ EndOutcome EndRecordedTool(const ProcessIdentity& tool, std::uint32_t /*group*/,
       ::WaitForSingleObject(process.get(), 0) != WAIT_OBJECT_0) {
     return EndOutcome::kFailed;
   }
-  return ::WaitForSingleObject(process.get(), limitMs) == WAIT_OBJECT_0 ? EndOutcome::kEnded
-                                                                       : EndOutcome::kFailed;
+  return win32::WaitServingSentMessages(process.get(), limitMs) == WAIT_OBJECT_0
+             ? EndOutcome::kEnded
+             : EndOutcome::kFailed;
 }
 
 bool StartDetached(const std::string& commandLine, const std::string& folder) {

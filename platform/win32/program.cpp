@@ -1,6 +1,7 @@
 #include "platform/program.h"
 
 #include "platform/path_parts.h"
+#include "platform/win32/host_wait.h"
 #include "platform/win32/text.h"
 #include "platform/win32/win32.h"
 
@@ -68,6 +69,7 @@ std::optional<std::string> EnvironmentValue(const char* name) {
 
 char PathSeparator() { return '\\'; }
 
-void SleepMilliseconds(std::uint32_t ms) { ::Sleep(ms); }
+// A GUI host's thread keeps answering what others send it meanwhile.
+void SleepMilliseconds(std::uint32_t ms) { win32::WaitServingSentMessages(nullptr, ms); }
 
 }  // namespace vok::platform

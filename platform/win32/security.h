@@ -36,8 +36,24 @@ std::optional<std::string> ProcessUserSid(HANDLE process);
 // a SID text.
 std::optional<std::string> FileOwnerSid(HANDLE handle);
 
-// Whether `sid` is the system's own: LocalSystem, Administrators or
-// TrustedInstaller, which no standard user can act as.
-bool IsSystemSid(const std::string& sid);
+// Whether `sid` is LocalSystem, BUILTIN\Administrators or
+// TrustedInstaller: an owner that only the machine's administration can be,
+// never another standard user.
+bool IsSystemOrAdministrators(const std::string& sid);
+
+// A user or group other than `user`, the system and the administrators
+// that the DACL of `handle` (opened with READ_CONTROL) lets add, change or
+// remove files, as a SID text ("everyone" for no DACL at all); nothing
+// when there is none.
+std::optional<std::string> OtherWriter(HANDLE handle, const std::string& user);
+
+enum class TokenKind {
+  kStandard,      // Medium integrity or above
+  kLowIntegrity,  // may not open objects that Medium-integrity programs made
+  kAppContainer,
+};
+
+// What the host's own token is.
+TokenKind HostTokenKind();
 
 }  // namespace vok::platform::win32

@@ -170,18 +170,12 @@ class ReadOnlyFolderTest : public HostileFilesTest {
     ::chmod(install_.temp().path().c_str(), 0700);
   }
 
-  static void BecomeUnprivileged() {
-    if (::geteuid() != 0) return;
-    constexpr uid_t kNobody = 65534;
-    if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
-      std::_Exit(3);
-    }
-  }
   int CallAsUnprivilegedUser(const char* expected_message) {
     std::fflush(nullptr);
+    const test::NobodysRuntimeFolder runtime;
     const pid_t child = ::fork();
     if (child == 0) {
-      BecomeUnprivileged();
+      if (::geteuid() == 0 && !test::BecomeNobody(runtime)) std::_Exit(3);
       Buffer buffer;
       const bool as_expected = GetReportDate(login_.c_str(), output_.c_str(), buffer.bytes) == -1 &&
                                buffer.Holds(Gbk(expected_message));

@@ -1,7 +1,9 @@
 #include "test_support.h"
 
 #include <iconv.h>
+#include <grp.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -129,6 +131,19 @@ void TestInstallation::RemoveRegistryValue() const {
 const TestInstallation& SharedInstallation() {
   static const TestInstallation installation;
   return installation;
+}
+
+// Only root can give it away; for anyone else it stays the caller's own.
+NobodysRuntimeFolder::NobodysRuntimeFolder() {
+  if (::geteuid() != 0) return;
+  if (::chown(path().c_str(), kNobody, kNobody) != 0 || ::chmod(path().c_str(), 0700) != 0) {
+    throw std::runtime_error("cannot give " + path() + " to nobody");
+  }
+}
+
+bool BecomeNobody(const NobodysRuntimeFolder& runtime) {
+  return ::setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1) == 0 &&
+         ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0;
 }
 
 std::string BatchLogin(std::string_view account, std::string_view year, std::string_view period,

@@ -88,6 +88,21 @@ class TestInstallation {
 // the first InstallLocation it finds for the life of the process.
 const TestInstallation& SharedInstallation();
 
+// The unprivileged user the tests play another local user with.
+inline constexpr unsigned kNobody = 65534;
+
+// A folder that `nobody` owns and alone may use, as the runtime folder a
+// desktop session gives each user: where the library keeps that user's
+// installation records. Removed with the object.
+class NobodysRuntimeFolder : public TempFolder {
+ public:
+  NobodysRuntimeFolder();
+};
+
+// In a forked child: becomes `nobody`, with `runtime` as its runtime
+// folder; false when the privileges could not be dropped.
+bool BecomeNobody(const NobodysRuntimeFolder& runtime);
+
 // A small login text with the four fields of the batch exports.
 std::string BatchLogin(std::string_view account, std::string_view year, std::string_view period,
                        std::string_view server);

@@ -186,7 +186,10 @@ TEST_F(HeldInstallationTest, CallsThatWaitPastTheLimitTouchNoFile) {
   std::optional<InstallLock> other = LockOf(install_.library_location());
   ASSERT_TRUE(other);
   ASSERT_EQ(other->TryAcquire(), LockOutcome::kTaken);
-  ASSERT_TRUE(other->Publish({1234, "filing.exe", "2026-12-09 08:00:00.000", "GetReportDate"}));
+  // The holder is a live process of this user: this one.
+  const platform::ProcessIdentity me = platform::CurrentProcessIdentity();
+  ASSERT_TRUE(other->Publish(
+      {me.id, "filing.exe", "2026-12-09 08:00:00.000", "GetReportDate", me.start}));
   testing::SetInstallWaitLimitMs(150);
   for (const auto& e : kExports) {
     std::memset(buffer_, 'Z', sizeof buffer_);
@@ -210,7 +213,7 @@ TEST_F(HeldInstallationTest, CallsThatWaitPastTheLimitTouchNoFile) {
       InstallLocationLock::Take(install_.library_location(), "GetReportDate");
   EXPECT_EQ(waited.outcome(), InstallLocationLock::Outcome::kTimedOut);
   ASSERT_TRUE(waited.waited_for());
-  EXPECT_EQ(waited.waited_for()->process_id, 1234u);
+  EXPECT_EQ(waited.waited_for()->process_id, me.id);
   EXPECT_EQ(waited.waited_for()->program, "filing.exe");
 }
 

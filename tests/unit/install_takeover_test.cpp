@@ -1,7 +1,8 @@
 // Taking the installation over from a holder that left a record: what the
-// next call may end and what it must wait for, tried as another local user
-// would (the caller run as `nobody` where the tests run as root), with
-// records planted, files removed and tools that will not end in time.
+// next call may end, what it drops and what it must wait for, tried as
+// another local user would (the caller run as `nobody` where the tests run
+// as root), with records planted, stale or removed, a squatted name in
+// /tmp and tools that will not end in time.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -10,6 +11,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -32,26 +35,21 @@ using platform::InstallLockHolder;
 using platform::LockOutcome;
 using Outcome = InstallLocationLock::Outcome;
 
-constexpr uid_t kNobody = 65534;
-
 bool Running(const platform::ProcessIdentity& who) {
   return platform::RunningForMs(who).has_value();
 }
 
 // Runs `work` in a child process as `nobody`; its exit status.
-int AsNobody(const std::function<int()>& work) {
+int AsNobody(const test::NobodysRuntimeFolder& runtime, const std::function<int()>& work) {
+  std::fflush(nullptr);
   const pid_t child = ::fork();
-  if (child == 0) {
-    const bool dropped =
-        ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0;
-    ::_exit(dropped ? work() : 99);
-  }
+  if (child == 0) ::_exit(test::BecomeNobody(runtime) ? work() : 99);
   int status = 0;
   ::waitpid(child, &status, 0);
   return WIFEXITED(status) ? WEXITSTATUS(status) : 98;
 }
 
-int OutcomeCode(Outcome outcome) { return outcome == Outcome::kHeld ? 0 : 1; }
+int OutcomeCode(Outcome outcome) { return static_cast<int>(outcome); }
 
 class InstallTakeoverTest : public ::testing::Test {
  protected:
@@ -67,33 +65,42 @@ class InstallTakeoverTest : public ::testing::Test {
     for (std::optional<platform::ChildProcess>& tool : tools_) {
       if (tool) tool->Terminate(0);
     }
-    // Records of this installation, whoever wrote them.
+    for (const pid_t orphan : orphans_) ::kill(orphan, SIGKILL);
     std::error_code ignored;
-    for (const uid_t user : {::geteuid(), kNobody}) {
-      fs::remove(RecordOf(user), ignored);
-    }
+    fs::remove(MyRecord(), ignored);
   }
 
-  std::string RecordOf(uid_t user) const {
-    struct stat st {};
-    ::stat(install_.location().c_str(), &st);
-    char name[96];
-    std::snprintf(name, sizeof name, "/tmp/vokqm7-holders-%u/%llx-%llx.holder", user,
-                  static_cast<unsigned long long>(st.st_dev),
-                  static_cast<unsigned long long>(st.st_ino));
-    return name;
-  }
-
+  std::optional<InstallLock> Lock() const { return InstallLock::ForFolder(install_.library_location()); }
+  std::string MyRecord() const { return Lock()->RecordPath(); }
   std::string Tool() const { return install_.library_location() + "\\vokwqm7.exe"; }
+
+  std::string ToolCommand() const {
+    return "\"" + install_.location() + "/vokwqm7.exe\" -LQM7_VOK{1 2026 x \"s\" \"w\" 0 }";
+  }
 
   // The installation's report tool, running long, as an orphan would.
   platform::ChildProcess& StartTool() {
     const test::ScopedEnv sleep("VOKWQM7_SLEEP_MS", "60000");
-    tools_.push_back(platform::ChildProcess::Start(
-        "\"" + install_.location() + "/vokwqm7.exe\" -LQM7_VOK{1 2026 x \"s\" \"w\" 0 }", nullptr,
-        platform::ChildTie::kEndsWithHost));
+    tools_.push_back(
+        platform::ChildProcess::Start(ToolCommand(), nullptr, platform::ChildTie::kEndsWithHost));
     EXPECT_TRUE(tools_.back());
     return *tools_.back();
+  }
+
+  // The report tool started by a call of `nobody` that is gone.
+  platform::ProcessIdentity StartNobodysTool() {
+    const test::ScopedEnv sleep("VOKWQM7_SLEEP_MS", "60000");
+    const std::string pid_file = runtime_ / "tool.pid";
+    AsNobody(runtime_, [&] {
+      std::optional<platform::ChildProcess> tool =
+          platform::ChildProcess::Start(ToolCommand(), nullptr, platform::ChildTie::kEndsWithHost);
+      if (!tool) return 1;
+      test::WriteFile(pid_file, std::to_string(tool->Identity().id));
+      return 0;
+    });
+    const auto pid = static_cast<std::uint32_t>(std::stoul(test::ReadFile(pid_file)));
+    orphans_.push_back(static_cast<pid_t>(pid));
+    return platform::IdentityOfProcess(pid).value_or(platform::ProcessIdentity{pid, 0});
   }
 
   // Another program of this user: the test binary itself, sleeping.
@@ -108,95 +115,140 @@ class InstallTakeoverTest : public ::testing::Test {
 
   // Leaves the record of a holder that died while `tool` ran: taken, the
   // tool published, let go without taking the record back.
-  bool LeaveRecord(const platform::ProcessIdentity& tool, std::uint32_t group) const {
-    std::optional<InstallLock> lock = InstallLock::ForFolder(install_.library_location());
+  bool LeaveRecord(const platform::ProcessIdentity& tool, std::uint32_t group,
+                   const std::string& boot) const {
+    std::optional<InstallLock> lock = Lock();
     if (!lock || lock->TryAcquire() != LockOutcome::kTaken) return false;
     InstallLockHolder holder{4242, "C:\\client.exe", "2026-12-10 08:00:00.000", "GetReportDate"};
     holder.tool = tool;
     holder.tool_group = group;
     holder.tool_program = Tool();
+    holder.boot = boot;
     return lock->Publish(holder);
   }
 
   Outcome Take() const { return InstallLocationLock::Take(install_.library_location(), "test").outcome(); }
 
   test::TestInstallation install_;
+  test::NobodysRuntimeFolder runtime_;
   std::vector<std::optional<platform::ChildProcess>> tools_;
+  std::vector<pid_t> orphans_;
 };
 
-// Who wrote the record, what its tool is and who calls next: whether the
-// call takes the installation, and whether the process the record names
-// lives on and the record stays as it was.
-TEST_F(InstallTakeoverTest, EndsOnlyItsOwnUsersReportToolAndNeverGoesOnWhenItCannot) {
-  enum class Named { kCaller, kOtherProgram, kTool };
+// One table over the desks a call meets: who left which record naming
+// what, whose tool runs, who calls next. Each row says whether the call
+// takes the installation, whether the named process lives on and whether
+// the record is kept, dropped, or left as it was.
+TEST_F(InstallTakeoverTest, EndsOnlyItsOwnUsersToolDropsStaleRecordsAndWaitsForTheRest) {
+  enum class Named { kNothing, kCaller, kOtherProgram, kTool, kReusedId, kNobodysTool };
   enum class Who { kMe, kNobody };
+  enum class Record { kKept, kDropped, kNone };
   const struct {
     const char* name;
-    Who writer;
     Named named;
+    bool recorded;     // this user's record names it
+    bool other_boot;   // the record was written before the last boot
+    bool squatted;     // another user made /tmp/vokqm7-holders-<my uid> first
     Who caller;
     Outcome outcome;
-    bool survives;  // the named process still runs after the call
+    bool survives;     // the named process still runs after the call
+    Record record;     // what became of this user's record
   } kCases[] = {
-      {"a record naming the caller", Who::kMe, Named::kCaller, Who::kMe, Outcome::kHeld, true},
-      {"a record naming a process that is no report tool", Who::kMe, Named::kOtherProgram,
-       Who::kMe, Outcome::kHeld, true},
-      {"another user's record naming my report tool", Who::kNobody, Named::kTool, Who::kMe,
-       Outcome::kHeld, true},
-      {"my orphaned tool, another user calls", Who::kMe, Named::kTool, Who::kNobody,
-       Outcome::kTimedOut, true},
-      {"my orphaned tool, I call", Who::kMe, Named::kTool, Who::kMe, Outcome::kHeld, false},
+      {"a record naming the caller", Named::kCaller, true, false, false, Who::kMe,
+       Outcome::kHeld, true, Record::kNone},
+      {"a record naming a process that is no report tool", Named::kOtherProgram, true, false,
+       false, Who::kMe, Outcome::kHeld, true, Record::kNone},
+      {"a record whose process id another process has now", Named::kReusedId, true, false, false,
+       Who::kMe, Outcome::kHeld, true, Record::kNone},
+      {"a record written before the last boot", Named::kOtherProgram, true, true, false,
+       Who::kMe, Outcome::kHeld, true, Record::kNone},
+      {"my orphaned tool, I call", Named::kTool, true, false, false, Who::kMe, Outcome::kHeld,
+       false, Record::kNone},
+      {"my orphaned tool, another user calls", Named::kTool, true, false, false, Who::kNobody,
+       Outcome::kTimedOut, true, Record::kKept},
+      {"another user's orphaned tool, I call", Named::kNobodysTool, false, false, false,
+       Who::kMe, Outcome::kTimedOut, true, Record::kNone},
+      {"my tool that no record names", Named::kTool, false, false, false, Who::kMe,
+       Outcome::kTimedOut, true, Record::kNone},
+      {"my records' old name in /tmp made by another user", Named::kNothing, false, false, true,
+       Who::kMe, Outcome::kHeld, true, Record::kNone},
   };
   const bool root = ::geteuid() == 0;
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
-    if (!root && (c.writer == Who::kNobody || c.caller == Who::kNobody)) {
+    if (!root && (c.caller == Who::kNobody || c.named == Named::kNobodysTool || c.squatted)) {
       std::printf("skipped without root: %s\n", c.name);
       continue;
     }
-    platform::ProcessIdentity named = platform::CurrentProcessIdentity();
+    platform::ProcessIdentity named{};
     std::uint32_t group = 0;
-    if (c.named != Named::kCaller) {
-      platform::ChildProcess& child = c.named == Named::kTool ? StartTool() : StartSleeper();
-      named = child.Identity();
-      group = child.Group();
+    switch (c.named) {
+      case Named::kNothing: break;
+      case Named::kCaller: named = platform::CurrentProcessIdentity(); break;
+      case Named::kNobodysTool: named = StartNobodysTool(); break;
+      case Named::kTool:
+      case Named::kOtherProgram:
+      case Named::kReusedId: {
+        platform::ChildProcess& child = c.named == Named::kTool ? StartTool() : StartSleeper();
+        named = child.Identity();
+        group = child.Group();
+        break;
+      }
     }
-    const std::string record = RecordOf(c.writer == Who::kMe ? ::geteuid() : kNobody);
-    if (c.writer == Who::kMe) {
-      ASSERT_TRUE(LeaveRecord(named, group));
-    } else {
-      ASSERT_EQ(AsNobody([&] { return LeaveRecord(named, group) ? 0 : 1; }), 0);
+    // The id as another, earlier process had it.
+    platform::ProcessIdentity recorded = named;
+    if (c.named == Named::kReusedId) --recorded.start;
+    if (c.recorded) {
+      ASSERT_TRUE(LeaveRecord(recorded, group, c.other_boot ? "an earlier boot" : platform::BootIdentity()));
     }
-    const std::string before = test::ReadFile(record);
+    const std::string squat = "/tmp/vokqm7-holders-" + std::to_string(::geteuid());
+    if (c.squatted) {
+      ASSERT_EQ(AsNobody(runtime_, [&] { return ::mkdir(squat.c_str(), 0777) == 0 ? 0 : 1; }), 0);
+    }
+    const std::string before = c.recorded ? test::ReadFile(MyRecord()) : std::string();
 
+    const auto start = std::chrono::steady_clock::now();
     if (c.caller == Who::kMe) {
       EXPECT_EQ(Take(), c.outcome);
     } else {
-      // Twice: the first caller that gives up must leave the record for the
-      // next, who must refuse as well.
+      // Twice: the first caller that gives up must leave things as they
+      // were for the next, who must wait as well.
       for (int call = 0; call < 2; ++call) {
-        EXPECT_EQ(AsNobody([&] { return OutcomeCode(Take()); }), OutcomeCode(c.outcome));
-        EXPECT_EQ(test::ReadFile(record), before) << "call " << call;
+        EXPECT_EQ(AsNobody(runtime_, [&] { return OutcomeCode(Take()); }), OutcomeCode(c.outcome));
       }
     }
-    EXPECT_EQ(Running(named), c.survives);
-    if (c.writer == Who::kNobody) {
-      EXPECT_EQ(test::ReadFile(record), before);
+    if (c.outcome == Outcome::kHeld) {
+      EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(350))
+          << "waited for nothing";
+    }
+    if (c.named != Named::kNothing) {
+      EXPECT_EQ(Running(named), c.survives);
+    }
+    switch (c.record) {
+      case Record::kKept: EXPECT_EQ(test::ReadFile(MyRecord()), before); break;
+      case Record::kNone: EXPECT_FALSE(Lock()->OwnRecord()) << "a record was left behind"; break;
+      case Record::kDropped: break;
     }
     std::error_code ignored;
-    fs::remove(record, ignored);
+    fs::remove(MyRecord(), ignored);
+    fs::remove(squat, ignored);
+    for (std::optional<platform::ChildProcess>& tool : tools_) {
+      if (tool) tool->Terminate(0);
+    }
+    tools_.clear();
+    for (const pid_t orphan : orphans_) ::kill(orphan, SIGKILL);
+    orphans_.clear();
   }
 }
 
-// Nothing that a cleaner of /tmp (or the records' owner) removes while a
-// call holds the installation lets a second call in beside it. Only this
-// installation's records go: other tests may hold records of their own.
-TEST_F(InstallTakeoverTest, RemovingTheRecordsWhileHeldLetsNobodyIn) {
+// Nothing that the records' owner removes while a call holds the
+// installation lets a second call in beside it.
+TEST_F(InstallTakeoverTest, RemovingTheRecordWhileHeldLetsNobodyIn) {
   const InstallLocationLock first = InstallLocationLock::Take(install_.library_location(), "first");
   ASSERT_EQ(first.outcome(), Outcome::kHeld);
-  ASSERT_TRUE(fs::exists(RecordOf(::geteuid())));
+  ASSERT_TRUE(fs::exists(MyRecord()));
   std::error_code ignored;
-  for (const uid_t user : {::geteuid(), kNobody}) fs::remove(RecordOf(user), ignored);
+  fs::remove(MyRecord(), ignored);
   Outcome second = Outcome::kHeld;
   std::thread([&] { second = Take(); }).join();
   EXPECT_EQ(second, Outcome::kTimedOut);

@@ -67,6 +67,8 @@ class CoreTraceTest : public ::testing::Test {
 
 TEST_F(CoreTraceTest, ToolsPastTheirLimitAndWaitsForTheInstallation) {
   const test::TestInstallation& install = test::SharedInstallation();
+  // The holder is a live process of this user: this one.
+  const platform::ProcessIdentity me = platform::CurrentProcessIdentity();
   {
     CallTrace call("test");
     ReportToolRun run;
@@ -84,17 +86,19 @@ TEST_F(CoreTraceTest, ToolsPastTheirLimitAndWaitsForTheInstallation) {
         platform::InstallLock::ForFolder(install.library_location());
     ASSERT_TRUE(other);
     ASSERT_EQ(other->TryAcquire(), platform::LockOutcome::kTaken);
-    ASSERT_TRUE(other->Publish({4711, "filing.exe", "2026-12-09 08:00:00.000", "GetReportV2"}));
+    ASSERT_TRUE(other->Publish({me.id, "filing.exe", "2026-12-09 08:00:00.000", "GetReportV2",
+                                me.start}));
     testing::SetInstallWaitLimitMs(50);
     EXPECT_EQ(InstallLocationLock::Take(install.library_location(), "GetReportDate").outcome(),
               InstallLocationLock::Outcome::kTimedOut);
     call.End(-1, "timed out", "tool run");
   }
   const std::string trace = Trace();
+  const std::string waited = "event=install.wait holder_pid=" + std::to_string(me.id) +
+                             " holder_program=filing.exe holder_call=GetReportV2 "
+                             "holder_since=\"2026-12-09 08:00:00.000\"";
   for (const char* text : {"event=tool.end outcome=\"timed out\"", "event=tool.terminated done=yes",
-                           "event=install.wait holder_pid=4711 holder_program=filing.exe "
-                           "holder_call=GetReportV2 holder_since=\"2026-12-09 08:00:00.000\"",
-                           "event=install.lock outcome=\"timed out\" waited_ms=",
+                           waited.c_str(), "event=install.lock outcome=\"timed out\" waited_ms=",
                            "event=call.end result=-1 message=\"timed out\" step=\"tool run\""}) {
     EXPECT_NE(trace.find(text), std::string::npos) << text << " not in\n" << trace;
   }

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "driver/install_lock.h"
+#include "driver/report_tool.h"
 #include "interface/export_call.h"
 #include "platform/codepage.h"
 #include "platform/faults.h"
@@ -221,72 +222,86 @@ TEST_F(Desk, AToolThatCannotJoinItsJobRunsUntied) {
   }
 }
 
-// Only the tool is tied: what it starts (a database engine, a licence
-// helper) outlives the tool's job, which ends with the call.
-TEST_F(Desk, WhatTheToolStartsOutlivesItsJob) {
+// What the tool starts (a database engine, a licence helper) stays in the
+// tool's job: ended with the tool when it runs past its limit, and with
+// the job when the call ends, so that none of it writes an export into the
+// next call's run. The tool is recorded before it runs a single
+// instruction, so that no moment exists where it runs unrecorded.
+TEST_F(Desk, WhatTheToolStartsEndsWithItsJob) {
   CopyInto(ProgramFolder() + "\\vokwqm7.exe", folder_ / "vokwqm7.exe");
-  CopyInto(ProgramFolder() + "\\vokdesk.exe", folder_ / "vokdesk.exe");
-  ScopedEnvironment helper("VOKWQM7_START", "\"" + (folder_ / "vokdesk.exe") + "\" helper");
-  ScopedEnvironment late("VOKDESK_SLEEP_MS", std::string("1000"));
-  {
-    std::optional<platform::ChildProcess> tool = platform::ChildProcess::Start(
-        "\"" + (folder_ / "vokwqm7.exe") + "\" x", nullptr, platform::ChildTie::kEndsWithHost);
-    ASSERT_TRUE(tool.has_value());
-    ASSERT_TRUE(tool->Tied());
-    EXPECT_EQ(tool->Wait(15000), platform::WaitOutcome::kExited);
-    EXPECT_EQ(tool->ExitCode().value_or(-1), 2);
-  }  // the job closes here
-  EXPECT_EQ(WaitForFile(folder_ / "vokdesk.args", 10000).value_or("<ended with the job>"),
-            "helper");
-}
-
-// Two workstations running the package from one share meet in no mutex:
-// there a lock file in the folder, open without sharing, keeps them apart.
-TEST_F(Desk, AnInstallationOnAShareIsGuardedByALockFileInIt) {
-  const std::string lock_file = folder_ / "vokqm7.lock";
+  ScopedEnvironment helper("VOKWQM7_HELPER", std::string("1"));
   const struct {
     const char* name;
-    bool remote;
-    bool other_machine_holds_it;
-    platform::LockOutcome outcome;
+    std::uint32_t tool_sleep_ms;
+    bool timed_out;
+  } kCases[] = {{"the tool ends, the call ends", 700, false},
+                {"the tool runs past its limit", 5000, true}};
+  for (const auto& c : kCases) {
+    DeleteFileA((folder_ / "vokwqm7.helper").c_str());
+    DeleteFileA((folder_ / "vokwqm7.args").c_str());
+    ScopedEnvironment sleep("VOKWQM7_SLEEP_MS", std::to_string(c.tool_sleep_ms));
+    bool ran_before_recorded = true;
+    {
+      std::optional<platform::ChildProcess> tool = platform::ChildProcess::Start(
+          "\"" + (folder_ / "vokwqm7.exe") + "\" x", nullptr, platform::ChildTie::kEndsWithHost,
+          {}, [&](const platform::ChildProcess&) {
+            Sleep(200);
+            ran_before_recorded = Exists(folder_ / "vokwqm7.args");
+            return true;
+          });
+      ASSERT_TRUE(tool.has_value()) << c.name;
+      ASSERT_TRUE(tool->Tied()) << c.name;
+      if (c.timed_out) {
+        EXPECT_EQ(tool->Wait(1000), platform::WaitOutcome::kTimedOut) << c.name;
+        EXPECT_TRUE(tool->Terminate(0)) << c.name;
+      } else {
+        EXPECT_EQ(tool->Wait(15000), platform::WaitOutcome::kExited) << c.name;
+      }
+    }  // the job closes here
+    EXPECT_FALSE(ran_before_recorded) << c.name << ": the tool ran before it was recorded";
+    const std::optional<std::string> pid = WaitForFile(folder_ / "vokwqm7.helper", 2000);
+    ASSERT_TRUE(pid) << c.name << ": the tool started no helper";
+    const platform::ProcessIdentity helper_process{static_cast<std::uint32_t>(std::stoul(*pid)), 0};
+    const std::uint64_t until = NowMs() + 2000;
+    while (platform::RunningForMs(helper_process) && NowMs() < until) Sleep(20);
+    EXPECT_FALSE(platform::RunningForMs(helper_process)) << c.name << ": its helper lives on";
+  }
+}
+
+// The folder that keeps the installation may be on a file server whose
+// clock is minutes off this machine's: an export is judged by that
+// folder's clock, so that neither a fresh one is missed nor an old one
+// taken for this run's.
+TEST_F(Desk, TheExportIsJudgedByTheClockOfItsFolder) {
+  CopyInto(ProgramFolder() + "\\vokwqm7.exe", folder_ / "vokwqm7.exe");
+  const struct {
+    const char* name;
+    int skew_s;           // this machine's clock against the folder's
+    const char* backdate;  // the tool leaves its export looking this much older
+    int result;
   } kCases[] = {
-      {"local folder", false, false, platform::LockOutcome::kTaken},
-      {"share, free", true, false, platform::LockOutcome::kTaken},
-      {"share, another machine has it", true, true, platform::LockOutcome::kBusy},
+      {"this machine an hour ahead, a fresh export", 3600, "0", 0},
+      {"this machine an hour behind, a fresh export", -3600, "0", 0},
+      {"this machine an hour behind, an export from before the run", -3600, "120", -1},
   };
   for (const auto& c : kCases) {
-    DeleteFileA(lock_file.c_str());
-    HANDLE other = INVALID_HANDLE_VALUE;
-    if (c.other_machine_holds_it) {
-      other = CreateFileA(lock_file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-      ASSERT_NE(other, INVALID_HANDLE_VALUE) << c.name;
-    }
-    if (c.remote) platform::testing::FailNth(Operation::kFolderIsRemote, 1, 1);
-    {
-      std::optional<platform::InstallLock> lock = platform::InstallLock::ForFolder(folder_.path());
-      ASSERT_TRUE(lock.has_value()) << c.name;
-      EXPECT_EQ(lock->GuardsShare(), c.remote) << c.name;
-      const std::uint64_t start = NowMs();
-      EXPECT_EQ(lock->Acquire(400), c.outcome) << c.name;
-      if (c.outcome == platform::LockOutcome::kBusy) {
-        EXPECT_GE(NowMs() - start, 350u) << c.name;
-      }
-      if (c.outcome == platform::LockOutcome::kTaken) {
-        EXPECT_EQ(Exists(lock_file), c.remote) << c.name;
-        if (c.remote) {
-          // Held: another machine cannot open it.
-          HANDLE probe = CreateFileA(lock_file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr);
-          EXPECT_EQ(probe, INVALID_HANDLE_VALUE) << c.name;
-          if (probe != INVALID_HANDLE_VALUE) CloseHandle(probe);
-        }
-      }
-    }
-    if (other != INVALID_HANDLE_VALUE) CloseHandle(other);
+    WriteBytes(folder_ / "voktemp1.rep", "<vok/>");
+    ScopedEnvironment backdate("VOKWQM7_BACKDATE_S", std::string(c.backdate));
+    platform::testing::FailNext(Operation::kLocalClockSkew, 100000, c.skew_s);
+    ReportToolRun run;
+    run.work_file = folder_ / "voktemp1.rep";
+    run.wait_limit_ms = 15000;
+    run.missing_output_message = "missing";
+    run.keep_target = folder_ / "kept.xml";
+    char text[64] = "untouched";
+    vok::MessageBuffer message(text);
+    EXPECT_EQ(RunReportTool(folder_.path(), LoginRequest{}, "2026-11-30", run, message), c.result)
+        << c.name << ": " << text;
+    EXPECT_STREQ(text, c.result == 0 ? "untouched" : "missing") << c.name;
     platform::testing::ClearFaults();
+    DeleteFileA((folder_ / "kept.xml").c_str());
   }
-  DeleteFileA(lock_file.c_str());
+  EXPECT_FALSE(Exists(folder_ / "vokqm7.clock")) << "the clock's mark was left behind";
 }
 
 // A lock refused for good (a Low-integrity or AppContainer host may make no
@@ -300,7 +315,7 @@ TEST_F(Desk, ALockRefusedForGoodFailsAtOnce) {
     InstallLocationLock::Outcome outcome;
     std::uint64_t at_most_ms;
   } kCases[] = {
-      {"refused", ERROR_ACCESS_DENIED, 1000, InstallLocationLock::Outcome::kTimedOut, 1000},
+      {"refused", ERROR_ACCESS_DENIED, 1000, InstallLocationLock::Outcome::kRefused, 1000},
       {"short of memory a moment", ERROR_NOT_ENOUGH_MEMORY, 3,
        InstallLocationLock::Outcome::kHeld, 5000},
   };

@@ -1,6 +1,7 @@
 // The installation's mutex made by another caller with other security (an
 // elevated client, another integrity level): one that refuses the rights
 // the library asks for is still waited on and taken, never gone without.
+#include <atomic>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "filing_fixture.h"
+#include "driver/install_lock.h"
 #include "platform/faults.h"
 #include "platform/install_lock.h"
 #include "platform/process.h"
@@ -114,21 +116,24 @@ namespace {
 using platform::InstallLock;
 using platform::InstallLockHolder;
 using platform::LockOutcome;
-using platform::RecordedTool;
+using platform::testing::Operation;
+using Outcome = InstallLocationLock::Outcome;
 
-// What a call may do with the tool a holder's record names: end it only
-// when it is the installation's report tool, of this caller's user, and not
-// the caller itself; wait for it when it cannot tell. Another user is
-// played by the fault seam (a process that cannot be opened) and by a
-// record whose owner is not the user its name gives.
-class RecordedToolTest : public ::testing::Test {
+// The desks Wine cannot be: an elevated host, a second user's folder, a
+// record whose process id another process has now, a folder that another
+// computer maps, a Low-integrity host. The fault seam makes the system say
+// what Windows would. Each row: whether the call takes the installation,
+// how long it may take at most (never the wait limit for a reason that
+// waiting cannot mend), and whether the process a record named lives on.
+class WindowsDeskLockTest : public ::testing::Test {
  protected:
   void SetUp() override {
     SetEnvironmentVariableA("VOKWQM7_SLEEP_MS", "60000");
-    CopyInto(ProgramFolder() + "\\vokwqm7.exe", elsewhere_ / "vokwqm7.exe");
+    testing::SetInstallWaitLimitMs(kLimitMs);
   }
   void TearDown() override {
     SetEnvironmentVariableA("VOKWQM7_SLEEP_MS", nullptr);
+    testing::SetInstallWaitLimitMs(0);
     platform::testing::ClearFaults();
     for (std::optional<platform::ChildProcess>& child : children_) {
       if (child) child->Terminate(0);
@@ -136,106 +141,188 @@ class RecordedToolTest : public ::testing::Test {
   }
 
   platform::ProcessIdentity Start(const std::string& program) {
-    children_.push_back(platform::ChildProcess::Start("\"" + program + "\" -LQM7_VOK{1 2026 x \"s\" \"w\" 0 }"));
+    children_.push_back(platform::ChildProcess::Start(
+        "\"" + program + "\" -LQM7_VOK{1 2026 x \"s\" \"w\" 0 }"));
     EXPECT_TRUE(children_.back());
     return children_.back() ? children_.back()->Identity() : platform::ProcessIdentity{};
   }
 
-  std::string Tool() const { return install_.location() + "\\vokwqm7.exe"; }
+  // Leaves this user's record of a holder that died while `tool` ran.
+  bool LeaveRecord(const platform::ProcessIdentity& tool, const std::string& program) {
+    std::optional<InstallLock> lock = InstallLock::ForFolder(install_.location());
+    if (!lock || lock->TryAcquire() != LockOutcome::kTaken) return false;
+    InstallLockHolder holder{4242, "C:\\client.exe", "2026-12-10 08:00:00.000", "GetReportDate"};
+    holder.tool = tool;
+    holder.tool_program = program;
+    holder.boot = platform::BootIdentity();
+    return lock->Publish(holder);
+  }
 
-  TestInstallation install_{u8"记录测试"};
+  static constexpr std::uint32_t kLimitMs = 1500;
+  TestInstallation install_{u8"桌面锁"};
   ScratchFolder elsewhere_{"elsewhere"};
   std::vector<std::optional<platform::ChildProcess>> children_;
 };
 
-TEST_F(RecordedToolTest, OnlyTheInstallationsToolOfThisUserIsEverEnded) {
-  const std::string me = platform::CurrentUser();
-  ASSERT_FALSE(me.empty());
-  enum class Named { kCaller, kOtherProgram, kTool };
+TEST_F(WindowsDeskLockTest, NoDeskSetUpWaitsTheLimitForNothing) {
+  CopyInto(ProgramFolder() + "\\vokwqm7.exe", elsewhere_ / "other.exe");
+  const std::string tool = install_.location() + "\\vokwqm7.exe";
+  const std::string lock_file = install_.location() + "\\vokqm7.lock";
+  enum class Named { kNothing, kOtherProgram, kGone };
   const struct {
     const char* name;
-    Named named;
-    std::string owner;  // the record's writer
-    DWORD open_error;   // the process cannot be opened, with this error
-    RecordedTool expected;
+    Operation fault;
+    int error;        // what the seam makes the system say, for every call
+    Named named;      // what this user's record names
+    bool other_machine;  // another computer has the folder's lock file
+    Outcome outcome;
+    std::uint32_t at_most_ms;
   } kCases[] = {
-      {"a record naming the caller", Named::kCaller, me, 0, RecordedTool::kNotTheTool},
-      {"a record naming another program", Named::kOtherProgram, me, 0, RecordedTool::kNotTheTool},
-      {"a record of another user naming my tool", Named::kTool, "S-1-5-21-1-2-3-1001", 0,
-       RecordedTool::kNotTheTool},
-      {"a tool that cannot be opened (another user's)", Named::kTool, me, ERROR_ACCESS_DENIED,
-       RecordedTool::kUnknown},
-      {"my orphaned tool", Named::kTool, me, 0, RecordedTool::kMine},
+      {"an elevated host: the administrators own what it makes", Operation::kFileOwner, 544,
+       Named::kNothing, false, Outcome::kHeld, 1000},
+      {"the records' folder belongs to another user", Operation::kFileOwner, 1001,
+       Named::kNothing, false, Outcome::kRefused, 1000},
+      {"a Low-integrity host", Operation::kTokenIntegrity, 0x1000, Named::kNothing, false,
+       Outcome::kRefused, 1000},
+      {"a recorded id that cannot be opened and now runs another program", Operation::kOpenProcess,
+       ERROR_ACCESS_DENIED, Named::kOtherProgram, false, Outcome::kHeld, 1000},
+      {"a recorded tool that cannot be opened and is gone", Operation::kOpenProcess,
+       ERROR_ACCESS_DENIED, Named::kGone, false, Outcome::kHeld, 1000},
+      {"a local folder that another computer maps and works in", Operation::kCount, 0,
+       Named::kNothing, true, Outcome::kTimedOut, kLimitMs + 1000},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
-    const platform::ProcessIdentity named =
-        c.named == Named::kCaller       ? platform::CurrentProcessIdentity()
-        : c.named == Named::kOtherProgram ? Start(elsewhere_ / "vokwqm7.exe")
-                                          : Start(Tool());
-    platform::testing::ClearFaults();
-    if (c.open_error != 0) {
-      platform::testing::FailNext(platform::testing::Operation::kOpenProcess, 1000,
-                                  static_cast<int>(c.open_error));
+    platform::ProcessIdentity named{};
+    if (c.named == Named::kOtherProgram) named = Start(elsewhere_ / "other.exe");
+    if (c.named == Named::kGone) {
+      named = Start(tool);
+      children_.back()->Terminate(0);
     }
-    EXPECT_EQ(platform::InspectRecordedTool(named, 0, c.owner, Tool()), c.expected);
+    if (c.named != Named::kNothing) {
+      ASSERT_TRUE(LeaveRecord(named, tool));
+    }
+    HANDLE other = INVALID_HANDLE_VALUE;
+    if (c.other_machine) {
+      other = CreateFileA(lock_file.c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+      ASSERT_NE(other, INVALID_HANDLE_VALUE) << GetLastError();
+    }
+    if (c.fault != Operation::kCount) platform::testing::FailNext(c.fault, 100000, c.error);
+    const std::uint64_t start = NowMs();
+    {
+      const InstallLocationLock taken = InstallLocationLock::Take(install_.location(), "test");
+      EXPECT_EQ(taken.outcome(), c.outcome);
+      if (c.outcome == Outcome::kHeld) {
+        // Held here means held everywhere: another computer cannot open the
+        // folder's lock file meanwhile.
+        HANDLE probe = CreateFileA(lock_file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_EQ(probe, INVALID_HANDLE_VALUE);
+        if (probe != INVALID_HANDLE_VALUE) CloseHandle(probe);
+      }
+    }
+    EXPECT_LE(NowMs() - start, c.at_most_ms);
     platform::testing::ClearFaults();
-    if (c.expected == RecordedTool::kMine) {
-      EXPECT_EQ(platform::EndRecordedTool(named, 0, 10000), platform::EndOutcome::kEnded);
-      EXPECT_EQ(platform::InspectRecordedTool(named, 0, c.owner, Tool()), RecordedTool::kGone);
-    } else {
+    if (named.id != 0 && c.named == Named::kOtherProgram) {
       EXPECT_TRUE(platform::RunningForMs(named)) << "the named process was ended";
     }
+    // The next call, on the same account unelevated, finds nothing of it in its way.
+    if (other != INVALID_HANDLE_VALUE) CloseHandle(other);
+    EXPECT_EQ(InstallLocationLock::Take(install_.location(), "next").outcome(), Outcome::kHeld);
+    for (std::optional<platform::ChildProcess>& child : children_) {
+      if (child) child->Terminate(0);
+    }
+    children_.clear();
   }
 }
 
-// The record of a holder whose tool may still run outlives the holder; a
-// record planted under another user's name counts for nobody.
-TEST_F(RecordedToolTest, RecordsStayWhileTheirToolMayRunAndPlantedOnesDoNotCount) {
-  const platform::ProcessIdentity tool = Start(Tool());
-  const auto publish = [&](const platform::ProcessIdentity& named) {
-    std::optional<InstallLock> lock = InstallLock::ForFolder(install_.location());
-    if (!lock || lock->TryAcquire() != LockOutcome::kTaken) return false;
-    InstallLockHolder holder{GetCurrentProcessId(), "C:\\client.exe", "2026-12-10 08:00:00.000",
-                             "GetReportDate"};
-    holder.tool = named;
-    return lock->Publish(holder);
-  };
-  std::optional<InstallLock> probe = InstallLock::ForFolder(install_.location());
-  ASSERT_TRUE(probe);
-  EXPECT_EQ(probe->RecordProblem(), "");
+}  // namespace
+}  // namespace vok::wine_test
 
-  ASSERT_TRUE(publish(tool));
-  std::vector<InstallLockHolder> records = probe->Records();
-  ASSERT_EQ(records.size(), 1u);
-  EXPECT_EQ(records[0].tool.id, tool.id);
-  EXPECT_TRUE(records[0].mine);
-  EXPECT_EQ(records[0].owner, platform::CurrentUser());
+namespace vok::wine_test {
+namespace {
 
-  // A file under another user's name, written by this one.
-  std::string folder(MAX_PATH, '\0');
-  folder.resize(GetEnvironmentVariableA("ProgramData", folder.data(), MAX_PATH));
-  std::string own_record;
-  WIN32_FIND_DATAA found{};
-  HANDLE search = FindFirstFileA((folder + "\\VOKQM7\\*.holder").c_str(), &found);
-  ASSERT_NE(search, INVALID_HANDLE_VALUE);
-  do {
-    const std::string name = found.cFileName;
-    if (name.find(platform::CurrentUser()) != std::string::npos) own_record = name;
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  ASSERT_FALSE(own_record.empty());
-  const std::string planted = own_record.substr(0, own_record.find('.') + 1) + "S-1-5-21-1-2-3-1001.holder";
-  ASSERT_TRUE(CopyFileA((folder + "\\VOKQM7\\" + own_record).c_str(),
-                        (folder + "\\VOKQM7\\" + planted).c_str(), FALSE));
-  records = probe->Records();
-  EXPECT_EQ(records.size(), 1u) << "the planted record was taken for one";
-  DeleteFileA((folder + "\\VOKQM7\\" + planted).c_str());
+// A GUI host answers sent messages while a call waits (for its tool, or for
+// the installation): a window procedure that calls the library again on
+// that thread is refused at once and touches nothing, and the call it
+// interrupted goes on to its document. Through the DLL, as a host calls it.
+constexpr UINT kNest = WM_APP + 7;
 
-  // Its tool ended: the next holder's record names none and goes with it.
-  ASSERT_EQ(platform::EndRecordedTool(tool, 0, 10000), platform::EndOutcome::kEnded);
-  ASSERT_TRUE(publish({}));
-  EXPECT_TRUE(probe->Records().empty());
+struct NestedCall {
+  const VokLibrary* library = nullptr;
+  std::string login;
+  std::string output;
+  int result = 1;
+  std::uint64_t took_ms = 0;
+  MessageBuffer message;
+};
+NestedCall* nested = nullptr;
+
+LRESULT CALLBACK NestingHost(HWND window, UINT message, WPARAM w, LPARAM l) {
+  if (message != kNest || nested == nullptr) return DefWindowProcW(window, message, w, l);
+  const std::uint64_t start = NowMs();
+  nested->result = nested->library->GetReportDate()(nested->login.c_str(), nested->output.c_str(),
+                                                    nested->message.get());
+  nested->took_ms = NowMs() - start;
+  return 0;
+}
+
+class ReentryTest : public Filing {};
+
+TEST_F(ReentryTest, ACallFromAWindowProcedureDuringAWaitIsRefusedAtOnce) {
+  InstallNational();
+  WNDCLASSW kind{};
+  kind.lpfnWndProc = NestingHost;
+  kind.lpszClassName = L"VokNestingHost";
+  RegisterClassW(&kind);
+  HWND window = CreateWindowExW(0, L"VokNestingHost", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                nullptr, nullptr);
+  ASSERT_NE(window, nullptr) << GetLastError();
+  const struct {
+    const char* name;
+    bool lock_held;  // another caller holds the installation for a while; else the tool is slow
+  } kCases[] = {{"waiting for the report tool", false}, {"waiting for the installation", true}};
+  for (const auto& c : kCases) {
+    NestedCall call;
+    call.library = &library_;
+    call.login = BatchLogin("002", "2007", "2", kServer);
+    call.output = caller_ / "nested.xml";
+    nested = &call;
+    std::atomic<bool> held{false};
+    std::thread holder([&] {
+      if (!c.lock_held) return;
+      std::optional<InstallLock> other = InstallLock::ForFolder(install_.location());
+      held = other && other->TryAcquire() == LockOutcome::kTaken;
+      Sleep(1000);
+    });
+    while (c.lock_held && !held) Sleep(5);
+    ScopedEnvironment slow("VOKWQM7_SLEEP_MS", std::string(c.lock_held ? "0" : "900"));
+    std::thread sender([&] {
+      Sleep(300);
+      DWORD_PTR ignored = 0;
+      SendMessageTimeoutW(window, kNest, 0, 0, SMTO_NORMAL, 10000, &ignored);
+    });
+    MessageBuffer outer;
+    EXPECT_EQ(National(outer), 0) << c.name << ": " << Readable(outer.Text());
+    sender.join();
+    holder.join();
+    nested = nullptr;
+    EXPECT_EQ(call.result, -1) << c.name << ": the nested call was not refused";
+    EXPECT_TRUE(call.message.Holds(Gbk(u8"财务软件安装目录正被另一个报表调用使用,请稍后再试!")))
+        << c.name;
+    EXPECT_LT(call.took_ms, 500u) << c.name << ": the nested call waited";
+    EXPECT_FALSE(Exists(call.output)) << c.name;
+    EXPECT_TRUE(OutputHolds([](const std::string& today) {
+      return kFilingHead + IncomeSectionV1("200702") + BalanceSection(today) + "</DZSBB>";
+    })) << c.name;
+    // Only the outer call ran the tool: twice, for account 001.
+    for (const std::string& run : LastToolRuns(2)) {
+      EXPECT_EQ(run.find("-LQM7_VOK{001 "), 0u) << c.name << ": " << Readable(run);
+    }
+    DeleteFileA(output_.c_str());
+  }
+  DestroyWindow(window);
 }
 
 }  // namespace

@@ -85,14 +85,19 @@ bool NoteLeftover(Checklist& list, const std::string& location, const char* piec
 // Another call working in the installation now is no fault of it, but it
 // explains a call that waits, and work files that come and go. A report
 // tool whose caller is gone is one: it may still write its export, and the
-// next call has to end it first.
+// next call has to end it first, or wait for it when it is another user's.
 void CheckInUse(Checklist& list, const std::string& location) {
   const InstallationUse use = InspectInstallation(location);
   const std::string minutes = std::to_string(kInstallWaitLimitMs / 60000);
+  if (!use.host_refusal.empty()) {
+    list.Problem(TrF("this program may take no installation lock (%s): every call of a program "
+                     "started like it is refused at once with the message that the installation "
+                     "is in use",
+                     use.host_refusal));
+  }
   if (use.lock_refused != 0) {
-    list.Problem(TrF("the installation lock %s is refused to this user (system error %s, as for "
-                     "a Low-integrity or AppContainer program): every call says at once that the "
-                     "installation is in use",
+    list.Problem(TrF("the installation lock %s is refused to this user (system error %s): every "
+                     "call says at once that the installation is in use",
                      use.lock, std::to_string(use.lock_refused)));
   } else if (!use.lock_made) {
     list.Problem(TrF("the installation lock %s cannot be made or opened: every call waits for "
@@ -101,7 +106,8 @@ void CheckInUse(Checklist& list, const std::string& location) {
   }
   if (!use.record_problem.empty()) {
     list.Problem(TrF("this user's calls cannot keep their record of the installation (%s): "
-                     "every call waits for it and then says the installation is in use",
+                     "every call is refused at once with the message that the installation is "
+                     "in use",
                      use.record_problem));
   }
   switch (use.state) {
@@ -114,8 +120,8 @@ void CheckInUse(Checklist& list, const std::string& location) {
                     DescribeHolder(use), minutes));
       break;
     case InstallationUse::State::kInUseUnseen:
-      list.Note(TrF("another call holds the installation now, but left no record this user can "
-                    "read (another user's call); other calls wait for it (at most %s minutes)",
+      list.Note(TrF("the installation is held by a call of another user, or of another computer "
+                    "that maps its folder; other calls wait for it (at most %s minutes)",
                     minutes));
       break;
     case InstallationUse::State::kUnknown:
@@ -127,26 +133,45 @@ void CheckInUse(Checklist& list, const std::string& location) {
                           use.lock));
       break;
   }
+  for (const InstallationUse::RunningTool& tool : use.tools) {
+    const std::string id = std::to_string(tool.process.identity.id);
+    const std::string session = std::to_string(tool.process.session);
+    const std::string age = std::to_string(tool.age_ms / 1000);
+    if (tool.user && *tool.user == platform::CurrentUser()) {
+      list.Problem(TrF("a report tool of this user runs in the installation that no call of "
+                       "this user recorded: process %s, session %s, running for %s s; calls "
+                       "wait until it ends",
+                       id, session, age));
+    } else {
+      list.Problem(TrF("a report tool of %s runs in the installation: process %s, session %s, "
+                       "running for %s s; calls wait until it ends, and only that user or an "
+                       "administrator can end it",
+                       tool.user ? TrF("user %s", *tool.user) : Tr("another user"), id, session,
+                       age));
+    }
+  }
   if (!use.gone_holder) return;
   InstallationUse gone;
   gone.holder = use.gone_holder;
   const std::string caller = DescribeHolder(gone);
   const platform::InstallLockHolder& h = *use.gone_holder;
-  const std::string age = std::to_string(use.orphan_age_ms.value_or(0) / 1000);
-  switch (use.orphan) {
+  const std::string age = std::to_string(platform::StartedMsAgo(h.tool) / 1000);
+  switch (use.orphan.what) {
     case platform::RecordedTool::kMine:
       list.Problem(TrF("a report tool is still running in the installation, but its caller is "
                        "gone: process %s (%s), running for %s s, started by %s; the next call "
                        "ends it before it touches a file",
                        std::to_string(h.tool.id), h.tool_program, age, caller));
       break;
-    case platform::RecordedTool::kOtherUsers:
-    case platform::RecordedTool::kUnknown:
-      list.Problem(TrF("a report tool of another user is still running in the installation, "
-                       "but its caller is gone: process %s (%s), started by %s; only that user's "
-                       "next call, or an administrator, can end it: until then every call of "
-                       "this user waits and then says the installation is in use",
+    case platform::RecordedTool::kUnsure:
+      list.Problem(TrF("a report tool that a call of this user left running cannot be looked "
+                       "at: process %s (%s), started by %s; calls wait until it ends",
                        std::to_string(h.tool.id), h.tool_program, caller));
+      break;
+    case platform::RecordedTool::kStale:
+      list.Note(TrF("this user's record names a report tool that is gone: the next call drops "
+                    "the record; it was left by %s",
+                    caller));
       break;
     default:
       list.Note(TrF("the last call ended without finishing (its process is gone): %s", caller));
