@@ -49,7 +49,7 @@ install(FILES ${PROJECT_BINARY_DIR}/VOKQM7Config.cmake
   COMPONENT cmake)
 
 install(FILES ${PROJECT_SOURCE_DIR}/docs/integration.md ${PROJECT_SOURCE_DIR}/docs/checks.md
-  ${PROJECT_SOURCE_DIR}/docs/messages.md
+  ${PROJECT_SOURCE_DIR}/docs/messages.md ${PROJECT_SOURCE_DIR}/docs/filing-document.md
   DESTINATION ${VOKQM7_DOC_DIR} COMPONENT documentation)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/examples/filing_client.c
   DESTINATION ${VOKQM7_DOC_DIR}/examples COMPONENT documentation)

@@ -96,7 +96,7 @@ def csharp(messages):
 
 @table("java/Vokqm7Message.java")
 def java(messages):
-    lines = ["// " + HEAD, "",
+    lines = ["// " + HEAD, "package vokqm7;", "",
              "/** The library's messages by the numbers of docs/messages.md and {@code vokqm7 explain}. */",
              "public enum Vokqm7Message {", "  /** A text that is none of the library's messages. */",
              '  UNKNOWN(0, ""),']

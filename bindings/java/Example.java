@@ -4,6 +4,7 @@
 //   java -cp jna.jar:. Example --statement ZCFZB|SYB TEMPLATE.rep OUTPUT.xml ACCOUNT YEAR PERIOD SERVER
 //   java -cp jna.jar:. Example --open USER PASSWORD LOGIN_DATE TEMPLATE.rep ACCOUNT YEAR PERIOD SERVER
 import java.util.Arrays;
+import vokqm7.Vokqm7;
 
 public final class Example {
   public static void main(String[] args) {

@@ -1,6 +1,8 @@
 // VOKQM7 from Java, through JNA: the six exports, stdcall on Windows, every
 // text passed as the GBK bytes of Windows' code page 936, refused when it
 // holds a character that code page lacks.
+package vokqm7;
+
 import com.sun.jna.Library;
 import com.sun.jna.Native;
 import com.sun.jna.Platform;

@@ -1,4 +1,5 @@
 // Made by cmake/binding_messages.py from request/messages.h; the build fails when it differs.
+package vokqm7;
 
 /** The library's messages by the numbers of docs/messages.md and {@code vokqm7 explain}. */
 public enum Vokqm7Message {

@@ -2,6 +2,7 @@
 import java.io.BufferedReader;
 import java.io.InputStreamReader;
 import java.util.HexFormat;
+import vokqm7.Vokqm7Message;
 
 public final class MessageNumbers {
   public static void main(String[] args) throws Exception {
