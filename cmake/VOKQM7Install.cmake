@@ -49,7 +49,7 @@ install(FILES ${PROJECT_BINARY_DIR}/VOKQM7Config.cmake
   COMPONENT cmake)
 
 install(FILES ${PROJECT_SOURCE_DIR}/docs/integration.md ${PROJECT_SOURCE_DIR}/docs/checks.md
-  ${PROJECT_SOURCE_DIR}/docs/messages.md
+  ${PROJECT_SOURCE_DIR}/docs/messages.md ${PROJECT_SOURCE_DIR}/docs/filing-document.md
   DESTINATION ${VOKQM7_DOC_DIR} COMPONENT documentation)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/examples/filing_client.c
   DESTINATION ${VOKQM7_DOC_DIR}/examples COMPONENT documentation)
@@ -62,6 +62,23 @@ else()
 endif()
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/bindings/ DESTINATION ${VOKQM7_BINDINGS_DIR}
   COMPONENT documentation PATTERN __pycache__ EXCLUDE)
+
+# The bindings' tables of the library's messages are made from
+# request/messages.h; a build whose bindings/ holds other tables fails, so
+# that no binding numbers a message otherwise than the guide.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+file(GLOB binding_message_tables ${PROJECT_SOURCE_DIR}/bindings/*/Vokqm7Messages.cs
+  ${PROJECT_SOURCE_DIR}/bindings/*/Vokqm7Message.java ${PROJECT_SOURCE_DIR}/bindings/*/vokqm7messages.pas
+  ${PROJECT_SOURCE_DIR}/bindings/*/VOKQM7Messages.bas ${PROJECT_SOURCE_DIR}/bindings/python/vokqm7/messages.py)
+set(binding_messages_checked ${PROJECT_BINARY_DIR}/binding-message-tables.checked)
+add_custom_command(OUTPUT ${binding_messages_checked}
+  COMMAND Python3::Interpreter ${CMAKE_CURRENT_LIST_DIR}/binding_messages.py ${PROJECT_SOURCE_DIR} --check
+  COMMAND ${CMAKE_COMMAND} -E touch ${binding_messages_checked}
+  DEPENDS ${CMAKE_CURRENT_LIST_DIR}/binding_messages.py ${PROJECT_SOURCE_DIR}/request/messages.h
+    ${PROJECT_SOURCE_DIR}/docs/messages.md ${binding_message_tables}
+  COMMENT "Checking the bindings' message tables against request/messages.h"
+  VERBATIM)
+add_custom_target(binding_message_tables ALL DEPENDS ${binding_messages_checked})
 
 if(WIN32)
   # Integrators on other toolchains make their own import library from it.

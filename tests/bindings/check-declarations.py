@@ -59,6 +59,15 @@ def main(source):
                     failures += 1
                 else:
                     caught += 1
+    # VB's ANSI String, which turns what the code page lacks into "?", must not pass.
+    for old, new in (("ByRef loginXml As Byte", "ByVal loginXml As String"),
+                     ("ByRef messageBuffer As Byte", "ByVal messageBuffer As String"),
+                     ("vbFromUnicode, GbkLocale", "vbFromUnicode")):
+        if not d.check("vb6", texts["vb6"].replace(old, new, 1), header):
+            print("FAIL: VOKQM7.bas with %s in place of %s passes the check" % (new, old))
+            failures += 1
+        else:
+            caught += 1
     shorter_header = re.sub(r"int trailingNumber,", "", header)
     for binding, (path, _, _) in sorted(d.BINDINGS.items()):
         if not d.check(binding, texts[binding], shorter_header):

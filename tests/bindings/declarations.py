@@ -96,8 +96,20 @@ def vb6(text):
         sets.setdefault("VBA7" if match.group("safe") else "VB6", []).append(Declaration(
             match.group("name"), _comma_kinds(match.group("arguments"), r"As Long$"),
             match.start("arguments"), match.end("arguments")))
-    if re.search(r"ByRef|As Any", text):
-        problems.append("a text or the buffer is not passed ByVal")
+    # VB's own ANSI conversion of a String turns what the system code page
+    # lacks into "?": texts and the buffer go as the first byte of a byte
+    # array of GBK, by reference.
+    for found in sets.values():
+        for declaration in found:
+            arguments = text[declaration.start:declaration.end]
+            for argument in filter(None, (a.strip() for a in arguments.split(","))):
+                if not re.fullmatch(r"ByRef \w+ As Byte|ByVal \w+ As Long", argument):
+                    problems.append("%s: '%s' is neither ByRef ... As Byte nor ByVal ... As Long"
+                                    % (declaration.name, argument))
+    if not re.search(r"StrConv\(text, vbFromUnicode, GbkLocale\)", text) or \
+            not re.search(r"StrConv\(message, vbUnicode, GbkLocale\)", text) or \
+            not re.search(r"GbkLocale As Long = 2052", text):
+        problems.append("texts are not converted with StrConv(..., vbFromUnicode/vbUnicode, 2052)")
     return sets, problems
 
 
@@ -133,7 +145,7 @@ BINDINGS = {
     "java": ("bindings/java/Vokqm7.java", java, r"MESSAGE_BUFFER_SIZE = (\d+);"),
     "pascal": ("bindings/pascal/vokqm7.pas", pascal, r"MessageBufferSize = (\d+);"),
     "vb6": ("bindings/vb6/VOKQM7.bas", vb6, r"MessageBufferSize As Long = (\d+)"),
-    "python": ("bindings/python/vokqm7.py", python, r"MESSAGE_BUFFER_SIZE = (\d+)"),
+    "python": ("bindings/python/vokqm7/__init__.py", python, r"MESSAGE_BUFFER_SIZE = (\d+)"),
 }
 
 

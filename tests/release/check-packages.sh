@@ -1,7 +1,9 @@
 #!/bin/bash
 # The release packages' contents, as made by scripts/package:
 #   check-packages.sh <packages folder> <version> [<signing certificate>]
-# Each zip: its exact file list; PE32 (win32) or PE32+ (win64) for each
+# Each zip: its exact file list; the bindings' NuGet, Maven and Python
+# packages in it with the zips' own DLLs, the wheel installed by pip;
+# PE32 (win32) or PE32+ (win64) for each
 # Windows binary; imports from DLLs that Windows itself provides only; the
 # DLL's VERSIONINFO equal to the version; SHA256SUMS right and complete;
 # given the certificate the binaries were signed with, both signatures
@@ -78,12 +80,83 @@ check_bindings() {
     fail "$what: bindings/ differs from the source:$differing"
 }
 
+# The bindings as each ecosystem's package (scripts/package-bindings).
+wheel=vokqm7-$version-py3-none-win32.win_amd64.whl
+binding_packages() {
+  printf 'packages/%s\n' "VOKQM7.$version.nupkg" "vokqm7-$version.jar" "vokqm7-$version.pom" "$wheel"
+}
+
 expected_zip_files() {
   (printf '%s\n' README.txt SHA256SUMS bin/VOKQM7.dll bin/vokqm7.exe include/vokqm7.h \
     lib/libVOKQM7.dll.a lib/VOKQM7.def docs/integration.md docs/checks.md docs/messages.md \
-    docs/examples/filing_client.c \
+    docs/filing-document.md docs/examples/filing_client.c \
     examples/get_filing.c examples/get_report.c
-    binding_files) | sort
+    binding_files; binding_packages) | sort
+}
+
+# same_file <what> <expected> <actual>
+same_file() { cmp -s "$2" "$3" && pass "$1" || fail "$1: $3 is not $2"; }
+
+# check_binding_packages <win32 zip's folder> <win64 zip's folder>: the same
+# packages in both zips; each holds exactly its files, the zips' own DLLs
+# and the source's binding files.
+check_binding_packages() {
+  local dir32=$1 dir64=$2 file p=$work/binding-packages
+  echo "-- packages/"
+  for file in $(binding_packages); do
+    cmp -s "$dir32/$file" "$dir64/$file" || fail "$file differs between the zips"
+  done
+  mkdir -p "$p/nupkg" "$p/jar" "$p/wheel"
+  unzip -q "$dir32/packages/VOKQM7.$version.nupkg" -d "$p/nupkg" &&
+    unzip -q "$dir32/packages/vokqm7-$version.jar" -d "$p/jar" &&
+    unzip -q "$dir32/packages/$wheel" -d "$p/wheel" || { fail "a binding package does not unpack"; return; }
+  local listed expected
+  expected=$(printf '%s\n' '[Content_Types].xml' _rels/.rels VOKQM7.nuspec README.md LICENSE.txt \
+    build/VOKQM7.targets runtimes/win-x86/native/VOKQM7.dll runtimes/win-x64/native/VOKQM7.dll \
+    contentFiles/cs/any/Vokqm7/Vokqm7.cs contentFiles/cs/any/Vokqm7/Vokqm7Messages.cs \
+    content/Vokqm7/Vokqm7.cs content/Vokqm7/Vokqm7Messages.cs | sort)
+  listed=$(cd "$p/nupkg" && find . -type f | sed 's#^\./##' | sort)
+  [ "$listed" = "$expected" ] && pass "nupkg: file list" || fail "nupkg: files are $(tr '\n' ' ' <<<"$listed")"
+  python3 - "$p/nupkg/VOKQM7.nuspec" "$version" <<'PY' && pass "nupkg: VOKQM7.nuspec names VOKQM7 $version" || fail "nupkg: VOKQM7.nuspec"
+import sys, xml.etree.ElementTree as tree
+meta = tree.parse(sys.argv[1]).getroot().find("{http://schemas.microsoft.com/packaging/2013/05/nuspec.xsd}metadata")
+ns = "{http://schemas.microsoft.com/packaging/2013/05/nuspec.xsd}"
+sys.exit(0 if meta.find(ns + "id").text == "VOKQM7" and meta.find(ns + "version").text == sys.argv[2] else 1)
+PY
+  same_file "nupkg: win-x86 is the win32 zip's DLL" "$dir32/bin/VOKQM7.dll" "$p/nupkg/runtimes/win-x86/native/VOKQM7.dll"
+  same_file "nupkg: win-x64 is the win64 zip's DLL" "$dir64/bin/VOKQM7.dll" "$p/nupkg/runtimes/win-x64/native/VOKQM7.dll"
+  for file in Vokqm7.cs Vokqm7Messages.cs; do
+    same_file "nupkg: $file as in bindings/" "$top/bindings/csharp/$file" "$p/nupkg/contentFiles/cs/any/Vokqm7/$file"
+  done
+
+  expected=$(printf '%s\n' META-INF/MANIFEST.MF META-INF/maven/vokqm7/vokqm7/pom.xml \
+    META-INF/maven/vokqm7/vokqm7/pom.properties win32-x86/VOKQM7.dll win32-x86-64/VOKQM7.dll \
+    vokqm7/Vokqm7.class vokqm7/Vokqm7Message.class | sort)
+  listed=$(cd "$p/jar" && find . -type f ! -name 'Vokqm7$*.class' | sed 's#^\./##' | sort)
+  [ "$listed" = "$expected" ] && pass "jar: file list" || fail "jar: files are $(tr '\n' ' ' <<<"$listed")"
+  same_file "jar: the pom beside it is the one inside" "$p/jar/META-INF/maven/vokqm7/vokqm7/pom.xml" \
+    "$dir32/packages/vokqm7-$version.pom"
+  grep -qF "<version>$version</version>" "$p/jar/META-INF/maven/vokqm7/vokqm7/pom.xml" &&
+    grep -qF "<artifactId>jna</artifactId>" "$p/jar/META-INF/maven/vokqm7/vokqm7/pom.xml" &&
+    pass "jar: the pom names $version and JNA" || fail "jar: pom.xml"
+  same_file "jar: win32-x86 is the win32 zip's DLL" "$dir32/bin/VOKQM7.dll" "$p/jar/win32-x86/VOKQM7.dll"
+  same_file "jar: win32-x86-64 is the win64 zip's DLL" "$dir64/bin/VOKQM7.dll" "$p/jar/win32-x86-64/VOKQM7.dll"
+
+  local info=vokqm7-$version.dist-info
+  expected=$(printf '%s\n' vokqm7/__init__.py vokqm7/messages.py vokqm7/bin/x86/VOKQM7.dll \
+    vokqm7/bin/x64/VOKQM7.dll "$info/METADATA" "$info/WHEEL" "$info/RECORD" | sort)
+  listed=$(cd "$p/wheel" && find . -type f | sed 's#^\./##' | sort)
+  [ "$listed" = "$expected" ] && pass "wheel: file list" || fail "wheel: files are $(tr '\n' ' ' <<<"$listed")"
+  same_file "wheel: bin/x86 is the win32 zip's DLL" "$dir32/bin/VOKQM7.dll" "$p/wheel/vokqm7/bin/x86/VOKQM7.dll"
+  same_file "wheel: bin/x64 is the win64 zip's DLL" "$dir64/bin/VOKQM7.dll" "$p/wheel/vokqm7/bin/x64/VOKQM7.dll"
+  for file in __init__.py messages.py; do
+    same_file "wheel: $file as in bindings/" "$top/bindings/python/vokqm7/$file" "$p/wheel/vokqm7/$file"
+  done
+  # pip reads the tags, the metadata and RECORD's hashes as it installs.
+  /usr/bin/python3 -m pip install -q --no-deps --no-index --target "$p/installed" --platform win_amd64 \
+    --only-binary=:all: "$dir32/packages/$wheel" >"$p/pip.log" 2>&1 &&
+    cmp -s "$p/installed/vokqm7/bin/x64/VOKQM7.dll" "$dir64/bin/VOKQM7.dll" &&
+    pass "wheel: pip installs it for win_amd64" || fail "wheel: pip: $(tail -n 3 "$p/pip.log" | tr '\n' ' ')"
 }
 
 check_zip() {
@@ -196,6 +269,7 @@ check_debug_zip() {
 
 check_zip win32 i686 PE32
 check_zip win64 x86_64 PE32+
+check_binding_packages "$work/win32" "$work/win64"
 
 architecture=$(dpkg --print-architecture)
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
@@ -268,7 +342,8 @@ if check_deb libvokqm7-dev libdevel "$after_library" usr/include/vokqm7.h "$lib/
   "$lib/cmake/VOKQM7/VOKQM7Config.cmake" "$lib/cmake/VOKQM7/VOKQM7ConfigVersion.cmake" \
   "$lib/cmake/VOKQM7/VOKQM7Targets.cmake" "$lib/cmake/VOKQM7/VOKQM7Targets-release.cmake" \
   usr/share/doc/libvokqm7-dev/integration.md usr/share/doc/libvokqm7-dev/checks.md \
-  usr/share/doc/libvokqm7-dev/messages.md usr/share/doc/libvokqm7-dev/examples/filing_client.c \
+  usr/share/doc/libvokqm7-dev/messages.md usr/share/doc/libvokqm7-dev/filing-document.md \
+  usr/share/doc/libvokqm7-dev/examples/filing_client.c \
   usr/share/doc/libvokqm7-dev/examples/get_filing.c usr/share/doc/libvokqm7-dev/examples/get_report.c \
   $(binding_files | sed 's#^#usr/share/doc/libvokqm7-dev/#'); then
   check_bindings libvokqm7-dev "$work/deb/usr/share/doc/libvokqm7-dev"

@@ -3,7 +3,8 @@
 # installs them:  deb-test.sh <packages folder> <version> <top of the source tree>
 # dpkg -i of libvokqm7-1, libvokqm7-dev and vokqm7; vokqm7 doctor, convert
 # and report-date from the installed files on the demo installation, and
-# the installed Python binding's example beside report-date; a
+# the installed Python binding's example beside report-date, and the
+# examples of the jar and the wheel that the Windows zips carry; a
 # consumer built with find_package(VOKQM7) against libvokqm7-dev; dpkg -r
 # of all three, after which none of their files is left. Needs root (exit
 # 77 otherwise).
@@ -93,6 +94,25 @@ run env PYTHONDONTWRITEBYTECODE=1 PYTHONPATH="$bindings/python" python3 "$bindin
   python.xml 001 2026 11 demo-server
 expect_status 0 "the installed Python binding"
 cmp -s python.xml national.xml || fail "the installed Python binding wrote another filing than report-date"
+
+# The jar and the wheel of the win64 zip as an integrator's build takes
+# them, their examples on the installed library: the filing report-date made.
+packed=$work/zip/packages
+unzip -q "$packages/VOKQM7-$version-win64.zip" 'packages/*' -d "$work/zip" ||
+  fail "the win64 zip has no packages/"
+jar=$packed/vokqm7-$version.jar jna=/usr/share/java/jna.jar
+run javac -cp "$jna:$jar" -d "$work/java" "$bindings/java/Example.java"
+run java -cp "$jna:$jar:$work/java" Example java.xml 001 2026 11 demo-server
+expect_status 0 "the jar's example"
+cmp -s java.xml national.xml || fail "the jar's example wrote another filing than report-date"
+run /usr/bin/python3 -m pip install -q --no-deps --no-index --target "$work/wheel" --platform win_amd64 \
+  --only-binary=:all: "$packed/vokqm7-$version-py3-none-win32.win_amd64.whl"
+expect_status 0 "pip install of the wheel"
+mkdir -p "$work/wheel-example" && cp "$bindings/python/example.py" "$work/wheel-example/"
+run env PYTHONDONTWRITEBYTECODE=1 PYTHONPATH="$work/wheel" /usr/bin/python3 "$work/wheel-example/example.py" \
+  wheel.xml 001 2026 11 demo-server
+expect_status 0 "the wheel's example"
+cmp -s wheel.xml national.xml || fail "the wheel's example wrote another filing than report-date"
 
 # An integrator's project, finding the package where dpkg put it.
 run cmake -S "$top/tests/package/consumer" -B consumer -G Ninja
