@@ -6,7 +6,6 @@
 #include "platform/win32/unique_handle.h"
 
 namespace vok::platform::win32 {
-namespace {
 
 std::optional<std::string> SidText(PSID sid) {
   wchar_t* text = nullptr;
@@ -17,8 +16,6 @@ std::optional<std::string> SidText(PSID sid) {
   ::LocalFree(text);
   return narrow;
 }
-
-}  // namespace
 
 SecurityDescriptor::SecurityDescriptor(const wchar_t* sddl) {
   if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor_,

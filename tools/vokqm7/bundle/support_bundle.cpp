@@ -220,10 +220,8 @@ int WriteBundle(std::string output, bool with_documents) {
   std::size_t masked = 0;
   for (Entry& entry : entries) {
     // The documents are the library's GBK; every other file is UTF-8.
-    masked += entry.name.rfind("trace/", 0) == 0 ? MaskTrace(entry.bytes)
-              : entry.name.rfind("documents/", 0) == 0
-                  ? MaskFile(entry.bytes, TextEncoding::kGbk)
-                  : MaskFile(entry.bytes, TextEncoding::kUtf8);
+    masked += MaskText(entry.bytes, entry.name.rfind("documents/", 0) == 0 ? TextEncoding::kGbk
+                                                                            : TextEncoding::kUtf8);
   }
   const std::tm now = LocalNow();
   ZipWriter zip(ZipTime{now.tm_year + 1900, now.tm_mon + 1, now.tm_mday, now.tm_hour,
