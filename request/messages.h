@@ -96,29 +96,52 @@ inline constexpr char kCallerTextNotGbk[] =
 // OpenReportV2 reports a failed start with the same text as GetReportV2.
 inline constexpr const char* kOpenLaunchFailed = kByTypeLaunchFailed;
 
+// Every message, for those who must tell one of them from any other text
+// (a support bundle vouching for a trace line's message).
+inline constexpr const char* kCatalogue[] = {
+    kParseFailed,
+    kInstallMissing,
+    kTemplateMissing,
+    kTemplateCopyFailed,
+    kIncomeTemplateCopyFailed,
+    kBalanceTemplateCopyFailed,
+    kSingleLaunchFailed,
+    kSingleNoOutput,
+    kNoDataFilePath,
+    kDataFileCopyFailed,
+    kIncomeLaunchFailed,
+    kIncomeTimedOut,
+    kIncomeNoOutput,
+    kIncomeKeepFailed,
+    kBalanceLaunchFailed,
+    kBalanceTimedOut,
+    kBalanceNoOutput,
+    kBalanceKeepFailed,
+    kByTypeLaunchFailed,
+    kByTypeTimedOut,
+    kByTypeNoOutput,
+    kByTypeKeepFailed,
+    kUnsupportedReportType,
+    kOutputWriteFailed,
+    kBalanceExportUnreadable,
+    kIncomeExportUnreadable,
+    kInstallInUse,
+    kCallerTextNotGbk,
+};
+
 // The caller's buffer is only known to hold the longest message of the
-// interface and its zero byte: 52 bytes. A new message must fit too.
+// interface and its zero byte: 52 bytes. A new message must fit too, and
+// is checked here once it is in the catalogue.
 inline constexpr std::size_t kMessageBufferBytes = 52;
-template <std::size_t N>
-constexpr bool FitsTheBuffer(const char (&)[N]) {
-  return N <= kMessageBufferBytes;
+constexpr bool EveryMessageFitsTheBuffer() {
+  for (const char* message : kCatalogue) {
+    std::size_t bytes = 1;
+    while (message[bytes - 1] != '\0') ++bytes;
+    if (bytes > kMessageBufferBytes) return false;
+  }
+  return true;
 }
-static_assert(FitsTheBuffer(kParseFailed) && FitsTheBuffer(kInstallMissing) &&
-              FitsTheBuffer(kTemplateMissing) && FitsTheBuffer(kTemplateCopyFailed) &&
-              FitsTheBuffer(kIncomeTemplateCopyFailed) &&
-              FitsTheBuffer(kBalanceTemplateCopyFailed) &&
-              FitsTheBuffer(kSingleLaunchFailed) && FitsTheBuffer(kSingleNoOutput) &&
-              FitsTheBuffer(kNoDataFilePath) && FitsTheBuffer(kDataFileCopyFailed) &&
-              FitsTheBuffer(kIncomeLaunchFailed) && FitsTheBuffer(kIncomeTimedOut) &&
-              FitsTheBuffer(kIncomeNoOutput) && FitsTheBuffer(kIncomeKeepFailed) &&
-              FitsTheBuffer(kBalanceLaunchFailed) && FitsTheBuffer(kBalanceTimedOut) &&
-              FitsTheBuffer(kBalanceNoOutput) && FitsTheBuffer(kBalanceKeepFailed) &&
-              FitsTheBuffer(kByTypeLaunchFailed) && FitsTheBuffer(kByTypeTimedOut) &&
-              FitsTheBuffer(kByTypeNoOutput) && FitsTheBuffer(kByTypeKeepFailed) &&
-              FitsTheBuffer(kUnsupportedReportType) && FitsTheBuffer(kOutputWriteFailed) &&
-              FitsTheBuffer(kBalanceExportUnreadable) &&
-              FitsTheBuffer(kIncomeExportUnreadable) && FitsTheBuffer(kInstallInUse) &&
-              FitsTheBuffer(kCallerTextNotGbk),
+static_assert(EveryMessageFitsTheBuffer(),
               "a message longer than 51 bytes would overrun the caller's buffer");
 
 }  // namespace vok::msg

@@ -5,6 +5,7 @@
 
 #include "platform/clock.h"
 #include "platform/codepage.h"
+#include "platform/process.h"
 #include "platform/program.h"
 #include "platform/registry.h"
 #include "platform/trace_file.h"
@@ -89,7 +90,11 @@ CallTrace::CallTrace(const char* export_name) noexcept {
                                            std::chrono::steady_clock::now()});
     outer_ = current;
     current = state_.get();
-    Write(*state_, "call.begin", {{"export", export_name}});
+    // Whose call it is: a trace that several accounts write (the machine's
+    // switch) holds every account's calls, and a support bundle tells its
+    // user's own from the others.
+    const std::string user = platform::CurrentUser();
+    Write(*state_, "call.begin", {{"export", export_name}, {"user", user}});
   } catch (...) {
     // No trace for this call, then; the call itself goes on.
   }

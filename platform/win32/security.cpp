@@ -7,7 +7,6 @@
 #include "platform/win32/unique_handle.h"
 
 namespace vok::platform::win32 {
-namespace {
 
 constexpr char kLocalSystem[] = "S-1-5-18";
 constexpr char kAdministrators[] = "S-1-5-32-544";
@@ -36,8 +35,6 @@ std::optional<std::string> SidText(PSID sid) {
   ::LocalFree(text);
   return narrow;
 }
-
-}  // namespace
 
 SecurityDescriptor::SecurityDescriptor(const wchar_t* sddl) {
   if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor_,

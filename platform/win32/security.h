@@ -27,6 +27,10 @@ class SecurityDescriptor {
   SECURITY_ATTRIBUTES attributes_{};
 };
 
+// A SID as its text ("S-1-5-21-..."); nothing for a null SID or one that
+// cannot be converted.
+std::optional<std::string> SidText(PSID sid);
+
 // The user a process runs as, as a SID text ("S-1-5-21-..."); nothing when
 // its token cannot be opened (another user's process, for a caller that is
 // not an administrator). `process` needs PROCESS_QUERY_LIMITED_INFORMATION.

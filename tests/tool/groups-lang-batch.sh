@@ -150,11 +150,13 @@ for locale in zh_CN.UTF-8 C; do
   expect_status 0 "support-bundle under LANG=$locale"
   mkdir "bundle-$locale"
   unzip -q "bundle-$locale.zip" -d "bundle-$locale" || fail "support-bundle under LANG=$locale: no zip"
-  [ "$locale" = C ] && expect_out "support bundle written: " "support-bundle under LANG=C"
-  [ "$locale" = C ] || expect_out "支持信息包已写入：" "support-bundle in Chinese"
-  [ "$locale" = C ] || expect_out "  未包含：" "support-bundle in Chinese"
+  [ "$locale" = C ] && expect_out "support bundle written, readable by this user alone: " "support-bundle under LANG=C"
+  [ "$locale" = C ] || expect_out "支持信息包已写入，只有本用户可以读取：" "support-bundle in Chinese"
+  [ "$locale" = C ] || expect_out "未包含：" "support-bundle in Chinese"
+  [ "$locale" = C ] || expect_out "  账套号：" "support-bundle in Chinese"
 done
-# versions.txt names the locale itself.
+# versions.txt names the locale itself, and so its size in CONTENTS.txt.
 sed -i '/^user UI language: /d' bundle-*/versions.txt
+sed -i '/^  versions.txt  (/d' bundle-*/CONTENTS.txt
 diff -r bundle-zh_CN.UTF-8 bundle-C >bundle.diff || fail "the bundle's files differ with the language: $(cat bundle.diff)"
 grep -q "doctor's exit status" bundle-C/doctor.txt || fail "the bundle has no doctor.txt"

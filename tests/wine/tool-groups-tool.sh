@@ -89,16 +89,21 @@ wait "$slow"
 wine_run vokqm7.exe doctor
 expect_out "note     tracing is on: calls write to Z:" "doctor, tracing on"
 # The support bundle under Wine: its listing read back by unzip and by
-# python3's zipfile, the planted password gone, the PE's bitness and
+# python3's zipfile, the planted password gone (in a field and on a line
+# of an event the library does not write), both generations read through
+# handles that follow no link and compared by owner, the PE's bitness and
 # Wine's version named.
-printf '%s\n' '2026-12-01 08:00:00.000 pid=1 tid=1 call=1 event=login.text text="<LoginInfo><Password>Planted-pw1</Password></LoginInfo>"' >"$trace.1"
+printf '%s\n' '2026-12-01 08:00:00.000 pid=1 tid=1 call=1 event=login server="db;Password=Planted-pw1"' \
+  '2026-12-01 08:00:00.000 pid=1 tid=1 call=1 event=login.text text="<LoginInfo><Password>Planted-pw2</Password></LoginInfo>"' >"$trace.1"
 wine_run vokqm7.exe support-bundle -o bundle.zip
 expect_status 0 "support-bundle"
-expect_out "1 password(s) masked" "support-bundle"
+expect_out "Masked: 1 value(s)" "support-bundle"
+expect_out "trace.log.1, line(s) 2: an event the library does not write" "support-bundle"
+expect_no_out "belongs to another account" "support-bundle"
 unzip -tq bin/bundle.zip >/dev/null 2>&1 || fail "unzip -t finds bundle.zip broken"
 names=$(python3 -c 'import sys, zipfile; z = zipfile.ZipFile(sys.argv[1]); assert z.testzip() is None; print(" ".join(z.namelist()))' bin/bundle.zip) \
   || fail "python3 zipfile cannot read bundle.zip"
-[ "$names" = "doctor.txt versions.txt registry.txt installation.txt trace/trace.log.1 trace/trace.log" ] \
+[ "$names" = "CONTENTS.txt doctor.txt versions.txt registry.txt installation.txt trace/trace.log.1 trace/trace.log" ] \
   || fail "bundle.zip holds '$names'"
 unzip -p bin/bundle.zip | grep -q Planted-pw && fail "the planted password is in bundle.zip"
 bits="32-bit (PE32, i386)"

@@ -23,7 +23,7 @@ TEST_F(Trace, ACallLeavesItsEventsAndABadTraceFileChangesNothing) {
     ASSERT_EQ(National(message_), 0) << Readable(message_.Text());
   }
   const std::string trace = ReadBytes(trace_).value_or("");
-  for (const char* text : {" event=call.begin export=GetReportDate\n",
+  for (const char* text : {" event=call.begin export=GetReportDate user=S-1-5-",
                            " event=install.lock outcome=held lock=Global\\VOKQM7.install.",
                            " event=tool.start command=",
                            " event=tool.end outcome=exited exit_code=0 ",

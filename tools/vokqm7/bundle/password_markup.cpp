@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "bundle/password_keys.h"
 #include "bundle/secrets.h"
 #include "platform/ascii_case.h"
 
@@ -172,7 +173,7 @@ Masking MaskLevel(std::string& text, TextEncoding encoding, int level) {
     if (scanner.At(at + dialect.open.size(), "/")) {
       // An end tag whose start is not in this value: what precedes it may
       // be the password.
-      if (IsPasswordElementName(LocalName(scanner.EndTagName(at)))) {
+      if (IsPasswordElementName(LocalName(scanner.EndTagName(at)), encoding)) {
         masking.certain = false;
         return masking;
       }
@@ -181,7 +182,7 @@ Masking MaskLevel(std::string& text, TextEncoding encoding, int level) {
     }
     // Only a password element's tag is read whole: another's may run on to
     // the end of the text (an unclosed quote), and there are many of them.
-    if (!IsPasswordElementName(LocalName(scanner.NameAt(at + dialect.open.size())))) {
+    if (!IsPasswordElementName(LocalName(scanner.NameAt(at + dialect.open.size())), encoding)) {
       at = scanner.Next(at);
       continue;
     }
@@ -216,9 +217,8 @@ std::size_t NextCharacter(std::string_view text, std::size_t at, TextEncoding en
   return lead && at + 1 < text.size() ? at + 2 : at + 1;
 }
 
-bool IsPasswordElementName(std::string_view local_name) {
-  return platform::StartsWithIgnoringAsciiCase(local_name, "passw") ||
-         platform::EqualsIgnoringAsciiCase(local_name, "pwd");
+bool IsPasswordElementName(std::string_view local_name, TextEncoding encoding) {
+  return ContainsPasswordKey(local_name, encoding);
 }
 
 Masking MaskPasswordElements(std::string& text, TextEncoding encoding) {

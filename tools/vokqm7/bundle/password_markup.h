@@ -22,9 +22,9 @@ struct Masking {
 [[nodiscard]] std::size_t NextCharacter(std::string_view text, std::size_t at,
                                         TextEncoding encoding);
 
-// A local name (no prefix) that names a password: "passw..." or "pwd", in
-// any case.
-[[nodiscard]] bool IsPasswordElementName(std::string_view local_name);
+// A local name (no prefix) that names a password: one that holds a
+// password key (bundle/password_keys.h), "UserPassword", "LoginPwd", 密码.
+[[nodiscard]] bool IsPasswordElementName(std::string_view local_name, TextEncoding encoding);
 
 // Replaces the content of every password element in `text` with
 // kMaskedSecret, whatever it holds (CDATA, comments, entities, child

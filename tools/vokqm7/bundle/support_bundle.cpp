@@ -1,16 +1,23 @@
-// support-bundle: everything a support engineer asks for first, in one zip,
-// with every password masked before anything is written. The files inside
-// are written in English whatever the language the tool speaks (support
-// reads them, in any office); only what the command says on the console is
-// in the user's language.
-#include <cstdio>
+// support-bundle: everything a support engineer asks for first, in one zip
+// that its user alone may read, carrying only what the tool can vouch for:
+// the trace's lines as the library writes them, every password masked,
+// nothing read through a link or from a file another account could have
+// put in the trace's place, and a CONTENTS.txt that says what it holds.
+// The files inside are written in English whatever the language the tool
+// speaks (support reads them, in any office); only what the command says on
+// the console is in the user's language.
 #include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "bundle/host_facts.h"
+#include "bundle/anonymizer.h"
+#include "bundle/bundle_documents.h"
+#include "bundle/bundle_files.h"
+#include "bundle/bundle_report.h"
+#include "bundle/bundle_texts.h"
 #include "bundle/secrets.h"
-#include "bundle/sha256.h"
+#include "bundle/trace_allow_list.h"
 #include "bundle/zip_writer.h"
 #include "commands.h"
 #include "doctor.h"
@@ -18,128 +25,20 @@
 #include "exit_codes.h"
 #include "host.h"
 #include "language/language.h"
-#include "library.h"
 #include "output.h"
 #include "platform/codepage.h"
 #include "platform/path_parts.h"
-#include "platform/program.h"
+#include "platform/process.h"
 #include "platform/registry.h"
 #include "request/trace.h"
-#include "trace_report.h"
 
 namespace vok::tool {
 namespace {
-
-struct Entry {
-  std::string name;   // UTF-8, as it stands in the zip
-  std::string bytes;
-};
 
 std::tm LocalNow() {
   const std::time_t now = std::time(nullptr);
   const std::tm* local = std::localtime(&now);
   return local != nullptr ? *local : std::tm{};
-}
-
-std::string Lines(const Facts& facts, const std::string& indent = "") {
-  std::string text;
-  for (const auto& [name, value] : facts) text += indent + name + ": " + value + "\n";
-  return text;
-}
-
-// From the file's own header: PE's machine field, ELF's class byte.
-std::string Bitness(const std::string& bytes) {
-  const auto u16 = [&](std::size_t at) {
-    return static_cast<unsigned>(static_cast<unsigned char>(bytes[at])) |
-           static_cast<unsigned>(static_cast<unsigned char>(bytes[at + 1])) << 8;
-  };
-  if (bytes.size() > 0x40 && bytes.compare(0, 2, "MZ") == 0) {
-    const std::size_t pe = u16(0x3C) | static_cast<std::size_t>(u16(0x3E)) << 16;
-    if (pe + 6 <= bytes.size() && bytes.compare(pe, 4, std::string("PE\0\0", 4)) == 0) {
-      const unsigned machine = u16(pe + 4);
-      if (machine == 0x014C) return "32-bit (PE32, i386)";
-      if (machine == 0x8664) return "64-bit (PE32+, x86-64)";
-      return "PE, machine " + std::to_string(machine);
-    }
-  }
-  if (bytes.size() > 4 && bytes.compare(0, 4, "\x7F" "ELF") == 0) {
-    return bytes[4] == 1 ? "32-bit (ELF32)" : bytes[4] == 2 ? "64-bit (ELF64)" : "ELF, class unknown";
-  }
-  return "unknown (not a PE or ELF file)";
-}
-
-std::string Versions() {
-  std::string text = "tool: vokqm7 " VOKQM7_BUILD_VERSION ", " +
-                     std::to_string(sizeof(void*) * 8) + "-bit\n";
-  std::string error;
-  const std::optional<LoadedLibrary> library = LoadVokLibrary(error);
-  if (!library) {
-    text += "library: not loaded: " + error + "\n";
-  } else {
-    text += "library: " + library->location + "\n";
-    text += "library file version: " + library->file_version + "\n";
-    text += "library interface version: " + std::to_string(library->functions.get_version()) + "\n";
-    const std::optional<std::string> file = ReadFileBytes(library->location);
-    text += "library bitness: " + (file ? Bitness(*file) : "unknown (the file cannot be read)") + "\n";
-    const std::string digest = file ? Sha256Hex(*file) : "";
-    text += "library SHA-256: " +
-            (!file ? std::string("unknown (the file cannot be read)")
-                   : digest.empty() ? std::string("unknown (the system cannot compute it)") : digest) +
-            "\n";
-  }
-  return text + Lines(HostFacts());
-}
-
-std::string SettingText(const std::optional<std::string>& value) {
-  return value ? *value : "not set";
-}
-
-std::string Registry(const std::optional<trace::Setting>& setting) {
-  std::string text = std::string("HKEY_LOCAL_MACHINE\\") + kInstallRegistrySubkey +
-                     kInstallRegistryValue + "\n";
-  text += Lines(MachineValueByView(kInstallRegistrySubkey, kInstallRegistryValue), "  ");
-  text += "\nthe trace switch:\n";
-  text += std::string("  environment variable ") + trace::kVariable + ": " +
-          SettingText(platform::EnvironmentValue(trace::kVariable)) + "\n";
-  text += std::string("  ") + trace::kRegistryName + ": " +
-          SettingText(platform::ReadUserValue(trace::kRegistryKey, trace::kRegistryValue)) + "\n";
-  text += std::string("  ") + trace::kMachineRegistryName + ": " +
-          SettingText(platform::ReadMachineValue(trace::kRegistryKey, trace::kRegistryValue,
-                                                 32768)) +
-          "\n";
-  text += "  in effect: " + (setting ? setting->file : std::string("tracing is off")) + "\n";
-  return text;
-}
-
-std::string Installation(const std::optional<std::string>& value) {
-  if (!value || value->empty()) {
-    return "no installation folder: the registry value is missing or empty\n";
-  }
-  const std::string location = *value + "\\vok";
-  std::string text = location + "\n";
-  const std::vector<ListedEntry> listing = ListFolder(location);
-  if (listing.empty()) return text + "  (cannot be read, or empty)\n";
-  for (const ListedEntry& entry : listing) {
-    char size[24];
-    std::snprintf(size, sizeof size, "%12llu", static_cast<unsigned long long>(entry.bytes));
-    text += entry.modified + "  " + (entry.folder ? std::string("      <folder>") : "  " + std::string(size)) +
-            "  " + entry.path + "\n";
-  }
-  return text;
-}
-
-// The file part of a GBK path, as UTF-8.
-std::string FileName(const std::string& gbk_path) {
-  return platform::GbkToUtf8(platform::FileNameOfPath(gbk_path));
-}
-
-// The filing document the last traced call wrote, if any.
-std::string LastDocument(const TraceReport& report) {
-  for (auto call = report.calls.rbegin(); call != report.calls.rend(); ++call) {
-    const std::string path = call->Value("output.written", "path");
-    if (!path.empty()) return platform::Utf8ToGbk(path);
-  }
-  return {};
 }
 
 // While it lives the tool speaks English: what goes into the bundle is
@@ -162,12 +61,89 @@ std::string DefaultBundleName() {
   return name;
 }
 
-int WriteBundle(std::string output, bool with_documents) {
-  if (output.empty()) output = DefaultBundleName();
-  std::vector<Entry> entries;
-  std::vector<std::string> left_out;
+// The current generation is read again while a call is still writing its
+// last line; each read must be of a file of the same owner as the first.
+std::string expected_owner;
+std::optional<std::string> ReadSameOwner(const std::string& gbk_path) {
+  UnfollowedFile file = ReadUnfollowed(gbk_path);
+  if (file.refusal != ReadRefusal::kNone || file.owner != expected_owner) return std::nullopt;
+  return std::move(file.bytes);
+}
 
+// The trace's generations, the older first, each as the allow-list
+// carries it. A generation is read only when it is a regular file, reached
+// without a link, of the current file's owner: anyone who may write the
+// trace's folder may put something else there.
+void AddTrace(const std::string& trace_file, TraceAllowList& allow_list, Anonymizer* anonymizer,
+              BundleReport& report) {
+  if (trace_file.empty()) {
+    report.left_out.push_back([] { return Tr("the trace: no trace file is known"); });
+    return;
+  }
+  UnfollowedFile current = ReadUnfollowed(trace_file);
+  const std::string older_file = trace_file + ".1";
+  if (current.refusal != ReadRefusal::kNone) {
+    report.left_out.push_back([trace_file, refusal = current.refusal] {
+      return TrF("the trace %s: %s", trace_file, DescribeRefusal(refusal));
+    });
+    report.left_out.push_back([older_file] {
+      return TrF("the trace %s: not read, as the current generation is not", older_file);
+    });
+    return;
+  }
+  expected_owner = current.owner;
+  current.bytes =
+      WithLastLineWritten(std::move(current.bytes), trace_file, kLineWaitMs, &ReadSameOwner);
+  UnfollowedFile older = ReadUnfollowed(older_file);
+  if (older.refusal == ReadRefusal::kNone && older.owner != current.owner) {
+    report.left_out.push_back([older_file, owner = older.owner, by = current.owner] {
+      return TrF(
+          "the trace %s: it belongs to another account (%s) than the current "
+          "generation (%s)",
+          older_file, owner, by);
+    });
+  } else if (older.refusal != ReadRefusal::kNone) {
+    report.left_out.push_back([older_file, refusal = older.refusal] {
+      return TrF("the trace %s: %s", older_file, DescribeRefusal(refusal));
+    });
+  }
+  const bool with_older = older.refusal == ReadRefusal::kNone && older.owner == current.owner;
+  for (const auto& [path, bytes] : {std::pair{older_file, with_older ? &older.bytes : nullptr},
+                                    std::pair{trace_file, &current.bytes}}) {
+    if (bytes == nullptr) continue;
+    CarriedTrace carried = allow_list.Carry(*bytes);
+    std::string name = platform::GbkToUtf8(platform::FileNameOfPath(path));
+    if (anonymizer != nullptr) name = anonymizer->Path(name);
+    report.entries.push_back({"trace/" + name, std::move(carried.text)});
+    report.values_masked += carried.values_masked;
+    report.lines_carried += carried.lines_carried;
+    report.lines_left_out += carried.lines_left_out;
+    for (LeftOutLines& lines : carried.left_out) {
+      report.left_out.push_back([path = path, lines = std::move(lines)] {
+        const std::string which = lines.first == lines.last ? std::to_string(lines.first)
+                                                            : std::to_string(lines.first) + "-" +
+                                                                  std::to_string(lines.last);
+        return TrF("the trace %s, line(s) %s: %s", path, which, DescribeLeftOut(lines));
+      });
+    }
+  }
+}
+
+int WriteBundle(std::string output, bool with_documents, bool anonymize) {
+  if (output.empty()) output = DefaultBundleName();
+  std::optional<Anonymizer> anonymizer;
+  if (anonymize && !(anonymizer = Anonymizer::Make())) {
+    Complain(Tr("cannot anonymize: the system gives no SHA-256 or no random numbers here"));
+    return kExitCannotRun;
+  }
+  BundleReport report;
+  report.this_user = platform::CurrentUser();
+  report.anonymized = anonymize;
   const std::optional<trace::Setting> setting = trace::CurrentSetting();
+  const std::optional<std::string> install_value = platform::ReadMachineValue(
+      kInstallRegistrySubkey, kInstallRegistryValue, kInstallRegistryBufferBytes);
+  // The desk's own texts: the tool's output, UTF-8 in the zip.
+  std::vector<BundleEntry> desk;
   {
     const InEnglish english;
     std::string doctor;
@@ -177,58 +153,60 @@ int WriteBundle(std::string output, bool with_documents) {
       doctor_status = RunDoctor();
     }
     doctor += "(doctor's exit status: " + std::to_string(doctor_status) + ")\n";
-    entries.push_back({"doctor.txt", platform::GbkToUtf8(doctor)});
-    entries.push_back({"versions.txt", platform::GbkToUtf8(Versions())});
-    entries.push_back({"registry.txt", platform::GbkToUtf8(Registry(setting))});
-    const std::optional<std::string> value = platform::ReadMachineValue(
-        kInstallRegistrySubkey, kInstallRegistryValue, kInstallRegistryBufferBytes);
-    entries.push_back({"installation.txt", platform::GbkToUtf8(Installation(value))});
+    desk.push_back({"doctor.txt", platform::GbkToUtf8(doctor)});
+    desk.push_back({"versions.txt", platform::GbkToUtf8(VersionsText())});
+    desk.push_back({"registry.txt", platform::GbkToUtf8(RegistryText(setting))});
+    desk.push_back({"installation.txt", platform::GbkToUtf8(InstallationText(install_value))});
+  }
+  for (BundleEntry& entry : desk) {
+    report.values_masked += MaskText(entry.bytes, TextEncoding::kUtf8);
   }
 
   // The trace the library writes now, else the one trace on would start.
   const std::string trace_file = setting ? setting->file : DefaultTraceFile();
-  std::string trace_text;
-  if (trace_file.empty()) left_out.push_back(Tr("the trace: no trace file is known"));
-  for (const std::string& generation : {trace_file + ".1", trace_file}) {
-    if (trace_file.empty()) break;
-    std::optional<std::string> bytes = ReadFileBytes(generation);
-    if (!bytes) {
-      left_out.push_back(TrF("the trace %s: there is none", generation));
-      continue;
-    }
-    if (generation == trace_file) *bytes = WithLastLineWritten(std::move(*bytes), generation);
-    trace_text += *bytes;
-    entries.push_back({"trace/" + FileName(generation), std::move(*bytes)});
+  TraceAllowList allow_list(anonymizer ? &*anonymizer : nullptr);
+  AddTrace(trace_file, allow_list, anonymizer ? &*anonymizer : nullptr, report);
+  report.facts = allow_list.facts();
+  if (anonymizer) {
+    // What the trace did not name: the installation and the trace's own path.
+    if (install_value) anonymizer->Path(platform::GbkToUtf8(*install_value));
+    anonymizer->Path(platform::GbkToUtf8(trace_file));
+    for (BundleEntry& entry : desk) entry.bytes = anonymizer->Text(entry.bytes);
   }
-  if (with_documents) {
-    const std::string document = LastDocument(ReadTrace(trace_text));
-    std::optional<std::string> bytes =
-        document.empty() ? std::nullopt : ReadFileBytes(document);
-    if (bytes) {
-      entries.push_back({"documents/" + FileName(document), std::move(*bytes)});
-    } else {
-      left_out.push_back(document.empty()
-                             ? Tr("the last filing document: the trace names none")
-                             : TrF("the last filing document %s: it cannot be read", document));
-    }
+  report.entries.insert(report.entries.begin(), desk.begin(), desk.end());
+  if (!with_documents) {
+    report.left_out.push_back([] {
+      return Tr("filing documents and their figures (--with-documents adds the last one)");
+    });
+  } else if (anonymize) {
+    report.left_out.push_back([] {
+      return Tr(
+          "filing documents: --anonymize leaves them out, as their figures tell whose "
+          "they are");
+    });
   } else {
-    left_out.push_back(
-        Tr("filing documents and their figures (--with-documents adds the last one)"));
+    AddLastDocument(report.facts.documents, report);
   }
-  left_out.push_back(Tr("cell exports and work files: never, they hold the figures"));
+  report.left_out.push_back(
+      [] { return Tr("cell exports and work files: never, they hold the figures"); });
 
-  std::size_t masked = 0;
-  for (Entry& entry : entries) {
-    // The documents are the library's GBK; every other file is UTF-8.
-    masked += entry.name.rfind("trace/", 0) == 0 ? MaskTrace(entry.bytes)
-              : entry.name.rfind("documents/", 0) == 0
-                  ? MaskFile(entry.bytes, TextEncoding::kGbk)
-                  : MaskFile(entry.bytes, TextEncoding::kUtf8);
+  std::string contents;
+  {
+    const InEnglish english;
+    contents = "What this support bundle holds\n\n";
+    for (const std::string& line : DescribeBundle(report)) {
+      contents += platform::GbkToUtf8(line) + "\n";
+    }
   }
+  if (anonymizer) contents = anonymizer->Text(contents);
   const std::tm now = LocalNow();
-  ZipWriter zip(ZipTime{now.tm_year + 1900, now.tm_mon + 1, now.tm_mday, now.tm_hour,
-                        now.tm_min, now.tm_sec});
-  for (const Entry& entry : entries) {
+  ZipWriter zip(ZipTime{now.tm_year + 1900, now.tm_mon + 1, now.tm_mday, now.tm_hour, now.tm_min,
+                        now.tm_sec});
+  if (!zip.Add("CONTENTS.txt", contents)) {
+    Complain(TrF("cannot pack %s into the bundle", "CONTENTS.txt"));
+    return kExitCannotRun;
+  }
+  for (const BundleEntry& entry : report.entries) {
     if (!zip.Add(entry.name, entry.bytes)) {
       Complain(TrF("cannot pack %s into the bundle", platform::Utf8ToGbk(entry.name)));
       return kExitCannotRun;
@@ -236,17 +214,16 @@ int WriteBundle(std::string output, bool with_documents) {
   }
   // Read back whole: a bundle cut short on a full disk is no bundle.
   const std::string archive = zip.Finish();
-  if (!WriteDocument(output, archive, false) || ReadFileBytes(output) != archive) {
+  const UnfollowedFile written = WriteForThisUserAlone(output, archive)
+                                     ? ReadUnfollowed(output)
+                                     : UnfollowedFile{ReadRefusal::kCannotRead, {}, {}};
+  if (written.refusal != ReadRefusal::kNone || written.bytes != archive) {
     Complain(TrF("cannot write the bundle %s", output));
     return kExitCannotRun;
   }
-  Say(TrF("support bundle written: %s", AbsolutePath(output)));
-  for (const Entry& entry : entries) {
-    Say(TrF("  %s  (%s bytes)", platform::Utf8ToGbk(entry.name),
-            std::to_string(entry.bytes.size())));
-  }
-  Say(TrF("%s password(s) masked", std::to_string(masked)));
-  for (const std::string& what : left_out) Say(TrF("  left out: %s", what));
+  Say(TrF("support bundle written, readable by this user alone: %s", AbsolutePath(output)));
+  // The console's list stays short; CONTENTS.txt has every item.
+  for (const std::string& line : DescribeBundle(report, 30)) Say(line);
   return kExitSuccess;
 }
 
@@ -254,18 +231,26 @@ int WriteBundle(std::string output, bool with_documents) {
 
 void AddSupportBundleCommand(CLI::App& app, int& status) {
   CLI::App* command = app.add_subcommand(
-      "support-bundle", Tr("one zip for support: doctor's output, versions, registry values, the "
-                           "installation's listing and the trace, passwords masked"));
-  command->footer(Tr("The files in the bundle are written in English whatever the language, "
-                     "for support to read."));
+      "support-bundle",
+      Tr("one zip for support: doctor's output, versions, registry values, the installation's "
+         "listing and the trace's lines as the library writes them, passwords masked, with a "
+         "CONTENTS.txt of what it holds"));
+  command->footer(
+      Tr("The files in the bundle are written in English whatever the language, "
+         "for support to read."));
   auto output = std::make_shared<std::string>();
   auto with_documents = std::make_shared<bool>(false);
+  auto anonymize = std::make_shared<bool>(false);
   command->add_option("-o,--output", *output,
                       Tr("the zip to write (default: vokqm7-support-<date>-<time>.zip here)"));
   command->add_flag("--with-documents", *with_documents,
-                    Tr("add the filing document the last traced call wrote (it holds figures)"));
-  command->callback([&status, output, with_documents] {
-    status = WriteBundle(ArgumentToGbk(*output), *with_documents);
+                    Tr("add the filing document this user's last traced call wrote (it holds "
+                       "figures)"));
+  command->add_flag("--anonymize", *anonymize,
+                    Tr("replace account codes, user IDs, servers and the parts of paths with "
+                       "hashes, so that the bundle may leave the office"));
+  command->callback([&status, output, with_documents, anonymize] {
+    status = WriteBundle(ArgumentToGbk(*output), *with_documents, *anonymize);
   });
 }
 
