@@ -35,7 +35,7 @@ void TraceWait(const std::optional<platform::InstallLockHolder>& holder) {
 }
 
 // `event` about the tool `record` names, with its reason.
-void TraceRecordedTool(const char* event, const platform::InstallLockHolder& record,
+void TraceTool(const char* event, const platform::InstallLockHolder& record,
                        const char* why) {
   trace::Record(event, {{"tool_pid", record.tool.id},
                         {"tool_program", record.tool_program},
@@ -66,7 +66,7 @@ bool EndOrphan(const platform::InstallLockHolder& record, const platform::Deadli
       return true;
     }
     if (!deadline.Pause(kFailedLockPauseMs)) {
-      TraceRecordedTool("install.orphan_not_ended", record, "would not end");
+      TraceTool("install.orphan_not_ended", record, "would not end");
       return false;
     }
   }
@@ -88,14 +88,14 @@ Way ClearTheWay(platform::InstallLock& lock, const std::string& program,
       case platform::RecordedTool::kNone:
         break;
       case platform::RecordedTool::kStale:
-        TraceRecordedTool("install.record_dropped", *record, verdict.why);
+        TraceTool("install.record_dropped", *record, verdict.why);
         lock.DropOwnRecord();
         break;
       case platform::RecordedTool::kSelf:
-        TraceRecordedTool("install.record_ignored", *record, verdict.why);
+        TraceTool("install.record_ignored", *record, verdict.why);
         break;
       case platform::RecordedTool::kUnsure:
-        if (!told) TraceRecordedTool("install.orphan_waited_for", *record, verdict.why);
+        if (!told) TraceTool("install.orphan_waited_for", *record, verdict.why);
         told = true;
         return Way::kWait;
       case platform::RecordedTool::kMine:
