@@ -127,8 +127,10 @@ TEST(BatchAccounts, BadRowsAreNamedByLineAndColumn) {
     ASSERT_EQ(file.rows.size(), 2U) << c.row;
     EXPECT_EQ(file.rows[1].problem, c.problem) << c.row;
   }
-  // A character GBK lacks, in a UTF-8 file.
-  EXPECT_EQ(Read("account,year,period\n\xF0\x9F\x98\x80,2026,1\n", defaults).rows.at(0).problem,
+  // A character GBK lacks, in a UTF-8 file (whose bytes are GBK too).
+  AccountDefaults utf8 = defaults;
+  utf8.encoding = CsvEncoding::kUtf8;
+  EXPECT_EQ(Read("account,year,period\n\xF0\x9F\x98\x80,2026,1\n", utf8).rows.at(0).problem,
             "line 2, column 1 (account): the character U+1F600 has no GBK form (the library's "
             "texts are GBK)");
 }

@@ -30,6 +30,9 @@ RowOutcome Made(const std::string& account, RowResult result, ChecksOutcome chec
   row.seconds = 2;
   row.document = account + "-2026-11.xml";
   row.inputs = kInputs;
+  if (result == RowResult::kMade || result == RowResult::kKept) {
+    row.facts = {"d1", "202611", "syb+zcfzb", ""};
+  }
   return row;
 }
 
@@ -63,7 +66,7 @@ TEST(BatchRecord, RowsNotInThisRunStayAsTheyWere) {
   bad.result = RowResult::kBadRow;
   bad.message = "line 5, column 1 (account) is empty";
   BatchSettings settings;
-  settings.shared_inputs = {"", "t.rep", "ab12", ""};
+  settings.shared.inputs = {"", "t.rep", "ab12", ""};
   settings.earlier = ReadEarlierSummary(SummaryCsv(
       {Made("101", RowResult::kMade, ChecksOutcome::kPassed), failed, bad,
        Made("103", RowResult::kKept, ChecksOutcome::kPassed)}));
@@ -75,19 +78,22 @@ TEST(BatchRecord, RowsNotInThisRunStayAsTheyWere) {
     std::string totals;
   } runs[] = {
       {{Account("102", 2)},
-       {"102,2026,11,GetReportDate,to do (FAILED),2.0,,no server,102-2026-11.xml,s1,t.rep,ab12,",
+       {"102,2026,11,GetReportDate,to do (FAILED),2.0,,no server,102-2026-11.xml,s1,t.rep,ab12,"
+        ",,,,",
         "101,2026,11,GetReportDate,not in this run (made),2.0,passed,,101-2026-11.xml,s1,t.rep,"
-        "ab12,",
-        "103,2026,11,GetReportDate,not in this run (kept),,passed,,103-2026-11.xml,s1,t.rep,ab12,"},
+        "ab12,,d1,202611,syb+zcfzb,",
+        "103,2026,11,GetReportDate,not in this run (kept),,passed,,103-2026-11.xml,s1,t.rep,ab12,"
+        ",d1,202611,syb+zcfzb,"},
        "1 row: 0 made and passed their checks, 1 to do; 2 more rows of the folder not in this "
        "run"},
       {{Account("104", 2)},
-       {"104,2026,11,GetReportDate,to do,,,,104-2026-11.xml,,,,",
+       {"104,2026,11,GetReportDate,to do,,,,104-2026-11.xml,,,,,,,,",
         "101,2026,11,GetReportDate,not in this run (made),2.0,passed,,101-2026-11.xml,s1,t.rep,"
-        "ab12,",
+        "ab12,,d1,202611,syb+zcfzb,",
         "102,2026,11,GetReportDate,not in this run (FAILED),2.0,,no server,102-2026-11.xml,s1,"
-        "t.rep,ab12,",
-        "103,2026,11,GetReportDate,not in this run (kept),,passed,,103-2026-11.xml,s1,t.rep,ab12,"},
+        "t.rep,ab12,,,,,",
+        "103,2026,11,GetReportDate,not in this run (kept),,passed,,103-2026-11.xml,s1,t.rep,ab12,"
+        ",d1,202611,syb+zcfzb,"},
        "1 row: 0 made and passed their checks, 1 to do; 3 more rows of the folder not in this "
        "run"},
   };

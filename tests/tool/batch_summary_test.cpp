@@ -32,6 +32,9 @@ RowOutcome Row(const char* account, RowResult result, ChecksOutcome checks,
   row.seconds = 1.25;
   if (result != RowResult::kBadRow) row.document = row.account + "-2026-11.xml";
   row.inputs = {"s1", "a|b", "ab12", ""};
+  if (result == RowResult::kMade || result == RowResult::kKept) {
+    row.facts = {"d1", "202611", "syb+zcfzb", ""};
+  }
   return row;
 }
 
@@ -91,9 +94,10 @@ TEST(BatchSummary, CsvIsUtf8WithMarkAndReadsBackForResume) {
   EXPECT_EQ(csv.substr(0, 3), "\xEF\xBB\xBF");
   EXPECT_EQ(csv.substr(3, csv.find('\n') + 1 - 3),
             "account,year,period,export,result,seconds,checks,message,document,server,template,"
-            "template sha256,rules sha256\r\n");
+            "template sha256,rules sha256,document sha256,document period,statements,"
+            "enterprise\r\n");
   EXPECT_NE(csv.find("华信,2026,11,GetReportDate,made,1.2,\"FAILED: balance sheet: a, "
-                     "\"\"b\"\"\",,华信-2026-11.xml,s1,a|b,ab12,\r\n"),
+                     "\"\"b\"\"\",,华信-2026-11.xml,s1,a|b,ab12,,d1,202611,syb+zcfzb,\r\n"),
             std::string::npos);
   // Only what was made and passed counts, under the export that made it;
   // every row that names a document is read back, bad rows are not.
@@ -124,9 +128,9 @@ TEST(BatchSummary, CsvIsUtf8WithMarkAndReadsBackForResume) {
   }
   const std::string rewritten = SummaryCsv(again);
   EXPECT_NE(rewritten.find("101,2026,11,GetReportDate,to do (made),1.2,passed,,101-2026-11.xml,"
-                           "s1,a|b,ab12,\r\n"),
+                           "s1,a|b,ab12,,d1,202611,syb+zcfzb,\r\n"),
             std::string::npos);
-  EXPECT_NE(rewritten.find("105,2026,11,GetReportDate,to do,,,,105-2026-11.xml,,,,\r\n"),
+  EXPECT_NE(rewritten.find("105,2026,11,GetReportDate,to do,,,,105-2026-11.xml,,,,,,,,\r\n"),
             std::string::npos);
   const std::vector<EarlierDocument> reread = ReadEarlierSummary(rewritten);
   for (const auto& c : cases) {

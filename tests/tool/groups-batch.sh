@@ -51,7 +51,7 @@ expect_err "stopped by Ctrl-C after the call in progress; run the same batch wit
 [ "$(tool_runs "$log" 1)" = "101 101 " ] || fail "stopped batch: the tool ran for $(tool_runs "$log" 1)"
 expect_out "101      2026  11      GetReportDate  made " "stopped batch table"
 expect_out "8 rows: 1 made and passed their checks, 3 bad rows, 4 to do" "stopped batch totals"
-grep -qF $'106,2026,10,GetReportDate,to do,,,,106-2026-10.xml,,,,\r' stopped/summary.csv || fail "stopped batch: summary.csv lacks the rows to do"
+grep -qF $'106,2026,10,GetReportDate,to do,,,,106-2026-10.xml,,,,,,,,\r' stopped/summary.csv || fail "stopped batch: summary.csv lacks the rows to do"
 
 # --resume keeps what was made and passed, and makes the rest; again, only
 # what failed (the export and the check) is made.
@@ -153,7 +153,7 @@ expect_err "cannot create the folder not-a-folder/out" "batch, folder cannot be 
 mkdir -p unwritable/summary.csv
 run "$tool" batch one.csv -o unwritable --year 2026 "${options[@]}"
 expect_status 4 "batch, folder cannot be written"
-expect_err "cannot write unwritable/summary.csv" "batch, folder cannot be written"
+expect_err "unwritable/summary.csv cannot be written: it is a folder" "batch, folder cannot be written"
 [ "$(wc -l <"$log")" -eq "$runs" ] || fail "bad input ran the tool"
 run "$tool" batch one.csv
 expect_status 2 "batch without -o"

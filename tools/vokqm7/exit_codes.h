@@ -17,6 +17,7 @@ inline constexpr int kExitCannotRun = 4;      // library not loadable, file not 
 inline constexpr int kExitNotChecked = 5;     // show or batch: no check failed, but a statement
                                               // was not checked: its layout not recognised, or
                                               // every amount zero
+inline constexpr int kExitFolderBusy = 6;     // batch: another batch holds the output folder
 inline constexpr int kExitInterrupted = 130;  // batch stopped by Ctrl-C, as shells count SIGINT
 
 inline constexpr const char* kExitCodesHelp = N_(
@@ -35,15 +36,18 @@ inline constexpr const char* kExitCodesHelp = N_(
     "row was made and passed its checks, 3 when all were made but a check\n"
     "failed, 5 when none failed but a document was not checked, 1 when an\n"
     "export failed or a row is bad, 4 when the folder cannot be made or\n"
-    "written (before any call) or its summary could not be written at the\n"
-    "end, 130 when stopped by Ctrl-C; batch --check gives 0 when a run could\n"
-    "start, 1 for bad rows, 3 when doctor finds a problem, 4 when the folder\n"
-    "cannot be written. A rules file that\n"
-    "does not read (--rules) gives 2, naming its file, line and column.");
+    "written (before any call), its volume is full or its summary could not\n"
+    "be written at the end, 2 when its summary.csv is not as batch writes it,\n"
+    "6 when another batch holds the folder past --wait, 130 when stopped by\n"
+    "Ctrl-C; batch --check gives 0 when a run could start, 1 for bad rows,\n"
+    "2 for such a summary.csv, 3 when doctor finds a problem, 4 when the\n"
+    "folder cannot be written or has no room, 6 when another batch holds it.\n"
+    "A rules file that does not read (--rules) gives 2, naming its file, line\n"
+    "and column.");
 
 inline constexpr const char* kExitCodesShort = N_(
     "Exit status: 0 success, 1 export failed, 2 bad usage, 3 a check failed,\n"
-    "4 cannot run, 5 not checked, 130 stopped by Ctrl-C; each in full:\n"
-    "vokqm7 help exit-status");
+    "4 cannot run, 5 not checked, 6 folder in use, 130 stopped by Ctrl-C;\n"
+    "each in full: vokqm7 help exit-status");
 
 }  // namespace vok::tool

@@ -67,7 +67,9 @@ std::optional<std::string> LoginText(const Options& o, const std::vector<std::st
   // line (open's too: the interactive tool's is built the same way).
   for (const auto& [option, value] : {std::pair{"--account", &fields.account},
                                       std::pair{"--server", &fields.server}}) {
-    const std::string fault = *value ? CommandLineFault(**value) : "";
+    const std::string fault = !*value                    ? ""
+                              : value == &fields.server ? ServerFault(**value)
+                                                        : CommandLineFault(**value);
     if (!fault.empty()) {
       Complain(option + (" " + fault));
       status = kExitUsage;

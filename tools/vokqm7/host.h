@@ -3,6 +3,7 @@
 // the library.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -50,6 +51,10 @@ std::string AbsolutePath(const std::string& gbk);
 // Creates the folder named by the GBK path and the missing folders above it.
 // True when it is a folder afterwards.
 bool MakeFolders(const std::string& gbk);
+
+// The bytes this user may still write on the volume of the existing folder
+// named by the GBK path; nothing when the system cannot tell.
+std::optional<std::uint64_t> FreeBytes(const std::string& gbk_folder);
 
 // The names of the files in the folder (GBK; "." and ".." left out, and a
 // name that has no GBK form); nothing when it cannot be read.

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "language/language.h"
+#include "platform/codepage.h"
 
 namespace vok::tool {
 namespace {
@@ -64,6 +65,18 @@ std::string CommandLineFault(std::string_view gbk) {
     }
   }
   return "";
+}
+
+std::string ServerFault(std::string_view gbk) {
+  std::string fault = CommandLineFault(gbk);
+  // As characters: a GBK trail byte may be a backslash.
+  const std::u16string text = platform::GbkToUtf16(gbk);
+  if (fault.empty() && !text.empty() && text.back() == u'\\') {
+    fault = TrF("\"%s\" ends in a backslash: the report tool's command line cannot carry it, as "
+                "it would take the closing quote for part of the server",
+                gbk);
+  }
+  return fault;
 }
 
 std::string BuildLoginXml(const LoginFields& fields) {

@@ -25,6 +25,11 @@ std::string EscapeXml(std::string_view text);
 // whole, as their trail bytes may be braces.
 std::string CommandLineFault(std::string_view gbk);
 
+// CommandLineFault for a server, which the command line carries between
+// double quotes: one ending in a backslash is refused too, as Windows'
+// argument rules take a backslash before a quote for an escaped quote.
+std::string ServerFault(std::string_view gbk);
+
 // <Info><LoginInfo>...</LoginInfo></Info> with the given fields in the
 // order the library documents them.
 std::string BuildLoginXml(const LoginFields& fields);

@@ -22,6 +22,16 @@ std::string UnclosedQuote(std::size_t line) {
 
 std::string Trimmed(std::string_view text) { return std::string(TrimAsciiSpace(text)); }
 
+// What Windows' command line holds at most (32767 characters), less room
+// for the installation folder, twice in it, and the fixed words.
+constexpr std::size_t kCommandLineRoom = 32767 - 2 * 1024;
+
+// A file name's most, in bytes of UTF-8 (Linux) and UTF-16 units (Windows,
+// never more than the UTF-8 bytes), and the most the batch puts after a
+// document's stem: "-zcfzb.20261209-163502-99.html" in earlier/.
+constexpr std::size_t kFileNameBytes = 255;
+constexpr std::size_t kLongestAfterStem = 30;
+
 // What a year or period must look like, or "" when `text` is one; the
 // number without leading zeros goes to `number`.
 std::string NumberFault(Column column, const std::string& text, std::string& number) {
@@ -76,6 +86,13 @@ class RowReader {
       if (!row.problem.empty()) row.problem = TrF("line %s, %s", line, row.problem);
     }
     if (!row.problem.empty()) return row;
+    if (row.account.size() + row.server.size() > kCommandLineRoom) {
+      row.problem = TrF("line %s: the account and the server are %s bytes together, more than "
+                        "the report tool's command line has room for (%s)",
+                        line, std::to_string(row.account.size() + row.server.size()),
+                        std::to_string(kCommandLineRoom));
+      return row;
+    }
     // Windows, and the shares an office keeps its filings on, take A01 and
     // a01 for one file name.
     const std::string key = FoldCaseAsWindows(row.account) + '\n' +
@@ -119,7 +136,7 @@ class RowReader {
       return "";
     }
     if (column != kTemplate) {
-      const std::string fault = CommandLineFault(text);
+      const std::string fault = column == kServer ? ServerFault(text) : CommandLineFault(text);
       if (!fault.empty()) return TrF("%s: %s", where, fault);
     }
     if (column == kAccount && !FitsFileName(text)) {
@@ -167,6 +184,14 @@ void NameDocuments(std::vector<AccountRow>& rows) {
       continue;
     }
     row.stem = DocumentStem(row.account, with_server ? row.server : "", row.year, row.period);
+    const std::size_t bytes = platform::GbkToUtf8(row.stem).size() + kLongestAfterStem;
+    if (bytes > kFileNameBytes) {
+      row.problem = TrF("line %s: a document's name for account %s would be %s bytes long, more "
+                        "than the %s a file name may have",
+                        line, row.account, std::to_string(bytes), std::to_string(kFileNameBytes));
+      row.stem.clear();
+      continue;
+    }
     const auto [earlier, added] = names.emplace(FoldCaseAsWindows(row.stem), row.line);
     if (!added) {
       row.problem = TrF("line %s: its document %s.xml would be that of line %s", line, row.stem,
@@ -220,7 +245,8 @@ std::string CheckDefaults(const int (&columns)[kColumns], AccountDefaults& defau
       return TrF("it has no %s column: give %s", kColumnNames[c], option);
     }
     if (value && c != kTemplate) {
-      const std::string command_line = CommandLineFault(*value);
+      const std::string command_line =
+          c == kServer ? ServerFault(*value) : CommandLineFault(*value);
       if (!command_line.empty()) return option + " " + command_line;
     }
     if (value && (c == kYear || c == kPeriod)) {
@@ -271,6 +297,17 @@ std::optional<AccountsFile> ReadAccountsFile(std::string_view bytes,
                                              AccountsFault& fault) {
   AccountsFile file;
   file.encoding = DetectCsvEncoding(bytes);
+  if (given.encoding) {
+    file.encoding = *given.encoding == CsvEncoding::kGbk ? CsvEncoding::kGbk
+                    : file.encoding == CsvEncoding::kUtf8WithMark ? file.encoding
+                                                                  : CsvEncoding::kUtf8;
+  } else if (ReadsTwoWays(bytes)) {
+    fault.text = Tr("its bytes read as one text in UTF-8 and as another in GBK: say which it is "
+                    "with --accounts-encoding utf-8 or gbk (or save it as UTF-8 with a "
+                    "byte-order mark)");
+    fault.usage = true;
+    return std::nullopt;
+  }
   const CsvRecords csv = ReadCsv(CsvText(bytes, file.encoding));
   if (csv.records.empty()) {
     fault.text = Tr("it is empty: its first line must name the columns (account, year, period, "

@@ -20,6 +20,9 @@ struct AccountDefaults {
   std::optional<std::string> year, period, server;
   std::optional<std::string> template_file = std::nullopt;
   bool template_needed = false;
+  // What the file is encoded in, where the one who saved it says so;
+  // nothing: decided from its bytes.
+  std::optional<CsvEncoding> encoding = std::nullopt;
 };
 
 struct AccountRow {
@@ -42,7 +45,8 @@ struct AccountsFile {
 };
 
 // Why a whole file cannot be used; `usage` when the fault is in the
-// options rather than in the file (a column it lacks and no option gives).
+// options rather than in the file (a column it lacks and no option gives,
+// an encoding only an option can tell).
 struct AccountsFault {
   std::string text;
   bool usage = false;
@@ -51,16 +55,20 @@ struct AccountsFault {
 // The rows of an accounts file from its bytes. Nothing, with `fault`, when
 // no row can be read: the header names no account column or a column
 // twice, is not text of the file's encoding, a needed column is neither in
-// the file nor given by an option, or there is no row below the header. A
+// the file nor given by an option, the bytes read as two different texts in
+// UTF-8 and GBK (ReadsTwoWays) and `defaults` names no encoding, or there is
+// no row below the header. A
 // row is bad when a field is no text or has a character GBK lacks, its
 // account is empty or cannot be part of a file name, it has more fields than
 // the header, a year or period is missing or not a number (a period is 1 to
 // 12), an account, year, period or server holds what the report tool's
-// command line cannot carry (a blank, a brace, a double quote, a control character), or
-// the same account, server, year and period are on an earlier row, letters
-// compared as Windows compares file names. Two rows that differ only by
-// their server get names that hold the server; a row whose name is still
-// that of an earlier row is bad too.
+// command line cannot carry (a blank, a brace, a double quote, a control
+// character, a server's closing backslash, more than the command line's
+// room), or the same account, server, year and period are on an earlier
+// row, letters compared as Windows compares file names. Two rows that
+// differ only by their server get names that hold the server; a row whose
+// name is still that of an earlier row, or too long for a file name with
+// what the batch puts after it, is bad too.
 std::optional<AccountsFile> ReadAccountsFile(std::string_view bytes,
                                              const AccountDefaults& defaults,
                                              AccountsFault& fault);

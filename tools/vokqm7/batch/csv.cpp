@@ -12,7 +12,7 @@ CsvRecords ReadCsv(std::string_view text) {
       ++line;
       continue;
     }
-    CsvRecord record{line, {}};
+    CsvRecord record{line, {}, at, at};
     std::string field;
     bool quoted = false;   // inside quotes
     bool ended = false;
@@ -38,6 +38,7 @@ CsvRecords ReadCsv(std::string_view text) {
         record.fields.push_back(std::move(field));
         field.clear();
       } else if (c == '\n' || (c == '\r' && at < text.size() && text[at] == '\n')) {
+        record.end = at - 1;
         if (c == '\r') ++at;
         ++line;
         ended = true;
@@ -45,6 +46,7 @@ CsvRecords ReadCsv(std::string_view text) {
         field += c;
       }
     }
+    if (!ended) record.end = at;
     record.fields.push_back(std::move(field));
     result.records.push_back(std::move(record));
     if (result.unclosed_quote_line != 0) break;
@@ -66,6 +68,40 @@ std::string CsvLine(const std::vector<std::string>& fields) {
     line += '"';
   }
   return line + "\r\n";
+}
+
+namespace {
+
+// Excel keeps 15 significant digits of a number.
+constexpr std::size_t kDigitsKept = 15;
+
+bool AllDigits(std::string_view text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+bool StartsFormula(std::string_view text) {
+  return !text.empty() && std::string_view("=+-@\t\r'").find(text[0]) != std::string_view::npos;
+}
+
+}  // namespace
+
+std::string ForSpreadsheet(const std::string& value) {
+  if (AllDigits(value) && value.size() > 1 && (value[0] == '0' || value.size() > kDigitsKept)) {
+    return "=\"" + value + "\"";
+  }
+  return StartsFormula(value) ? "'" + value : value;
+}
+
+std::string FromSpreadsheet(const std::string& field) {
+  const std::string_view text = field;
+  if (text.size() > 3 && text.substr(0, 2) == "=\"" && text.back() == '"' &&
+      AllDigits(text.substr(2, text.size() - 3))) {
+    return std::string(text.substr(2, text.size() - 3));
+  }
+  if (text.size() > 1 && text[0] == '\'' && StartsFormula(text.substr(1))) {
+    return std::string(text.substr(1));
+  }
+  return field;
 }
 
 }  // namespace vok::tool

@@ -13,6 +13,8 @@ namespace vok::tool {
 struct CsvRecord {
   std::size_t line;                 // the file's line the record starts on, from 1
   std::vector<std::string> fields;  // as they stand, quotes taken off
+  // Where the record stands in the text, its line end left out.
+  std::size_t begin = 0, end = 0;
 };
 
 struct CsvRecords {
@@ -29,5 +31,15 @@ CsvRecords ReadCsv(std::string_view text);
 
 // The fields as one line of a file, quoted where they must be, with CR LF.
 std::string CsvLine(const std::vector<std::string>& fields);
+
+// A value as a spreadsheet program must be given it to show it as it is:
+// digits with a leading zero (or more than a spreadsheet keeps) as the
+// text formula ="001", and a value that would start a formula (=, +, -,
+// @, a tab, a CR) or starts with an apostrophe behind an apostrophe.
+std::string ForSpreadsheet(const std::string& value);
+
+// The value ForSpreadsheet gave, from the field as it reads back; a field
+// that a spreadsheet program saved again as it showed it stays as it is.
+std::string FromSpreadsheet(const std::string& field);
 
 }  // namespace vok::tool

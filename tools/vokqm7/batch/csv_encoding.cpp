@@ -1,5 +1,6 @@
 #include "batch/csv_encoding.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "language/language.h"
@@ -71,6 +72,14 @@ const char* EncodingName(CsvEncoding encoding) {
 CsvEncoding DetectCsvEncoding(std::string_view bytes) {
   if (bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark) return CsvEncoding::kUtf8WithMark;
   return IsUtf8(bytes) ? CsvEncoding::kUtf8 : CsvEncoding::kGbk;
+}
+
+bool ReadsTwoWays(std::string_view bytes) {
+  if (DetectCsvEncoding(bytes) != CsvEncoding::kUtf8) return false;
+  const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  platform::GbkConversionFault fault;
+  return !ascii && platform::ToGbkWithoutLoss(platform::Charset::kGbk, bytes, fault).has_value();
 }
 
 std::string_view CsvText(std::string_view bytes, CsvEncoding encoding) {

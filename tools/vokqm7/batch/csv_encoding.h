@@ -15,8 +15,13 @@ const char* EncodingName(CsvEncoding encoding);
 
 // Decided from the bytes: UTF-8 when they start with its byte-order mark or
 // are well-formed UTF-8 throughout (text in plain ASCII among them), else
-// GBK. Chinese text in GBK is practically never well-formed UTF-8.
+// GBK.
 CsvEncoding DetectCsvEncoding(std::string_view bytes);
+
+// Whether the bytes, without a byte-order mark, are both well-formed UTF-8
+// and GBK and read as different texts: short Chinese texts often are (GBK
+// "校" is UTF-8 "У"), so only the one who saved the file can tell.
+bool ReadsTwoWays(std::string_view bytes);
 
 // The bytes after the byte-order mark, if there is one.
 std::string_view CsvText(std::string_view bytes, CsvEncoding encoding);

@@ -24,15 +24,20 @@ std::string FirstOf(const std::vector<CheckResult>& checks, CheckResult::Outcome
 }  // namespace
 
 DocumentCheck CheckDocumentFile(const std::string& gbk_path, const std::vector<Layout>& layouts) {
-  DocumentCheck check;
   const std::optional<std::string> bytes = ReadFileBytes(gbk_path);
   if (!bytes) {
+    DocumentCheck check;
     check.failure = Tr("the document cannot be read back");
     return check;
   }
+  return CheckDocumentBytes(*bytes, layouts);
+}
+
+DocumentCheck CheckDocumentBytes(std::string_view bytes, const std::vector<Layout>& layouts) {
+  DocumentCheck check;
   std::string fault;
   int status = 0;
-  check.document = ReadDocumentBytes(*bytes, fault, status);
+  check.document = ReadDocumentBytes(bytes, fault, status);
   if (!check.document) {
     check.failure = TrF("the document cannot be shown: %s", fault);
     return check;

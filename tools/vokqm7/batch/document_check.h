@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "show/checks.h"
@@ -27,5 +28,9 @@ struct DocumentCheck {
 // Reads and checks the filing document at the GBK path as show does, under
 // the layouts.
 DocumentCheck CheckDocumentFile(const std::string& gbk_path, const std::vector<Layout>& layouts);
+
+// The same of a document's bytes, read once: what is checked is then what
+// is digested.
+DocumentCheck CheckDocumentBytes(std::string_view bytes, const std::vector<Layout>& layouts);
 
 }  // namespace vok::tool

@@ -27,31 +27,37 @@ std::string FileSha256(const std::string& gbk_path) {
   return bytes ? Sha256Hex(*bytes) : "";
 }
 
-RowInputs SharedInputs(bool combined, bool financial, const std::vector<std::string>& rule_files) {
-  RowInputs inputs;
+SharedInputs ReadSharedInputs(bool combined, bool financial,
+                              const std::vector<std::string>& rule_files) {
+  SharedInputs shared;
   std::vector<std::string> rules;
   for (const std::string& file : rule_files) rules.push_back(FileSha256(file));
-  if (!rules.empty()) inputs.rules_sha256 = DigestOfDigests(rules);
+  if (!rules.empty()) shared.inputs.rules_sha256 = DigestOfDigests(rules);
   if (combined) {
     // The library joins the pieces to the InstallLocation just so.
     const std::string location = FindInstallLocation();
-    const std::string income =
-        location + (financial ? paths::kFinancialIncomeTemplate : paths::kNationalIncomeTemplate);
-    const std::string balance = location + (financial ? paths::kFinancialBalanceTemplate
-                                                      : paths::kNationalBalanceTemplate);
-    inputs.template_path = income + " + " + balance;
-    inputs.template_sha256 = DigestOfDigests({FileSha256(income), FileSha256(balance)});
+    shared.templates = {
+        location + (financial ? paths::kFinancialIncomeTemplate : paths::kNationalIncomeTemplate),
+        location +
+            (financial ? paths::kFinancialBalanceTemplate : paths::kNationalBalanceTemplate)};
+    shared.inputs.template_path = shared.templates[0] + " + " + shared.templates[1];
   }
-  return inputs;
+  return shared;
 }
 
-RowInputs RowInputsOf(const RowInputs& shared, const std::string& server,
+RowInputs RowInputsOf(const SharedInputs& shared, const std::string& server,
                       const std::string& template_file) {
-  RowInputs inputs = shared;
+  RowInputs inputs = shared.inputs;
   inputs.server = server;
   if (!template_file.empty()) {
     inputs.template_path = template_file;
     inputs.template_sha256 = FileSha256(template_file);
+    return inputs;
+  }
+  if (!shared.templates.empty()) {
+    std::vector<std::string> digests;
+    for (const std::string& file : shared.templates) digests.push_back(FileSha256(file));
+    inputs.template_sha256 = DigestOfDigests(digests);
   }
   return inputs;
 }

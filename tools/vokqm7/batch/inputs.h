@@ -13,16 +13,25 @@ namespace vok::tool {
 // SHA-256 of the file's bytes, in hex; "" when it cannot be read.
 std::string FileSha256(const std::string& gbk_path);
 
-// What every row of a batch shares of its inputs (the server left empty):
-// one digest of the --rules files' bytes in order ("" without any), and
-// for combined filings (`combined`) the installation's two templates of
-// the export, "<income> + <balance>", with one digest of both ("" when one
-// cannot be read).
-RowInputs SharedInputs(bool combined, bool financial, const std::vector<std::string>& rule_files);
+// What every row of a batch shares: its templates (GBK paths), for
+// combined filings (`combined`) the installation's two of the export and
+// none else (a single statement's is the row's own); and its inputs, the
+// server left empty, the combined filings' templates named
+// "<income> + <balance>", with one digest of the --rules files' bytes in
+// order ("" without any). No template is read: that is done for each
+// document (RowInputsOf), as it may change during a run.
+struct SharedInputs {
+  std::vector<std::string> templates;
+  RowInputs inputs;
+};
+SharedInputs ReadSharedInputs(bool combined, bool financial,
+                              const std::vector<std::string>& rule_files);
 
-// The row's inputs: the shared ones with its server, and for a single
-// statement its own template and that template's digest.
-RowInputs RowInputsOf(const RowInputs& shared, const std::string& server,
+// The row's inputs as they are now: the shared ones with its server, and
+// the digest of the templates read now: the shared ones, or a single
+// statement's own template (`template_file`, also named then). One
+// digest of both of a combined filing's; "" when one cannot be read.
+RowInputs RowInputsOf(const SharedInputs& shared, const std::string& server,
                       const std::string& template_file);
 
 }  // namespace vok::tool

@@ -26,18 +26,34 @@ bool ShowsEarlier(const RowOutcome& row) {
          (row.result == RowResult::kToDo && !row.earlier.result.empty());
 }
 
+const RowInputs& RecordedInputs(const RowOutcome& row) {
+  const bool earlier = row.result == RowResult::kToDo || row.result == RowResult::kNotInRun;
+  return earlier ? row.earlier.inputs : row.inputs;
+}
+
+const DocumentFacts& RecordedFacts(const RowOutcome& row) {
+  const bool earlier = row.result == RowResult::kToDo || row.result == RowResult::kNotInRun;
+  return earlier ? row.earlier.facts : row.facts;
+}
+
 std::string ResultText(const RowOutcome& row) {
-  if (!ShowsEarlier(row) || row.earlier.result.empty()) return ResultWord(row.result);
-  return std::string(ResultWord(row.result)) + " (" + row.earlier.result + ")";
+  std::string text = ResultWord(row.result);
+  if (ShowsEarlier(row) && !row.earlier.result.empty()) text += " (" + row.earlier.result + ")";
+  return row.pending ? "pending (" + text + ")" : text;
 }
 
 std::string MessageText(const RowOutcome& row) {
   if (row.superseded.empty()) return row.message;
   const bool made = row.result == RowResult::kMade;
   const bool remade = made && row.checks == ChecksOutcome::kPassed && row.other_inputs;
+  const bool unrecorded = made && row.checks == ChecksOutcome::kPassed && row.unrecorded;
   const std::string what =
       remade && row.superseded_moved
           ? TrF("made again as its inputs changed, the earlier document is now %s",
+                row.superseded)
+      : unrecorded && row.superseded_moved
+          ? TrF("made again, as the document under its name was not the one the record names; "
+                "that one is now %s",
                 row.superseded)
       : row.superseded_moved
           ? (made ? TrF("no current filing that passed its checks, the earlier document is now %s",
@@ -63,8 +79,10 @@ std::string ChecksText(const RowOutcome& row) {
 
 std::string ShownWords(const std::string& record) {
   // The words as ResultWord and ChecksText write them.
-  static constexpr const char* kWords[] = {N_("made"),  N_("kept"),   N_("bad row"),
-                                           N_("to do"), N_("passed"), N_("not in this run")};
+  static constexpr const char* kWords[] = {
+      N_("made"),   N_("kept"),           N_("bad row"),          N_("to do"),
+      N_("passed"), N_("not in this run"), N_("document changed"), N_("document missing"),
+      N_("superseded")};
   for (const char* word : kWords) {
     if (record == word) return Tr(word);
   }

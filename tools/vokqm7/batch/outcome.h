@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "batch/document_facts.h"
+
 namespace vok::tool {
 
 enum class RowResult {
@@ -35,12 +37,15 @@ struct RowInputs {
 
 // A row of an earlier run's summary.csv, its texts as they stand there
 // (GBK); `result` without the "to do (...)" or "not in this run (...)"
-// around it. `inputs_known` when the row names its inputs (a summary of an
-// older tool does not).
+// around it: "made", "kept", "FAILED", "superseded", or, where the folder
+// no longer holds the document the row recorded, "document changed" or
+// "document missing". `inputs_known` when the row names its inputs (a
+// summary of an older tool does not).
 struct EarlierRecord {
   std::string export_name, result, seconds, checks, message;
   RowInputs inputs;
   bool inputs_known = false;
+  DocumentFacts facts;  // of the document it made or kept
 };
 
 struct RowOutcome {
@@ -59,20 +64,34 @@ struct RowOutcome {
   // "earlier/105-2026-11.20261209-163502.xml"; or why it could not go.
   std::string superseded;
   bool superseded_moved = false;  // it went there (else `superseded` says why not)
-  // The earlier document was made from other inputs, so it went before the call.
+  // The earlier document was made from other inputs, so it went to earlier/.
   bool other_inputs = false;
+  // The document under the row's name was not the one the record names
+  // (another digest, or no row), so it went to earlier/.
+  bool unrecorded = false;
   RowInputs inputs;  // this run's, for the rows it makes or keeps
+  DocumentFacts facts;  // of the document it made or kept
+  // The row as it will stand once its document has taken its name:
+  // recorded as "pending (...)" next to the row it replaces, so that a run
+  // killed in between is settled by the document's digest.
+  bool pending = false;
   // For a row to do or not in this run: what the earlier summary said of it
   // ("" result: none).
   EarlierRecord earlier;
 };
+
+// The inputs and the document's facts that summary.csv records of the
+// row: this run's, or, for a row it has not made or kept, the earlier ones.
+const RowInputs& RecordedInputs(const RowOutcome& row);
+const DocumentFacts& RecordedFacts(const RowOutcome& row);
 
 // The words of summary.csv's result and checks columns, which programs and
 // --resume read: English whatever the language.
 // "made", "kept", "FAILED", "bad row", "to do", "not in this run".
 const char* ResultWord(RowResult result);
 // The result column: ResultWord, and for a row to do or not in this run the
-// earlier outcome next to it, "to do (made)", "not in this run (FAILED)".
+// earlier outcome next to it, "to do (made)", "not in this run (FAILED)";
+// a pending row's "pending (made)".
 std::string ResultText(const RowOutcome& row);
 // Whether the row shows the earlier summary's export, seconds, checks,
 // message and inputs rather than this run's: a row not in this run, or one

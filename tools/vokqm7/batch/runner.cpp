@@ -5,8 +5,12 @@
 #include <cstdio>
 
 #include "batch/document_check.h"
+#include "batch/document_facts.h"
+#include "batch/folder_state.h"
 #include "batch/inputs.h"
 #include "batch/progress.h"
+#include "batch/set_aside.h"
+#include "bundle/sha256.h"
 #include "driver/install_location.h"
 #include "elapsed.h"
 #include "language/language.h"
@@ -91,51 +95,30 @@ void TakeChecks(const DocumentCheck& check, RowOutcome& outcome) {
   }
 }
 
-// A document made and passed in an earlier run, which is kept when it
-// still passes its checks.
+// A document made and passed in an earlier run from the same inputs, which
+// is kept when it is the one recorded (its digest), states the row's period
+// and statements, and still passes its checks.
 bool Keep(const std::string& path, const std::string& stem, const BatchSettings& settings,
           RowOutcome& outcome) {
-  if (!settings.resume || !platform::PathExists(path) || !MadeBefore(settings.earlier, outcome)) {
+  if (!settings.resume || !MadeBefore(settings.earlier, outcome)) return false;
+  const std::optional<std::string> bytes = platform::ReadWholeFile(path);
+  if (!bytes ||
+      Sha256Hex(*bytes) != FindEarlier(settings.earlier, outcome.document)->record.facts.sha256) {
     return false;
   }
-  const DocumentCheck check = CheckDocumentFile(path, settings.layouts);
-  if (!check.failure.empty() || !check.not_checked.empty()) return false;
+  const DocumentCheck check = CheckDocumentBytes(*bytes, settings.layouts);
+  const DocumentFacts facts = FactsOf(*bytes, check.document);
+  if (!check.failure.empty() || !check.not_checked.empty() ||
+      !ContentFault(facts, outcome.year, outcome.period,
+                    StatementsOf(outcome.export_name, settings.type))
+           .empty()) {
+    return false;
+  }
   TakeChecks(check, outcome);
   outcome.message.clear();
+  outcome.facts = facts;
   WritePage(check, stem, settings, outcome);
   outcome.result = RowResult::kKept;
-  return true;
-}
-
-// Moves the document an earlier run left under this row's name, and its
-// page, to DIR/earlier/, named with the time it was written; says in the
-// outcome where it went or why it could not go. False when it is still in
-// place.
-bool SetAside(const std::string& stem, const BatchSettings& settings, RowOutcome& outcome) {
-  const std::string path = InFolder(settings.folder, stem + ".xml");
-  if (!platform::PathExists(path)) return true;
-  const std::string folder = InFolder(settings.folder, "earlier");
-  const std::string written = WrittenTimeText(path);
-  std::string name = stem + "." + (written.empty() ? "earlier" : written);
-  for (int n = 2; platform::PathExists(InFolder(folder, name + ".xml")); ++n) {
-    name = stem + "." + (written.empty() ? "earlier" : written) + "-" + std::to_string(n);
-  }
-  std::string reason;
-  outcome.superseded_moved = false;
-  if (!MakeFolders(folder)) {
-    outcome.superseded = TrF("cannot create the folder %s", folder);
-    return false;
-  }
-  if (!MoveFileReplacing(path, InFolder(folder, name + ".xml"), reason)) {
-    outcome.superseded = TrF("cannot move %s: %s", path, reason);
-    return false;
-  }
-  const std::string page = InFolder(settings.folder, stem + ".html");
-  if (platform::PathExists(page)) {
-    (void)MoveFileReplacing(page, InFolder(folder, name + ".html"), reason);
-  }
-  outcome.superseded = "earlier/" + name + ".xml";
-  outcome.superseded_moved = true;
   return true;
 }
 
@@ -156,126 +139,181 @@ int CallExport(const LibraryFunctions& library, const AccountRow& row,
                             : library.get_report_date(login.c_str(), path.c_str(), message);
 }
 
-void Make(const LibraryFunctions& library, const AccountRow& row, const std::string& path,
-          const std::string& stem, const BatchSettings& settings, RowOutcome& outcome,
-          const ElapsedTime::Lines& lines) {
+// One row's document put in place, step by step, so that a kill at any
+// point leaves the earlier document with its row, or the new one with its.
+class RowSteps {
+ public:
+  RowSteps(const BatchSettings& settings, std::string stem, std::vector<RowOutcome>& outcomes,
+           std::size_t r, const Recorder& record, const std::function<bool()>& folder_held)
+      : settings_(settings), stem_(std::move(stem)), outcomes_(outcomes), r_(r),
+        record_(record), folder_held_(folder_held), before_(outcomes[r]) {}
+
+  RowOutcome& outcome() { return outcomes_[r_]; }
+  const std::string& stem() const { return stem_; }
+  std::string Path(const char* extension) const {
+    return InFolder(settings_.folder, stem_ + extension);
+  }
+
+  // Plans the earlier document's move to earlier/, where there is one.
+  void PlanSetAside() {
+    if (!platform::PathExists(Path(".xml"))) return;
+    name_ = EarlierName(settings_.folder, stem_);
+    outcome().superseded = "earlier/" + name_ + ".xml";
+    outcome().superseded_moved = true;
+  }
+
+  bool PlansSetAside() const { return !name_.empty(); }
+
+  // Records the row as it will stand, next to the row as it stood; false,
+  // with `why` for people, when the folder is no longer this run's or its
+  // summary cannot be written.
+  bool RecordPending(std::string& why) {
+    if (!folder_held_()) {
+      why = Tr("this run no longer holds the folder");
+      return false;
+    }
+    std::vector<RowOutcome> rows = outcomes_;
+    rows[r_] = before_;
+    if (record_(WithPending(rows, r_, outcome()))) return true;
+    why = TrF("%s cannot be written to vouch for it", InFolder(settings_.folder, "summary.csv"));
+    return false;
+  }
+
+  // Moves the earlier document as planned.
+  bool SetAside(std::string& reason) {
+    return name_.empty() || MoveToEarlier(settings_.folder, stem_, name_, reason);
+  }
+
+  // The row as it stood: the folder, not the row, failed.
+  void Undo() { outcomes_[r_] = before_; }
+
+  // The row failed with `message`, its new document removed.
+  void Fail(const std::string& message) {
+    platform::DeleteFile(Path(".xml.part"));
+    RowOutcome& row = outcome();
+    row.result = RowResult::kFailed;
+    row.checks = ChecksOutcome::kNone;
+    row.failed_check.clear();
+    row.failed_checks.clear();
+    row.facts = {};
+    row.superseded.clear();
+    row.message = message;
+  }
+
+ private:
+  const BatchSettings& settings_;
+  std::string stem_;
+  std::vector<RowOutcome>& outcomes_;
+  std::size_t r_;
+  const Recorder& record_;
+  const std::function<bool()>& folder_held_;
+  RowOutcome before_;  // the row as it stood
+  std::string name_;  // in earlier/, where the earlier document goes
+};
+
+// Whether the document under the row's name is one the earlier summary
+// vouches for, by its digest: a document it does not name, names with
+// another digest, or names as made from other inputs is no filing of the
+// row and goes to earlier/ when the row is made again.
+bool Unrecorded(const std::string& path, const BatchSettings& settings, const RowOutcome& row) {
+  const std::optional<std::string> bytes = platform::ReadWholeFile(path);
+  if (!bytes) return false;
+  const EarlierDocument* earlier = FindEarlier(settings.earlier, row.document);
+  return earlier == nullptr || earlier->record.facts.sha256 != Sha256Hex(*bytes);
+}
+
+// Makes the row's document; false when the folder cannot take it (full:
+// the row as it stood; or its summary cannot be written), every document
+// left as it was.
+bool Make(const LibraryFunctions& library, const AccountRow& row, const BatchSettings& settings,
+          RowSteps& steps, const ElapsedTime::Lines& lines) {
+  RowOutcome& outcome = steps.outcome();
   outcome.checks = ChecksOutcome::kNone;
   outcome.failed_check.clear();
   outcome.failed_checks.clear();
   outcome.message.clear();
   outcome.page.clear();
   outcome.superseded.clear();
+  outcome.facts = {};
   outcome.other_inputs = MadeFromOtherInputs(settings.earlier, outcome);
-  if (outcome.other_inputs && !SetAside(stem, settings, outcome)) {
-    outcome.result = RowResult::kFailed;
-    outcome.message = Tr("not made: the earlier document, made from other inputs, must go to "
-                         "earlier/ first");
-    return;
-  }
+  outcome.unrecorded = !outcome.other_inputs && Unrecorded(steps.Path(".xml"), settings, outcome);
+  const RowInputs before = InputsNow(row, settings);
   // The export writes beside the document, under a name of its own, so
   // that the earlier document stays whole until this one has passed.
-  const std::string made = InFolder(settings.folder, stem + ".xml.part");
-  platform::DeleteFile(made);  // left by a run that was killed during its call
-  char message[256] = "";      // the library writes at most 52 bytes
+  const std::string made = steps.Path(".xml.part");
+  char message[256] = "";  // the library writes at most 52 bytes
   int result = 0;
   {
     ElapsedTime progress(lines, FindInstallLocation());
     result = CallExport(library, row, settings, made, message);
   }
+  outcome.inputs = InputsNow(row, settings);
   if (result != 0) {
     platform::DeleteFile(made);
+    // A full volume fails every call: it is no fault of the account, and
+    // no filing goes to earlier/ for it.
+    const std::string full = SpaceFault(settings.folder, kBytesPerDocument);
+    if (!full.empty()) {
+      Complain(row.account + " " + row.year + "-" + row.period + ": " + message + "; " + full);
+      steps.Undo();
+      return false;
+    }
     outcome.result = RowResult::kFailed;
     outcome.message = message;
-    SetAside(stem, settings, outcome);
-    return;
+    steps.PlanSetAside();
+    if (!steps.PlansSetAside()) return true;
+    std::string reason;
+    if (!steps.RecordPending(reason)) {
+      outcome.superseded = reason;
+      outcome.superseded_moved = false;
+      return false;
+    }
+    if (!steps.SetAside(reason)) {
+      outcome.superseded = reason;
+      outcome.superseded_moved = false;
+    }
+    return true;
   }
+  const std::optional<std::string> bytes = platform::ReadWholeFile(made);
+  const DocumentCheck check = bytes ? CheckDocumentBytes(*bytes, settings.layouts)
+                                    : CheckDocumentFile(made, settings.layouts);
   outcome.result = RowResult::kMade;
-  const DocumentCheck check = CheckDocumentFile(made, settings.layouts);
   TakeChecks(check, outcome);
+  outcome.facts = FactsOf(bytes.value_or(""), check.document);
+  if (outcome.inputs.template_sha256 != before.template_sha256) {
+    outcome.inputs.template_sha256.clear();
+    outcome.message = Tr("the template changed while the document was made; --resume makes it "
+                         "again");
+  }
   // A document that did not pass its checks (failed, or not checked)
-  // replaces nothing: the earlier one goes to earlier/ first, and where it
-  // cannot, the new one keeps its temporary name.
+  // replaces nothing: the earlier one goes to earlier/ first.
   const bool passed = check.failure.empty() && check.not_checked.empty();
-  if (!passed && !SetAside(stem, settings, outcome)) {
-    outcome.message = TrF("the document is %s, as %s.xml is still the earlier one", made, stem);
-    return;
-  }
+  if (!passed || outcome.other_inputs || outcome.unrecorded) steps.PlanSetAside();
   std::string reason;
-  if (!MoveFileReplacing(made, path, reason)) {
-    outcome.result = RowResult::kFailed;
-    outcome.checks = ChecksOutcome::kNone;
-    outcome.message =
-        TrF("the document %s cannot take the name %s.xml: %s", made, stem, reason);
-    if (outcome.superseded.empty()) SetAside(stem, settings, outcome);
-    return;
+  if (!steps.RecordPending(reason)) {
+    steps.Fail(TrF("not put in place, as %s", reason));
+    return false;
   }
-  platform::DeleteFile(InFolder(settings.folder, stem + ".html"));  // the earlier one's page
-  WritePage(check, stem, settings, outcome);
+  if (!steps.SetAside(reason)) {
+    steps.Fail(TrF("not put in place, as the earlier document cannot go to earlier/: %s", reason));
+    return true;
+  }
+  if (!MoveFileReplacing(made, steps.Path(".xml"), reason)) {
+    steps.Fail(TrF("the document %s cannot take the name %s: %s", made, steps.Path(".xml"),
+                   reason));
+    return true;
+  }
+  platform::DeleteFile(steps.Path(".html"));  // the earlier one's page
+  WritePage(check, steps.stem(), settings, outcome);
+  return true;
 }
 
 }  // namespace
 
-std::string InFolder(const std::string& folder, const std::string& name) {
-  return platform::JoinPath(folder, name);
-}
-
-const char* ExportName(const BatchSettings& settings) {
-  if (!settings.type.empty()) return "GetReportV2";
-  return settings.financial ? "GetReportDateV2" : "GetReportDate";
-}
-
-std::string RowStem(const AccountRow& row, const BatchSettings& settings) {
-  return settings.type.empty() ? row.stem : row.stem + "-" + settings.type;
-}
-
-std::vector<RowOutcome> PlannedOutcomes(const std::vector<AccountRow>& rows,
-                                        const BatchSettings& settings) {
-  std::vector<RowOutcome> outcomes;
-  for (const AccountRow& row : rows) {
-    RowOutcome outcome;
-    outcome.line = row.line;
-    outcome.account = row.account;
-    outcome.year = row.year;
-    outcome.period = row.period;
-    outcome.export_name = ExportName(settings);
-    if (!row.problem.empty()) {
-      outcome.result = RowResult::kBadRow;
-      outcome.message = row.problem;
-    } else {
-      outcome.document = RowStem(row, settings) + ".xml";
-      outcome.inputs = RowInputsOf(settings.shared_inputs, row.server,
-                                   settings.type.empty() ? "" : row.template_file);
-      const EarlierDocument* earlier = FindEarlier(settings.earlier, outcome.document);
-      if (earlier != nullptr) outcome.earlier = earlier->record;
-    }
-    outcomes.push_back(outcome);
-  }
-  // The summary is the folder's record: what this run does not touch stays.
-  const std::size_t in_run = outcomes.size();
-  for (const EarlierDocument& earlier : settings.earlier) {
-    const auto named = std::find_if(outcomes.begin(), outcomes.begin() + in_run,
-                                    [&](const RowOutcome& row) {
-                                      return FoldCaseAsWindows(row.document) ==
-                                             FoldCaseAsWindows(earlier.document);
-                                    });
-    if (named != outcomes.begin() + in_run) continue;
-    RowOutcome outcome;
-    outcome.account = earlier.account;
-    outcome.year = earlier.year;
-    outcome.period = earlier.period;
-    outcome.export_name = earlier.record.export_name;
-    outcome.result = RowResult::kNotInRun;
-    outcome.document = earlier.document;
-    outcome.earlier = earlier.record;
-    outcomes.push_back(outcome);
-  }
-  return outcomes;
-}
-
-bool RunRows(const LibraryFunctions& library, const std::vector<AccountRow>& rows,
-             const BatchSettings& settings, const StopRequests& stop,
-             std::vector<RowOutcome>& outcomes,
-             const std::function<void(const std::vector<RowOutcome>&)>& record) {
+RowsEnd RunRows(const LibraryFunctions& library, const std::vector<AccountRow>& rows,
+                const BatchSettings& settings, const StopRequests& stop,
+                std::vector<RowOutcome>& outcomes, const Recorder& record,
+                const std::function<bool()>& folder_held) {
   Tally tally;
   for (const RowOutcome& outcome : outcomes) {
     if (outcome.result == RowResult::kToDo) ++tally.total;
@@ -284,13 +322,21 @@ bool RunRows(const LibraryFunctions& library, const std::vector<AccountRow>& row
   for (std::size_t r = 0; r < rows.size(); ++r) {
     RowOutcome& outcome = outcomes[r];
     if (outcome.result != RowResult::kToDo) continue;
-    if (stop.Asked()) return true;
+    if (stop.Asked()) return RowsEnd::kStopped;
+    if (!folder_held()) return RowsEnd::kFolderFailed;
     const AccountRow& row = rows[r];
     const std::string stem = RowStem(row, settings);
-    const std::string path = InFolder(settings.folder, stem + ".xml");
     const Clock::time_point start = Clock::now();
-    if (!Keep(path, stem, settings, outcome)) {
-      Make(library, row, path, stem, settings, outcome, ProgressLines(row, tally, stop));
+    outcome.inputs = InputsNow(row, settings);
+    bool room = true;
+    if (!Keep(InFolder(settings.folder, stem + ".xml"), stem, settings, outcome)) {
+      const std::string full = SpaceFault(settings.folder, kBytesPerDocument);
+      if (!full.empty()) {
+        Complain(full);
+        return RowsEnd::kFolderFailed;
+      }
+      RowSteps steps(settings, stem, outcomes, r, record, folder_held);
+      room = Make(library, row, settings, steps, ProgressLines(row, tally, stop));
       outcome.seconds = SecondsSince(start);
       ++tally.made;
       tally.seconds_made += outcome.seconds;
@@ -298,8 +344,9 @@ bool RunRows(const LibraryFunctions& library, const std::vector<AccountRow>& row
     ++tally.done;
     if (!terminal) Complain(FinishedLine(tally.done, tally.total, outcome));
     record(outcomes);
+    if (!room) return RowsEnd::kFolderFailed;
   }
-  return false;
+  return RowsEnd::kDone;
 }
 
 }  // namespace vok::tool

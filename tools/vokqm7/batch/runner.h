@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "batch/accounts_file.h"
+#include "batch/inputs.h"
 #include "batch/outcome.h"
 #include "batch/resume.h"
 #include "host.h"
@@ -25,8 +26,8 @@ struct BatchSettings {
   std::string type;
   bool html = false;        // a page for each document
   bool resume = false;      // keep what `earlier` says was made and passed
-  std::vector<EarlierDocument> earlier;  // the earlier run's summary
-  RowInputs shared_inputs;  // what every row is made from besides its own (SharedInputs)
+  std::vector<EarlierDocument> earlier;  // the earlier run's summary, settled
+  SharedInputs shared;  // what every row is made from besides its own
   std::vector<Layout> layouts = ShippedLayouts();  // the checks' rules, with --rules
 };
 
@@ -40,26 +41,49 @@ std::string InFolder(const std::string& folder, const std::string& name);
 // for a single statement its type after it, "105-2026-03-syb".
 std::string RowStem(const AccountRow& row, const BatchSettings& settings);
 
+// The row's inputs as they are now (RowInputsOf).
+RowInputs InputsNow(const AccountRow& row, const BatchSettings& settings);
+
 // Every row still to do, with its inputs and next to what the earlier
-// summary said of its document; the bad ones as bad rows. After them the
-// earlier summary's rows whose documents no row of this run names, as
-// rows not in this run.
+// summary said of its document; the bad ones as bad rows, among them one
+// whose document the record names with letters of another case (one file
+// on Windows, two elsewhere). After them the earlier summary's rows whose
+// documents no row of this run names, as rows not in this run.
 std::vector<RowOutcome> PlannedOutcomes(const std::vector<AccountRow>& rows,
                                         const BatchSettings& settings);
+
+// Writes the summary of the rows; false when it could not be written.
+using Recorder = std::function<bool(const std::vector<RowOutcome>&)>;
+
+// `outcomes` with `pending` recorded after row `r`, as a run records what
+// it is about to do to that row's document.
+std::vector<RowOutcome> WithPending(const std::vector<RowOutcome>& outcomes, std::size_t r,
+                                    RowOutcome pending);
+
+enum class RowsEnd {
+  kDone,
+  kStopped,       // Ctrl-C left rows to do
+  kFolderFailed,  // the folder cannot take more (full, its lock or its summary lost)
+};
 
 // Makes and checks the rows still to do, in file order, until the end or
 // until `stop` is asked, and updates `outcomes`; `record` is called after
 // each row (the summary file is replaced, so a batch that is killed leaves
-// what it did). A document is made under a temporary name in DIR and takes
-// its own name only when it passed its checks, or once the earlier one is
-// set aside in DIR/earlier/: no document goes before its successor passed,
-// except one the earlier summary says was made from other inputs, which
-// goes to DIR/earlier/ before the call (and where it cannot, the row fails
-// without one).
-// True when Ctrl-C left rows to do.
-bool RunRows(const LibraryFunctions& library, const std::vector<AccountRow>& rows,
-             const BatchSettings& settings, const StopRequests& stop,
-             std::vector<RowOutcome>& outcomes,
-             const std::function<void(const std::vector<RowOutcome>&)>& record);
+// what it did). A document is made under a temporary name in DIR. Once it
+// is read back, its row as it will stand is recorded as pending (with its
+// digest); then the earlier document goes to DIR/earlier/ where it must
+// (the new one failed its checks or the call; the earlier one was made
+// from other inputs, or is not the one the record names), and the new one
+// takes its name. A run killed in between leaves a pending row that the
+// next run settles by the digest of what the folder holds. When the
+// pending row cannot be recorded, the document is not put in place and the
+// run stops. Before each row `folder_held` says whether the folder is
+// still this run's, and the volume must have room for a document: else the
+// run stops, every document left as it is; so it does when a call fails on
+// a full volume.
+RowsEnd RunRows(const LibraryFunctions& library, const std::vector<AccountRow>& rows,
+                const BatchSettings& settings, const StopRequests& stop,
+                std::vector<RowOutcome>& outcomes, const Recorder& record,
+                const std::function<bool()>& folder_held);
 
 }  // namespace vok::tool

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <iterator>
+#include <map>
 
+#include "batch/accounts_file.h"
 #include "batch/csv.h"
 #include "language/language.h"
 #include "platform/codepage.h"
@@ -36,51 +38,70 @@ std::vector<std::string> Fields(const RowOutcome& row, bool shown) {
 
 }  // namespace
 
+bool ServerShown(const std::vector<RowOutcome>& rows) {
+  std::map<std::string, std::string> servers;  // the first of each account
+  for (const RowOutcome& row : rows) {
+    if (row.result == RowResult::kBadRow) continue;
+    const std::string& server = RecordedInputs(row).server;
+    const auto [first, added] = servers.emplace(FoldCaseAsWindows(row.account), server);
+    if (!added && first->second != server) return true;
+  }
+  return false;
+}
+
 std::vector<std::string> SummaryTable(const std::vector<RowOutcome>& rows) {
   std::vector<std::vector<std::string>> cells(1);
   for (const char* column : kSummaryColumns) cells.front().push_back(Tr(column));
+  const bool servers = ServerShown(rows);
+  constexpr std::size_t kServerAt = 3;  // after the period
+  if (servers) cells.front().insert(cells.front().begin() + kServerAt, Tr("server"));
   for (const RowOutcome& row : rows) {
     cells.push_back(Fields(row, true));
+    if (servers) cells.back().insert(cells.back().begin() + kServerAt, RecordedInputs(row).server);
     for (std::string& cell : cells.back()) cell = Printable(cell);
   }
-  std::vector<int> widths(kColumnCount, 0);
+  const std::size_t columns = cells.front().size();
+  std::vector<int> widths(columns, 0);
   for (const std::vector<std::string>& line : cells) {
-    for (std::size_t c = 0; c < kColumnCount; ++c) {
+    for (std::size_t c = 0; c < columns; ++c) {
       widths[c] = std::max(widths[c], DisplayWidth(line[c]));
     }
   }
   std::vector<std::string> lines;
   for (const std::vector<std::string>& line : cells) {
     std::string text;
-    for (std::size_t c = 0; c < kColumnCount; ++c) {
-      text += c + 1 == kColumnCount ? line[c] : PadRight(line[c], widths[c]) + "  ";
+    for (std::size_t c = 0; c < columns; ++c) {
+      text += c + 1 == columns ? line[c] : PadRight(line[c], widths[c]) + "  ";
     }
     lines.push_back(text.substr(0, text.find_last_not_of(' ') + 1));
   }
   return lines;
 }
 
-std::string SummaryCsv(const std::vector<RowOutcome>& rows) {
+std::string SummaryCsv(const std::vector<RowOutcome>& rows,
+                       const std::vector<std::string>& unread_lines) {
   // Programs and --resume read the column names and the result and checks
   // words: they stay English, untranslated, whatever the language.
   std::vector<std::string> header(std::begin(kSummaryColumns), std::end(kSummaryColumns));
   header.insert(header.end(), std::begin(kInputColumns), std::end(kInputColumns));
+  header.insert(header.end(), std::begin(kDocumentColumns), std::end(kDocumentColumns));
   std::string gbk = CsvLine(header);
   for (const RowOutcome& row : rows) {
     std::vector<std::string> fields = Fields(row, false);
-    // The inputs of the document on disk: for a row this run has not made
-    // (or kept), those the earlier summary recorded.
-    const bool earlier = row.result == RowResult::kToDo || row.result == RowResult::kNotInRun;
-    const RowInputs& inputs = earlier ? row.earlier.inputs : row.inputs;
+    const RowInputs& inputs = RecordedInputs(row);
+    const DocumentFacts& facts = RecordedFacts(row);
     if (row.result != RowResult::kBadRow) {
       fields.insert(fields.end(), {inputs.server, inputs.template_path, inputs.template_sha256,
-                                   inputs.rules_sha256});
-    } else {
-      fields.resize(fields.size() + std::size(kInputColumns));
+                                   inputs.rules_sha256, facts.sha256, facts.period,
+                                   facts.statements, facts.enterprise});
     }
+    fields.resize(header.size());
+    for (std::string& field : fields) field = ForSpreadsheet(field);
     gbk += CsvLine(fields);
   }
-  return "\xEF\xBB\xBF" + platform::GbkToUtf8(gbk);
+  std::string csv = "\xEF\xBB\xBF" + platform::GbkToUtf8(gbk);
+  for (const std::string& line : unread_lines) csv += line + "\r\n";
+  return csv;
 }
 
 std::string SummaryTotals(const std::vector<RowOutcome>& rows) {

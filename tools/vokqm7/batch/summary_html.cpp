@@ -63,7 +63,7 @@ std::string Address(const std::string& gbk_name) {
   return address;
 }
 
-void AddRow(const RowOutcome& row, std::string& page) {
+void AddRow(const RowOutcome& row, bool server, std::string& page) {
   const bool passed = Rank(row) == 4;
   const bool ran = row.result == RowResult::kMade || row.result == RowResult::kFailed;
   const bool earlier = ShowsEarlier(row);
@@ -73,6 +73,7 @@ void AddRow(const RowOutcome& row, std::string& page) {
   const char* kind = passed ? "passed" : row.result == RowResult::kNotInRun ? "other" : "problem";
   page += std::string("<tr class=\"") + kind + "\"><td>" +
           Html(row.account) + "</td><td>" + Html(row.year) + "</td><td>" + Html(row.period) +
+          (server ? "</td><td>" + Html(RecordedInputs(row).server) : std::string()) +
           "</td><td class=\"result\">" + Html(ShownWords(ResultText(row))) +
           "</td><td class=\"seconds\">" + Html(seconds) + "</td><td class=\"checks\">" + Html(checks);
   // Every failed check, where the summary names the first.
@@ -110,11 +111,16 @@ std::string SummaryHtml(const std::vector<RowOutcome>& rows, const std::string& 
           TrF("Each document was made with %s and checked as %s checks it.", Html(export_name),
               "<code>vokqm7 show</code>") +
           "</p>\n<table>\n<thead><tr>";
+  // The server where an account has documents of more than one.
+  const bool server = ServerShown(rows);
   for (const char* column : kSummaryColumns) {
     if (std::string_view(column) != "export") page += "<th>" + Html(Tr(column)) + "</th>";
+    if (server && std::string_view(column) == "period") {
+      page += "<th>" + Html(Tr("server")) + "</th>";
+    }
   }
   page += "</tr></thead>\n<tbody>\n";
-  for (const RowOutcome* row : ordered) AddRow(*row, page);
+  for (const RowOutcome* row : ordered) AddRow(*row, server, page);
   page += "</tbody>\n</table>\n</body>\n</html>\n";
   return page;
 }

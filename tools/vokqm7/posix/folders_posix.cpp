@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 
 #include <cerrno>
 #include <memory>
@@ -20,6 +21,12 @@ bool MakeFolders(const std::string& gbk) {
   }
   struct stat made {};
   return ::stat(folder.c_str(), &made) == 0 && S_ISDIR(made.st_mode);
+}
+
+std::optional<std::uint64_t> FreeBytes(const std::string& gbk_folder) {
+  struct statvfs volume {};
+  if (::statvfs(platform::GbkToUtf8(gbk_folder).c_str(), &volume) != 0) return std::nullopt;
+  return std::uint64_t{volume.f_bavail} * volume.f_frsize;
 }
 
 std::optional<std::vector<std::string>> FilesInFolder(const std::string& gbk) {

@@ -48,6 +48,15 @@ bool MakeFolders(const std::string& gbk) {
   return IsFolder(path);
 }
 
+std::optional<std::uint64_t> FreeBytes(const std::string& gbk_folder) {
+  ULARGE_INTEGER available{};
+  if (!::GetDiskFreeSpaceExW(platform::win32::WidePath(gbk_folder).c_str(), &available, nullptr,
+                             nullptr)) {
+    return std::nullopt;
+  }
+  return available.QuadPart;
+}
+
 std::optional<std::vector<std::string>> FilesInFolder(const std::string& gbk) {
   std::wstring pattern = platform::win32::WidePath(gbk);
   if (pattern.empty()) return std::nullopt;
