@@ -5,6 +5,6 @@
 make_demo_filings
 run "$tool" report --type zcfzb --template "$model/财务申报/zcfzb.rep" "${login[@]}" -o zcfzb.xml
 run "$tool" report --type syb --template "$model/财务申报/lrbsn.rep" "${login[@]}" -o syb.xml
-make_rule_documents "$here/../../tools/vokqm7/show/rules"
+make_rule_documents "$here/../../tools/vokqm7/checks/rules"
 [ "$(grep -c '|failed|' <<<"$rule_cases")" -ge 40 ] || fail "too few rule documents: $rule_cases"
 check_rule_documents run "$tool" show

@@ -4,9 +4,9 @@
 // document are in tests/tool/show-helpers.sh.
 #include <gtest/gtest.h>
 
-#include "show/checks.h"
-#include "show/rule_file.h"
-#include "show/statement_rules.h"
+#include "checks/checks.h"
+#include "checks/rule_file.h"
+#include "checks/statement_rules.h"
 #include "support/test_support.h"
 
 namespace vok::tool {

@@ -4,7 +4,7 @@
 
 #include <iterator>
 
-#include "show/item_name.h"
+#include "checks/item_name.h"
 
 namespace vok::tool {
 namespace {

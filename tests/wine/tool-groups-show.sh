@@ -70,6 +70,6 @@ expect_status 0 "report --type zcfzb"
 wine_run vokqm7.exe report --type syb --template "$windows_model\\财务申报\\lrbsn.rep" "${login[@]}" -o syb.xml
 expect_status 0 "report --type syb"
 pushd bin >/dev/null || exit 1
-make_rule_documents "$here/../../tools/vokqm7/show/rules"
+make_rule_documents "$here/../../tools/vokqm7/checks/rules"
 popd >/dev/null || exit 1
 check_rule_documents wine_run vokqm7.exe show

@@ -12,7 +12,7 @@
 #include "host.h"
 #include "language/language.h"
 #include "output.h"
-#include "show/checks.h"
+#include "checks/checks.h"
 #include "show/filing_document.h"
 #include "show/html_view.h"
 #include "show/text_view.h"

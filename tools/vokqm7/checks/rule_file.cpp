@@ -1,4 +1,4 @@
-#include "show/rule_file.h"
+#include "checks/rule_file.h"
 
 #include <algorithm>
 #include <iterator>
@@ -6,7 +6,7 @@
 
 #include "language/language.h"
 #include "platform/codepage.h"
-#include "show/item_name.h"
+#include "checks/item_name.h"
 
 namespace vok::tool {
 namespace {

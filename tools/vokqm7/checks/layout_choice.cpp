@@ -1,10 +1,10 @@
-#include "show/layout_choice.h"
+#include "checks/layout_choice.h"
 
 #include <algorithm>
 #include <optional>
 
 #include "platform/codepage.h"
-#include "show/item_name.h"
+#include "checks/item_name.h"
 
 namespace vok::tool {
 namespace {

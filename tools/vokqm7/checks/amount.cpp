@@ -1,4 +1,4 @@
-#include "show/amount.h"
+#include "checks/amount.h"
 
 #include <algorithm>
 

@@ -7,9 +7,9 @@
 #include <cstddef>
 #include <vector>
 
-#include "show/checks.h"
+#include "checks/checks.h"
 #include "show/filing_document.h"
-#include "show/rule_file.h"
+#include "checks/rule_file.h"
 
 namespace vok::tool {
 

@@ -1,4 +1,4 @@
-#include "show/item_name.h"
+#include "checks/item_name.h"
 
 #include <algorithm>
 #include <iterator>

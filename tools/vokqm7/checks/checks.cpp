@@ -1,4 +1,4 @@
-#include "show/checks.h"
+#include "checks/checks.h"
 
 #include <algorithm>
 #include <map>
@@ -6,9 +6,9 @@
 
 #include "language/language.h"
 #include "platform/codepage.h"
-#include "show/amount.h"
-#include "show/item_name.h"
-#include "show/statement_rules.h"
+#include "checks/amount.h"
+#include "checks/item_name.h"
+#include "checks/statement_rules.h"
 
 namespace vok::tool {
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "show/filing_document.h"
-#include "show/rule_file.h"
+#include "checks/rule_file.h"
 
 namespace vok::tool {
 

@@ -2,7 +2,7 @@
 # them: cmake -DOUTPUT=FILE -DRULES="a.rules;b.rules" -P embed_rules.cmake
 # Each becomes {"name", R"...(text)..."}; the texts are UTF-8, as the
 # compilers read their sources.
-set(text "// Generated from tools/vokqm7/show/rules/*.rules by embed_rules.cmake.\n")
+set(text "// Generated from tools/vokqm7/checks/rules/*.rules by embed_rules.cmake.\n")
 foreach(file IN LISTS RULES)
   get_filename_component(name ${file} NAME)
   file(READ ${file} content)

@@ -1,4 +1,4 @@
-#include "show/statement_rules.h"
+#include "checks/statement_rules.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -7,9 +7,9 @@
 
 #include "language/language.h"
 #include "platform/codepage.h"
-#include "show/amount.h"
-#include "show/item_name.h"
-#include "show/layout_choice.h"
+#include "checks/amount.h"
+#include "checks/item_name.h"
+#include "checks/layout_choice.h"
 
 namespace vok::tool {
 namespace {
