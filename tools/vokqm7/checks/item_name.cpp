@@ -19,8 +19,10 @@ bool IsChineseNumeral(char16_t c) {
 
 bool IsDigit(char16_t c) { return (c >= u'0' && c <= u'9') || (c >= u'\uFF10' && c <= u'\uFF19'); }
 
-// ①..⑳, Ⅰ..Ⅻ and ⅰ..ⅻ, ㈠..㈩: numbers that are one character.
-bool IsCircled(char16_t c) { return (c >= u'\u2460' && c <= u'\u2473') || (c >= u'\u3220' && c <= u'\u3229'); }
+// ①..⑳, ⑴..⒇, ⒈..⒛, ㈠..㈩: numbers that are one character.
+bool IsCircled(char16_t c) {
+  return (c >= u'\u2460' && c <= u'\u249B') || (c >= u'\u3220' && c <= u'\u3229');
+}
 bool IsRoman(char16_t c) { return (c >= u'\u2160' && c <= u'\u216B') || (c >= u'\u2170' && c <= u'\u217B'); }
 
 bool IsNumberingMark(char16_t c) {
@@ -30,29 +32,54 @@ bool IsNumberingMark(char16_t c) {
 
 bool IsColon(char16_t c) { return c == u':' || c == u'\uFF1A'; }
 
-struct Front {
-  std::size_t length = 0;
-  bool chinese = false;  // "一、": a part of the statement starts
-};
+// Marks templates put before a line: "△一般风险准备" (a line of enterprises
+// with financial business), "*", "#".
+bool IsMark(char16_t c) {
+  return c == u'\u25B3' || c == u'\u25B2' || c == u'*' || c == u'\uFF0A' || c == u'#' ||
+         c == u'\uFF03';
+}
 
-// The numbering at the front: "一、", "12.", "1)", "(1)", "（一）", "①", "Ⅰ、".
-Front NumberingAt(std::u16string_view name) {
-  if (name.empty()) return {};
-  if (IsCircled(name[0])) {
-    return {name.size() > 1 && IsNumberingMark(name[1]) ? 2u : 1u, false};
-  }
-  if (IsRoman(name[0])) {
-    return {name.size() > 1 && IsNumberingMark(name[1]) ? 2u : 0u, false};
-  }
+// How many characters the numbering at the front takes: "一、", "一.", "12.",
+// "1)", "(1)", "（一）", "⑴", "①", "Ⅰ、"; 0 for none.
+std::size_t NumberingAt(std::u16string_view name) {
+  if (name.empty()) return 0;
+  if (IsCircled(name[0])) return name.size() > 1 && IsNumberingMark(name[1]) ? 2 : 1;
+  if (IsRoman(name[0])) return name.size() > 1 && IsNumberingMark(name[1]) ? 2 : 0;
   const bool bracketed = IsOpening(name[0]);
   const std::size_t from = bracketed ? 1 : 0;
   std::size_t to = from;
   const bool chinese = to < name.size() && IsChineseNumeral(name[to]);
   while (to < name.size() && (chinese ? IsChineseNumeral(name[to]) : IsDigit(name[to]))) ++to;
-  if (to == from || to >= name.size()) return {};
-  if (bracketed) return IsClosing(name[to]) ? Front{to + 1, false} : Front{};
-  if (!IsNumberingMark(name[to])) return {};
-  return {to + 1, chinese && name[to] == u'\u3001'};
+  if (to == from || to >= name.size()) return 0;
+  if (bracketed) return IsClosing(name[to]) ? to + 1 : 0;
+  return IsNumberingMark(name[to]) ? to + 1 : 0;
+}
+
+// One number of each kind of number that is one character: ① for ⑤.
+char16_t FirstOfItsKind(char16_t c) {
+  constexpr char16_t kFirsts[] = {u'\u3220', u'\u2488', u'\u2474', u'\u2460', u'\u2170',
+                                  u'\u2160'};
+  for (char16_t first : kFirsts) {
+    if (c >= first) return first;
+  }
+  return c;
+}
+
+// The numbering with its number taken out: "一、" and "五、" are both "一、",
+// "（二）" is "（一）", "12." is "0.", "⑶" is "⑴".
+std::u16string NumberingForm(std::u16string_view numbering) {
+  std::u16string form;
+  for (char16_t c : numbering) {
+    if (IsChineseNumeral(c)) {
+      c = u'一';
+    } else if (IsDigit(c)) {
+      c = u'0';
+    } else if (IsCircled(c) || IsRoman(c)) {
+      c = FirstOfItsKind(c);
+    }
+    if (form.empty() || form.back() != c || (c != u'一' && c != u'0')) form += c;
+  }
+  return form;
 }
 
 // How many characters a prefix "加：", "减:", "其中：" takes, or 0.
@@ -64,13 +91,16 @@ std::size_t PrefixLength(std::u16string_view name, std::u16string_view word) {
 
 // Wordings that mean the same line, written one way. Each is replaced
 // wherever it stands, after 及 and 与 have become 和; whole names last.
+// 持有待售 lines were "划分为持有待售的…" before 财会〔2017〕30号.
 struct Alias {
   std::u16string_view from, to;
 };
-constexpr Alias kPartAliases[] = {{u"股东权益", u"所有者权益"}};
+constexpr Alias kPartAliases[] = {{u"股东", u"所有者"}, {u"归属于", u"归属"}};
 constexpr Alias kNameAliases[] = {
     {u"股本", u"实收资本"},
     {u"营业税金和附加", u"税金和附加"},
+    {u"划分为持有待售的资产", u"持有待售资产"},
+    {u"划分为持有待售的负债", u"持有待售负债"},
 };
 
 std::u16string WithAliases(std::u16string name) {
@@ -88,8 +118,11 @@ std::u16string WithAliases(std::u16string name) {
   return name;
 }
 
+// Only this note decides a sign: the formats print it on the gains and
+// losses that are added. Other notes ("（收益以“－”号填列）" on 财务费用) say
+// how a figure is written, not whether it is added.
 bool HasLossMark(std::u16string_view bracketed) {
-  return bracketed.find(u"填列") != std::u16string_view::npos;
+  return bracketed.find(u"损失以") != std::u16string_view::npos;
 }
 
 // The line read once: its name as matched and what its print says.
@@ -99,11 +132,15 @@ PrintedName Read(std::u16string_view name) {
   std::copy_if(name.begin(), name.end(), std::back_inserter(compact),
                [](char16_t c) { return !IsBlank(c); });
   std::u16string_view rest = compact;
-  for (bool first = true;; first = false) {
-    const Front numbering = NumberingAt(rest);
-    if (numbering.length > 0) {
-      printed.numbered = printed.numbered || (first && numbering.chinese);
-      rest.remove_prefix(numbering.length);
+  for (;;) {
+    if (!rest.empty() && IsMark(rest.front())) {
+      rest.remove_prefix(1);
+      continue;
+    }
+    if (const std::size_t numbering = NumberingAt(rest)) {
+      if (!printed.numbered) printed.numbering = NumberingForm(rest.substr(0, numbering));
+      printed.numbered = true;
+      rest.remove_prefix(numbering);
       continue;
     }
     if (const std::size_t n = PrefixLength(rest, u"加")) {
