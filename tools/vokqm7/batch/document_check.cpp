@@ -38,6 +38,7 @@ DocumentCheck CheckDocumentFile(const std::string& gbk_path, const std::vector<L
     return check;
   }
   check.checks = CheckFilingDocument(*check.document, layouts);
+  check.formats = JudgingFormats(check.checks);
   check.failure = FirstOf(check.checks, CheckResult::Outcome::kFailed);
   if (check.failure.empty()) {
     check.not_checked = FirstOf(check.checks, CheckResult::Outcome::kAllZero);

@@ -22,6 +22,8 @@ struct DocumentCheck {
   // When nothing failed: "" when every statement was checked, else the
   // first statement that was not, with how many more.
   std::string not_checked;
+  // The formats that judged its statements (JudgingFormats).
+  std::string formats;
 };
 
 // Reads and checks the filing document at the GBK path as show does, under

@@ -4,24 +4,21 @@
 #include <map>
 #include <optional>
 
-#include "language/language.h"
-#include "platform/codepage.h"
 #include "checks/amount.h"
 #include "checks/item_name.h"
+#include "checks/printed_list.h"
 #include "checks/statement_rules.h"
+#include "language/language.h"
+#include "platform/codepage.h"
 
 namespace vok::tool {
 namespace {
 
 using Outcome = CheckResult::Outcome;
 
-// The list's name in a finding: "资产负债表", "损益表 补充资料".
+// The list's name in a finding: "资产负债表", "利润表 补充资料".
 std::string ListName(const Statement& statement, const ItemList& list) {
   return StatementName(statement) + (list.heading.empty() ? "" : " " + list.heading);
-}
-
-std::string ItemName(const StatementItem& item) {
-  return TrF("%s (line %s)", item.name, item.line);
 }
 
 std::vector<const StatementItem*> FindItems(const ItemList& list, bool (*is)(std::string_view)) {
@@ -32,16 +29,12 @@ std::vector<const StatementItem*> FindItems(const ItemList& list, bool (*is)(std
   return found;
 }
 
-// What keeps one total's amount from being compared, or "" when nothing
-// does: an empty amount is no zero here, since a total left empty means the
-// figures are not there.
-std::string WhyNotCompared(const StatementItem& total, std::size_t column) {
-  const std::optional<std::string>& text = total.amounts[column];
-  if (!text) return TrF("%s has no amount", ItemName(total));
-  const std::optional<Amount> amount = Amount::Parse(*text);
-  if (!amount) return TrF("%s \"%s\" is not a number", ItemName(total), *text);
-  if (amount->Empty()) return TrF("%s is empty", ItemName(total));
-  return "";
+// "负债和净资产总计": the total of a balance sheet of another kind.
+bool IsTotalOfNetAssets(std::string_view gbk_name) {
+  const std::u16string name = MatchedItemName(platform::GbkToUtf16(gbk_name));
+  return name.find(u"净资产") != std::u16string::npos && name.size() > 2 &&
+         (name.substr(name.size() - 2) == u"总计" || name.substr(name.size() - 2) == u"合计") &&
+         name.find(u"负债") != std::u16string::npos;
 }
 
 // The one item of a total, or nothing with the reason in `details`. `what`
@@ -63,11 +56,15 @@ const StatementItem* OneTotal(const ItemList& list, bool (*is)(std::string_view)
   return nullptr;
 }
 
+// Fails only where a total differs from the other in a column; where the
+// totals are not found once each, or both are blank or zero in every
+// column, the sheet is not checked.
 CheckResult CheckBalance(const Statement& sheet) {
   const std::string label =
       Tr("balance sheet") + (sheet.number > 0 ? " #" + std::to_string(sheet.number) : "");
-  CheckResult result{Outcome::kFailed,
+  CheckResult result{Outcome::kNotChecked,
                      TrF("%s: total assets equal total liabilities and owners' equity", label),
+                     {},
                      {},
                      {}};
   const ItemList& list = sheet.lists.front();
@@ -76,41 +73,48 @@ CheckResult CheckBalance(const Statement& sheet) {
   const StatementItem* claims =
       OneTotal(list, IsTotalLiabilitiesAndEquity, N_("liabilities and owners' equity"),
                "负债和所有者权益总计", result.details);
+  for (const StatementItem* other : FindItems(list, IsTotalOfNetAssets)) {
+    result.details.push_back(TrF("%s is the total of a balance sheet of another kind (%s), "
+                                 "which these checks do not know",
+                                 ItemName(*other), platform::Utf8ToGbk("民间非营利组织, 事业单位")));
+  }
   if (assets == nullptr || claims == nullptr) return result;
   result.title = TrF("%s: %s equals %s", label, ItemName(*assets), ItemName(*claims));
-  if (list.columns.empty()) {
-    result.details.push_back(Tr("the list has no amount column to compare"));
-    return result;
-  }
-  bool balanced = true;
+  bool compared = false, balanced = true;
   for (std::size_t c = 0; c < list.columns.size(); ++c) {
     const std::string& column = list.columns[c].title;
-    std::string why = WhyNotCompared(*assets, c);
-    const std::string why_claims = WhyNotCompared(*claims, c);
-    if (!why_claims.empty()) why += (why.empty() ? "" : ", ") + why_claims;
+    const Figure a = FigureOf(*assets, c);
+    const Figure b = FigureOf(*claims, c);
+    const std::string why = a.why + (a.why.empty() || b.why.empty() ? "" : ", ") + b.why;
     if (!why.empty()) {
-      balanced = false;
       result.details.push_back(TrF("%s: not compared: %s", column, why));
       continue;
     }
+    if (a.zero && b.zero) {
+      result.details.push_back(TrF("%s: not compared: both totals are blank or zero", column));
+      continue;
+    }
+    compared = true;
     const std::string& left = *assets->amounts[c];
     const std::string& right = *claims->amounts[c];
-    const Amount a = *Amount::Parse(left);
-    const Amount b = *Amount::Parse(right);
-    if (a != b) {
+    if (*a.cents != *b.cents) {
       balanced = false;
       result.details.push_back(TrF("%s: %s %s, %s %s, difference %s", column, assets->name, left,
-                                   claims->name, right, (a - b).Text()));
+                                   claims->name, right, CentsText(*a.cents - *b.cents)));
     } else {
       result.details.push_back(TrF("%s: %s = %s", column, left, right));
     }
   }
-  if (balanced) result.outcome = Outcome::kPassed;
+  if (!balanced) {
+    result.outcome = Outcome::kFailed;
+  } else if (compared) {
+    result.outcome = Outcome::kPassed;
+  }
   return result;
 }
 
 CheckResult CheckLineNumbers(const FilingDocument& document) {
-  CheckResult result{Outcome::kPassed, Tr("line numbers are unique within each list"), {}, {}};
+  CheckResult result{Outcome::kPassed, Tr("line numbers are unique within each list"), {}, {}, {}};
   for (const Statement& statement : document.statements) {
     for (const ItemList& list : statement.lists) {
       std::vector<std::string> order;  // line numbers as first met
@@ -138,7 +142,7 @@ CheckResult CheckLineNumbers(const FilingDocument& document) {
 
 CheckResult CheckAmounts(const FilingDocument& document) {
   CheckResult result{
-      Outcome::kPassed, Tr("every amount is a number (a dash is an empty amount)"), {}, {}};
+      Outcome::kPassed, Tr("every amount is a number (a dash is an empty amount)"), {}, {}, {}};
   for (const Statement& statement : document.statements) {
     for (const ItemList& list : statement.lists) {
       for (const StatementItem& item : list.items) {
@@ -194,12 +198,21 @@ bool AnyNotChecked(const std::vector<CheckResult>& results) {
   });
 }
 
+std::string JudgingFormats(const std::vector<CheckResult>& results) {
+  std::string formats;
+  for (const CheckResult& result : results) {
+    if (!result.format.empty()) formats += (formats.empty() ? "" : ", ") + result.format;
+  }
+  return formats;
+}
+
 std::string OutcomeWord(CheckResult::Outcome outcome) {
   switch (outcome) {
     case Outcome::kPassed: return Tr("ok");
     case Outcome::kFailed: return Tr("FAILED");
     case Outcome::kNotChecked: return Tr("not checked");
     case Outcome::kAllZero: return Tr("all zero");
+    case Outcome::kNotCompared: return Tr("not compared");
     case Outcome::kNote: break;
   }
   return Tr("note");

@@ -1,120 +1,109 @@
 #include "checks/layout_choice.h"
 
 #include <algorithm>
-#include <optional>
-
-#include "platform/codepage.h"
-#include "checks/item_name.h"
+#include <set>
+#include <tuple>
 
 namespace vok::tool {
 namespace {
 
-// A line number as a number: "08" is line 8; nothing for other texts.
-std::optional<long> LineNumber(const std::string& text) {
-  if (text.empty() || text.size() > 6 ||
-      !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    return std::nullopt;
-  }
-  return std::stol(text);
-}
+// How a layout meets a list.
+struct Fit {
+  bool conflict = false;    // a line of its rules printed with the other sign, or as a part
+  std::size_t weak = 0;     // lines under a 加 or 减 above them that says the other sign
+  bool any_total = false;   // one of its totals is there
+  bool all_there = false;   // every item of its rules is there
+  std::size_t named = 0;    // the list's lines it names (its parts too)
+  std::size_t missing = 0;  // its items the list does not print
+};
 
-std::set<std::string> ItemsOf(const Layout& layout) {
-  std::set<std::string> items;
+Fit FitOf(const Layout& layout, const PrintedList& list) {
+  Fit fit;
+  std::set<std::string> seen;
+  std::set<std::size_t> named;
+  auto meet = [&](const RuleItem& item, int sign) {
+    const std::vector<std::size_t> found = list.Find(item);
+    for (std::size_t i : found) {
+      const bool other_sign = sign != 0 && list.Sign(i) == -sign;
+      fit.conflict = fit.conflict || (item.line == 0 && list.Part(i)) ||
+                     (other_sign && list.OwnSign(i));
+      if (other_sign && !list.OwnSign(i)) ++fit.weak;
+      named.insert(i);
+    }
+    if (seen.insert(RuleItemKey(item)).second && found.empty()) ++fit.missing;
+    return !found.empty();
+  };
   for (const Rule& rule : layout.rules) {
-    items.insert(RuleItemKey(rule.target));
-    for (const RuleTerm& term : rule.terms) items.insert(RuleItemKey(term.item));
+    fit.any_total = meet(rule.target, 0) || fit.any_total;
+    for (const RuleTerm& term : rule.terms) meet(term.item, term.sign);
   }
-  return items;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    if (layout.parts.count(list.Name(i)) > 0) named.insert(i);
+  }
+  fit.all_there = fit.missing == 0;
+  fit.named = named.size();
+  return fit;
 }
 
-bool Fits(const Layout& layout, StatementKind kind, const MatchedList& list) {
-  if (layout.kind != kind) return false;
-  return std::all_of(layout.rules.begin(), layout.rules.end(), [&](const Rule& rule) {
-    return list.Has(rule.target) &&
-           std::all_of(rule.terms.begin(), rule.terms.end(), [&](const RuleTerm& term) {
-             return list.Has(term.item) && list.SignAgrees(term);
-           });
-  });
+// The layout's rules as they add up the printed lines: each rule whose
+// total is there, with the terms that are there.
+std::set<std::string> Arithmetic(const Layout& layout, const PrintedList& list) {
+  std::set<std::string> rules;
+  for (const Rule& rule : layout.rules) {
+    if (list.Find(rule.target).empty()) continue;
+    std::set<std::string> terms;
+    for (const RuleTerm& term : rule.terms) {
+      if (!list.Find(term.item).empty()) {
+        terms.insert((term.sign < 0 ? "-" : "+") + RuleItemKey(term.item));
+      }
+    }
+    std::string text = RuleItemKey(rule.target) + (rule.optional ? "?=" : "=");
+    for (const std::string& term : terms) text += term;
+    rules.insert(text);
+  }
+  return rules;
 }
 
 }  // namespace
 
-MatchedList::MatchedList(const ItemList& list, StatementKind kind,
-                         const std::set<std::u16string>& known)
-    : list_(list) {
-  int block = 0;
-  for (const StatementItem& item : list.items) {
-    const PrintedName printed = ReadPrintedName(platform::GbkToUtf16(item.name), known);
-    int sign = 0;
-    if (printed.prefix_sign != 0) {
-      sign = printed.prefix_sign;
-      if (kind == StatementKind::kIncomeStatement) block = sign;
-    } else if (printed.numbered) {
-      block = 0;
-    } else if (!printed.part) {
-      sign = block;
-    }
-    if (printed.loss_marked && !printed.part) sign = 1;
-    names_.push_back(printed.name);
-    signs_.push_back(sign);
-  }
-}
-
-std::vector<std::size_t> MatchedList::Find(const RuleItem& wanted) const {
-  std::vector<std::size_t> found;
-  for (std::size_t i = 0; i < list_.items.size(); ++i) {
-    const bool match = wanted.line > 0 ? LineNumber(list_.items[i].line) == wanted.line
-                                       : names_[i] == wanted.name;
-    if (match) found.push_back(i);
-  }
-  return found;
-}
-
-bool MatchedList::SignAgrees(const RuleTerm& term) const {
-  const std::vector<std::size_t> found = Find(term.item);
-  return std::none_of(found.begin(), found.end(),
-                      [&](std::size_t i) { return signs_[i] == -term.sign; });
-}
-
-std::size_t MatchedList::Named(const std::set<std::u16string>& names) const {
-  return static_cast<std::size_t>(std::count_if(
-      names_.begin(), names_.end(), [&](const std::u16string& n) { return names.count(n) > 0; }));
-}
-
-Fitting FittingLayouts(const std::vector<Layout>& layouts, StatementKind kind,
-                       const MatchedList& list) {
-  std::vector<const Layout*> fitting;
+LayoutChoice ChooseLayouts(const std::vector<Layout>& layouts, StatementKind kind,
+                           const PrintedList& list) {
+  LayoutChoice choice;
+  std::vector<std::pair<Fit, const Layout*>> candidates;
   for (const Layout& layout : layouts) {
-    if (Fits(layout, kind, list)) fitting.push_back(&layout);
+    if (layout.kind != kind) continue;
+    const Fit fit = FitOf(layout, list);
+    if (fit.conflict || !fit.any_total) continue;
+    if (!layout.shipped) {
+      if (fit.all_there) choice.layouts.push_back(&layout);
+      continue;
+    }
+    candidates.push_back({fit, &layout});
   }
-  Fitting kept;
-  std::vector<std::pair<std::size_t, const Layout*>> shipped;  // lines named, layout
-  for (const Layout* layout : fitting) {
-    const std::set<std::string> items = ItemsOf(*layout);
-    const bool covered = std::any_of(fitting.begin(), fitting.end(), [&](const Layout* other) {
-      const std::set<std::string> more = ItemsOf(*other);
-      return more.size() > items.size() &&
-             std::includes(more.begin(), more.end(), items.begin(), items.end());
-    });
-    if (covered) continue;
-    if (layout->shipped) {
-      shipped.push_back({list.Named(ItemNames(*layout)), layout});
-    } else {
-      kept.layouts.push_back(layout);
+  const auto better = [](const Fit& a, const Fit& b) {
+    return std::tie(a.named, b.weak, b.missing) > std::tie(b.named, a.weak, a.missing);
+  };
+  std::vector<const Layout*> best;
+  const Fit* top = nullptr;
+  for (const auto& [fit, layout] : candidates) {
+    if (top == nullptr || better(fit, *top)) {
+      top = &fit;
+      best = {layout};
+    } else if (!better(*top, fit)) {
+      best.push_back(layout);
     }
   }
-  std::size_t most = 0;
-  for (const auto& [named, layout] : shipped) most = std::max(most, named);
-  std::vector<const Layout*> best;
-  for (const auto& [named, layout] : shipped) {
-    if (named == most) best.push_back(layout);
-  }
-  if (best.size() == 1) {
-    kept.layouts.insert(kept.layouts.begin(), best.front());
+  if (best.empty()) return choice;
+  const std::set<std::string> arithmetic = Arithmetic(*best.front(), list);
+  const bool alike = std::all_of(best.begin() + 1, best.end(), [&](const Layout* other) {
+    return Arithmetic(*other, list) == arithmetic;
+  });
+  if (alike) {
+    choice.layouts.insert(choice.layouts.begin(), best.front());
   } else {
-    kept.undecided = best;
+    choice.undecided = best;
   }
-  return kept;
+  return choice;
 }
 
 }  // namespace vok::tool

@@ -5,143 +5,21 @@
 #include <optional>
 #include <set>
 
-#include "language/language.h"
-#include "platform/codepage.h"
 #include "checks/amount.h"
 #include "checks/item_name.h"
 #include "checks/layout_choice.h"
+#include "checks/printed_list.h"
+#include "checks/rule_check.h"
+#include "language/language.h"
+#include "platform/codepage.h"
 
 namespace vok::tool {
 namespace {
 
 using Outcome = CheckResult::Outcome;
 
-std::string CentsText(long long cents) {
-  const unsigned long long magnitude = cents < 0 ? 0ULL - static_cast<unsigned long long>(cents)
-                                                 : static_cast<unsigned long long>(cents);
-  char text[32];
-  std::snprintf(text, sizeof text, "%s%llu.%02llu", cents < 0 ? "-" : "", magnitude / 100,
-                magnitude % 100);
-  return text;
-}
-
 std::string ListName(const Statement& statement, const ItemList& list) {
   return StatementName(statement) + (list.heading.empty() ? "" : " " + list.heading);
-}
-
-std::string ItemName(const StatementItem& item) {
-  return TrF("%s (line %s)", item.name, item.line);
-}
-
-// What one side of a rule reads in one column: the cents, or why not.
-struct Figure {
-  std::optional<long long> cents;
-  bool empty = true;  // an empty amount or a dash, which counts as zero
-  std::string why;    // what keeps it from being compared
-};
-
-Figure FigureOf(const StatementItem& item, std::size_t column) {
-  Figure figure;
-  const std::optional<std::string>& text = item.amounts[column];
-  if (!text) {
-    figure.why = TrF("%s has no amount", ItemName(item));
-    return figure;
-  }
-  const std::optional<Amount> amount = Amount::Parse(*text);
-  if (!amount) {
-    figure.why = TrF("%s \"%s\" is not a number", ItemName(item), *text);
-    return figure;
-  }
-  figure.cents = amount->Cents();
-  figure.empty = amount->Empty();
-  if (!figure.cents) figure.why = TrF("%s %s is no whole number of cents", ItemName(item), *text);
-  return figure;
-}
-
-struct RuleOutcome {
-  bool compared = false;  // some figure of the rule was there in some column
-  CheckResult result;
-};
-
-// One rule on one list, every column of it.
-RuleOutcome Evaluate(const Rule& rule, const Statement& statement, std::size_t statement_index,
-                     std::size_t list_index, const MatchedList& matched) {
-  RuleOutcome outcome;
-  CheckResult& result = outcome.result;
-  result.outcome = Outcome::kPassed;
-  result.title = TrF("%s: %s", ListName(statement, matched.list()), rule.text);
-  const ItemList& list = matched.list();
-  // The one item of each side, or the rule fails for its names.
-  std::vector<std::pair<int, std::size_t>> sides;  // sign (0 for the target), item
-  std::vector<std::pair<int, const RuleItem*>> wanted{{0, &rule.target}};
-  for (const RuleTerm& term : rule.terms) wanted.push_back({term.sign, &term.item});
-  for (const auto& [sign, item] : wanted) {
-    const std::vector<std::size_t> found = matched.Find(*item);
-    for (std::size_t i : found) result.marked.push_back({statement_index, list_index, i});
-    if (found.size() == 1) {
-      sides.push_back({sign, found.front()});
-      continue;
-    }
-    std::string lines;
-    for (std::size_t i : found) lines += (lines.empty() ? "" : ", ") + list.items[i].line;
-    result.outcome = Outcome::kFailed;
-    result.details.push_back(TrF("%s lines are %s (lines %s), which one counts is not known: "
-                                 "name it by its line, #N, in a rules file (see --rules)",
-                                 std::to_string(found.size()), RuleItemText(*item), lines));
-  }
-  if (result.outcome == Outcome::kFailed) return outcome;
-  if (list.columns.empty()) {
-    result.outcome = Outcome::kFailed;
-    result.details.push_back(Tr("the list has no amount column to compare"));
-    return outcome;
-  }
-  std::size_t compared_columns = 0;
-  for (std::size_t c = 0; c < list.columns.size(); ++c) {
-    const std::string& column = list.columns[c].title;
-    long long target = 0, sum = 0;
-    std::string why, terms;
-    bool any_figure = false, any_term = false;
-    for (const auto& [sign, i] : sides) {
-      const Figure figure = FigureOf(list.items[i], c);
-      if (!figure.why.empty()) {
-        why += (why.empty() ? "" : ", ") + figure.why;
-        continue;
-      }
-      any_figure = any_figure || !figure.empty;
-      if (sign == 0) {
-        target = *figure.cents;
-        continue;
-      }
-      any_term = any_term || *figure.cents != 0;
-      sum += sign * *figure.cents;
-      if (!terms.empty() || sign < 0) terms += sign < 0 ? (terms.empty() ? "-" : " - ") : " + ";
-      terms += CentsText(*figure.cents);
-    }
-    if (!why.empty()) {
-      result.outcome = Outcome::kFailed;
-      result.details.push_back(TrF("%s: not compared: %s", column, why));
-      continue;
-    }
-    // A template that leaves every line of a sum blank (the library
-    // writes 0.00 for a blank cell) does not state the sum there.
-    if (!any_term) {
-      result.details.push_back(
-          TrF("%s: not compared: every line it adds is blank or zero", column));
-      continue;
-    }
-    outcome.compared = outcome.compared || any_figure;
-    ++compared_columns;
-    if (target == sum) continue;
-    result.outcome = Outcome::kFailed;
-    result.details.push_back(TrF("%s: %s %s, its lines give %s = %s, difference %s", column,
-                                 RuleItemText(rule.target), CentsText(target), terms,
-                                 CentsText(sum), CentsText(target - sum)));
-  }
-  if (result.outcome == Outcome::kPassed) {
-    result.marked.clear();
-    if (compared_columns == 0) result.outcome = Outcome::kNote;
-  }
-  return outcome;
 }
 
 // What the statement's amounts hold: a figure other than zero, only zeros
@@ -167,7 +45,7 @@ Held AmountsHeld(const Statement& statement) {
 
 std::string LayoutNames(const std::vector<const Layout*>& layouts) {
   std::string names;
-  for (const Layout* layout : layouts) names += (names.empty() ? "" : ", ") + layout->name;
+  for (const Layout* layout : layouts) names += (names.empty() ? "" : ", ") + layout->format;
   return names;
 }
 
@@ -183,6 +61,7 @@ void CheckStatementArithmetic(const Statement& statement, std::size_t index,
         {Outcome::kAllZero, TrF("%s: every amount is zero: not checked", name),
          {Tr("every amount is zero: a period without business, or the wrong account, book, "
              "server or period")},
+         {},
          {}});
     return;
   }
@@ -194,51 +73,73 @@ void CheckStatementArithmetic(const Statement& statement, std::size_t index,
                        income ? TrF("%s: the income statement holds no amounts", name)
                               : TrF("%s: the balance sheet holds no amounts", name),
                        {any_items ? Tr("every amount is empty or a dash") : Tr("it has no items")},
+                       {},
                        {}});
     return;
   }
-  bool fitted = false, compared = false;
+  // A balance sheet without its total of liabilities and owners' equity
+  // (负债和净资产总计: 民间非营利组织, 事业单位) is of another kind; its balance
+  // check says so, and no layout here is its own.
+  if (statement.kind == StatementKind::kBalanceSheet &&
+      std::none_of(statement.lists.front().items.begin(), statement.lists.front().items.end(),
+                   [](const StatementItem& item) { return IsTotalLiabilitiesAndEquity(item.name); })) {
+    return;
+  }
+  bool judged = false, compared = false;
   std::vector<const Layout*> undecided;
-  std::set<std::string> applied;  // rule texts, each rule once per list
+  std::string formats;
+  const std::size_t first = results.size();
   const std::set<std::u16string> known = ItemNames(layouts, statement.kind);
   for (std::size_t l = 0; l < statement.lists.size(); ++l) {
-    const MatchedList matched(statement.lists[l], statement.kind, known);
-    applied.clear();
-    const Fitting fitting = FittingLayouts(layouts, statement.kind, matched);
-    if (undecided.empty()) undecided = fitting.undecided;
-    for (const Layout* layout : fitting.layouts) {
-      fitted = true;
+    const PrintedList printed(statement.lists[l], statement.kind, known);
+    const LayoutChoice choice = ChooseLayouts(layouts, statement.kind, printed);
+    if (undecided.empty()) undecided = choice.undecided;
+    if (choice.layouts.empty()) continue;
+    judged = true;
+    const std::string list_name = ListName(statement, statement.lists[l]);
+    std::string format;
+    for (const Layout* layout : choice.layouts) {
+      format += (format.empty() ? "" : ", ") + layout->format;
+    }
+    formats += (formats.empty() ? "" : ", ") + format;
+    results.push_back(
+        {Outcome::kNote, TrF("%s: checked as %s", list_name, format), {}, {}, format});
+    std::set<std::string> applied;  // rule texts, each rule once per list
+    for (const Layout* layout : choice.layouts) {
       for (const Rule& rule : layout->rules) {
         if (!applied.insert(rule.text).second) continue;
-        RuleOutcome outcome = Evaluate(rule, statement, index, l, matched);
+        RuleOutcome outcome = CheckRule(rule, *layout, printed, list_name, {index, l, 0});
         compared = compared || outcome.compared;
         results.push_back(std::move(outcome.result));
       }
     }
   }
-  if (!fitted && !undecided.empty()) {
+  if (judged && !compared) {
+    // Nothing was checked, so no format judged it.
+    for (std::size_t r = first; r < results.size(); ++r) results[r].format.clear();
+    results.push_back(
+        {Outcome::kNotChecked, TrF("%s: no rule could compare figures: not checked", name),
+         {TrF("each rule of %s says above why it was not compared", formats)},
+         {},
+         {}});
+  } else if (!judged && !undecided.empty()) {
     results.push_back(
         {Outcome::kNotChecked,
          TrF("%s: layout not recognised: not checked (see --rules)", name),
          {TrF("its lines fit %s alike, and they add up differently", LayoutNames(undecided))},
+         {},
          {}});
-  } else if (!fitted) {
+  } else if (!judged) {
     const std::string count = std::to_string(std::count_if(
         layouts.begin(), layouts.end(), [&](const Layout& l) { return l.kind == statement.kind; }));
     results.push_back(
         {Outcome::kNotChecked,
          TrF("%s: layout not recognised: not checked (see --rules)", name),
          {statement.kind == StatementKind::kIncomeStatement
-              ? TrF("none of the %s layouts of the income statement has each of its lines here",
-                    count)
-              : TrF("none of the %s layouts of the balance sheet has each of its lines here",
-                    count)},
+              ? TrF("none of the %s layouts of the income statement fits its lines", count)
+              : TrF("none of the %s layouts of the balance sheet fits its lines", count)},
+         {},
          {}});
-  } else if (!compared) {
-    results.push_back({Outcome::kNotChecked,
-                       TrF("%s: no rule found figures to compare: not checked", name),
-                       {Tr("every amount the rules name is empty or a dash")},
-                       {}});
   }
 }
 
@@ -296,6 +197,7 @@ void AddRetainedEarningsNote(const FilingDocument& document, std::vector<CheckRe
         TrF("%s: %s", StatementName(*income) + " " + ItemName(*profit->item),
             platform::Utf8ToGbk("本年累计 ") + CentsText(net)),
         TrF("difference %s", CentsText(change - net))},
+       {},
        {}});
 }
 

@@ -8,15 +8,17 @@
 #include <vector>
 
 #include "checks/checks.h"
-#include "show/filing_document.h"
 #include "checks/rule_file.h"
+#include "show/filing_document.h"
 
 namespace vok::tool {
 
 // Appends the checks of document.statements[index]: a failure when it holds
-// no amounts, "all zero" when every amount is zero; else one result per rule
-// of the layouts that decide for each of its lists (FittingLayouts), each
-// rule once; "not checked" when none fits or two shipped ones fit alike.
+// no amounts, "all zero" when every amount is zero; else for each of its
+// lists that layouts judge (ChooseLayouts) a note naming their formats and
+// one result per rule (CheckRule), each rule once; "not checked" when no
+// layout judges it, when two shipped ones fit alike and add up differently,
+// or when no rule compared figures.
 void CheckStatementArithmetic(const Statement& statement, std::size_t index,
                               const std::vector<Layout>& layouts,
                               std::vector<CheckResult>& results);
