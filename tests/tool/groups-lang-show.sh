@@ -74,20 +74,28 @@ cases=(
   "0|explain --help|out|说明接口库的一条提示信息|what one of the library's messages means"
   "1|explain 没有这条|err|接口库没有这样的提示信息：没有这条（vokqm7 explain 可列出全部）|no message of the library reads so: 没有这条 (vokqm7 explain lists them all)"
 )
+# Each command runs once in each language, for the cases in a row that name it.
+shown=
 for case in "${cases[@]}"; do
-  IFS='|' read -r expected arguments stream chinese english <<<"$case"
+  IFS='|' read -r expected arguments stream chinese_text english_text <<<"$case"
   read -ra words <<<"$arguments"
-  run zh "$tool" "${words[@]}"
-  expect_status "$expected" "zh: $arguments"
-  "expect_$stream" "$chinese" "zh: $arguments"
-  run en "$tool" "${words[@]}"
-  expect_status "$expected" "en: $arguments"
-  "expect_$stream" "$english" "en: $arguments"
-  english_out=$out english_err=$err
-  run zh "$tool" --lang en "${words[@]}"
-  if [ "$out" != "$english_out" ] || [ "$err" != "$english_err" ]; then
-    fail "$arguments: LANG=C differs from --lang en"
+  if [ "$arguments" != "$shown" ]; then
+    shown=$arguments
+    run en "$tool" "${words[@]}"
+    english=("$status" "$out" "$err")
+    run zh "$tool" --lang en "${words[@]}"
+    if [ "$out" != "${english[1]}" ] || [ "$err" != "${english[2]}" ]; then
+      fail "$arguments: LANG=C differs from --lang en"
+    fi
+    run zh "$tool" "${words[@]}"
+    chinese=("$status" "$out" "$err")
   fi
+  status=${chinese[0]} out=${chinese[1]} err=${chinese[2]}
+  expect_status "$expected" "zh: $arguments"
+  "expect_$stream" "$chinese_text" "zh: $arguments"
+  status=${english[0]} out=${english[1]} err=${english[2]}
+  expect_status "$expected" "en: $arguments"
+  "expect_$stream" "$english_text" "en: $arguments"
 done
 
 # The tables before the heading $2 of the checks: a check's title may hold

@@ -40,7 +40,7 @@ std::vector<Variant> ReadVariants(const char* path) {
     for (std::string field; std::getline(split, field, '|');) fields.push_back(field);
     Variant& v = variants.emplace_back(
         Variant{fields.at(0), fields.at(1), platform::Utf8ToGbk(fields.at(2)),
-                platform::Utf8ToGbk(fields.at(4)), std::string(std::stoul(fields.at(6)), '\0'), {}});
+                platform::Utf8ToGbk(fields.at(4)), std::string(std::stoul(fields.at(5)), '\0'), {}});
     std::istringstream totals(fields.at(3));
     for (std::string line; totals >> line;) v.totals.push_back(line);
     in.read(v.bytes.data(), static_cast<std::streamsize>(v.bytes.size()));

@@ -1,10 +1,16 @@
-"""Statements made to the published formats, for the show tests: each
-format's lines as it prints them, its totals worked out from the format's
-own arithmetic (written here by line, not read from the tool's rules), and
-figures that add up under it. Writes FORMAT.xml and FORMAT-cent.xml (the
-last total one cent off) into the current folder and prints a line
-"file||status|kind|text" for each thing show must say of them:
-    python3 statement-corpus.py
+"""Statements made to the published formats, for the checks' table test
+(show_statement_variants_test.cpp): each format's lines as it prints them,
+its totals worked out from the format's own arithmetic (written here by
+line, not read from the tool's rules), and figures that add up under it;
+then, seeded, variants in the shapes templates print them (zero lines
+hidden, cut after a numbered total, every numbering form, marks, bracket
+and colon widths, blanks in names, 股东/所有者, zeros as 0.00, blank or "-",
+thousands separators, 行次 gaps, GBK or UTF-8) and wrong statements (a
+total over lines that are zero, a total that leaves out a line, a
+consolidated split off, both balance totals off alike). Writes them all
+to one file, each as a line "kind|format|expected format|totals' 行次|
+shape|length" and the document's bytes:
+    python3 statement-variants.py OUT [SEED [COUNT]]
 """
 import random
 import re
@@ -468,7 +474,7 @@ def document(section, columns, rows, shape):
             '</DZSBB>'.format(section, items, "", encoding.upper())).encode(encoding)
 
 
-def shape_of(rng, wrong):
+def shape_of(rng, wrong, section):
     chance = lambda p: rng.random() < p  # noqa: E731
     return {
         "numbering": [rng.choice(forms) for forms in NUMBERINGS] if chance(0.6) else
@@ -478,8 +484,10 @@ def shape_of(rng, wrong):
         "half width": chance(0.3), "spaces": chance(0.2),
         "zeros": rng.choice([["0.00"], [""], ["-"], ["0.00", "", "-", "0"]]),
         "thousands": chance(0.3), "gaps": chance(0.3), "encoding": rng.choice(["gbk", "utf-8"]),
-        "zero lines": chance(0.5) and wrong != "zero-lines", "hide zero lines": chance(0.4),
-        "drop optional": chance(0.5), "new company": chance(0.15), "cut": chance(0.25) and not wrong,
+        "zero lines": chance(0.5) and wrong != "zero-lines", "hide zero lines": chance(0.4) and not wrong,
+        "drop optional": chance(0.5), "new company": chance(0.15),
+        "cut": chance(0.25) and not wrong and section == "SB_SYB",
+        "own line": chance(0.2) and not wrong,
     }
 
 
@@ -489,15 +497,27 @@ def variant(lines, section, columns, rng, wrong=None):
     printed = [tuple(entry.rsplit("#", 1)) for entry, _ in lines if entry[0] != "~"]
     named = dict((key, name) for name, key in printed)
     leaves = [k for k, m in how.items() if m in (None, "-") and k in named]
-    shape = shape_of(rng, wrong)
+    shape = shape_of(rng, wrong, section)
     zero = {k for k in leaves if shape["zero lines"] and rng.random() < 0.3}
     dropped = {k for k in leaves if shape["drop optional"] and any(o in named[k] for o in OPTIONAL_LINES)}
     zero |= dropped
     totals = [k for k, m in how.items() if m not in (None, "-", "0") and k in named]
     column = rng.randrange(len(columns))
+    own = None
+    if shape["own line"]:  # a line of the office's own, added into the total below it
+        order = [key for _, key in printed]
+        sums = [k for k in totals if "未分配利润" not in named[k] and "持续经营" not in named[k] and
+                not named[k].startswith("负债和") and "权益" not in named[k] and
+                all(t in order and order.index(t) < order.index(k) and "未分配利润" not in named.get(t, "")
+                    for _, t in terms_of(how[k]))]
+        own = rng.choice(sums)
+        printed.insert(order.index(own), (rng.choice(["其他（本单位）", "6.其他", "汇兑收益"]), "own"))
+        how["own"], leaves = None, leaves + ["own"]
+        how[own] += "+own"
     if wrong == "left-out":  # a total that leaves out a line it should add
-        total = rng.choice([k for k in totals if any(t in leaves for _, t in terms_of(how[k]))])
-        out = rng.choice([t for _, t in terms_of(how[total]) if t in leaves])
+        printable = [k for k in leaves if k not in dropped]
+        total = rng.choice([k for k in totals if any(t in printable for _, t in terms_of(how[k]))])
+        out = rng.choice([t for _, t in terms_of(how[total]) if t in printable])
         how[total] = "".join(("+" if s > 0 else "-") + t for s, t in terms_of(how[total]) if t != out)
         zero.discard(out)
     values = [figures(how, rng, zero) for _ in columns]
@@ -525,7 +545,7 @@ def variant(lines, section, columns, rng, wrong=None):
               if how[key] not in (None, "-", "0") and re.match("^[一二三四五六七八九十]+、", named[key])]
     if shape["cut"] and section == "SB_SYB" and cut_at:
         rows = rows[:rng.choice(cut_at) + 1]
-    words = [w for w in ("zero lines", "hide zero lines", "cut", "no notes", "expense note", "marks",
+    words = [w for w in ("own line", "zero lines", "hide zero lines", "cut", "no notes", "expense note", "marks",
                          "half width", "spaces", "thousands", "gaps", "new company") if shape[w]]
     words += [shape["encoding"], "zeros as %r" % shape["zeros"],
               "numbering " + "/".join(f.format(c="一", n=1, r="Ⅰ", p="⑴", o="①") for f in shape["numbering"])]
@@ -538,7 +558,9 @@ def variant(lines, section, columns, rng, wrong=None):
     # The totals a check can see: those with a line they add, or that are a line of a total.
     there = {key for _, key, _, _ in rows}
     seen = {t for k in there if how[k] not in (None, "-", "0") for _, t in terms_of(how[k])}
-    totals = [l for l, key, _, _ in rows if how[key] not in (None, "-", "0") and
+    # (A line of the office's own may leave any of the sums around it not
+    # compared.)
+    totals = [l for l, key, _, _ in rows if how[key] not in (None, "-", "0") and not own and
               (key in seen or any(t in there for _, t in terms_of(how[key])))]
     return kind, ", ".join(words), body, totals
 
@@ -547,11 +569,6 @@ def main():
     rng = random.Random(int(sys.argv[2]) if len(sys.argv) > 2 else 45)
     count = int(sys.argv[3]) if len(sys.argv) > 3 else 90
     with open(sys.argv[1], "wb") as out:
-        def write(name, kind, expected, words, body, totals):
-            head = "%s|%s|%s|%s|%s|%s|%d\n" % (kind, name, expected, " ".join(map(str, totals)), words,
-                                              "", len(body))
-            out.write(head.encode("utf-8") + body + b"\n")
-
         for name, (section, columns), lines, expected in FORMATS:
             wrongs = [] if not expected else ["zero-lines", "left-out", "both-totals"] * 2 if \
                 section == "SB_ZCFZB" else ["zero-lines", "left-out"] * 3
@@ -559,8 +576,10 @@ def main():
                 wrongs += ["split-off"] * 4
             for wrong in [None] * count + wrongs:
                 kind, words, body, totals = variant(lines, section, columns, rng, wrong)
-                write(name, kind if expected else "other", expected, (wrong or "") + " " + words,
-                      body, totals if expected and not wrong else [])
+                totals = totals if expected and not wrong else []
+                head = "|".join([kind if expected else "other", name, expected,
+                                 " ".join(map(str, totals)), (wrong or "") + " " + words, str(len(body))])
+                out.write(head.encode("utf-8") + b"\n" + body + b"\n")
     return 0
 
 

@@ -63,7 +63,6 @@ PrintedList::PrintedList(const ItemList& list, StatementKind kind,
                          const std::set<std::u16string>& known)
     : list_(list) {
   int block = 0;
-  bool in_parts = false;
   std::vector<std::optional<long>> numbers;
   for (const StatementItem& item : list.items) {
     const PrintedName printed = ReadPrintedName(platform::GbkToUtf16(item.name), known);
@@ -76,15 +75,13 @@ PrintedList::PrintedList(const ItemList& list, StatementKind kind,
     } else if (!printed.part) {
       sign = block;
     }
-    const bool plain = printed.prefix_sign == 0 && !printed.numbered && !printed.name.empty();
-    in_parts = printed.part || (in_parts && plain && known.count(printed.name) == 0);
-    if (printed.loss_marked && !in_parts) sign = 1;
+    if (printed.loss_marked && !printed.part) sign = 1;
     by_name_[printed.name].push_back(names_.size());
     names_.push_back(printed.name);
     numberings_.push_back(printed.numbering);
-    signs_.push_back(in_parts ? 0 : sign);
-    own_signs_.push_back(!in_parts && (printed.prefix_sign != 0 || printed.loss_marked));
-    parts_.push_back(in_parts);
+    signs_.push_back(printed.part ? 0 : sign);
+    own_signs_.push_back(!printed.part && (printed.prefix_sign != 0 || printed.loss_marked));
+    parts_.push_back(printed.part);
     numbers.push_back(LineNumber(item.line));
     std::vector<Figure>& figures = figures_.emplace_back();
     for (std::size_t c = 0; c < list.columns.size(); ++c) figures.push_back(FigureOf(item, c));

@@ -34,11 +34,13 @@ std::string CentsText(long long cents);
 // to the next 加 or 减 or the next numbered line ("二、营业利润", "（一）…");
 // a line printed "（损失以“－”号填列）" is added. In a balance sheet only the
 // line's own prefix counts ("减：库存股"). A line printed "其中：…" is a part
-// of the line above, and so are the lines after it that no layout names and
-// that have no prefix or numbering of their own ("利息收入" after "其中：利息费用").
+// of the line above; the lines after it are parts only where a layout lists
+// them ("利息收入" after "其中：利息费用"), as an office's own line may stand
+// there too.
 class PrintedList {
  public:
-  // `known`: every name the rules of the statement's kind name.
+  // `known`: every name the rules of the statement's kind name, for a bare
+  // 加 or 减 before one ("减 营业成本").
   PrintedList(const ItemList& list, StatementKind kind, const std::set<std::u16string>& known);
 
   [[nodiscard]] std::size_t size() const { return names_.size(); }

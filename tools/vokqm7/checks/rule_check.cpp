@@ -95,6 +95,17 @@ std::vector<const Rule*> Family(const Rule& rule, const Layout& layout) {
   return family;
 }
 
+// [first, last] of the lines' places in 行次 order.
+std::pair<std::size_t, std::size_t> Span(const PrintedList& list, const std::vector<Side>& sides) {
+  std::pair<std::size_t, std::size_t> span{list.Position(sides.front().item),
+                                           list.Position(sides.front().item)};
+  for (const Side& side : sides) {
+    span.first = std::min(span.first, list.Position(side.item));
+    span.second = std::max(span.second, list.Position(side.item));
+  }
+  return span;
+}
+
 // Where a rule's lines stand, in 行次 order: from its first line to its
 // last, and where its total comes after them, back to the line before them
 // that belongs to another sum (where a template hides its first lines, the
@@ -103,11 +114,7 @@ std::vector<const Rule*> Family(const Rule& rule, const Layout& layout) {
 std::pair<std::size_t, std::size_t> Territory(const Rule& rule, const Layout& layout,
                                               const PrintedList& list,
                                               const std::vector<Side>& sides) {
-  std::size_t first = list.Position(sides.front().item), last = first;
-  for (const Side& side : sides) {
-    first = std::min(first, list.Position(side.item));
-    last = std::max(last, list.Position(side.item));
-  }
+  auto [first, last] = Span(list, sides);
   const std::vector<const Rule*> family = Family(rule, layout);
   std::vector<bool> others(list.size(), false);  // the lines of the layout's other sums
   for (const Rule& other : layout.rules) {
@@ -132,7 +139,9 @@ std::pair<std::size_t, std::size_t> Territory(const Rule& rule, const Layout& la
 }
 
 // The lines in the rule's territory that it does not account for: not its
-// own, not parts, not in the territory of a rule under it.
+// own, not parts, not between the first and last line of a rule under it. A
+// line just past those (an office's own line after the last of a block) may
+// be the block's or this rule's: it stops both.
 std::vector<std::size_t> Unaccounted(const Rule& rule, const Layout& layout,
                                      const PrintedList& list, const std::vector<Side>& sides) {
   const auto [first, last] = Territory(rule, layout, list, sides);
@@ -141,7 +150,7 @@ std::vector<std::size_t> Unaccounted(const Rule& rule, const Layout& layout,
     if (under == &rule) continue;
     const Located located = Locate(*under, list);
     if (located.sides.empty()) continue;  // its total is not there
-    nested.push_back(Territory(*under, layout, list, located.sides));
+    nested.push_back(Span(list, located.sides));
   }
   std::vector<std::size_t> lines;
   for (std::size_t at = first; at <= last; ++at) {
