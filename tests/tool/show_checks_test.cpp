@@ -241,6 +241,16 @@ TEST(ShowChecks, EachStatementIsCheckedByItsOwnLayoutOrNotAtAll) {
     EXPECT_EQ(AnyCheckFailed(results), c.outcome == Outcome::kFailed);
     EXPECT_EQ(AnyNotChecked(results), std::string(c.format).empty());
   }
+  // A failure shows a negative line in brackets.
+  std::vector<CheckResult> results;
+  CheckStatementArithmetic(IncomeStatement({Item("1", "收入", "9", "9"), Item("2", "成本", "4", "4"),
+                                            Item("3", "减值损失（损失以“－”号填列）", "-1", "0"),
+                                            Item("4", "利润", "5", "5")},
+                                           {}),
+                           0, all, results);
+  ASSERT_GT(results.size(), 1U);
+  EXPECT_EQ(Details(results[1]), Gbk("本月数: 利润 5.00, its lines give 9.00 - 4.00 + (-1.00) = 4.00, "
+                                     "difference 1.00\n"));
 }
 
 // Rules that could never fail are refused, with the line and column.
