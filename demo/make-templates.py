@@ -5,7 +5,7 @@ The stand-in batch tool "computes" a template by copying it, so each template
 here already holds the cells of a finished statement: a two-sided balance
 sheet and income statements of 北京华信商贸有限公司 for November 2026, with
 amounts that add up under the tool's shipped rules for these layouts
-(tools/vokqm7/show/rules/): assets equal liabilities plus equity, every
+(tools/vokqm7/checks/rules/): assets equal liabilities plus equity, every
 total is the sum of its lines, the profit lines follow from the lines above
 them as each layout orders them, and the year's net profit reaches the
 balance sheet's retained earnings.

@@ -99,6 +99,13 @@ TEST(BatchSummary, CsvIsUtf8WithMarkAndReadsBackForResume) {
   EXPECT_NE(csv.find("华信,2026,11,GetReportDate,made,1.2,\"FAILED: balance sheet: a, "
                      "\"\"b\"\"\",,华信-2026-11.xml,s1,a|b,ab12,,d1,202611,syb+zcfzb,\r\n"),
             std::string::npos);
+  // The formats that judged a document are for people: the table names
+  // them, the record keeps its words.
+  std::vector<RowOutcome> judged = Sample();
+  judged[0].formats = Gbk("财会〔2019〕6号 附件1 利润表");
+  EXPECT_EQ(SummaryCsv(judged), csv);
+  EXPECT_NE(SummaryTable(judged)[1].find(Gbk("passed, checked as 财会〔2019〕6号 附件1 利润表")),
+            std::string::npos);
   // Only what was made and passed counts, under the export that made it;
   // every row that names a document is read back, bad rows are not.
   const std::vector<EarlierDocument> earlier = ReadEarlierSummary(csv);

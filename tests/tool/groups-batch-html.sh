@@ -34,7 +34,7 @@ headings=$(grep -oE '<th>[^<]*</th>' dom-zh.html | sed -E 's#</?th>##g' | tr '\n
 [ "$headings" = "账套 年度 所属期 结果 秒数 校验 提示信息 申报文件 " ] ||
   fail "the browser's Chinese summary has the headings $headings"
 for text in '<td class="result">错误行</td>' '<td class="result">失败</td>' \
-  '<td class="checks">通过</td>' '<td class="checks">未通过：' \
+  '<td class="checks">通过，按 财会〔2000〕25号 企业会计制度 利润表, 申报模板' '<td class="checks">未通过：' \
   '共 8 行：3 行已生成并通过校验，1 行校验未通过，1 行导出失败，3 行有错误'; do
   grep -qF "$text" dom-zh.html || fail "the browser's Chinese summary lacks $text"
 done

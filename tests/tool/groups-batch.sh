@@ -72,28 +72,31 @@ runs=$(($(wc -l <"$log") + 1))
 run env "${batch_env[@]}" "$tool" batch accounts-bom.csv -o stopped "${options[@]}" --resume --financial
 [ "$(tool_runs "$log" "$runs" | wc -w)" -eq 9 ] || fail "batch --resume --financial kept national documents"
 
-# A balance sheet whose layout no rules fit is "not checked", never
+# An income statement whose layout no rules fit is "not checked", never
 # "passed" (exit status 5, and made again by --resume); a rules file of the
 # office's own checks it; one that does not read stops the batch first.
-iconv -f GBK -t UTF-8 "$model/财务申报/zcfzb.rep" | sed 's#>    无形资产<#>    商标权<#' | iconv -f UTF-8 -t GBK >own.rep
-cp "$model/财务申报/zcfzb.rep" shipped.rep
-mv own.rep "$model/财务申报/zcfzb.rep"
+iconv -f GBK -t UTF-8 "$model/财务申报/lrb.rep" |
+  sed 's#>二、营业利润<#>二、经营结余<#; s#>三、利润总额<#>三、结余总额<#; s#>四、净利润<#>四、净结余<#' |
+  iconv -f UTF-8 -t GBK >own.rep
+cp "$model/财务申报/lrb.rep" shipped.rep
+mv own.rep "$model/财务申报/lrb.rep"
 printf 'account,year\n201,2026\n' >one.csv
 run "$tool" batch one.csv -o own "${options[@]}" --financial --html
 expect_status 5 "batch, a layout no rules fit"
-expect_out "not checked: 资产负债表: layout not recognised: not checked (see --rules)" "batch, not checked"
+expect_out "not checked: 利润表: layout not recognised: not checked (see --rules), checked as 申报模板 资产负债表" "batch, not checked"
 expect_out "1 row: 0 made and passed their checks, 1 not checked" "batch, not checked"
 expect_summary_csv own/summary.csv "batch, not checked" \
-  "201|2026|11|GetReportDateV2|made|not checked: 资产负债表: layout not recognised: not checked (see --rules)||201-2026-11.xml"
-printf '%s\n' '[资产负债表]' '非流动资产合计 = 长期股权投资 + 固定资产账面价值 + #13' >own.rules
+  "201|2026|11|GetReportDateV2|made|not checked: 利润表: layout not recognised: not checked (see --rules)||201-2026-11.xml"
+printf '%s\n' '[利润表] our 利润表' '#8 = #1 - #2 - #3 - #4 - #5 - #6 + #7' '#11 = #8 + #9 - #10' >own.rules
 run "$tool" batch one.csv -o own "${options[@]}" --financial --resume --rules own.rules
 expect_status 0 "batch --rules"
 expect_out "201      2026  11      GetReportDateV2  made " "batch --resume remakes what was not checked"
+expect_out "passed, checked as our 利润表, 申报模板 资产负债表" "batch --rules: the formats that judged the document"
 printf '%s\n' '[资产负债表]' '非流动资产合计 = 长期股权投资 + 商标权' >bad.rules
 run "$tool" batch one.csv -o own "${options[@]}" --financial --rules bad.rules
 expect_status 2 "batch, a rules file that does not read"
 expect_err "the rules file does not read: bad.rules:2:20: " "batch, a rules file that does not read"
-mv shipped.rep "$model/财务申报/zcfzb.rep"
+mv shipped.rep "$model/财务申报/lrb.rep"
 
 # A blank export, every amount 0.00, is never "passed" either: exit status
 # 5, the reason shown, and --resume makes it again.
@@ -103,7 +106,7 @@ for rep in lrb zcfzb; do
 done
 run "$tool" batch one.csv -o zero "${options[@]}" --financial
 expect_status 5 "batch, every amount zero"
-expect_out "not checked: 损益表: every amount is zero: not checked (and 1 more)" "batch, every amount zero"
+expect_out "not checked: 利润表: every amount is zero: not checked (and 1 more)" "batch, every amount zero"
 for rep in lrb zcfzb; do mv "$rep.shipped" "$model/财务申报/$rep.rep"; done
 run "$tool" batch one.csv -o zero "${options[@]}" --financial --resume
 expect_status 0 "batch --resume remakes a blank export"

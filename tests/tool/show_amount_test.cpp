@@ -2,7 +2,7 @@
 // writes, and nothing else taken for a number.
 #include <gtest/gtest.h>
 
-#include "show/amount.h"
+#include "checks/amount.h"
 #include "support/test_support.h"
 
 namespace vok::tool {

@@ -87,7 +87,7 @@ TEST(ShowDocument, CombinedFilingHasBothStatementsWithEveryElement) {
   ASSERT_EQ(document.statements.size(), 2U);
   const Statement& income = document.statements[0];
   EXPECT_EQ(income.kind, StatementKind::kIncomeStatement);
-  EXPECT_EQ(income.title, Gbk("损益表"));
+  EXPECT_EQ(income.title, Gbk("利润表"));
   EXPECT_EQ(Header(income), Gbk("所属期=2026年11月;结果=0 成功;编制单位=;单位负责人=0;"
                                 "财会负责人=0;复核=;制表=;"));
   ASSERT_EQ(income.lists.size(), 1U);  // no supplementary block in this layout

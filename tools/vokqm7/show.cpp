@@ -12,7 +12,7 @@
 #include "host.h"
 #include "language/language.h"
 #include "output.h"
-#include "show/checks.h"
+#include "checks/checks.h"
 #include "show/filing_document.h"
 #include "show/html_view.h"
 #include "show/text_view.h"
@@ -135,8 +135,8 @@ void AddShowCommand(CLI::App& app, int& status) {
   command->footer(
       Tr("Exit status: 0 only when every statement was checked and every check passed, 3 when "
          "one fails, 5 when none failed but a statement was not checked (its layout not "
-         "recognised, or every amount zero), 1 when the file is no filing document that can be "
-         "read."));
+         "recognised or of another kind, no rule could compare its figures, or every amount "
+         "zero), 1 when the file is no filing document that can be read."));
   command->add_option("file", o->file, Tr("the filing document (DZSBB, GBK or UTF-8)"))
       ->required();
   CLI::Option* html = command->add_flag(

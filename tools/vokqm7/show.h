@@ -6,12 +6,12 @@
 #include <string>
 #include <string_view>
 
-#include "show/checks.h"
+#include "checks/checks.h"
 
 #include <vector>
 
 #include "show/filing_document.h"
-#include "show/rule_file.h"
+#include "checks/rule_file.h"
 
 namespace vok::tool {
 

@@ -43,6 +43,7 @@ DocumentCheck CheckDocumentBytes(std::string_view bytes, const std::vector<Layou
     return check;
   }
   check.checks = CheckFilingDocument(*check.document, layouts);
+  check.formats = JudgingFormats(check.checks);
   check.failure = FirstOf(check.checks, CheckResult::Outcome::kFailed);
   if (check.failure.empty()) {
     check.not_checked = FirstOf(check.checks, CheckResult::Outcome::kAllZero);

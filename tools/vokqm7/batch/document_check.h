@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "show/checks.h"
+#include "checks/checks.h"
 #include "show/filing_document.h"
-#include "show/rule_file.h"
+#include "checks/rule_file.h"
 
 namespace vok::tool {
 
@@ -23,6 +23,8 @@ struct DocumentCheck {
   // When nothing failed: "" when every statement was checked, else the
   // first statement that was not, with how many more.
   std::string not_checked;
+  // The formats that judged its statements (JudgingFormats).
+  std::string formats;
 };
 
 // Reads and checks the filing document at the GBK path as show does, under

@@ -105,6 +105,12 @@ std::string ShownWords(const std::string& record) {
   return record;
 }
 
+std::string ShownChecks(const RowOutcome& row) {
+  const std::string words = ShownWords(ChecksText(row));
+  if (row.formats.empty() || row.checks == ChecksOutcome::kNone) return words;
+  return TrF("%s, checked as %s", words, row.formats);
+}
+
 std::string SecondsText(double seconds) {
   char text[32];
   std::snprintf(text, sizeof text, "%.1f", seconds);

@@ -57,6 +57,7 @@ struct RowOutcome {
   ChecksOutcome checks = ChecksOutcome::kNone;
   std::string failed_check;  // the name of the first check that failed (or was not checked)
   std::vector<std::string> failed_checks;  // every failed check's title and details, GBK
+  std::string formats;  // the formats that judged its statements, GBK; "" when none did
   double seconds = 0;        // the export and the checks
   std::string page;          // with --html: the document's page in the folder, or ""
   std::string document;      // its document's name in the folder; "" for a bad row
@@ -106,6 +107,10 @@ std::string ChecksText(const RowOutcome& row);
 // and the progress lines: "to do (made)" is "待办（已生成）" in Chinese.
 // What it does not know stays as it is.
 std::string ShownWords(const std::string& record);
+
+// The checks column as people read it: ShownWords(ChecksText), and the
+// formats that judged the document, "passed, checked as 财会〔2019〕6号 附件1 利润表".
+std::string ShownChecks(const RowOutcome& row);
 
 // The library's message or what is wrong with the row, then, where this
 // run left no current filing of an enterprise that had one, what became of

@@ -85,6 +85,7 @@ void TakeChecks(const DocumentCheck& check, RowOutcome& outcome) {
                    : !check.not_checked.empty() ? ChecksOutcome::kNotChecked
                                                 : ChecksOutcome::kPassed;
   outcome.failed_check = check.failure.empty() ? check.not_checked : check.failure;
+  outcome.formats = check.formats;
   outcome.failed_checks.clear();
   if (!check.document && !check.failure.empty()) outcome.failed_checks.push_back(check.failure);
   for (const CheckResult& result : check.checks) {

@@ -14,7 +14,7 @@
 #include "batch/resume.h"
 #include "host.h"
 #include "library.h"
-#include "show/rule_file.h"
+#include "checks/rule_file.h"
 
 namespace vok::tool {
 

@@ -32,7 +32,7 @@ std::vector<std::string> Fields(const RowOutcome& row, bool shown) {
   return {row.account,            row.year,
           row.period,             row.export_name,
           words(ResultText(row)), ran ? SecondsText(row.seconds) : "",
-          words(ChecksText(row)), MessageText(row),
+          shown ? ShownChecks(row) : ChecksText(row), MessageText(row),
           row.document};
 }
 

@@ -68,7 +68,7 @@ void AddRow(const RowOutcome& row, bool server, std::string& page) {
   const bool ran = row.result == RowResult::kMade || row.result == RowResult::kFailed;
   const bool earlier = ShowsEarlier(row);
   const std::string seconds = earlier ? row.earlier.seconds : ran ? SecondsText(row.seconds) : "";
-  const std::string checks = ShownWords(earlier ? row.earlier.checks : ChecksText(row));
+  const std::string checks = earlier ? ShownWords(row.earlier.checks) : ShownChecks(row);
   const std::string message = earlier ? row.earlier.message : MessageText(row);
   const char* kind = passed ? "passed" : row.result == RowResult::kNotInRun ? "other" : "problem";
   page += std::string("<tr class=\"") + kind + "\"><td>" +

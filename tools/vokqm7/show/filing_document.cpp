@@ -155,7 +155,7 @@ ItemList ReadList(const XmlNode& section, const std::vector<std::string>& paths,
 }
 
 Statement ReadIncomeStatement(const XmlNode& section) {
-  Statement statement{StatementKind::kIncomeStatement, Utf8ToGbk("损益表"), "SB_SYB", 0, {}, {}};
+  Statement statement{StatementKind::kIncomeStatement, Utf8ToGbk("利润表"), "SB_SYB", 0, {}, {}};
   statement.header =
       ReadHeader(section, "SB_SYB", std::begin(kIncomeHeader), std::end(kIncomeHeader));
   statement.lists.push_back(ReadList(section, {"SB_SYB_MXXX/SB_SYB_XM"}, "SB_SYB", kIncomeColumns,

@@ -38,7 +38,7 @@ enum class StatementKind { kIncomeStatement, kBalanceSheet };
 
 struct Statement {
   StatementKind kind;
-  std::string title;    // "损益表"
+  std::string title;    // "利润表"
   std::string element;  // "SB_SYB"
   int number;           // its place among the document's sections of its kind, from 1,
                         // when there is more than one; else 0

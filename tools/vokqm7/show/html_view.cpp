@@ -52,8 +52,10 @@ ul.details { margin: 0.1em 0 0 6.5em; padding-left: 1em; }
 
 std::string Html(const std::string& gbk) { return EscapeXml(Printable(gbk)); }
 
-// Rows of the items a failed rule names are highlighted.
-void AddTable(const ItemList& list, const std::vector<bool>& marked, std::string& page) {
+// Rows of the items a failed rule names are highlighted, the rules they
+// failed under in their tooltip.
+void AddTable(const ItemList& list, const std::vector<std::string>& failed_under,
+              std::string& page) {
   page += "<table class=\"items\">";
   if (!list.heading.empty()) page += "<caption>" + Html(list.heading) + "</caption>";
   page += "<thead><tr><th class=\"line\">" + platform::Utf8ToGbk("行次") +
@@ -64,7 +66,9 @@ void AddTable(const ItemList& list, const std::vector<bool>& marked, std::string
   page += "</tr></thead><tbody>\n";
   for (std::size_t i = 0; i < list.items.size(); ++i) {
     const StatementItem& item = list.items[i];
-    page += std::string(marked[i] ? "<tr class=\"failed\">" : "<tr>") + "<td class=\"line\">" +
+    page += (failed_under[i].empty() ? std::string("<tr>")
+                                     : "<tr class=\"failed\" title=\"" + Html(failed_under[i]) + "\">") +
+            "<td class=\"line\">" +
             Html(item.line) + "</td><td class=\"name\">" +
             Html(item.name) + "</td>";
     for (const std::optional<std::string>& amount : item.amounts) {
@@ -91,14 +95,16 @@ void AddStatement(const Statement& statement, std::size_t index,
     const ItemList& list = statement.lists[l];
     if (list.items.empty()) continue;
     any_items = true;
-    std::vector<bool> marked(list.items.size(), false);
+    std::vector<std::string> failed_under(list.items.size());
     for (const CheckResult& check : checks) {
       if (check.outcome != CheckResult::Outcome::kFailed) continue;
       for (const ItemPlace& place : check.marked) {
-        if (place.statement == index && place.list == l) marked[place.item] = true;
+        if (place.statement != index || place.list != l) continue;
+        std::string& rules = failed_under[place.item];
+        rules += (rules.empty() ? "" : "; ") + check.title;
       }
     }
-    AddTable(list, marked, page);
+    AddTable(list, failed_under, page);
   }
   if (!any_items) page += "<p>" + platform::Utf8ToGbk("（无项目）") + "</p>\n";
   page += "</section>\n";
@@ -108,10 +114,12 @@ void AddChecks(const std::vector<CheckResult>& checks, std::string& page) {
   page += "<section class=\"checks\" id=\"checks\"><h2>" + Tr("Checks") +
           "</h2><ul class=\"checks\">\n";
   for (const CheckResult& check : checks) {
-    const char* outcome = check.outcome == CheckResult::Outcome::kPassed   ? "passed"
-                          : check.outcome == CheckResult::Outcome::kFailed ? "failed"
-                          : check.outcome == CheckResult::Outcome::kNote   ? "note"
-                                                                           : "unchecked";
+    using Outcome = CheckResult::Outcome;
+    const char* outcome = check.outcome == Outcome::kPassed   ? "passed"
+                          : check.outcome == Outcome::kFailed ? "failed"
+                          : check.outcome == Outcome::kNote || check.outcome == Outcome::kNotCompared
+                              ? "note"
+                              : "unchecked";
     page += std::string("<li class=\"") + outcome + "\"><span class=\"outcome\">" +
             OutcomeWord(check.outcome) + "</span>" + Html(check.title);
     if (!check.details.empty()) {

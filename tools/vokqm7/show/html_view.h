@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "show/checks.h"
+#include "checks/checks.h"
 #include "show/filing_document.h"
 
 namespace vok::tool {

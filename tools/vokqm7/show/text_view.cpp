@@ -89,7 +89,8 @@ void AddStatement(const Statement& statement, std::size_t index,
                   const std::vector<CheckResult>& checks, std::vector<std::string>& lines) {
   lines.push_back(StatementName(statement) + " " + statement.element);
   AddHeader(statement.header, lines);
-  bool any_items = false, any_marked = false;
+  bool any_items = false;
+  std::vector<std::string> legend;  // each failed rule, with the lines it names
   for (std::size_t l = 0; l < statement.lists.size(); ++l) {
     const ItemList& list = statement.lists[l];
     if (list.items.empty()) continue;
@@ -97,15 +98,24 @@ void AddStatement(const Statement& statement, std::size_t index,
     std::vector<bool> marked(list.items.size(), false);
     for (const CheckResult& check : checks) {
       if (check.outcome != CheckResult::Outcome::kFailed) continue;
+      std::vector<std::size_t> items;
       for (const ItemPlace& place : check.marked) {
-        if (place.statement == index && place.list == l) marked[place.item] = any_marked = true;
+        if (place.statement == index && place.list == l) items.push_back(place.item);
       }
+      std::sort(items.begin(), items.end());
+      std::string named;
+      for (std::size_t i : items) {
+        marked[i] = true;
+        named += (named.empty() ? "" : ", ") + Printable(list.items[i].line);
+      }
+      if (!named.empty()) legend.push_back(TrF("* lines %s: FAILED %s", named, check.title));
     }
     lines.emplace_back();
     if (!list.heading.empty()) lines.push_back(list.heading);
     AddTable(list, marked, lines);
   }
-  if (any_marked) lines.push_back(Tr("* a line that a failed rule names (see Checks)"));
+  if (!legend.empty()) lines.push_back(Tr("* a line that a failed rule names (see Checks)"));
+  for (const std::string& line : legend) lines.push_back(Printable(line));
   if (!any_items) {
     lines.emplace_back();
     lines.push_back(platform::Utf8ToGbk("（无项目）"));
