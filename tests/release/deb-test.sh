@@ -9,7 +9,7 @@
 # of all three, after which none of their files is left. Needs root (exit
 # 77 otherwise).
 set -u
-packages=${1:?usage: deb-test.sh <packages folder> <version> <source tree>}
+packages=$(cd "${1:?usage: deb-test.sh <packages folder> <version> <source tree>}" && pwd)
 version=${2:?} top=$(cd "${3:?}" && pwd)
 names=("libvokqm7-${version%%.*}" libvokqm7-dev vokqm7)
 debs=()
