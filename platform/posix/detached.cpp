@@ -38,12 +38,12 @@ bool StartDetached(const std::string& commandLine, const std::string& folder) {
     static_cast<void>(written);
     ::_exit(rc == 0 ? 0 : 127);
   }
-  writeEnd.Reset();
+  writeEnd.reset();
 
   int spawnResult = -1;
   ssize_t got;
   do {
-    got = ::read(readEnd.Get(), &spawnResult, sizeof spawnResult);
+    got = ::read(readEnd.get(), &spawnResult, sizeof spawnResult);
   } while (got < 0 && errno == EINTR);
 
   int status = 0;

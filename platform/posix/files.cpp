@@ -56,11 +56,11 @@ bool CopyBytes(int from, int to) {
 // otherwise write through a missing write bit.
 UniqueFd OpenCopyTarget(const std::string& path, const struct stat& source) {
   UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR));
-  if (fd.Valid() || errno != EEXIST) return fd;
-  fd.Reset(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
-  if (!fd.Valid()) return fd;
+  if (fd.valid() || errno != EEXIST) return fd;
+  fd.reset(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
+  if (!fd.valid()) return fd;
   struct stat target {};
-  if (::fstat(fd.Get(), &target) != 0) return UniqueFd();
+  if (::fstat(fd.get(), &target) != 0) return UniqueFd();
   if (!S_ISREG(target.st_mode) || (target.st_dev == source.st_dev && target.st_ino == source.st_ino)) {
     errno = EINVAL;
     return UniqueFd();
@@ -69,7 +69,7 @@ UniqueFd OpenCopyTarget(const std::string& path, const struct stat& source) {
     errno = EACCES;
     return UniqueFd();
   }
-  if (::ftruncate(fd.Get(), 0) != 0) return UniqueFd();
+  if (::ftruncate(fd.get(), 0) != 0) return UniqueFd();
   return fd;
 }
 
@@ -111,22 +111,22 @@ bool CopyFileOnce(const std::string& from, const std::string& to) {
   if (!source || !target) return false;
 
   UniqueFd in(::open(source->c_str(), O_RDONLY | O_CLOEXEC));
-  if (!in.Valid()) return false;
+  if (!in.valid()) return false;
   struct stat sourceStat {};
-  if (::fstat(in.Get(), &sourceStat) != 0) return false;
+  if (::fstat(in.get(), &sourceStat) != 0) return false;
   if (!S_ISREG(sourceStat.st_mode)) {
     errno = EISDIR;
     return false;
   }
 
   UniqueFd out = OpenCopyTarget(*target, sourceStat);
-  if (!out.Valid()) return false;
+  if (!out.valid()) return false;
   // The copy gets the source's permission bits, read-only included, as
   // CopyFile copies the attributes; the descriptor stays writable.
-  const bool ok = CopyBytes(in.Get(), out.Get()) &&
-                  ::fchmod(out.Get(), sourceStat.st_mode & kPermissionBits) == 0 && out.Close();
+  const bool ok = CopyBytes(in.get(), out.get()) &&
+                  ::fchmod(out.get(), sourceStat.st_mode & kPermissionBits) == 0 && out.close();
   if (!ok) {
-    out.Reset();
+    out.reset();
     // A partial copy is worse than none.
     RemoveQuietly(*target);
   }
@@ -178,7 +178,7 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes) {
   const auto sys = ToSystemPath(path);
   if (!sys) return false;
   UniqueFd fd(::open(sys->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-  return fd.Valid() && WriteFileBytes(fd.Get(), bytes) && fd.Close();
+  return fd.valid() && WriteFileBytes(fd.get(), bytes) && fd.close();
 }
 
 namespace {
@@ -203,18 +203,18 @@ bool ReplaceFileOnce(const std::string& path, std::string_view bytes) {
 
   std::string temporary = *sys + ".tmp.XXXXXX";
   UniqueFd fd(::mkostemp(temporary.data(), O_CLOEXEC));
-  if (!fd.Valid()) return false;
-  const bool written = WriteFileBytes(fd.Get(), bytes) && ::fchmod(fd.Get(), mode) == 0 &&
-                       ::fsync(fd.Get()) == 0 && fd.Close();
+  if (!fd.valid()) return false;
+  const bool written = WriteFileBytes(fd.get(), bytes) && ::fchmod(fd.get(), mode) == 0 &&
+                       ::fsync(fd.get()) == 0 && fd.close();
   if (!written || ::rename(temporary.c_str(), sys->c_str()) != 0) {
-    fd.Reset();
+    fd.reset();
     RemoveQuietly(temporary);
     return false;
   }
   // Make the rename itself durable; the replacement already happened, so a
   // failure here is not reported.
   UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.Valid()) ::fsync(dir.Get());
+  if (dir.valid()) ::fsync(dir.get());
   return true;
 }
 
@@ -230,13 +230,13 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
   UniqueFd fd;
   if (!RetryWhileBusy(
           [&] {
-            fd.Reset(::open(sys->c_str(), O_RDONLY | O_CLOEXEC));
-            return fd.Valid();
+            fd.reset(::open(sys->c_str(), O_RDONLY | O_CLOEXEC));
+            return fd.valid();
           },
           IsBusy)) {
     return std::nullopt;
   }
-  return posix::ReadAll(fd.Get(), std::string::npos - 1);
+  return posix::ReadAll(fd.get(), std::string::npos - 1);
 }
 
 std::optional<FileStamp> StampOf(const std::string& path) {
@@ -270,10 +270,10 @@ std::optional<std::uint64_t> FileSystemNow(const std::string& folder) {
   if (!path) return std::nullopt;
   std::string name = *path + "/vokqm7.clock.XXXXXX";
   posix::UniqueFd fd(::mkostemp(name.data(), O_CLOEXEC));
-  if (!fd.Valid()) return std::nullopt;
+  if (!fd.valid()) return std::nullopt;
   ::unlink(name.c_str());
   struct stat st {};
-  if (!posix::WriteAll(fd.Get(), "x") || ::fstat(fd.Get(), &st) != 0) return std::nullopt;
+  if (!posix::WriteAll(fd.get(), "x") || ::fstat(fd.get(), &st) != 0) return std::nullopt;
   return static_cast<std::uint64_t>(st.st_mtim.tv_sec) * 1000000000u +
          static_cast<std::uint64_t>(st.st_mtim.tv_nsec);
 }

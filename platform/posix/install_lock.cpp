@@ -113,7 +113,7 @@ posix::UniqueFd OpenRecord(const std::string& path, bool write) {
   const int flags = (write ? O_RDWR | O_CREAT : O_RDONLY) | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK;
   posix::UniqueFd fd(::open(path.c_str(), flags, 0600));
   struct stat st {};
-  if (!fd.Valid() || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+  if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
       st.st_uid != ::geteuid() || st.st_nlink != 1) {
     return posix::UniqueFd();
   }
@@ -140,8 +140,8 @@ struct InstallLock::State {
     // Taken back only when the holder saw its own tool end: a record that
     // names a tool that may still run stays for the next holder.
     if (clear_on_release) ::unlink(MyRecord().c_str());
-    record.Reset();
-    ::flock(fd.Get(), LOCK_UN);
+    record.reset();
+    ::flock(fd.get(), LOCK_UN);
   }
 };
 
@@ -156,10 +156,10 @@ posix::UniqueFd OpenFolder(const std::string& folder) {
 // Opens the installation folder to lock it, when it still is the folder the
 // lock was made for.
 bool FolderReady(InstallLock::State& state) {
-  if (state.fd.Valid()) return true;
+  if (state.fd.valid()) return true;
   posix::UniqueFd fd = OpenFolder(state.folder);
   struct stat st {};
-  if (!fd.Valid() || ::fstat(fd.Get(), &st) != 0 || st.st_dev != state.device ||
+  if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || st.st_dev != state.device ||
       st.st_ino != state.inode) {
     return false;
   }
@@ -206,14 +206,14 @@ LockOutcome InstallLock::TryAcquire() {
     return LockOutcome::kFailed;
   }
   for (;;) {
-    if (::flock(state_->fd.Get(), LOCK_EX | LOCK_NB) == 0) break;
+    if (::flock(state_->fd.get(), LOCK_EX | LOCK_NB) == 0) break;
     if (errno == EWOULDBLOCK) return LockOutcome::kBusy;
     if (errno != EINTR) return LockOutcome::kFailed;
   }
   // A path that names another folder now (the installation moved, another
   // folder put in its place) is not what the caller will work in.
   if (!StillNamed(*state_)) {
-    ::flock(state_->fd.Get(), LOCK_UN);
+    ::flock(state_->fd.get(), LOCK_UN);
     return LockOutcome::kFailed;
   }
   state_->held = true;
@@ -242,19 +242,19 @@ LockOutcome InstallLock::Acquire(std::uint32_t limitMs) {
 bool InstallLock::Publish(const InstallLockHolder& holder) {
   if (!state_ || !state_->held) return false;
   State& state = *state_;
-  if (!state.record.Valid()) {
+  if (!state.record.valid()) {
     if (!RecordFolderReady(state.records).empty()) return false;
     state.record = OpenRecord(state.MyRecord(), true);
-    if (!state.record.Valid()) {
+    if (!state.record.valid()) {
       ::unlink(state.MyRecord().c_str());
       state.record = OpenRecord(state.MyRecord(), true);
     }
-    if (!state.record.Valid()) return false;
+    if (!state.record.valid()) return false;
   }
   const std::string record = FormatHolderRecord(holder);
-  if (::pwrite(state.record.Get(), record.data(), record.size(), 0) !=
+  if (::pwrite(state.record.get(), record.data(), record.size(), 0) !=
           static_cast<ssize_t>(record.size()) ||
-      ::ftruncate(state.record.Get(), static_cast<off_t>(record.size())) != 0) {
+      ::ftruncate(state.record.get(), static_cast<off_t>(record.size())) != 0) {
     return false;
   }
   state.clear_on_release = holder.tool.id == 0;
@@ -265,14 +265,14 @@ std::optional<InstallLockHolder> InstallLock::OwnRecord() const {
   if (!state_ || state_->records.path.empty()) return std::nullopt;
   const posix::UniqueFd fd = OpenRecord(state_->MyRecord(), false);
   char bytes[kRecordLimit];
-  const ssize_t n = fd.Valid() ? ::pread(fd.Get(), bytes, sizeof bytes, 0) : -1;
+  const ssize_t n = fd.valid() ? ::pread(fd.get(), bytes, sizeof bytes, 0) : -1;
   if (n <= 0) return std::nullopt;
   return ParseHolderRecord(std::string_view(bytes, static_cast<std::size_t>(n)));
 }
 
 bool InstallLock::DropOwnRecord() {
   if (!state_ || !state_->held) return false;
-  state_->record.Reset();
+  state_->record.reset();
   return ::unlink(state_->MyRecord().c_str()) == 0 || errno == ENOENT;
 }
 
@@ -280,7 +280,7 @@ std::string InstallLock::RecordPath() const {
   return state_ && !state_->records.path.empty() ? state_->MyRecord() : std::string();
 }
 
-bool InstallLock::Made() const { return state_ && state_->fd.Valid(); }
+bool InstallLock::Made() const { return state_ && state_->fd.valid(); }
 
 std::string InstallLock::RecordProblem() const {
   return state_ ? RecordFolderProblem(state_->records) : std::string();
@@ -292,8 +292,8 @@ std::optional<bool> InstallLock::Busy() const {
   // A shared lock of a descriptor of its own: refused while anyone holds
   // the installation, and given back at once.
   const posix::UniqueFd probe = OpenFolder(state_->folder);
-  if (!probe.Valid()) return std::nullopt;
-  if (::flock(probe.Get(), LOCK_SH | LOCK_NB) == 0) return false;
+  if (!probe.valid()) return std::nullopt;
+  if (::flock(probe.get(), LOCK_SH | LOCK_NB) == 0) return false;
   if (errno == EWOULDBLOCK) return true;
   return std::nullopt;
 }

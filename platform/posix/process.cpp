@@ -153,7 +153,7 @@ std::optional<ChildProcess> ChildProcess::Start(
     if (error != nullptr) *error = rc;
     return std::nullopt;
   }
-  state->pidfd.Reset(PidfdOpen(state->pid));
+  state->pidfd.reset(PidfdOpen(state->pid));
   state->leads_group = tie == ChildTie::kEndsWithHost;
   // Not reaped yet, so the id is still this child's: whatever /proc says
   // of it now is the child's start.
@@ -187,9 +187,9 @@ WaitOutcome ChildProcess::Wait(std::optional<std::uint32_t> limitMs) {
   if (!state_) return WaitOutcome::kFailed;
   State& state = *state_;
   if (state.reaped) return WaitOutcome::kExited;
-  if (limitMs && !state.pidfd.Valid()) return PollUntilExited(state, *limitMs);
+  if (limitMs && !state.pidfd.valid()) return PollUntilExited(state, *limitMs);
   if (limitMs) {
-    const int ready = WaitReadable(state.pidfd.Get(), *limitMs);
+    const int ready = WaitReadable(state.pidfd.get(), *limitMs);
     if (ready == 0) return WaitOutcome::kTimedOut;
     if (ready < 0) return WaitOutcome::kFailed;
   }
@@ -211,7 +211,7 @@ bool ChildProcess::Terminate(std::uint32_t /*exitCode*/) {
   if (!state.reaped) {
     // Not reaped yet, so the group's id is still the child's own.
     const int rc = state.leads_group ? ::kill(-state.pid, SIGKILL)
-                   : state.pidfd.Valid() ? PidfdKill(state.pidfd.Get())
+                   : state.pidfd.valid() ? PidfdKill(state.pidfd.get())
                                          : ::kill(state.pid, SIGKILL);
     // ESRCH: it ended on its own and only needs reaping.
     if (rc != 0 && errno != ESRCH) return false;

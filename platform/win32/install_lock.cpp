@@ -214,13 +214,12 @@ void RemoveIfOwnedBy(const std::wstring& path, const std::string& user) {
 std::vector<std::wstring> NamesIn(const std::wstring& folder, const wchar_t* pattern) {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW found{};
-  const HANDLE search = ::FindFirstFileW((folder + L"\\" + pattern).c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
+  const win32::FindHandle search(::FindFirstFileW((folder + L"\\" + pattern).c_str(), &found));
+  if (!search) return names;
   do {
     const std::wstring name = found.cFileName;
     if (name != L"." && name != L"..") names.push_back(name);
-  } while (::FindNextFileW(search, &found));
-  ::FindClose(search);
+  } while (::FindNextFileW(search.get(), &found));
   return names;
 }
 
