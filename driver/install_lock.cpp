@@ -251,11 +251,11 @@ bool InstallLocationLock::NoteTool(const platform::ChildProcess* tool, const std
   return lock_->Publish(holder_);
 }
 
-namespace testing {
+namespace seams {
 
 void SetInstallWaitLimitMs(std::uint32_t ms) { wait_limit_ms.store(ms, std::memory_order_relaxed); }
 
 void SetInstallLocking(bool on) { locking.store(on, std::memory_order_relaxed); }
 
-}  // namespace testing
+}  // namespace seams
 }  // namespace vok

@@ -75,7 +75,7 @@ class InstallLocationLock {
   std::uint64_t waited_ms_ = 0;
 };
 
-namespace testing {
+namespace seams {
 
 // The wait limit for the calls that follow (0: kInstallWaitLimitMs again).
 // For tests that must not wait twenty minutes; not exported by the library.
@@ -84,5 +84,5 @@ void SetInstallWaitLimitMs(std::uint32_t ms);
 // Switches the lock off and on, for the benchmark that measures its cost.
 void SetInstallLocking(bool on);
 
-}  // namespace testing
+}  // namespace seams
 }  // namespace vok

@@ -114,7 +114,7 @@ std::int32_t RunReportTool(const std::string& install_location, const LoginReque
     return !unrecorded;
   };
   std::optional<platform::ChildProcess> tool = platform::ChildProcess::Start(
-      command, &error, platform::ChildTie::kEndsWithHost, install_location, record);
+      command, &error, platform::ChildScope::kWithWhatItStarts, install_location, record);
   if (!tool) {
     if (unrecorded) {
       trace::Record("tool.not_recorded", {{"terminated", "yes"}});
@@ -125,7 +125,7 @@ std::int32_t RunReportTool(const std::string& install_location, const LoginReque
     return -1;
   }
   trace::Record("tool.started",
-                {{"tool_pid", tool->Identity().id}, {"ends_with_host", tool->Tied() ? "yes" : "no"}});
+                {{"tool_pid", tool->Identity().id}, {"ends_with_host", tool->EndsWithHost() ? "yes" : "no"}});
 
   // A failed wait is treated like an ended tool: the output check decides.
   const platform::WaitOutcome outcome = tool->Wait(run.wait_limit_ms);

@@ -274,7 +274,7 @@ std::string Utf8ToGbk(std::string_view utf8, std::u32string& lacking) {
 }
 
 std::uint32_t AnsiCodePage() {
-  const int forced = InjectedError(testing::Operation::kAnsiCodePage);
+  const int forced = InjectedError(faults::Operation::kAnsiCodePage);
   return forced != 0 ? static_cast<std::uint32_t>(forced) : 936;
 }
 bool SystemChoosesAnsiCodePage() { return false; }

@@ -15,7 +15,7 @@
 namespace vok::platform {
 
 bool StartDetached(const std::string& commandLine, const std::string& folder) {
-  if (InjectedFailure(testing::Operation::kStartProcess)) return false;
+  if (InjectedFailure(faults::Operation::kStartProcess)) return false;
   // Everything the intermediate child needs is prepared before fork: after
   // it only posix_spawn, write and _exit run.
   std::unique_ptr<posix::SpawnRequest> request =

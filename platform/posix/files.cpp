@@ -18,7 +18,7 @@ namespace {
 
 using posix::ToSystemPath;
 using posix::UniqueFd;
-using testing::Operation;
+using faults::Operation;
 
 constexpr std::uint32_t kFileAttributeDirectory = 0x10;
 constexpr mode_t kPermissionBits = S_IRWXU | S_IRWXG | S_IRWXO;
@@ -283,7 +283,7 @@ std::uint64_t FileTimeSpan(std::uint32_t seconds) { return static_cast<std::uint
 std::uint64_t FileTimeNow(std::uint32_t secondsBack) {
   struct timespec now {};
   ::clock_gettime(CLOCK_REALTIME, &now);
-  const std::int64_t skew = InjectedError(testing::Operation::kLocalClockSkew);
+  const std::int64_t skew = InjectedError(faults::Operation::kLocalClockSkew);
   const std::uint64_t ns = static_cast<std::uint64_t>(now.tv_sec + skew) * 1000000000u +
                            static_cast<std::uint64_t>(now.tv_nsec);
   const std::uint64_t back = static_cast<std::uint64_t>(secondsBack) * 1000000000u;

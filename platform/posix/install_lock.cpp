@@ -190,7 +190,7 @@ std::optional<InstallLock> InstallLock::ForFolder(const std::string& gbkFolder) 
   state->record_name = name;
   state->records = RecordFolderOfThisUser();
   // A folder that cannot be opened now is tried again by TryAcquire.
-  if (!InjectedFailure(testing::Operation::kOpenInstallLock)) FolderReady(*state);
+  if (!InjectedFailure(faults::Operation::kOpenInstallLock)) FolderReady(*state);
   return InstallLock(std::move(state));
 }
 
@@ -202,7 +202,7 @@ InstallLock::~InstallLock() = default;
 LockOutcome InstallLock::TryAcquire() {
   if (!state_) return LockOutcome::kFailed;
   if (state_->held) return LockOutcome::kTaken;
-  if (InjectedFailure(testing::Operation::kTakeInstallLock) || !FolderReady(*state_)) {
+  if (InjectedFailure(faults::Operation::kTakeInstallLock) || !FolderReady(*state_)) {
     return LockOutcome::kFailed;
   }
   for (;;) {

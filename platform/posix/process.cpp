@@ -129,14 +129,14 @@ ChildProcess::~ChildProcess() = default;
 // posix_spawn cannot start a child stopped: `beforeRunning` is asked right
 // after the spawn, and a child it refuses is killed with its group.
 std::optional<ChildProcess> ChildProcess::Start(
-    const std::string& commandLine, int* error, ChildTie tie, const std::string& folder,
+    const std::string& commandLine, int* error, ChildScope scope, const std::string& folder,
     const std::function<bool(const ChildProcess&)>& beforeRunning) {
-  if (InjectedFailure(testing::Operation::kStartProcess)) {
+  if (InjectedFailure(faults::Operation::kStartProcess)) {
     if (error != nullptr) *error = errno;
     return std::nullopt;
   }
   std::unique_ptr<posix::SpawnRequest> request =
-      posix::SpawnRequest::FromCommandLine(commandLine, error, tie == ChildTie::kEndsWithHost);
+      posix::SpawnRequest::FromCommandLine(commandLine, error, scope == ChildScope::kWithWhatItStarts);
   if (!request) return std::nullopt;
   if (!folder.empty()) {
     if (const int rc = request->StartIn(folder); rc != 0) {
@@ -154,7 +154,7 @@ std::optional<ChildProcess> ChildProcess::Start(
     return std::nullopt;
   }
   state->pidfd.reset(PidfdOpen(state->pid));
-  state->leads_group = tie == ChildTie::kEndsWithHost;
+  state->leads_group = scope == ChildScope::kWithWhatItStarts;
   // Not reaped yet, so the id is still this child's: whatever /proc says
   // of it now is the child's start.
   if (const std::optional<ProcessIdentity> child =
@@ -181,7 +181,7 @@ std::uint32_t ChildProcess::Group() const {
 
 // Nothing ends a POSIX child with its host: the next call on the
 // installation ends it (EndRecordedTool).
-bool ChildProcess::Tied() const { return false; }
+bool ChildProcess::EndsWithHost() const { return false; }
 
 WaitOutcome ChildProcess::Wait(std::optional<std::uint32_t> limitMs) {
   if (!state_) return WaitOutcome::kFailed;

@@ -146,7 +146,7 @@ std::uint64_t MillisecondsSinceBoot() {
 // The effective user of process `pid` (the second figure of "Uid:" in its
 // status, which every user may read); nothing when it cannot be read.
 std::optional<uid_t> EffectiveUserOf(pid_t pid) {
-  if (InjectedFailure(testing::Operation::kOpenProcess)) return std::nullopt;
+  if (InjectedFailure(faults::Operation::kOpenProcess)) return std::nullopt;
   char path[40];
   std::snprintf(path, sizeof path, "/proc/%d/status", static_cast<int>(pid));
   const posix::UniqueStream status(std::fopen(path, "re"));

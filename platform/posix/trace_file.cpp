@@ -120,7 +120,7 @@ TraceFile::~TraceFile() = default;
 // O_APPEND moves to the end and writes in one step; a line that is written
 // short (a full disk) is not continued, so that no later line joins it.
 bool TraceFile::Append(std::string_view line, std::uint64_t) {
-  if (!state_ || InjectedFailure(testing::Operation::kWriteTrace)) return false;
+  if (!state_ || InjectedFailure(faults::Operation::kWriteTrace)) return false;
   ssize_t written;
   do {
     written = ::write(state_->fd.get(), line.data(), line.size());

@@ -55,8 +55,8 @@ std::wstring AsideName(const std::wstring& path, const wchar_t* suffix) {
 // Renamed first, it frees the name at once; a rename that fails (a folder,
 // a name too long for the aside one) leaves the plain delete.
 bool DeleteOnce(const std::wstring& path) {
-  if (InjectedFailure(testing::Operation::kDeleteFile)) return false;
-  if (InjectedFailure(testing::Operation::kDeleteLeavesFile)) return true;
+  if (InjectedFailure(faults::Operation::kDeleteFile)) return false;
+  if (InjectedFailure(faults::Operation::kDeleteLeavesFile)) return true;
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     return ::DeleteFileW(path.c_str()) != FALSE;
@@ -224,7 +224,7 @@ std::uint64_t FileTimeNow(std::uint32_t secondsBack) {
   const std::uint64_t ticks =
       ((static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime) +
       static_cast<std::uint64_t>(
-          static_cast<std::int64_t>(InjectedError(testing::Operation::kLocalClockSkew)) * 10000000);
+          static_cast<std::int64_t>(InjectedError(faults::Operation::kLocalClockSkew)) * 10000000);
   const std::uint64_t back = static_cast<std::uint64_t>(secondsBack) * 10000000u;
   return ticks > back ? ticks - back : 0;
 }

@@ -251,7 +251,7 @@ bool MutexReady(InstallLock::State& state) {
   if (state.mutex) return true;
   win32::SecurityDescriptor security(kMutexSddl);
   if (!security.Made()) return false;
-  using testing::Operation;
+  using faults::Operation;
   if (!InjectedFailure(Operation::kOpenInstallLock)) {
     state.mutex.reset(::CreateMutexExW(security.Attributes(), state.mutex_name.c_str(), 0,
                                        kMutexAccess));
@@ -275,7 +275,7 @@ enum class ShareLock { kTaken, kBusy, kFailed, kRefused };
 ShareLock TakeShareLock(InstallLock::State& state) {
   const ULONGLONG start = ::GetTickCount64();
   for (;;) {
-    if (!InjectedFailure(testing::Operation::kTakeInstallLock)) {
+    if (!InjectedFailure(faults::Operation::kTakeInstallLock)) {
       state.share_lock.reset(::CreateFileW(state.share_lock_path.c_str(), GENERIC_READ, 0,
                                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr));
     }

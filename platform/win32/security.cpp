@@ -65,7 +65,7 @@ std::optional<std::string> ProcessUserSid(HANDLE process) {
 }
 
 std::optional<std::string> FileOwnerSid(HANDLE handle) {
-  if (const int pretended = InjectedError(testing::Operation::kFileOwner)) {
+  if (const int pretended = InjectedError(faults::Operation::kFileOwner)) {
     return PretendedOwner(pretended);
   }
   PSID owner = nullptr;
@@ -109,7 +109,7 @@ std::optional<std::string> OtherWriter(HANDLE handle, const std::string& user) {
 }
 
 TokenKind HostTokenKind() {
-  if (const int rid = InjectedError(testing::Operation::kTokenIntegrity)) {
+  if (const int rid = InjectedError(faults::Operation::kTokenIntegrity)) {
     return rid < SECURITY_MANDATORY_MEDIUM_RID ? TokenKind::kLowIntegrity : TokenKind::kStandard;
   }
   HANDLE raw = nullptr;

@@ -116,7 +116,7 @@ namespace {
 using platform::InstallLock;
 using platform::InstallLockHolder;
 using platform::LockOutcome;
-using platform::testing::Operation;
+using platform::faults::Operation;
 using Outcome = InstallLocationLock::Outcome;
 
 // The desks Wine cannot be: an elevated host, a second user's folder, a
@@ -129,12 +129,12 @@ class WindowsDeskLockTest : public ::testing::Test {
  protected:
   void SetUp() override {
     SetEnvironmentVariableA("VOKWQM7_SLEEP_MS", "60000");
-    testing::SetInstallWaitLimitMs(kLimitMs);
+    seams::SetInstallWaitLimitMs(kLimitMs);
   }
   void TearDown() override {
     SetEnvironmentVariableA("VOKWQM7_SLEEP_MS", nullptr);
-    testing::SetInstallWaitLimitMs(0);
-    platform::testing::ClearFaults();
+    seams::SetInstallWaitLimitMs(0);
+    platform::faults::ClearFaults();
     for (std::optional<platform::ChildProcess>& child : children_) {
       if (child) child->Terminate(0);
     }
@@ -208,7 +208,7 @@ TEST_F(WindowsDeskLockTest, NoDeskSetUpWaitsTheLimitForNothing) {
                           FILE_ATTRIBUTE_NORMAL, nullptr);
       ASSERT_NE(other, INVALID_HANDLE_VALUE) << GetLastError();
     }
-    if (c.fault != Operation::kCount) platform::testing::FailNext(c.fault, 100000, c.error);
+    if (c.fault != Operation::kCount) platform::faults::FailNext(c.fault, 100000, c.error);
     const std::uint64_t start = NowMs();
     {
       const InstallLocationLock taken = InstallLocationLock::Take(install_.location(), "test");
@@ -223,7 +223,7 @@ TEST_F(WindowsDeskLockTest, NoDeskSetUpWaitsTheLimitForNothing) {
       }
     }
     EXPECT_LE(NowMs() - start, c.at_most_ms);
-    platform::testing::ClearFaults();
+    platform::faults::ClearFaults();
     if (named.id != 0 && c.named == Named::kOtherProgram) {
       EXPECT_TRUE(platform::RunningForMs(named)) << "the named process was ended";
     }

@@ -79,7 +79,7 @@ std::optional<std::string> VirtualStoreShadow(const std::wstring& folder) {
 }
 
 bool OnNetwork(const std::wstring& folder) {
-  if (platform::InjectedFailure(platform::testing::Operation::kFolderIsRemote)) return true;
+  if (platform::InjectedFailure(platform::faults::Operation::kFolderIsRemote)) return true;
   wchar_t root[MAX_PATH + 1] = {};
   return ::GetVolumePathNameW(folder.c_str(), root, MAX_PATH) &&
          ::GetDriveTypeW(root) == DRIVE_REMOTE;
