@@ -233,10 +233,11 @@ InstallLocationLock InstallLocationLock::Take(const std::string& location, const
   taken.holder_.call = call;
   taken.holder_.boot = platform::BootIdentity();
   // A holder without a record could leave a tool that nobody finds.
-  if (!taken.lock_->Publish(taken.holder_)) {
+  if (const platform::Status published = taken.lock_->Publish(taken.holder_); !published) {
     const std::string record = taken.lock_->RecordPath();
     taken.lock_.reset();
-    taken.Refuse("this user's record cannot be written", record);
+    taken.Refuse("this user's record cannot be written",
+                 record + " (error " + std::to_string(published.code()) + ")");
     return taken;
   }
   taken.outcome_ = Outcome::kHeld;
@@ -248,7 +249,7 @@ bool InstallLocationLock::NoteTool(const platform::ChildProcess* tool, const std
   holder_.tool = tool != nullptr ? tool->Identity() : platform::ProcessIdentity{};
   holder_.tool_group = tool != nullptr ? tool->Group() : 0;
   holder_.tool_program = tool != nullptr ? program : std::string();
-  return lock_->Publish(holder_);
+  return lock_->Publish(holder_).ok();
 }
 
 namespace seams {

@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "platform/process.h"
+#include "platform/system_error.h"
 
 namespace vok::platform {
 
@@ -89,9 +90,10 @@ class InstallLock {
   [[nodiscard]] LockOutcome Acquire(std::uint32_t limitMs);
 
   // While this object holds the installation: leaves `holder` as this
-  // user's record. False when it could not be written. The record is taken
-  // back on release only when the last one published names no report tool.
-  [[nodiscard]] bool Publish(const InstallLockHolder& holder);
+  // user's record; fails when it could not be written. The record is taken
+  // back on release only when the last one published names no report tool
+  // (RecordGoesWithRelease).
+  [[nodiscard]] Status Publish(const InstallLockHolder& holder);
 
   // This user's record of the installation: a holder now, one that died
   // holding it, or one whose tool would not end; nothing when there is none
@@ -99,8 +101,8 @@ class InstallLock {
   [[nodiscard]] std::optional<InstallLockHolder> OwnRecord() const;
 
   // While held: removes this user's record, which names a tool that is
-  // gone. False when it is still there.
-  bool DropOwnRecord();
+  // gone; fails when it is still there.
+  Status DropOwnRecord();
 
   // OwnRecord(), when its holder's process runs now.
   [[nodiscard]] std::optional<InstallLockHolder> Holder() const;

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/system_error.h"
+
 namespace vok::platform {
 
 enum class WaitOutcome {
@@ -91,7 +93,7 @@ class ChildProcess {
   // it started (its job, its process group). Returns false when it, or one of those, could
   // not be ended. A thread with a message queue answers sent messages
   // while it waits for the end.
-  bool Terminate(std::uint32_t exitCode);
+  Status Terminate(std::uint32_t exitCode);
 
   // Once the process has ended: its exit code (Windows: as
   // GetExitCodeProcess gives it; POSIX: the exit status, or minus the
@@ -173,8 +175,8 @@ enum class EndOutcome {
 
 // Starts `commandLine` like ChildProcess::Start (in `folder`, or the
 // caller's current folder when it is empty) but does not keep the process:
-// it runs on independently and leaves nothing behind to reap. Returns false
-// when it cannot be started.
-[[nodiscard]] bool StartDetached(const std::string& commandLine, const std::string& folder = {});
+// it runs on independently and leaves nothing behind to reap. Fails when it
+// cannot be started.
+[[nodiscard]] Status StartDetached(const std::string& commandLine, const std::string& folder = {});
 
 }  // namespace vok::platform

@@ -14,7 +14,9 @@
 
 namespace vok::platform {
 
-bool StartDetached(const std::string& commandLine, const std::string& folder) {
+namespace {
+
+bool StartDetachedOnce(const std::string& commandLine, const std::string& folder) {
   if (InjectedFailure(faults::Operation::kStartProcess)) return false;
   // Everything the intermediate child needs is prepared before fork: after
   // it only posix_spawn, write and _exit run.
@@ -52,8 +54,19 @@ bool StartDetached(const std::string& commandLine, const std::string& folder) {
     reaped = ::waitpid(intermediate, &status, 0);
   } while (reaped < 0 && errno == EINTR);
 
-  if (got == static_cast<ssize_t>(sizeof spawnResult)) return spawnResult == 0;
-  return reaped == intermediate && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  if (got == static_cast<ssize_t>(sizeof spawnResult)) {
+    errno = spawnResult;
+    return spawnResult == 0;
+  }
+  if (reaped == intermediate && WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
+  errno = ECHILD;
+  return false;
+}
+
+}  // namespace
+
+Status StartDetached(const std::string& commandLine, const std::string& folder) {
+  return Status::Of(StartDetachedOnce(commandLine, folder), "start");
 }
 
 }  // namespace vok::platform

@@ -14,6 +14,8 @@
 #include "platform/posix/posix_paths.h"
 
 namespace vok::platform {
+
+std::uint32_t LastSystemErrorCode() { return static_cast<std::uint32_t>(errno); }
 namespace {
 
 using posix::ToSystemPath;
@@ -135,12 +137,12 @@ bool CopyFileOnce(const std::string& from, const std::string& to) {
 
 }  // namespace
 
-bool DeleteFile(const std::string& path) {
-  return RetryWhileBusy([&] { return DeleteFileOnce(path); }, IsBusy);
+Status DeleteFile(const std::string& path) {
+  return Status::Of(RetryWhileBusy([&] { return DeleteFileOnce(path); }, IsBusy), "delete");
 }
 
-bool CopyFile(const std::string& from, const std::string& to) {
-  return RetryWhileBusy([&] { return CopyFileOnce(from, to); }, IsBusy);
+Status CopyFile(const std::string& from, const std::string& to) {
+  return Status::Of(RetryWhileBusy([&] { return CopyFileOnce(from, to); }, IsBusy), "copy");
 }
 
 bool PathExists(const std::string& path) {
@@ -159,12 +161,14 @@ std::optional<std::uint32_t> GetFileAttributes(const std::string& path) {
   return attributes == 0 ? kFileAttributeNormal : attributes;
 }
 
-bool SetFileAttributesNormal(const std::string& path) {
-  if (InjectedFailure(Operation::kSetFileAttributesNormal)) return false;
+Status SetFileAttributesNormal(const std::string& path) {
+  constexpr char kOperation[] = "make writable";
+  if (InjectedFailure(Operation::kSetFileAttributesNormal)) return Status::Failed(kOperation);
   const auto sys = ToSystemPath(path);
   struct stat st {};
-  if (!sys || ::stat(sys->c_str(), &st) != 0) return false;
-  return ::chmod(sys->c_str(), (st.st_mode & kPermissionBits) | S_IRUSR | S_IWUSR) == 0;
+  if (!sys || ::stat(sys->c_str(), &st) != 0) return Status::Failed(kOperation);
+  return Status::Of(::chmod(sys->c_str(), (st.st_mode & kPermissionBits) | S_IRUSR | S_IWUSR) == 0,
+                    kOperation);
 }
 
 bool SetFileReadOnly(const std::string& path) {
@@ -174,11 +178,11 @@ bool SetFileReadOnly(const std::string& path) {
   return ::chmod(sys->c_str(), st.st_mode & kPermissionBits & ~(S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
-bool WriteWholeFile(const std::string& path, std::string_view bytes) {
+Status WriteWholeFile(const std::string& path, std::string_view bytes) {
   const auto sys = ToSystemPath(path);
-  if (!sys) return false;
+  if (!sys) return Status::Failed("write");
   UniqueFd fd(::open(sys->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-  return fd.valid() && WriteFileBytes(fd.get(), bytes) && fd.close();
+  return Status::Of(fd.valid() && WriteFileBytes(fd.get(), bytes) && fd.close(), "write");
 }
 
 namespace {
@@ -220,8 +224,9 @@ bool ReplaceFileOnce(const std::string& path, std::string_view bytes) {
 
 }  // namespace
 
-bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
-  return RetryWhileBusy([&] { return ReplaceFileOnce(path, bytes); }, IsBusy);
+Status ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
+  return Status::Of(RetryWhileBusy([&] { return ReplaceFileOnce(path, bytes); }, IsBusy),
+                    "replace");
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {

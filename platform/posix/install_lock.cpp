@@ -27,6 +27,7 @@
 
 #include "platform/faults.h"
 #include "platform/install_lock_record.h"
+#include "platform/install_lock_rules.h"
 #include "platform/posix/posix_fd.h"
 #include "platform/posix/posix_paths.h"
 #include "platform/process.h"
@@ -239,26 +240,26 @@ LockOutcome InstallLock::Acquire(std::uint32_t limitMs) {
 // once it was shown to be this user's plain file of one name. One that is
 // not (something another program left under its name) is removed first:
 // the folder is this user's own.
-bool InstallLock::Publish(const InstallLockHolder& holder) {
-  if (!state_ || !state_->held) return false;
+Status InstallLock::Publish(const InstallLockHolder& holder) {
+  if (!state_ || !state_->held) return Status::Failed("record");
   State& state = *state_;
   if (!state.record.valid()) {
-    if (!RecordFolderReady(state.records).empty()) return false;
+    if (!RecordFolderReady(state.records).empty()) return Status::Failed("record");
     state.record = OpenRecord(state.MyRecord(), true);
     if (!state.record.valid()) {
       ::unlink(state.MyRecord().c_str());
       state.record = OpenRecord(state.MyRecord(), true);
     }
-    if (!state.record.valid()) return false;
+    if (!state.record.valid()) return Status::Failed("record");
   }
   const std::string record = FormatHolderRecord(holder);
   if (::pwrite(state.record.get(), record.data(), record.size(), 0) !=
           static_cast<ssize_t>(record.size()) ||
       ::ftruncate(state.record.get(), static_cast<off_t>(record.size())) != 0) {
-    return false;
+    return Status::Failed("record");
   }
-  state.clear_on_release = holder.tool.id == 0;
-  return true;
+  state.clear_on_release = RecordGoesWithRelease(holder);
+  return {};
 }
 
 std::optional<InstallLockHolder> InstallLock::OwnRecord() const {
@@ -270,10 +271,10 @@ std::optional<InstallLockHolder> InstallLock::OwnRecord() const {
   return ParseHolderRecord(std::string_view(bytes, static_cast<std::size_t>(n)));
 }
 
-bool InstallLock::DropOwnRecord() {
-  if (!state_ || !state_->held) return false;
+Status InstallLock::DropOwnRecord() {
+  if (!state_ || !state_->held) return SystemError{"drop record", EPERM};
   state_->record.reset();
-  return ::unlink(state_->MyRecord().c_str()) == 0 || errno == ENOENT;
+  return Status::Of(::unlink(state_->MyRecord().c_str()) == 0 || errno == ENOENT, "drop record");
 }
 
 std::string InstallLock::RecordPath() const {

@@ -204,22 +204,26 @@ std::optional<std::int64_t> ChildProcess::ExitCode() const {
 // of SIGKILL and `exitCode` is ignored. Nobody reads the code anyway. What
 // the child started in its group goes with it: left running, it could
 // still write into the installation after the call gave up.
-bool ChildProcess::Terminate(std::uint32_t /*exitCode*/) {
-  if (!state_) return false;
+Status ChildProcess::Terminate(std::uint32_t /*exitCode*/) {
+  constexpr char kOperation[] = "terminate";
+  if (!state_) return SystemError{kOperation, ESRCH};
   State& state = *state_;
-  if (state.reaped && !state.leads_group) return true;
+  if (state.reaped && !state.leads_group) return {};
   if (!state.reaped) {
     // Not reaped yet, so the group's id is still the child's own.
     const int rc = state.leads_group ? ::kill(-state.pid, SIGKILL)
                    : state.pidfd.valid() ? PidfdKill(state.pidfd.get())
                                          : ::kill(state.pid, SIGKILL);
     // ESRCH: it ended on its own and only needs reaping.
-    if (rc != 0 && errno != ESRCH) return false;
-    if (!state.Reap()) return false;
+    if (rc != 0 && errno != ESRCH) return Status::Failed(kOperation);
+    if (!state.Reap()) return Status::Failed(kOperation);
   }
   // The rest of the group: killed again until gone, for a bounded while.
-  return posix::KillUntilGone(
-      [&state] { return posix::LiveGroupMembers(state.pid, state.start); }, kGroupEndLimitMs);
+  if (!posix::KillUntilGone([&state] { return posix::LiveGroupMembers(state.pid, state.start); },
+                            kGroupEndLimitMs)) {
+    return SystemError{kOperation, ETIMEDOUT};
+  }
+  return {};
 }
 
 }  // namespace vok::platform

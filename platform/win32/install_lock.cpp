@@ -27,6 +27,7 @@
 
 #include "platform/faults.h"
 #include "platform/install_lock_record.h"
+#include "platform/install_lock_rules.h"
 #include "platform/process.h"
 #include "platform/win32/host_wait.h"
 #include "platform/win32/security.h"
@@ -363,18 +364,18 @@ LockOutcome InstallLock::TryAcquire() { return Acquire(0); }
 // Written over in place through one handle kept while held; it is opened
 // only once it was shown to be a plain file in the user's folder. One that
 // is not (left by something else under its name) is removed first.
-bool InstallLock::Publish(const InstallLockHolder& holder) {
-  if (!state_ || !state_->held) return false;
+Status InstallLock::Publish(const InstallLockHolder& holder) {
+  if (!state_ || !state_->held) return Status::Failed("record");
   State& state = *state_;
   if (!state.record) {
-    if (!RecordFolderReady(state.folder, state.user).empty()) return false;
+    if (!RecordFolderReady(state.folder, state.user).empty()) return Status::Failed("record");
     const std::wstring path = state.RecordPath();
     state.record = OpenRecord(path, state.user, true);
     if (!state.record) {
       ::DeleteFileW(path.c_str());
       state.record = OpenRecord(path, state.user, true);
     }
-    if (!state.record) return false;
+    if (!state.record) return Status::Failed("record");
     ForgetEarlierRecords(state.user);
   }
   const std::string bytes = FormatHolderRecord(holder);
@@ -384,10 +385,10 @@ bool InstallLock::Publish(const InstallLockHolder& holder) {
       !::WriteFile(state.record.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
                    nullptr) ||
       written != bytes.size() || !::SetEndOfFile(state.record.get())) {
-    return false;
+    return Status::Failed("record");
   }
-  state.clear_on_release = holder.tool.id == 0;
-  return true;
+  state.clear_on_release = RecordGoesWithRelease(holder);
+  return {};
 }
 
 std::optional<InstallLockHolder> InstallLock::OwnRecord() const {
@@ -401,11 +402,12 @@ std::optional<InstallLockHolder> InstallLock::OwnRecord() const {
   return ParseHolderRecord(std::string_view(bytes, read));
 }
 
-bool InstallLock::DropOwnRecord() {
-  if (!state_ || !state_->held) return false;
+Status InstallLock::DropOwnRecord() {
+  if (!state_ || !state_->held) return SystemError{"drop record", ERROR_NOT_OWNER};
   state_->record.reset();
   const std::wstring path = state_->RecordPath();
-  return ::DeleteFileW(path.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND;
+  return Status::Of(::DeleteFileW(path.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND,
+                    "drop record");
 }
 
 std::string InstallLock::RecordPath() const {

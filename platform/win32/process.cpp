@@ -216,18 +216,20 @@ WaitOutcome ChildProcess::Wait(std::optional<std::uint32_t> limitMs) {
   }
 }
 
-bool ChildProcess::Terminate(std::uint32_t exitCode) {
-  if (!state_ || !state_->process) return false;
+Status ChildProcess::Terminate(std::uint32_t exitCode) {
+  constexpr char kOperation[] = "terminate";
+  if (!state_ || !state_->process) return SystemError{kOperation, ERROR_INVALID_HANDLE};
   // A grouped child goes with everything it started that stayed in its job.
   const bool ending = state_->job ? ::TerminateJobObject(state_->job.get(), exitCode) != FALSE
                                   : ::TerminateProcess(state_->process.get(), exitCode) != FALSE;
-  if (!ending) return false;
+  if (!ending) return Status::Failed(kOperation);
   // Termination only starts the ending; wait (boundedly: the host must
   // never hang here) so that the caller may reuse the child's files at once.
-  if (win32::WaitServingSentMessages(state_->process.get(), kReapLimitMs) != WAIT_OBJECT_0) {
-    return false;
+  if (win32::WaitServingSentMessages(state_->process.get(), kReapLimitMs) != WAIT_OBJECT_0 ||
+      (state_->job && !WaitUntilJobEmpty(state_->job.get(), kReapLimitMs))) {
+    return SystemError{kOperation, WAIT_TIMEOUT};
   }
-  return !state_->job || WaitUntilJobEmpty(state_->job.get(), kReapLimitMs);
+  return {};
 }
 
 std::optional<std::int64_t> ChildProcess::ExitCode() const {
@@ -281,15 +283,17 @@ EndOutcome EndRecordedTool(const ProcessIdentity& tool, std::uint32_t /*group*/,
              : EndOutcome::kFailed;
 }
 
-bool StartDetached(const std::string& commandLine, const std::string& folder) {
+Status StartDetached(const std::string& commandLine, const std::string& folder) {
+  constexpr char kOperation[] = "start";
+  if (InjectedFailure(faults::Operation::kStartProcess)) return Status::Failed(kOperation);
   PROCESS_INFORMATION started{};
   DWORD error = ERROR_SUCCESS;
-  if (!CreateChild(commandLine, 0, started, error, folder)) return false;
+  if (!CreateChild(commandLine, 0, started, error, folder)) return SystemError{kOperation, error};
   win32::UniqueHandle process(started.hProcess);
   win32::UniqueHandle thread(started.hThread);
   process.reset();
   thread.reset();
-  return true;
+  return {};
 }
 
 }  // namespace vok::platform

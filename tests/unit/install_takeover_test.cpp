@@ -124,7 +124,7 @@ class InstallTakeoverTest : public ::testing::Test {
     holder.tool_group = group;
     holder.tool_program = Tool();
     holder.boot = boot;
-    return lock->Publish(holder);
+    return lock->Publish(holder).ok();
   }
 
   Outcome Take() const { return InstallLocationLock::Take(install_.library_location(), "test").outcome(); }

@@ -155,7 +155,7 @@ class WindowsDeskLockTest : public ::testing::Test {
     holder.tool = tool;
     holder.tool_program = program;
     holder.boot = platform::BootIdentity();
-    return lock->Publish(holder);
+    return lock->Publish(holder).ok();
   }
 
   static constexpr std::uint32_t kLimitMs = 1500;
