@@ -82,6 +82,10 @@ inline bool IsSameFile(const FileStamp& stamp, const std::optional<FileStamp>& o
   return other && stamp.volume == other->volume && stamp.index == other->index;
 }
 
+// Whether `folder` is on a network drive (Windows: a mapped letter or a
+// UNC path; POSIX: an NFS or SMB mount).
+[[nodiscard]] bool IsOnNetworkDrive(const std::string& folder);
+
 // The time the file system that keeps `folder` (a file server's, for a
 // share) gives a file written there now, in FileStamp::last_write's units:
 // a file of its own is made in the folder, read and removed again (on

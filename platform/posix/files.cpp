@@ -6,6 +6,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include "platform/busy_retry.h"
@@ -268,6 +269,18 @@ bool SetLastWriteTime(const std::string& path, std::uint64_t last_write) {
   times[1].tv_sec = static_cast<time_t>(last_write / 1000000000u);
   times[1].tv_nsec = static_cast<long>(last_write % 1000000000u);
   return ::utimensat(AT_FDCWD, system->c_str(), times, 0) == 0;
+}
+
+bool IsOnNetworkDrive(const std::string& folder) {
+  if (InjectedFailure(Operation::kFolderIsRemote)) return true;
+  const auto sys = ToSystemPath(folder);
+  struct statfs volume {};
+  if (!sys || ::statfs(sys->c_str(), &volume) != 0) return false;
+  // NFS, SMB, CIFS and SMB2, as the kernel names their file systems.
+  for (const unsigned long magic : {0x6969ul, 0x517Bul, 0xFF534D42ul, 0xFE534D42ul}) {
+    if (static_cast<unsigned long>(volume.f_type) == magic) return true;
+  }
+  return false;
 }
 
 std::optional<std::uint64_t> FileSystemNow(const std::string& folder) {

@@ -15,7 +15,6 @@
 #include "platform/install_lock.h"
 
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
@@ -25,6 +24,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/deadline.h"
 #include "platform/faults.h"
 #include "platform/install_lock_record.h"
 #include "platform/install_lock_rules.h"
@@ -200,38 +200,49 @@ InstallLock::InstallLock(InstallLock&&) noexcept = default;
 InstallLock& InstallLock::operator=(InstallLock&&) noexcept = default;
 InstallLock::~InstallLock() = default;
 
-LockOutcome InstallLock::TryAcquire() {
-  if (!state_) return LockOutcome::kFailed;
-  if (state_->held) return LockOutcome::kTaken;
-  if (InjectedFailure(faults::Operation::kTakeInstallLock) || !FolderReady(*state_)) {
-    return LockOutcome::kFailed;
-  }
+namespace {
+
+// One try without waiting, and without the fault seam's hook.
+LockOutcome TryOnce(InstallLock::State* state) {
+  if (state == nullptr) return LockOutcome::kFailed;
+  if (state->held) return LockOutcome::kTaken;
+  if (!FolderReady(*state)) return LockOutcome::kFailed;
   for (;;) {
-    if (::flock(state_->fd.get(), LOCK_EX | LOCK_NB) == 0) break;
+    if (::flock(state->fd.get(), LOCK_EX | LOCK_NB) == 0) break;
     if (errno == EWOULDBLOCK) return LockOutcome::kBusy;
     if (errno != EINTR) return LockOutcome::kFailed;
   }
   // A path that names another folder now (the installation moved, another
   // folder put in its place) is not what the caller will work in.
-  if (!StillNamed(*state_)) {
-    ::flock(state_->fd.get(), LOCK_UN);
+  if (!StillNamed(*state)) {
+    ::flock(state->fd.get(), LOCK_UN);
     return LockOutcome::kFailed;
   }
-  state_->held = true;
-  state_->clear_on_release = false;
+  state->held = true;
+  state->clear_on_release = false;
   return LockOutcome::kTaken;
+}
+
+}  // namespace
+
+LockOutcome InstallLock::TryAcquire() {
+  if (state_ && !state_->held && InjectedFailure(faults::Operation::kTakeInstallLock)) {
+    return LockOutcome::kFailed;
+  }
+  return TryOnce(state_.get());
 }
 
 // flock() cannot wait with a limit: tries again after pauses that grow to
 // 20 ms, so that a short hold costs little and a long one little CPU.
 LockOutcome InstallLock::Acquire(std::uint32_t limitMs) {
-  using Clock = std::chrono::steady_clock;
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limitMs);
+  if (state_ && !state_->held && InjectedFailure(faults::Operation::kTakeInstallLock)) {
+    return LockOutcome::kFailed;
+  }
+  const Deadline deadline(limitMs);
   std::uint32_t pause_ms = 1;
   for (;;) {
-    const LockOutcome outcome = TryAcquire();
-    if (outcome != LockOutcome::kBusy || Clock::now() >= deadline) return outcome;
-    SleepMilliseconds(pause_ms);
+    const LockOutcome outcome = TryOnce(state_.get());
+    if (outcome != LockOutcome::kBusy || !deadline.Pause(pause_ms)) return outcome;
     if (pause_ms < 20) pause_ms *= 2;
   }
 }

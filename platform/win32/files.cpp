@@ -217,6 +217,13 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
   return bytes;
 }
 
+bool IsOnNetworkDrive(const std::string& folder) {
+  if (InjectedFailure(faults::Operation::kFolderIsRemote)) return true;
+  wchar_t root[MAX_PATH + 1] = {};
+  return ::GetVolumePathNameW(WidePath(folder).c_str(), root, MAX_PATH) &&
+         ::GetDriveTypeW(root) == DRIVE_REMOTE;
+}
+
 std::optional<std::uint64_t> FileSystemNow(const std::string& folder) {
   const win32::UniqueHandle file(::CreateFileW(
       (WidePath(folder) + L"\\vokqm7.clock").c_str(), GENERIC_WRITE,

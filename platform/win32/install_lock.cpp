@@ -250,22 +250,18 @@ void ForgetEarlierRecords(const std::string& user) {
 // which would shut out the other users.
 bool MutexReady(InstallLock::State& state) {
   if (state.mutex) return true;
+  if (state.refused != ERROR_SUCCESS) return false;
   win32::SecurityDescriptor security(kMutexSddl);
   if (!security.Made()) return false;
-  using faults::Operation;
-  if (!InjectedFailure(Operation::kOpenInstallLock)) {
-    state.mutex.reset(::CreateMutexExW(security.Attributes(), state.mutex_name.c_str(), 0,
-                                       kMutexAccess));
-  }
+  state.mutex.reset(
+      ::CreateMutexExW(security.Attributes(), state.mutex_name.c_str(), 0, kMutexAccess));
   if (!state.mutex && ::GetLastError() == ERROR_ACCESS_DENIED) {
-    if (!InjectedFailure(Operation::kOpenInstallLock)) {
-      state.mutex.reset(::OpenMutexW(SYNCHRONIZE, FALSE, state.mutex_name.c_str()));
-    }
-    // A Low-integrity or AppContainer host may neither make nor open a
-    // global object: that does not pass with time.
-    if (!state.mutex && ::GetLastError() == ERROR_ACCESS_DENIED) {
-      state.refused = ERROR_ACCESS_DENIED;
-    }
+    state.mutex.reset(::OpenMutexW(SYNCHRONIZE, FALSE, state.mutex_name.c_str()));
+  }
+  // A Low-integrity or AppContainer host may neither make nor open a global
+  // object: that does not pass with time.
+  if (!state.mutex && ::GetLastError() == ERROR_ACCESS_DENIED) {
+    state.refused = ERROR_ACCESS_DENIED;
   }
   return static_cast<bool>(state.mutex);
 }
@@ -276,10 +272,8 @@ enum class ShareLock { kTaken, kBusy, kFailed, kRefused };
 ShareLock TakeShareLock(InstallLock::State& state) {
   const ULONGLONG start = ::GetTickCount64();
   for (;;) {
-    if (!InjectedFailure(faults::Operation::kTakeInstallLock)) {
-      state.share_lock.reset(::CreateFileW(state.share_lock_path.c_str(), GENERIC_READ, 0,
-                                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr));
-    }
+    state.share_lock.reset(::CreateFileW(state.share_lock_path.c_str(), GENERIC_READ, 0, nullptr,
+                                         OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr));
     if (state.share_lock) return ShareLock::kTaken;
     const DWORD error = ::GetLastError();
     // Another machine, or another process of this one between its mutex
@@ -316,8 +310,13 @@ std::optional<InstallLock> InstallLock::ForFolder(const std::string& gbkFolder) 
   state->folder = RecordFolderPath();
   state->user = CurrentUser();
   state->share_lock_path = win32::WidePath(gbkFolder) + kShareLockName;
-  // A mutex that cannot be had now is tried again by TryAcquire.
-  MutexReady(*state);
+  // A mutex that cannot be had now is tried again by TryAcquire, unless it
+  // is refused for good.
+  if (!InjectedFailure(faults::Operation::kOpenInstallLock)) {
+    MutexReady(*state);
+  } else if (::GetLastError() == ERROR_ACCESS_DENIED) {
+    state->refused = ERROR_ACCESS_DENIED;
+  }
   return InstallLock(std::move(state));
 }
 
@@ -329,6 +328,7 @@ InstallLock::~InstallLock() = default;
 LockOutcome InstallLock::Acquire(std::uint32_t limitMs) {
   if (!state_) return LockOutcome::kFailed;
   if (state_->held) return LockOutcome::kTaken;
+  if (InjectedFailure(faults::Operation::kTakeInstallLock)) return LockOutcome::kFailed;
   if (!MutexReady(*state_)) {
     return state_->refused != ERROR_SUCCESS ? LockOutcome::kRefused : LockOutcome::kFailed;
   }
