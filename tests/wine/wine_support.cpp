@@ -169,16 +169,6 @@ bool RunningUnderWine() {
   return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
-void ExpectTodoWine(bool holds, const std::string& what) {
-  if (!RunningUnderWine()) {
-    EXPECT_TRUE(holds) << what;
-  } else if (holds) {
-    ADD_FAILURE() << "todo_wine no longer needed, Wine does it now: " << what;
-  } else {
-    std::printf("todo_wine: %s\n", what.c_str());
-  }
-}
-
 bool ReadOnlyIsEnforced(const std::string& folder) {
   const std::string probe = folder + "\\read-only-probe";
   WriteBytes(probe, "x");

@@ -62,12 +62,6 @@ std::optional<std::string> WaitForFile(const std::string& path, std::uint32_t li
 // mark a known difference of Wine from Windows.
 bool RunningUnderWine();
 
-// An expectation that holds on Windows but not under Wine, as Wine's own
-// tests mark one with todo_wine: a plain expectation on Windows; under Wine
-// its failure is expected and noted, and its passing fails the test, so
-// that the mark goes once Wine does what Windows does.
-void ExpectTodoWine(bool holds, const std::string& what);
-
 // Whether a read-only file in `folder` refuses to be opened for writing.
 // Not so under Wine run as root: Wine maps read-only onto Unix permission
 // bits, which do not bind root.
