@@ -23,6 +23,7 @@
 #include <string>
 
 #include "driver/report_tool.h"
+#include "platform/deadline.h"
 #include "platform/install_lock.h"
 #include "platform/install_lock_rules.h"
 
@@ -63,6 +64,11 @@ class InstallLocationLock {
 
  private:
   InstallLocationLock() = default;
+  // The steps of Take.
+  std::optional<platform::InstallLock> Enter(const std::string& location);
+  bool WaitUntilClear(const std::string& location, platform::InstallLock lock,
+                      const platform::Deadline& deadline);
+  void Hold(const char* call);
   void Refuse(const char* why, const std::string& detail = {});
 
   // Keeps this thread marked as inside a call on the installation for as

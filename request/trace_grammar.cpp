@@ -70,7 +70,7 @@ const EventRule kRules[] = {
       {"share_lock", K::kWord},
       {"waited_ms", K::kNumber}}},
     {"install.lock_refused", {{"reason", K::kWord}, {"detail", K::kText}}},
-    {"install.lock_failed", {{"lock", K::kText}}},
+    {"install.lock_failed", {{"lock", K::kText}, {"error", K::kNumber}}},
     {"file.removed", {{"what", K::kWord}, {"file", K::kPath}}},
     {"file.not_removed",
      {{"what", K::kWord}, {"file", K::kPath}, {"delete", K::kWord}, {"error", K::kNumber}}},

@@ -133,6 +133,7 @@ struct InstallLock::State {
   posix::UniqueFd record;  // this user's record, while held and published
   bool held = false;
   bool clear_on_release = false;
+  std::uint32_t failure = 0;  // the system's error of the last kFailed
 
   std::string MyRecord() const { return records.path + "/" + record_name; }
 
@@ -203,20 +204,26 @@ InstallLock::~InstallLock() = default;
 namespace {
 
 // One try without waiting, and without the fault seam's hook.
+// A failure with the system's error, kept for FailureCode.
+LockOutcome Failed(InstallLock::State& state, int error) {
+  state.failure = static_cast<std::uint32_t>(error);
+  return LockOutcome::kFailed;
+}
+
 LockOutcome TryOnce(InstallLock::State* state) {
   if (state == nullptr) return LockOutcome::kFailed;
   if (state->held) return LockOutcome::kTaken;
-  if (!FolderReady(*state)) return LockOutcome::kFailed;
+  if (!FolderReady(*state)) return Failed(*state, errno);
   for (;;) {
     if (::flock(state->fd.get(), LOCK_EX | LOCK_NB) == 0) break;
     if (errno == EWOULDBLOCK) return LockOutcome::kBusy;
-    if (errno != EINTR) return LockOutcome::kFailed;
+    if (errno != EINTR) return Failed(*state, errno);
   }
   // A path that names another folder now (the installation moved, another
   // folder put in its place) is not what the caller will work in.
   if (!StillNamed(*state)) {
     ::flock(state->fd.get(), LOCK_UN);
-    return LockOutcome::kFailed;
+    return Failed(*state, ESTALE);
   }
   state->held = true;
   state->clear_on_release = false;
@@ -227,7 +234,7 @@ LockOutcome TryOnce(InstallLock::State* state) {
 
 LockOutcome InstallLock::TryAcquire() {
   if (state_ && !state_->held && InjectedFailure(faults::Operation::kTakeInstallLock)) {
-    return LockOutcome::kFailed;
+    return Failed(*state_, errno);
   }
   return TryOnce(state_.get());
 }
@@ -236,7 +243,7 @@ LockOutcome InstallLock::TryAcquire() {
 // 20 ms, so that a short hold costs little and a long one little CPU.
 LockOutcome InstallLock::Acquire(std::uint32_t limitMs) {
   if (state_ && !state_->held && InjectedFailure(faults::Operation::kTakeInstallLock)) {
-    return LockOutcome::kFailed;
+    return Failed(*state_, errno);
   }
   const Deadline deadline(limitMs);
   std::uint32_t pause_ms = 1;
@@ -292,10 +299,14 @@ std::string InstallLock::RecordPath() const {
   return state_ && !state_->records.path.empty() ? state_->MyRecord() : std::string();
 }
 
+std::uint32_t InstallLock::FailureCode() const { return state_ ? state_->failure : 0; }
+
 bool InstallLock::Made() const { return state_ && state_->fd.valid(); }
 
-std::string InstallLock::RecordProblem() const {
-  return state_ ? RecordFolderProblem(state_->records) : std::string();
+std::optional<std::string> InstallLock::RecordProblem() const {
+  std::string problem = state_ ? RecordFolderProblem(state_->records) : std::string();
+  if (problem.empty()) return std::nullopt;
+  return problem;
 }
 
 std::optional<bool> InstallLock::Busy() const {
@@ -317,7 +328,7 @@ std::string InstallLock::Name() const { return state_ ? "flock " + state_->folde
 std::uint32_t InstallLock::RefusedError() const { return 0; }
 
 // Every POSIX host may lock a folder it can open.
-std::string HostRefusal() { return {}; }
+std::optional<std::string> HostRefusal() { return std::nullopt; }
 
 // The stand-in serves one machine: its lock folder is that machine's.
 bool InstallLock::GuardsShare() const { return false; }

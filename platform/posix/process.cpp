@@ -16,6 +16,7 @@
 #include "platform/posix/posix_procfs.h"
 #include "platform/posix/posix_spawn.h"
 #include "platform/program.h"
+#include "platform/deadline.h"
 
 namespace vok::platform {
 namespace {
@@ -83,16 +84,14 @@ int PidfdKill(int pidfd) {
 
 // 1 when `fd` became readable within `limitMs`, 0 on time-out, -1 on error.
 int WaitReadable(int fd, std::uint32_t limitMs) {
-  using Clock = std::chrono::steady_clock;
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limitMs);
+  const Deadline deadline(limitMs);
   for (;;) {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-    const long long leftMs = left.count() < 0 ? 0 : left.count();
+    const std::uint32_t left = deadline.LeftMs();
     pollfd entry{fd, POLLIN, 0};
-    const int rc = ::poll(&entry, 1, static_cast<int>(leftMs < INT_MAX ? leftMs : INT_MAX));
+    const int rc = ::poll(&entry, 1, static_cast<int>(left < INT_MAX ? left : INT_MAX));
     if (rc > 0) return 1;
     if (rc == 0) {
-      if (Clock::now() >= deadline) return 0;
+      if (deadline.Passed()) return 0;
       continue;
     }
     if (errno != EINTR) return -1;
@@ -103,8 +102,7 @@ int WaitReadable(int fd, std::uint32_t limitMs) {
 // waitpid; failing at once instead would send the caller to look for the
 // tool's output while the tool still runs.
 WaitOutcome PollUntilExited(ChildProcess::State& state, std::uint32_t limitMs) {
-  using Clock = std::chrono::steady_clock;
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limitMs);
+  const Deadline deadline(limitMs);
   for (;;) {
     int status = 0;
     const pid_t rc = ::waitpid(state.pid, &status, WNOHANG);
@@ -114,8 +112,7 @@ WaitOutcome PollUntilExited(ChildProcess::State& state, std::uint32_t limitMs) {
       return WaitOutcome::kExited;
     }
     if (rc < 0 && errno != EINTR) return WaitOutcome::kFailed;
-    if (Clock::now() >= deadline) return WaitOutcome::kTimedOut;
-    ::usleep(5000);
+    if (!deadline.Pause(5)) return WaitOutcome::kTimedOut;
   }
 }
 

@@ -18,6 +18,7 @@
 #include "platform/posix/posix_procfs.h"
 #include "platform/process.h"
 #include "platform/program.h"
+#include "platform/deadline.h"
 
 namespace vok::platform {
 namespace posix {
@@ -111,12 +112,13 @@ void KillProcesses(const std::vector<LiveProcess>& processes) {
 
 bool KillUntilGone(const std::function<std::vector<LiveProcess>()>& alive,
                    std::uint32_t limitMs) {
-  for (std::uint32_t waited = 0;; waited += 10) {
+  const Deadline deadline(limitMs);
+  for (;;) {
     const std::vector<LiveProcess> processes = alive();
     if (processes.empty()) return true;
-    if (waited >= limitMs) return false;
+    if (deadline.Passed()) return false;
     KillProcesses(processes);
-    SleepMilliseconds(10);
+    deadline.Pause(10);
   }
 }
 

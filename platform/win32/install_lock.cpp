@@ -33,6 +33,7 @@
 #include "platform/win32/security.h"
 #include "platform/win32/text.h"
 #include "platform/win32/unique_handle.h"
+#include "platform/deadline.h"
 
 namespace vok::platform {
 
@@ -48,6 +49,7 @@ struct InstallLock::State {
   DWORD refused = ERROR_SUCCESS;  // why the lock cannot be had, for good
   bool held = false;
   bool clear_on_release = false;
+  std::uint32_t failure = 0;  // the system's error of the last kFailed
 
   std::wstring RecordPath() const { return folder + L"\\" + identity + L".holder"; }
 
@@ -75,7 +77,7 @@ constexpr std::size_t kRecordLimit = 4096;
 constexpr wchar_t kShareLockName[] = L"\\vokqm7.lock";
 // A lock file refused to this user may be one being deleted: that passes
 // in a moment.
-constexpr ULONGLONG kShareLockRefusalGraceMs = 1000;
+constexpr std::uint32_t kShareLockRefusalGraceMs = 1000;
 constexpr DWORD kShareLockPauseMs = 50;
 
 // Volume serial number and file index of the installation folder, as hex
@@ -270,7 +272,7 @@ enum class ShareLock { kTaken, kBusy, kFailed, kRefused };
 
 // Takes the lock file in the installation folder.
 ShareLock TakeShareLock(InstallLock::State& state) {
-  const ULONGLONG start = ::GetTickCount64();
+  const Deadline grace(kShareLockRefusalGraceMs);
   for (;;) {
     state.share_lock.reset(::CreateFileW(state.share_lock_path.c_str(), GENERIC_READ, 0, nullptr,
                                          OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr));
@@ -280,24 +282,23 @@ ShareLock TakeShareLock(InstallLock::State& state) {
     // and its file, has it.
     if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return ShareLock::kBusy;
     if (error != ERROR_ACCESS_DENIED) return ShareLock::kFailed;
-    if (::GetTickCount64() - start >= kShareLockRefusalGraceMs) {
+    if (!grace.Pause(kShareLockPauseMs)) {
       state.refused = ERROR_ACCESS_DENIED;
       return ShareLock::kRefused;
     }
-    win32::WaitServingSentMessages(nullptr, kShareLockPauseMs);
   }
 }
 
 }  // namespace
 
-std::string HostRefusal() {
+std::optional<std::string> HostRefusal() {
   switch (win32::HostTokenKind()) {
     case win32::TokenKind::kLowIntegrity:
       return "the host runs at Low integrity (a protected-mode or sandboxed program)";
     case win32::TokenKind::kAppContainer:
       return "the host runs in an AppContainer";
     default:
-      return {};
+      return std::nullopt;
   }
 }
 
@@ -328,22 +329,25 @@ InstallLock::~InstallLock() = default;
 LockOutcome InstallLock::Acquire(std::uint32_t limitMs) {
   if (!state_) return LockOutcome::kFailed;
   if (state_->held) return LockOutcome::kTaken;
-  if (InjectedFailure(faults::Operation::kTakeInstallLock)) return LockOutcome::kFailed;
+  // A failure with the system's error, kept for FailureCode.
+  const auto failed = [this] {
+    state_->failure = ::GetLastError();
+    return LockOutcome::kFailed;
+  };
+  if (InjectedFailure(faults::Operation::kTakeInstallLock)) return failed();
   if (!MutexReady(*state_)) {
-    return state_->refused != ERROR_SUCCESS ? LockOutcome::kRefused : LockOutcome::kFailed;
+    return state_->refused != ERROR_SUCCESS ? LockOutcome::kRefused : failed();
   }
-  const ULONGLONG start = ::GetTickCount64();
+  const Deadline deadline(limitMs);
   for (;;) {
-    const ULONGLONG spent = ::GetTickCount64() - start;
-    const DWORD left = spent >= limitMs ? 0 : static_cast<DWORD>(limitMs - spent);
-    switch (win32::WaitServingSentMessages(state_->mutex.get(), left)) {
+    switch (win32::WaitServingSentMessages(state_->mutex.get(), deadline.LeftMs())) {
       case WAIT_OBJECT_0:
       case WAIT_ABANDONED:  // its holder ended without releasing it
         break;
       case WAIT_TIMEOUT:
         return LockOutcome::kBusy;
       default:
-        return LockOutcome::kFailed;
+        return failed();
     }
     const ShareLock file = TakeShareLock(*state_);
     if (file == ShareLock::kTaken) {
@@ -351,11 +355,12 @@ LockOutcome InstallLock::Acquire(std::uint32_t limitMs) {
       state_->clear_on_release = false;
       return LockOutcome::kTaken;
     }
+    const DWORD error = ::GetLastError();
     ::ReleaseMutex(state_->mutex.get());
+    ::SetLastError(error);
     if (file == ShareLock::kRefused) return LockOutcome::kRefused;
-    if (file == ShareLock::kFailed) return LockOutcome::kFailed;
-    if (left == 0) return LockOutcome::kBusy;
-    win32::WaitServingSentMessages(nullptr, left < kShareLockPauseMs ? left : kShareLockPauseMs);
+    if (file == ShareLock::kFailed) return failed();
+    if (!deadline.Pause(kShareLockPauseMs)) return LockOutcome::kBusy;
   }
 }
 
@@ -415,8 +420,10 @@ std::string InstallLock::RecordPath() const {
   return win32::WideToNarrow(win32::kGbkCodePage, state_->RecordPath());
 }
 
-std::string InstallLock::RecordProblem() const {
-  return state_ ? RecordFolderProblem(state_->folder, state_->user) : std::string();
+std::optional<std::string> InstallLock::RecordProblem() const {
+  std::string problem = state_ ? RecordFolderProblem(state_->folder, state_->user) : std::string();
+  if (problem.empty()) return std::nullopt;
+  return problem;
 }
 
 std::optional<bool> InstallLock::Busy() const {
@@ -438,6 +445,8 @@ std::optional<bool> InstallLock::Busy() const {
   ::ReleaseMutex(state_->mutex.get());
   return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
+
+std::uint32_t InstallLock::FailureCode() const { return state_ ? state_->failure : 0; }
 
 bool InstallLock::Made() const { return state_ && static_cast<bool>(state_->mutex); }
 

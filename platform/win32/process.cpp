@@ -7,6 +7,7 @@
 #include "platform/win32/security.h"
 #include "platform/win32/text.h"
 #include "platform/win32/unique_handle.h"
+#include "platform/deadline.h"
 
 #include <vector>
 
@@ -134,14 +135,12 @@ std::optional<bool> JobHasProcesses(HANDLE job) {
 // Waits, answering sent messages, until the job is empty or `limitMs` ran
 // out; true when it is empty.
 bool WaitUntilJobEmpty(HANDLE job, DWORD limitMs) {
-  const ULONGLONG start = ::GetTickCount64();
+  const Deadline deadline(limitMs);
   for (;;) {
     const std::optional<bool> busy = JobHasProcesses(job);
     if (!busy) return false;
     if (!*busy) return true;
-    const ULONGLONG spent = ::GetTickCount64() - start;
-    if (spent >= limitMs) return false;
-    win32::WaitServingSentMessages(nullptr, 10);
+    if (!deadline.Pause(10)) return false;
   }
 }
 

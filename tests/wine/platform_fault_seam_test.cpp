@@ -102,7 +102,7 @@ TEST(Win32FaultSeam, EveryOperationFailsOnceWithItsError) {
                          FILE_ATTRIBUTE_NORMAL, nullptr));
          return platform::win32::FileOwnerSid(handle.get()) == "S-1-5-21-1-2-3-1001";
        }},
-      {Operation::kTokenIntegrity, 0x1000, [&] { return !platform::HostRefusal().empty(); }},
+      {Operation::kTokenIntegrity, 0x1000, [&] { return platform::HostRefusal().has_value(); }},
       {Operation::kLocalClockSkew, 3600,
        [&] {
          FILETIME now{};
