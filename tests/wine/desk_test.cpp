@@ -20,6 +20,7 @@
 #include "platform/process.h"
 #include "request/messages.h"
 #include "wine_support.h"
+#include "host_window.h"
 #include "windows_headers.h"
 
 // platform/files.h names functions as <windows.h> names macros.
@@ -111,12 +112,7 @@ LRESULT CALLBACK HostWindow(HWND window, UINT message, WPARAM w, LPARAM l) {
 }
 
 TEST_F(Desk, AGuiHostAnswersSentMessagesWhileItWaits) {
-  WNDCLASSW kind{};
-  kind.lpfnWndProc = HostWindow;
-  kind.lpszClassName = L"VokDeskHost";
-  RegisterClassW(&kind);
-  HWND window = CreateWindowExW(0, L"VokDeskHost", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                nullptr, nullptr);
+  HWND window = MakeHostWindow(HostWindow, L"VokDeskHost");
   ASSERT_NE(window, nullptr) << GetLastError();
   ASSERT_TRUE(IsGUIThread(FALSE));
   CopyInto(ProgramFolder() + "\\vokwqm7.exe", folder_ / "vokwqm7.exe");

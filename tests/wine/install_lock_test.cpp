@@ -16,6 +16,7 @@
 #include "platform/install_lock.h"
 #include "platform/process.h"
 #include "test_installation.h"
+#include "host_window.h"
 #include "windows_headers.h"
 
 #include <sddl.h>
@@ -270,12 +271,7 @@ class ReentryTest : public Filing {};
 
 TEST_F(ReentryTest, ACallFromAWindowProcedureDuringAWaitIsRefusedAtOnce) {
   InstallNational();
-  WNDCLASSW kind{};
-  kind.lpfnWndProc = NestingHost;
-  kind.lpszClassName = L"VokNestingHost";
-  RegisterClassW(&kind);
-  HWND window = CreateWindowExW(0, L"VokNestingHost", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                nullptr, nullptr);
+  HWND window = MakeHostWindow(NestingHost, L"VokNestingHost");
   ASSERT_NE(window, nullptr) << GetLastError();
   const struct {
     const char* name;
