@@ -144,7 +144,9 @@ Wait WaitForLock(platform::InstallLock& lock, const platform::Deadline& deadline
         outcome = lock.Acquire(deadline.LeftMs());
         break;
       case platform::LockOutcome::kFailed:
-        if (!told_failed) trace::Record("install.lock_failed", {{"lock", lock.Name()}});
+        if (!told_failed) {
+          trace::Record("install.lock_failed", {{"lock", lock.Name()}, {"error", lock.FailureCode()}});
+        }
         told_failed = true;
         if (!deadline.Pause(kFailedLockPauseMs)) return Wait::kTimedOut;
         outcome = lock.TryAcquire();
@@ -167,80 +169,101 @@ void InstallLocationLock::Refuse(const char* why, const std::string& detail) {
 InstallLocationLock InstallLocationLock::Take(const std::string& location, const char* call) {
   InstallLocationLock taken;
   if (!locking.load(std::memory_order_relaxed)) return taken;
-  // Told from the host's token before anything is made.
-  if (const std::string host = platform::HostRefusal(); !host.empty()) {
-    taken.Refuse("the host may take no lock", host);
-    return taken;
+  std::optional<platform::InstallLock> lock = taken.Enter(location);
+  if (!lock) return taken;
+  const std::uint32_t limit = wait_limit_ms.load(std::memory_order_relaxed);
+  const platform::Deadline deadline(limit != 0 ? limit : kInstallWaitLimitMs);
+  if (!taken.WaitUntilClear(location, std::move(*lock), deadline)) return taken;
+  taken.Hold(call);
+  return taken;
+}
+
+// Everything that refuses a call at once, before it waits: a host that may
+// take no lock (told from its token before anything is made), a thread
+// inside a call on the installation already, records that cannot be kept.
+std::optional<platform::InstallLock> InstallLocationLock::Enter(const std::string& location) {
+  if (const std::optional<std::string> host = platform::HostRefusal()) {
+    Refuse("the host may take no lock", *host);
+    return std::nullopt;
   }
   std::optional<platform::InstallLock> lock = platform::InstallLock::ForFolder(location);
   if (!lock) {
     // No folder: every file step of the call fails on its own.
     trace::Record("install.lock", {{"outcome", "not to be had"}});
-    return taken;
+    return std::nullopt;
   }
-  taken.entry_ = platform::InstallationEntry::Enter(lock->Name());
-  if (!taken.entry_) {
-    taken.Refuse("this thread is inside a call on the installation already");
-    return taken;
+  entry_ = platform::InstallationEntry::Enter(lock->Name());
+  if (!entry_) {
+    Refuse("this thread is inside a call on the installation already");
+    return std::nullopt;
   }
-  if (const std::string problem = lock->RecordProblem(); !problem.empty()) {
-    taken.Refuse("this user's records cannot be kept", problem);
-    return taken;
+  if (const std::optional<std::string> problem = lock->RecordProblem()) {
+    Refuse("this user's records cannot be kept", *problem);
+    return std::nullopt;
   }
+  return lock;
+}
 
-  const std::uint32_t limit = wait_limit_ms.load(std::memory_order_relaxed);
-  const platform::Deadline deadline(limit != 0 ? limit : kInstallWaitLimitMs);
+// Waits for the lock, and then for every report tool of the installation
+// that this call may not end; ends this user's orphaned one. True with the
+// lock held in `lock_`; false with the outcome set.
+bool InstallLocationLock::WaitUntilClear(const std::string& location, platform::InstallLock lock,
+                                         const platform::Deadline& deadline) {
   const std::string program = location + paths::kBatchTool;
   bool told_busy = false;
   bool told_tools = false;
   for (;;) {
-    const Wait wait = WaitForLock(*lock, deadline, taken.waited_for_, told_busy);
+    const Wait wait = WaitForLock(lock, deadline, waited_for_, told_busy);
     if (wait == Wait::kRefused) {
-      taken.Refuse("the lock is refused to this user",
-                   lock->Name() + " (error " + std::to_string(lock->RefusedError()) + ")");
-      return taken;
+      Refuse("the lock is refused to this user",
+             lock.Name() + " (error " + std::to_string(lock.RefusedError()) + ")");
+      return false;
     }
     if (wait == Wait::kTimedOut) break;
-    const Way way = ClearTheWay(*lock, program, deadline, told_tools);
+    const Way way = ClearTheWay(lock, program, deadline, told_tools);
     if (way == Way::kBlind) {
-      taken.Refuse("the system lists no processes");
-      return taken;
+      Refuse("the system lists no processes");
+      return false;
     }
     if (way == Way::kClear) {
-      taken.lock_ = std::move(lock);
-      break;
+      waited_ms_ = deadline.SpentMs();
+      lock_ = std::move(lock);
+      return true;
     }
     // Let go, so that a tool's own user's next call can come in and end
     // it, and look again after a pause.
-    lock = platform::InstallLock::ForFolder(location);
-    if (!lock || way == Way::kStuck || !deadline.Pause(kToolPauseMs)) break;
+    std::optional<platform::InstallLock> again = platform::InstallLock::ForFolder(location);
+    if (!again || way == Way::kStuck || !deadline.Pause(kToolPauseMs)) break;
+    lock = std::move(*again);
   }
-  taken.waited_ms_ = deadline.SpentMs();
-  if (!taken.lock_) {
-    taken.outcome_ = Outcome::kTimedOut;
-    trace::Record("install.lock", {{"outcome", "timed out"}, {"waited_ms", taken.waited_ms_}});
-    return taken;
-  }
+  waited_ms_ = deadline.SpentMs();
+  outcome_ = Outcome::kTimedOut;
+  trace::Record("install.lock", {{"outcome", "timed out"}, {"waited_ms", waited_ms_}});
+  return false;
+}
+
+// Publishes this process as the holder. A holder without a record could
+// leave a tool that nobody finds: without one the call is refused.
+void InstallLocationLock::Hold(const char* call) {
   trace::Record("install.lock", {{"outcome", "held"},
-                                 {"lock", taken.lock_->Name()},
-                                 {"share_lock", taken.lock_->GuardsShare() ? "yes" : "no"},
-                                 {"waited_ms", taken.waited_ms_}});
+                                 {"lock", lock_->Name()},
+                                 {"share_lock", lock_->GuardsShare() ? "yes" : "no"},
+                                 {"waited_ms", waited_ms_}});
   const platform::ProcessIdentity me = platform::CurrentProcessIdentity();
-  taken.holder_.process_id = me.id;
-  taken.holder_.process_start = me.start;
-  taken.holder_.program = platform::ExecutablePath();
-  taken.holder_.since = FormatLocalTime(platform::Now());
-  taken.holder_.call = call;
-  taken.holder_.boot = platform::BootIdentity();
-  // A holder without a record could leave a tool that nobody finds.
-  if (!taken.lock_->Publish(taken.holder_)) {
-    const std::string record = taken.lock_->RecordPath();
-    taken.lock_.reset();
-    taken.Refuse("this user's record cannot be written", record);
-    return taken;
+  holder_.process_id = me.id;
+  holder_.process_start = me.start;
+  holder_.program = platform::ExecutablePath();
+  holder_.since = FormatLocalTime(platform::Now());
+  holder_.call = call;
+  holder_.boot = platform::BootIdentity();
+  if (const platform::Status published = lock_->Publish(holder_); !published) {
+    const std::string record = lock_->RecordPath();
+    lock_.reset();
+    Refuse("this user's record cannot be written",
+           record + " (error " + std::to_string(published.code()) + ")");
+    return;
   }
-  taken.outcome_ = Outcome::kHeld;
-  return taken;
+  outcome_ = Outcome::kHeld;
 }
 
 bool InstallLocationLock::NoteTool(const platform::ChildProcess* tool, const std::string& program) {
@@ -248,14 +271,14 @@ bool InstallLocationLock::NoteTool(const platform::ChildProcess* tool, const std
   holder_.tool = tool != nullptr ? tool->Identity() : platform::ProcessIdentity{};
   holder_.tool_group = tool != nullptr ? tool->Group() : 0;
   holder_.tool_program = tool != nullptr ? program : std::string();
-  return lock_->Publish(holder_);
+  return lock_->Publish(holder_).ok();
 }
 
-namespace testing {
+namespace seams {
 
 void SetInstallWaitLimitMs(std::uint32_t ms) { wait_limit_ms.store(ms, std::memory_order_relaxed); }
 
 void SetInstallLocking(bool on) { locking.store(on, std::memory_order_relaxed); }
 
-}  // namespace testing
+}  // namespace seams
 }  // namespace vok

@@ -23,6 +23,7 @@
 #include <string>
 
 #include "driver/report_tool.h"
+#include "platform/deadline.h"
 #include "platform/install_lock.h"
 #include "platform/install_lock_rules.h"
 
@@ -63,6 +64,11 @@ class InstallLocationLock {
 
  private:
   InstallLocationLock() = default;
+  // The steps of Take.
+  std::optional<platform::InstallLock> Enter(const std::string& location);
+  bool WaitUntilClear(const std::string& location, platform::InstallLock lock,
+                      const platform::Deadline& deadline);
+  void Hold(const char* call);
   void Refuse(const char* why, const std::string& detail = {});
 
   // Keeps this thread marked as inside a call on the installation for as
@@ -75,7 +81,7 @@ class InstallLocationLock {
   std::uint64_t waited_ms_ = 0;
 };
 
-namespace testing {
+namespace seams {
 
 // The wait limit for the calls that follow (0: kInstallWaitLimitMs again).
 // For tests that must not wait twenty minutes; not exported by the library.
@@ -84,5 +90,5 @@ void SetInstallWaitLimitMs(std::uint32_t ms);
 // Switches the lock off and on, for the benchmark that measures its cost.
 void SetInstallLocking(bool on);
 
-}  // namespace testing
+}  // namespace seams
 }  // namespace vok

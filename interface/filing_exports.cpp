@@ -43,8 +43,12 @@ ReportToolRun LimitedRun(ExportCall& call, std::string work_file, std::string ke
 std::int32_t WriteFilingDocument(ExportCall& call, const char* output_path,
                                  const std::string& document) {
   call.Step("output", msg::kOutputWriteFailed);
-  if (output_path == nullptr || !platform::ReplaceFileAtomically(output_path, document)) {
-    trace::Record("output.failed", {{"path", output_path}, {"bytes", document.size()}});
+  const platform::Status written = output_path == nullptr
+                                       ? platform::Status::Failed("replace", 0)
+                                       : platform::ReplaceFileAtomically(output_path, document);
+  if (!written) {
+    trace::Record("output.failed",
+                  {{"path", output_path}, {"bytes", document.size()}, {"error", written.code()}});
     call.message().Set(msg::kOutputWriteFailed);
     return -1;
   }

@@ -28,8 +28,8 @@ std::int32_t OpenInteractiveReport(ExportCall& call, const char* login_xml) {
     const std::string shown = FormatInteractiveCommand(tool, masked);
     trace::Record("interactive.start", {{"command", shown}});
   }
-  if (!platform::StartDetached(command, *location)) {
-    trace::Record("interactive.not_started");
+  if (const platform::Status started = platform::StartDetached(command, *location); !started) {
+    trace::Record("interactive.not_started", {{"error", started.code()}});
     call.message().Set(msg::kOpenLaunchFailed);
     return -1;
   }

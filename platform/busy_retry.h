@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "platform/program.h"
+#include "platform/deadline.h"
 
 namespace vok::platform {
 
@@ -20,14 +20,11 @@ inline constexpr std::uint32_t kBusyRetryFirstPauseMs = 5;
 // spent. The error of the last attempt is left as it was.
 template <typename Attempt, typename Busy>
 bool RetryWhileBusy(Attempt&& attempt, Busy&& busy) {
-  std::uint32_t waited = 0;
+  const Deadline budget(kBusyRetryBudgetMs);
   std::uint32_t pause = kBusyRetryFirstPauseMs;
   for (;;) {
     if (attempt()) return true;
-    if (waited >= kBusyRetryBudgetMs || !busy()) return false;
-    const std::uint32_t step = pause < kBusyRetryBudgetMs - waited ? pause : kBusyRetryBudgetMs - waited;
-    SleepMilliseconds(step);
-    waited += step;
+    if (!busy() || !budget.Pause(pause)) return false;
     pause *= 2;
   }
 }

@@ -7,7 +7,7 @@
 namespace vok::platform {
 namespace {
 
-constexpr std::size_t kOperations = static_cast<std::size_t>(testing::Operation::kCount);
+constexpr std::size_t kOperations = static_cast<std::size_t>(faults::Operation::kCount);
 
 // Calls first..last (counted from 1 after arming) fail; first 0: not armed.
 struct Fault {
@@ -18,15 +18,15 @@ struct Fault {
 };
 
 std::mutex guard;
-Fault faults[kOperations];
+Fault armed[kOperations];
 // Lets the library's own calls skip the lock while no test counts or arms.
 std::atomic<bool> active{false};
 
-Fault& FaultOf(testing::Operation op) { return faults[static_cast<std::size_t>(op)]; }
+Fault& FaultOf(faults::Operation op) { return armed[static_cast<std::size_t>(op)]; }
 
 }  // namespace
 
-namespace testing {
+namespace faults {
 
 void FailNth(Operation op, int n, int error) {
   const std::lock_guard<std::mutex> lock(guard);
@@ -42,7 +42,7 @@ void FailNext(Operation op, int count, int error) {
 
 void ClearFaults() {
   const std::lock_guard<std::mutex> lock(guard);
-  for (Fault& fault : faults) fault = Fault{};
+  for (Fault& fault : armed) fault = Fault{};
   active.store(false, std::memory_order_relaxed);
 }
 
@@ -51,9 +51,9 @@ int CallCount(Operation op) {
   return FaultOf(op).calls;
 }
 
-}  // namespace testing
+}  // namespace faults
 
-int InjectedError(testing::Operation op) {
+int InjectedError(faults::Operation op) {
   if (!active.load(std::memory_order_relaxed)) return 0;
   const std::lock_guard<std::mutex> lock(guard);
   Fault& fault = FaultOf(op);

@@ -7,7 +7,7 @@
 // relaxed load.
 #pragma once
 
-namespace vok::platform::testing {
+namespace vok::platform::faults {
 
 enum class Operation {
   kCopyFile,                 // CopyFile
@@ -55,17 +55,17 @@ void ClearFaults();
 // it, the failed ones included; calls are counted only while some fault is armed.
 int CallCount(Operation op);
 
-}  // namespace vok::platform::testing
+}  // namespace vok::platform::faults
 
 namespace vok::platform {
 
 // Called at the entry of each operation above: the chosen error when this
 // call is the one to fail, else 0. Each platform layer hands the error on
 // as its system would (InjectedFailure below).
-int InjectedError(testing::Operation op);
+int InjectedError(faults::Operation op);
 
 // True, with errno (POSIX) or the thread's last error (Windows) set to the
 // chosen error, when this call is the one to fail.
-bool InjectedFailure(testing::Operation op);
+bool InjectedFailure(faults::Operation op);
 
 }  // namespace vok::platform

@@ -13,22 +13,24 @@
 #include <string>
 #include <string_view>
 
+#include "platform/system_error.h"
+
 namespace vok::platform {
 
 inline constexpr std::uint32_t kFileAttributeReadOnly = 0x1;
 inline constexpr std::uint32_t kFileAttributeNormal = 0x80;
 
-// Removes a file. Returns false when nothing was removed (missing, locked,
-// a folder); callers that delete "silently" ignore the result. Windows: the
+// Removes a file. Fails when nothing was removed (missing, locked, a
+// folder); callers that delete "silently" ignore the result. Windows: the
 // file is renamed aside first, so that its name is free at once even when
 // another program's handle keeps it "delete pending"; and a virtualized
 // folder may still show a file of that name after a delete that succeeded
 // (the real one the deleted copy hid): whoever relies on the name being
 // free looks again.
-bool DeleteFile(const std::string& path);
+Status DeleteFile(const std::string& path);
 
-// Copies `from` to `to`, replacing an existing target. False on any failure.
-[[nodiscard]] bool CopyFile(const std::string& from, const std::string& to);
+// Copies `from` to `to`, replacing an existing target.
+[[nodiscard]] Status CopyFile(const std::string& from, const std::string& to);
 
 // True when any file system entry (file or folder) has this name.
 [[nodiscard]] bool PathExists(const std::string& path);
@@ -38,21 +40,21 @@ bool DeleteFile(const std::string& path);
 [[nodiscard]] std::optional<std::uint32_t> GetFileAttributes(const std::string& path);
 
 // Sets the attributes to "normal": writable, no other bits.
-bool SetFileAttributesNormal(const std::string& path);
+Status SetFileAttributesNormal(const std::string& path);
 
 // Makes a file read-only (used by tests and tools to prepare fixtures).
 bool SetFileReadOnly(const std::string& path);
 
-// Creates or truncates `path` and writes `bytes` in one write; false when
+// Creates or truncates `path` and writes `bytes` in one write; fails when
 // the file cannot be created, written or closed. A failed write may leave
 // a partial file behind.
-[[nodiscard]] bool WriteWholeFile(const std::string& path, std::string_view bytes);
+[[nodiscard]] Status WriteWholeFile(const std::string& path, std::string_view bytes);
 
 // Writes `bytes` to `path` so that readers see either the old file or the
 // complete new one: a temporary file in the same folder is written first and
 // then moved over `path`. On failure the temporary file is removed and any
 // previous file at `path` is left as it was.
-[[nodiscard]] bool ReplaceFileAtomically(const std::string& path, std::string_view bytes);
+[[nodiscard]] Status ReplaceFileAtomically(const std::string& path, std::string_view bytes);
 
 // Reads a whole file; nothing when it cannot be opened or read. Others may
 // write, move or delete it meanwhile (Windows: the read shares all three),
@@ -80,7 +82,10 @@ inline bool IsSameFile(const FileStamp& stamp, const std::optional<FileStamp>& o
   return other && stamp.volume == other->volume && stamp.index == other->index;
 }
 
-// The moment `secondsBack` seconds before now, in the units of
+// Whether `folder` is on a network drive (Windows: a mapped letter or a
+// UNC path; POSIX: an NFS or SMB mount).
+[[nodiscard]] bool IsOnNetworkDrive(const std::string& folder);
+
 // The time the file system that keeps `folder` (a file server's, for a
 // share) gives a file written there now, in FileStamp::last_write's units:
 // a file of its own is made in the folder, read and removed again (on
@@ -91,7 +96,9 @@ inline bool IsSameFile(const FileStamp& stamp, const std::optional<FileStamp>& o
 // `seconds` in FileStamp::last_write's units.
 [[nodiscard]] std::uint64_t FileTimeSpan(std::uint32_t seconds);
 
-// FileStamp::last_write, to set a file's last-write time against.
+// The moment `secondsBack` seconds before now by this machine's clock, in
+// the units of FileStamp::last_write, to set a file's last-write time
+// against.
 [[nodiscard]] std::uint64_t FileTimeNow(std::uint32_t secondsBack = 0);
 
 // Sets the file's last-write time (FileStamp's units); false when it cannot.

@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "platform/process.h"
+#include "platform/system_error.h"
 
 namespace vok::platform {
 
@@ -61,9 +62,9 @@ enum class LockOutcome {
 
 // Why this host may take no installation lock at all, in words (Windows: a
 // Low-integrity or AppContainer process may neither make nor open a lock
-// that other users' calls share); empty when it may. Told from the host's
+// that other users' calls share); nothing when it may. Told from the host's
 // token before anything is made.
-[[nodiscard]] std::string HostRefusal();
+[[nodiscard]] std::optional<std::string> HostRefusal();
 
 class InstallLock {
  public:
@@ -89,9 +90,10 @@ class InstallLock {
   [[nodiscard]] LockOutcome Acquire(std::uint32_t limitMs);
 
   // While this object holds the installation: leaves `holder` as this
-  // user's record. False when it could not be written. The record is taken
-  // back on release only when the last one published names no report tool.
-  [[nodiscard]] bool Publish(const InstallLockHolder& holder);
+  // user's record; fails when it could not be written. The record is taken
+  // back on release only when the last one published names no report tool
+  // (RecordGoesWithRelease).
+  [[nodiscard]] Status Publish(const InstallLockHolder& holder);
 
   // This user's record of the installation: a holder now, one that died
   // holding it, or one whose tool would not end; nothing when there is none
@@ -99,8 +101,8 @@ class InstallLock {
   [[nodiscard]] std::optional<InstallLockHolder> OwnRecord() const;
 
   // While held: removes this user's record, which names a tool that is
-  // gone. False when it is still there.
-  bool DropOwnRecord();
+  // gone; fails when it is still there.
+  Status DropOwnRecord();
 
   // OwnRecord(), when its holder's process runs now.
   [[nodiscard]] std::optional<InstallLockHolder> Holder() const;
@@ -108,15 +110,18 @@ class InstallLock {
   // Where this user's record of the installation is kept (GBK).
   [[nodiscard]] std::string RecordPath() const;
 
+  // The system's error of the last try that failed (kFailed); 0 when none.
+  [[nodiscard]] std::uint32_t FailureCode() const;
+
   // Whether the lock object exists for this caller now (made or opened);
   // when not, TryAcquire fails until it can be made.
   [[nodiscard]] bool Made() const;
 
   // Why this user's records cannot be kept (a folder that another user
-  // owns or can write, a link, no folder to keep them in), in words; empty
-  // when they can. Looks only: the folder is made by the first Publish.
+  // owns or can write, a link, no folder to keep them in), in words;
+  // nothing when they can. Looks only: the folder is made by the first Publish.
   // Without records no call may run: a tool nobody could find must not.
-  [[nodiscard]] std::string RecordProblem() const;
+  [[nodiscard]] std::optional<std::string> RecordProblem() const;
 
   // Whether some object holds the installation now, found without taking
   // it for longer than the look; nothing when the lock cannot be asked.

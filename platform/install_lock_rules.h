@@ -16,6 +16,13 @@
 
 namespace vok::platform {
 
+// Whether the holder's record goes when it lets go of the installation: only
+// when the last record it published names no report tool. A tool that
+// would not end stays in the record for the next call of its user.
+[[nodiscard]] inline bool RecordGoesWithRelease(const InstallLockHolder& last) {
+  return last.tool.id == 0;
+}
+
 // What the report tool a record of this caller's user names is to it.
 enum class RecordedTool {
   kNone,    // the record names no tool

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/system_error.h"
+
 namespace vok::platform {
 
 enum class WaitOutcome {
@@ -29,24 +31,25 @@ struct ProcessIdentity {
   std::uint64_t start = 0;
 };
 
-// Whether a child ends with the process that started it.
-enum class ChildTie {
-  kNone,
-  // Windows: the child runs in a job object of its own that ends it, and
-  // every program it starts, when the last handle to the job closes: when
-  // the ChildProcess goes, at the latest when the host ends. Its programs
-  // stay in the job unless they leave it on purpose (breakaway is allowed,
-  // never silent), so none of them outlives the call to write into the
-  // next one. A host whose own job allows no nested job and no breakaway
-  // leaves it untied (Tied() says so), and the holder record lets the next
-  // call end it. POSIX: the child leads a process group of its own, which
-  // Terminate and EndRecordedTool end whole; nothing ends it with the host.
-  kEndsWithHost,
+// What a child is started together with.
+enum class ChildScope {
+  kAlone,
+  // The child and what it starts are kept together, so that Terminate ends
+  // them all. Windows: a job object of its own, which also ends them when
+  // its last handle closes: when the ChildProcess goes, at the latest when
+  // the host ends (EndsWithHost). Its programs stay in the job unless they
+  // leave it on purpose (breakaway is allowed, never silent), so none of
+  // them outlives the call to write into the next one. A host whose own
+  // job allows no nested job and no breakaway leaves the child outside one
+  // (EndsWithHost says so), and the holder record lets the next call end
+  // it. POSIX: a process group the child leads, which Terminate and
+  // EndRecordedTool end whole; nothing ends it with the host.
+  kWithWhatItStarts,
 };
 
 // A started child process. Owns its handles; the destructor closes them
-// without waiting or terminating (a child tied to its host ends then).
-// Move-only.
+// without waiting or terminating (a child that ends with its host ends
+// then). Move-only.
 class ChildProcess {
  public:
   struct State;
@@ -66,30 +69,31 @@ class ChildProcess {
   // cannot be started; `error`, when given, receives the system's error
   // code then (0 when `beforeRunning` refused it).
   [[nodiscard]] static std::optional<ChildProcess> Start(
-      const std::string& commandLine, int* error = nullptr, ChildTie tie = ChildTie::kNone,
+      const std::string& commandLine, int* error = nullptr, ChildScope scope = ChildScope::kAlone,
       const std::string& folder = {},
       const std::function<bool(const ChildProcess&)>& beforeRunning = {});
 
   // Who the child is, for others to find it by.
   [[nodiscard]] ProcessIdentity Identity() const;
 
-  // The process group the child leads (POSIX, a tied child), which its own
+  // The process group the child leads (POSIX, kWithWhatItStarts), which its own
   // children share unless they leave it; 0 when it leads none.
   [[nodiscard]] std::uint32_t Group() const;
 
-  // Whether the system ends the child with its host (see ChildTie).
-  [[nodiscard]] bool Tied() const;
+  // Whether the system ends the child, and what it started, with its host
+  // (see ChildScope); never on POSIX.
+  [[nodiscard]] bool EndsWithHost() const;
 
   // Waits for the process to end, at most `limitMs` milliseconds, or without
   // limit when `limitMs` is empty.
   [[nodiscard]] WaitOutcome Wait(std::optional<std::uint32_t> limitMs);
 
   // Ends the process with `exitCode` (where the system lets the code be
-  // chosen) and reaps it; a tied child is ended with what it started (its
-  // job, its process group). Returns false when it, or one of those, could
+  // chosen) and reaps it; a child of kWithWhatItStarts is ended with what
+  // it started (its job, its process group). Returns false when it, or one of those, could
   // not be ended. A thread with a message queue answers sent messages
   // while it waits for the end.
-  bool Terminate(std::uint32_t exitCode);
+  Status Terminate(std::uint32_t exitCode);
 
   // Once the process has ended: its exit code (Windows: as
   // GetExitCodeProcess gives it; POSIX: the exit status, or minus the
@@ -171,8 +175,8 @@ enum class EndOutcome {
 
 // Starts `commandLine` like ChildProcess::Start (in `folder`, or the
 // caller's current folder when it is empty) but does not keep the process:
-// it runs on independently and leaves nothing behind to reap. Returns false
-// when it cannot be started.
-[[nodiscard]] bool StartDetached(const std::string& commandLine, const std::string& folder = {});
+// it runs on independently and leaves nothing behind to reap. Fails when it
+// cannot be started.
+[[nodiscard]] Status StartDetached(const std::string& commandLine, const std::string& folder = {});
 
 }  // namespace vok::platform

@@ -139,7 +139,7 @@ enum class CoreCall { kAsShipped, kWithoutLock, kTraced };
 void CoreGetReportDate(benchmark::State& state, CoreCall how) {
   const Installation& installation = TheInstallation();
   const std::string trace = BenchFolder::Get().root() + "/trace.log";
-  vok::testing::SetInstallLocking(how != CoreCall::kWithoutLock);
+  vok::seams::SetInstallLocking(how != CoreCall::kWithoutLock);
   if (how == CoreCall::kTraced) ::setenv(vok::trace::kVariable, trace.c_str(), 1);
   char message[128] = {};
   for (auto _ : state) {
@@ -150,7 +150,7 @@ void CoreGetReportDate(benchmark::State& state, CoreCall how) {
   }
   ::unsetenv(vok::trace::kVariable);
   ::unlink(trace.c_str());
-  vok::testing::SetInstallLocking(true);
+  vok::seams::SetInstallLocking(true);
 }
 
 // What every call pays for a trace that is off: the setting read (the

@@ -178,14 +178,14 @@ void Calls(const std::string& folder, const std::string& program_folder) {
   double unlocked = 1e30;
   for (int round = 0; round < 8; ++round) {
     for (const bool on : {true, false}) {
-      testing::SetInstallLocking(on);
+      seams::SetInstallLocking(on);
       DeleteFileA(log.c_str());
       const double took =
           Fastest(1, [&] { return ::GetReportDate(kLogin, output.c_str(), message) == 0; });
       (on ? locked : unlocked) = std::min(on ? locked : unlocked, took);
     }
   }
-  testing::SetInstallLocking(true);
+  seams::SetInstallLocking(true);
   constexpr int kLockRounds = 1000;
   const double lock = Fastest(3, [&] {
     for (int i = 0; i < kLockRounds; ++i) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/posix/posix_codepage.h"
+#include "platform/scoped_handle.h"
 
 namespace vok::platform {
 namespace {
@@ -27,20 +28,21 @@ constexpr const char* kUtf16 =
 constexpr const char* kUtf32 =
     __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ ? "UTF-32LE" : "UTF-32BE";
 
-class IconvOwner {
- public:
-  IconvOwner(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-  ~IconvOwner() {
-    if (Valid()) iconv_close(cd_);
+struct IconvTraits {
+  using Handle = iconv_t;
+  static Handle Invalid() noexcept { return reinterpret_cast<iconv_t>(-1); }
+  static bool IsValid(Handle cd) noexcept { return cd != Invalid(); }
+  static bool Close(Handle cd) noexcept { return iconv_close(cd) == 0; }
+  static void Release(Handle cd) noexcept {
+    const int saved = errno;
+    iconv_close(cd);
+    errno = saved;
   }
-  IconvOwner(const IconvOwner&) = delete;
-  IconvOwner& operator=(const IconvOwner&) = delete;
+};
 
-  [[nodiscard]] bool Valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-  [[nodiscard]] iconv_t Get() const { return cd_; }
-
- private:
-  iconv_t cd_;
+class IconvOwner : public ScopedHandle<IconvTraits> {
+ public:
+  IconvOwner(const char* to, const char* from) : ScopedHandle(iconv_open(to, from)) {}
 };
 
 // This thread's converter from `from` to `to`, in its initial state. The
@@ -55,8 +57,8 @@ const IconvOwner& ThreadConverter(const char* to, const char* from) {
   for (Entry& entry : converters) {
     if (entry.to == to && entry.from == from) {
       // A conversion that failed half-way may have left a shift state.
-      if (entry.converter->Valid()) {
-        iconv(entry.converter->Get(), nullptr, nullptr, nullptr, nullptr);
+      if (entry.converter->valid()) {
+        iconv(entry.converter->get(), nullptr, nullptr, nullptr, nullptr);
       }
       return *entry.converter;
     }
@@ -78,7 +80,7 @@ bool Convert(const char* to, const char* from, std::string_view in, std::string&
              OnBadInput onBadInput) {
   out.clear();
   const IconvOwner& cd = ThreadConverter(to, from);
-  if (!cd.Valid()) return false;
+  if (!cd.valid()) return false;
   out.reserve(in.size() * 2);
   char* inPtr = const_cast<char*>(in.data());
   std::size_t inLeft = in.size();
@@ -86,7 +88,7 @@ bool Convert(const char* to, const char* from, std::string_view in, std::string&
   while (inLeft > 0) {
     char* outPtr = buffer;
     std::size_t outLeft = sizeof buffer;
-    const std::size_t rc = iconv(cd.Get(), &inPtr, &inLeft, &outPtr, &outLeft);
+    const std::size_t rc = iconv(cd.get(), &inPtr, &inLeft, &outPtr, &outLeft);
     const int err = errno;
     out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
     if (rc != static_cast<std::size_t>(-1) || err == E2BIG) continue;
@@ -272,12 +274,12 @@ std::string Utf8ToGbk(std::string_view utf8, std::u32string& lacking) {
 }
 
 std::uint32_t AnsiCodePage() {
-  const int forced = InjectedError(testing::Operation::kAnsiCodePage);
+  const int forced = InjectedError(faults::Operation::kAnsiCodePage);
   return forced != 0 ? static_cast<std::uint32_t>(forced) : 936;
 }
 bool SystemChoosesAnsiCodePage() { return false; }
 
-bool CanDecode(Charset charset) { return ThreadConverter(kGbk, IconvName(charset)).Valid(); }
+bool CanDecode(Charset charset) { return ThreadConverter(kGbk, IconvName(charset)).valid(); }
 
 std::optional<std::string> ToGbkWithoutLoss(Charset charset, std::string_view bytes,
                                             GbkConversionFault& fault) {

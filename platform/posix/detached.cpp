@@ -14,8 +14,10 @@
 
 namespace vok::platform {
 
-bool StartDetached(const std::string& commandLine, const std::string& folder) {
-  if (InjectedFailure(testing::Operation::kStartProcess)) return false;
+namespace {
+
+bool StartDetachedOnce(const std::string& commandLine, const std::string& folder) {
+  if (InjectedFailure(faults::Operation::kStartProcess)) return false;
   // Everything the intermediate child needs is prepared before fork: after
   // it only posix_spawn, write and _exit run.
   std::unique_ptr<posix::SpawnRequest> request =
@@ -38,12 +40,12 @@ bool StartDetached(const std::string& commandLine, const std::string& folder) {
     static_cast<void>(written);
     ::_exit(rc == 0 ? 0 : 127);
   }
-  writeEnd.Reset();
+  writeEnd.reset();
 
   int spawnResult = -1;
   ssize_t got;
   do {
-    got = ::read(readEnd.Get(), &spawnResult, sizeof spawnResult);
+    got = ::read(readEnd.get(), &spawnResult, sizeof spawnResult);
   } while (got < 0 && errno == EINTR);
 
   int status = 0;
@@ -52,8 +54,19 @@ bool StartDetached(const std::string& commandLine, const std::string& folder) {
     reaped = ::waitpid(intermediate, &status, 0);
   } while (reaped < 0 && errno == EINTR);
 
-  if (got == static_cast<ssize_t>(sizeof spawnResult)) return spawnResult == 0;
-  return reaped == intermediate && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  if (got == static_cast<ssize_t>(sizeof spawnResult)) {
+    errno = spawnResult;
+    return spawnResult == 0;
+  }
+  if (reaped == intermediate && WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
+  errno = ECHILD;
+  return false;
+}
+
+}  // namespace
+
+Status StartDetached(const std::string& commandLine, const std::string& folder) {
+  return Status::Of(StartDetachedOnce(commandLine, folder), "start");
 }
 
 }  // namespace vok::platform

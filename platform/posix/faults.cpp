@@ -4,7 +4,7 @@
 
 namespace vok::platform {
 
-bool InjectedFailure(testing::Operation op) {
+bool InjectedFailure(faults::Operation op) {
   const int error = InjectedError(op);
   if (error == 0) return false;
   errno = error;

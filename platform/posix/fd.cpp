@@ -5,32 +5,29 @@
 
 namespace vok::platform::posix {
 
-UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
-  if (this != &other) Reset(other.Release());
-  return *this;
+// On Linux the descriptor is gone even when close reports EINTR.
+bool FdTraits::Close(int fd) noexcept { return ::close(fd) == 0 || errno == EINTR; }
+
+void FdTraits::Release(int fd) noexcept {
+  const int saved = errno;
+  ::close(fd);
+  errno = saved;
 }
 
-int UniqueFd::Release() {
-  const int fd = fd_;
-  fd_ = -1;
-  return fd;
+bool FolderListingTraits::Close(DIR* dir) noexcept { return ::closedir(dir) == 0; }
+
+void FolderListingTraits::Release(DIR* dir) noexcept {
+  const int saved = errno;
+  ::closedir(dir);
+  errno = saved;
 }
 
-void UniqueFd::Reset(int fd) {
-  if (fd_ >= 0) {
-    const int saved = errno;
-    ::close(fd_);
-    errno = saved;
-  }
-  fd_ = fd;
-}
+bool StreamTraits::Close(std::FILE* file) noexcept { return std::fclose(file) == 0; }
 
-bool UniqueFd::Close() {
-  if (fd_ < 0) return true;
-  const int rc = ::close(fd_);
-  fd_ = -1;
-  // On Linux the descriptor is gone even when close reports EINTR.
-  return rc == 0 || errno == EINTR;
+void StreamTraits::Release(std::FILE* file) noexcept {
+  const int saved = errno;
+  std::fclose(file);
+  errno = saved;
 }
 
 bool WriteAll(int fd, std::string_view bytes) {

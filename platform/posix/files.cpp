@@ -6,6 +6,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include "platform/busy_retry.h"
@@ -14,11 +15,13 @@
 #include "platform/posix/posix_paths.h"
 
 namespace vok::platform {
+
+std::uint32_t LastSystemErrorCode() { return static_cast<std::uint32_t>(errno); }
 namespace {
 
 using posix::ToSystemPath;
 using posix::UniqueFd;
-using testing::Operation;
+using faults::Operation;
 
 constexpr std::uint32_t kFileAttributeDirectory = 0x10;
 constexpr mode_t kPermissionBits = S_IRWXU | S_IRWXG | S_IRWXO;
@@ -56,11 +59,11 @@ bool CopyBytes(int from, int to) {
 // otherwise write through a missing write bit.
 UniqueFd OpenCopyTarget(const std::string& path, const struct stat& source) {
   UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR));
-  if (fd.Valid() || errno != EEXIST) return fd;
-  fd.Reset(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
-  if (!fd.Valid()) return fd;
+  if (fd.valid() || errno != EEXIST) return fd;
+  fd.reset(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
+  if (!fd.valid()) return fd;
   struct stat target {};
-  if (::fstat(fd.Get(), &target) != 0) return UniqueFd();
+  if (::fstat(fd.get(), &target) != 0) return UniqueFd();
   if (!S_ISREG(target.st_mode) || (target.st_dev == source.st_dev && target.st_ino == source.st_ino)) {
     errno = EINVAL;
     return UniqueFd();
@@ -69,7 +72,7 @@ UniqueFd OpenCopyTarget(const std::string& path, const struct stat& source) {
     errno = EACCES;
     return UniqueFd();
   }
-  if (::ftruncate(fd.Get(), 0) != 0) return UniqueFd();
+  if (::ftruncate(fd.get(), 0) != 0) return UniqueFd();
   return fd;
 }
 
@@ -111,22 +114,22 @@ bool CopyFileOnce(const std::string& from, const std::string& to) {
   if (!source || !target) return false;
 
   UniqueFd in(::open(source->c_str(), O_RDONLY | O_CLOEXEC));
-  if (!in.Valid()) return false;
+  if (!in.valid()) return false;
   struct stat sourceStat {};
-  if (::fstat(in.Get(), &sourceStat) != 0) return false;
+  if (::fstat(in.get(), &sourceStat) != 0) return false;
   if (!S_ISREG(sourceStat.st_mode)) {
     errno = EISDIR;
     return false;
   }
 
   UniqueFd out = OpenCopyTarget(*target, sourceStat);
-  if (!out.Valid()) return false;
+  if (!out.valid()) return false;
   // The copy gets the source's permission bits, read-only included, as
   // CopyFile copies the attributes; the descriptor stays writable.
-  const bool ok = CopyBytes(in.Get(), out.Get()) &&
-                  ::fchmod(out.Get(), sourceStat.st_mode & kPermissionBits) == 0 && out.Close();
+  const bool ok = CopyBytes(in.get(), out.get()) &&
+                  ::fchmod(out.get(), sourceStat.st_mode & kPermissionBits) == 0 && out.close();
   if (!ok) {
-    out.Reset();
+    out.reset();
     // A partial copy is worse than none.
     RemoveQuietly(*target);
   }
@@ -135,12 +138,12 @@ bool CopyFileOnce(const std::string& from, const std::string& to) {
 
 }  // namespace
 
-bool DeleteFile(const std::string& path) {
-  return RetryWhileBusy([&] { return DeleteFileOnce(path); }, IsBusy);
+Status DeleteFile(const std::string& path) {
+  return Status::Of(RetryWhileBusy([&] { return DeleteFileOnce(path); }, IsBusy), "delete");
 }
 
-bool CopyFile(const std::string& from, const std::string& to) {
-  return RetryWhileBusy([&] { return CopyFileOnce(from, to); }, IsBusy);
+Status CopyFile(const std::string& from, const std::string& to) {
+  return Status::Of(RetryWhileBusy([&] { return CopyFileOnce(from, to); }, IsBusy), "copy");
 }
 
 bool PathExists(const std::string& path) {
@@ -159,12 +162,14 @@ std::optional<std::uint32_t> GetFileAttributes(const std::string& path) {
   return attributes == 0 ? kFileAttributeNormal : attributes;
 }
 
-bool SetFileAttributesNormal(const std::string& path) {
-  if (InjectedFailure(Operation::kSetFileAttributesNormal)) return false;
+Status SetFileAttributesNormal(const std::string& path) {
+  constexpr char kOperation[] = "make writable";
+  if (InjectedFailure(Operation::kSetFileAttributesNormal)) return Status::Failed(kOperation);
   const auto sys = ToSystemPath(path);
   struct stat st {};
-  if (!sys || ::stat(sys->c_str(), &st) != 0) return false;
-  return ::chmod(sys->c_str(), (st.st_mode & kPermissionBits) | S_IRUSR | S_IWUSR) == 0;
+  if (!sys || ::stat(sys->c_str(), &st) != 0) return Status::Failed(kOperation);
+  return Status::Of(::chmod(sys->c_str(), (st.st_mode & kPermissionBits) | S_IRUSR | S_IWUSR) == 0,
+                    kOperation);
 }
 
 bool SetFileReadOnly(const std::string& path) {
@@ -174,11 +179,11 @@ bool SetFileReadOnly(const std::string& path) {
   return ::chmod(sys->c_str(), st.st_mode & kPermissionBits & ~(S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
-bool WriteWholeFile(const std::string& path, std::string_view bytes) {
+Status WriteWholeFile(const std::string& path, std::string_view bytes) {
   const auto sys = ToSystemPath(path);
-  if (!sys) return false;
+  if (!sys) return Status::Failed("write");
   UniqueFd fd(::open(sys->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-  return fd.Valid() && WriteFileBytes(fd.Get(), bytes) && fd.Close();
+  return Status::Of(fd.valid() && WriteFileBytes(fd.get(), bytes) && fd.close(), "write");
 }
 
 namespace {
@@ -203,25 +208,26 @@ bool ReplaceFileOnce(const std::string& path, std::string_view bytes) {
 
   std::string temporary = *sys + ".tmp.XXXXXX";
   UniqueFd fd(::mkostemp(temporary.data(), O_CLOEXEC));
-  if (!fd.Valid()) return false;
-  const bool written = WriteFileBytes(fd.Get(), bytes) && ::fchmod(fd.Get(), mode) == 0 &&
-                       ::fsync(fd.Get()) == 0 && fd.Close();
+  if (!fd.valid()) return false;
+  const bool written = WriteFileBytes(fd.get(), bytes) && ::fchmod(fd.get(), mode) == 0 &&
+                       ::fsync(fd.get()) == 0 && fd.close();
   if (!written || ::rename(temporary.c_str(), sys->c_str()) != 0) {
-    fd.Reset();
+    fd.reset();
     RemoveQuietly(temporary);
     return false;
   }
   // Make the rename itself durable; the replacement already happened, so a
   // failure here is not reported.
   UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.Valid()) ::fsync(dir.Get());
+  if (dir.valid()) ::fsync(dir.get());
   return true;
 }
 
 }  // namespace
 
-bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
-  return RetryWhileBusy([&] { return ReplaceFileOnce(path, bytes); }, IsBusy);
+Status ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
+  return Status::Of(RetryWhileBusy([&] { return ReplaceFileOnce(path, bytes); }, IsBusy),
+                    "replace");
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
@@ -230,13 +236,13 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
   UniqueFd fd;
   if (!RetryWhileBusy(
           [&] {
-            fd.Reset(::open(sys->c_str(), O_RDONLY | O_CLOEXEC));
-            return fd.Valid();
+            fd.reset(::open(sys->c_str(), O_RDONLY | O_CLOEXEC));
+            return fd.valid();
           },
           IsBusy)) {
     return std::nullopt;
   }
-  return posix::ReadAll(fd.Get(), std::string::npos - 1);
+  return posix::ReadAll(fd.get(), std::string::npos - 1);
 }
 
 std::optional<FileStamp> StampOf(const std::string& path) {
@@ -265,15 +271,27 @@ bool SetLastWriteTime(const std::string& path, std::uint64_t last_write) {
   return ::utimensat(AT_FDCWD, system->c_str(), times, 0) == 0;
 }
 
+bool IsOnNetworkDrive(const std::string& folder) {
+  if (InjectedFailure(Operation::kFolderIsRemote)) return true;
+  const auto sys = ToSystemPath(folder);
+  struct statfs volume {};
+  if (!sys || ::statfs(sys->c_str(), &volume) != 0) return false;
+  // NFS, SMB, CIFS and SMB2, as the kernel names their file systems.
+  for (const unsigned long magic : {0x6969ul, 0x517Bul, 0xFF534D42ul, 0xFE534D42ul}) {
+    if (static_cast<unsigned long>(volume.f_type) == magic) return true;
+  }
+  return false;
+}
+
 std::optional<std::uint64_t> FileSystemNow(const std::string& folder) {
   const std::optional<std::string> path = posix::ToSystemPath(folder);
   if (!path) return std::nullopt;
   std::string name = *path + "/vokqm7.clock.XXXXXX";
   posix::UniqueFd fd(::mkostemp(name.data(), O_CLOEXEC));
-  if (!fd.Valid()) return std::nullopt;
+  if (!fd.valid()) return std::nullopt;
   ::unlink(name.c_str());
   struct stat st {};
-  if (!posix::WriteAll(fd.Get(), "x") || ::fstat(fd.Get(), &st) != 0) return std::nullopt;
+  if (!posix::WriteAll(fd.get(), "x") || ::fstat(fd.get(), &st) != 0) return std::nullopt;
   return static_cast<std::uint64_t>(st.st_mtim.tv_sec) * 1000000000u +
          static_cast<std::uint64_t>(st.st_mtim.tv_nsec);
 }
@@ -283,7 +301,7 @@ std::uint64_t FileTimeSpan(std::uint32_t seconds) { return static_cast<std::uint
 std::uint64_t FileTimeNow(std::uint32_t secondsBack) {
   struct timespec now {};
   ::clock_gettime(CLOCK_REALTIME, &now);
-  const std::int64_t skew = InjectedError(testing::Operation::kLocalClockSkew);
+  const std::int64_t skew = InjectedError(faults::Operation::kLocalClockSkew);
   const std::uint64_t ns = static_cast<std::uint64_t>(now.tv_sec + skew) * 1000000000u +
                            static_cast<std::uint64_t>(now.tv_nsec);
   const std::uint64_t back = static_cast<std::uint64_t>(secondsBack) * 1000000000u;

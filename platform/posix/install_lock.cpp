@@ -15,7 +15,6 @@
 #include "platform/install_lock.h"
 
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
@@ -25,8 +24,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/deadline.h"
 #include "platform/faults.h"
 #include "platform/install_lock_record.h"
+#include "platform/install_lock_rules.h"
 #include "platform/posix/posix_fd.h"
 #include "platform/posix/posix_paths.h"
 #include "platform/process.h"
@@ -113,7 +114,7 @@ posix::UniqueFd OpenRecord(const std::string& path, bool write) {
   const int flags = (write ? O_RDWR | O_CREAT : O_RDONLY) | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK;
   posix::UniqueFd fd(::open(path.c_str(), flags, 0600));
   struct stat st {};
-  if (!fd.Valid() || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+  if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
       st.st_uid != ::geteuid() || st.st_nlink != 1) {
     return posix::UniqueFd();
   }
@@ -132,6 +133,7 @@ struct InstallLock::State {
   posix::UniqueFd record;  // this user's record, while held and published
   bool held = false;
   bool clear_on_release = false;
+  std::uint32_t failure = 0;  // the system's error of the last kFailed
 
   std::string MyRecord() const { return records.path + "/" + record_name; }
 
@@ -140,8 +142,8 @@ struct InstallLock::State {
     // Taken back only when the holder saw its own tool end: a record that
     // names a tool that may still run stays for the next holder.
     if (clear_on_release) ::unlink(MyRecord().c_str());
-    record.Reset();
-    ::flock(fd.Get(), LOCK_UN);
+    record.reset();
+    ::flock(fd.get(), LOCK_UN);
   }
 };
 
@@ -156,10 +158,10 @@ posix::UniqueFd OpenFolder(const std::string& folder) {
 // Opens the installation folder to lock it, when it still is the folder the
 // lock was made for.
 bool FolderReady(InstallLock::State& state) {
-  if (state.fd.Valid()) return true;
+  if (state.fd.valid()) return true;
   posix::UniqueFd fd = OpenFolder(state.folder);
   struct stat st {};
-  if (!fd.Valid() || ::fstat(fd.Get(), &st) != 0 || st.st_dev != state.device ||
+  if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || st.st_dev != state.device ||
       st.st_ino != state.inode) {
     return false;
   }
@@ -190,7 +192,7 @@ std::optional<InstallLock> InstallLock::ForFolder(const std::string& gbkFolder) 
   state->record_name = name;
   state->records = RecordFolderOfThisUser();
   // A folder that cannot be opened now is tried again by TryAcquire.
-  if (!InjectedFailure(testing::Operation::kOpenInstallLock)) FolderReady(*state);
+  if (!InjectedFailure(faults::Operation::kOpenInstallLock)) FolderReady(*state);
   return InstallLock(std::move(state));
 }
 
@@ -199,38 +201,55 @@ InstallLock::InstallLock(InstallLock&&) noexcept = default;
 InstallLock& InstallLock::operator=(InstallLock&&) noexcept = default;
 InstallLock::~InstallLock() = default;
 
-LockOutcome InstallLock::TryAcquire() {
-  if (!state_) return LockOutcome::kFailed;
-  if (state_->held) return LockOutcome::kTaken;
-  if (InjectedFailure(testing::Operation::kTakeInstallLock) || !FolderReady(*state_)) {
-    return LockOutcome::kFailed;
-  }
+namespace {
+
+// One try without waiting, and without the fault seam's hook.
+// A failure with the system's error, kept for FailureCode.
+LockOutcome Failed(InstallLock::State& state, int error) {
+  state.failure = static_cast<std::uint32_t>(error);
+  return LockOutcome::kFailed;
+}
+
+LockOutcome TryOnce(InstallLock::State* state) {
+  if (state == nullptr) return LockOutcome::kFailed;
+  if (state->held) return LockOutcome::kTaken;
+  if (!FolderReady(*state)) return Failed(*state, errno);
   for (;;) {
-    if (::flock(state_->fd.Get(), LOCK_EX | LOCK_NB) == 0) break;
+    if (::flock(state->fd.get(), LOCK_EX | LOCK_NB) == 0) break;
     if (errno == EWOULDBLOCK) return LockOutcome::kBusy;
-    if (errno != EINTR) return LockOutcome::kFailed;
+    if (errno != EINTR) return Failed(*state, errno);
   }
   // A path that names another folder now (the installation moved, another
   // folder put in its place) is not what the caller will work in.
-  if (!StillNamed(*state_)) {
-    ::flock(state_->fd.Get(), LOCK_UN);
-    return LockOutcome::kFailed;
+  if (!StillNamed(*state)) {
+    ::flock(state->fd.get(), LOCK_UN);
+    return Failed(*state, ESTALE);
   }
-  state_->held = true;
-  state_->clear_on_release = false;
+  state->held = true;
+  state->clear_on_release = false;
   return LockOutcome::kTaken;
+}
+
+}  // namespace
+
+LockOutcome InstallLock::TryAcquire() {
+  if (state_ && !state_->held && InjectedFailure(faults::Operation::kTakeInstallLock)) {
+    return Failed(*state_, errno);
+  }
+  return TryOnce(state_.get());
 }
 
 // flock() cannot wait with a limit: tries again after pauses that grow to
 // 20 ms, so that a short hold costs little and a long one little CPU.
 LockOutcome InstallLock::Acquire(std::uint32_t limitMs) {
-  using Clock = std::chrono::steady_clock;
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limitMs);
+  if (state_ && !state_->held && InjectedFailure(faults::Operation::kTakeInstallLock)) {
+    return Failed(*state_, errno);
+  }
+  const Deadline deadline(limitMs);
   std::uint32_t pause_ms = 1;
   for (;;) {
-    const LockOutcome outcome = TryAcquire();
-    if (outcome != LockOutcome::kBusy || Clock::now() >= deadline) return outcome;
-    SleepMilliseconds(pause_ms);
+    const LockOutcome outcome = TryOnce(state_.get());
+    if (outcome != LockOutcome::kBusy || !deadline.Pause(pause_ms)) return outcome;
     if (pause_ms < 20) pause_ms *= 2;
   }
 }
@@ -239,51 +258,55 @@ LockOutcome InstallLock::Acquire(std::uint32_t limitMs) {
 // once it was shown to be this user's plain file of one name. One that is
 // not (something another program left under its name) is removed first:
 // the folder is this user's own.
-bool InstallLock::Publish(const InstallLockHolder& holder) {
-  if (!state_ || !state_->held) return false;
+Status InstallLock::Publish(const InstallLockHolder& holder) {
+  if (!state_ || !state_->held) return Status::Failed("record");
   State& state = *state_;
-  if (!state.record.Valid()) {
-    if (!RecordFolderReady(state.records).empty()) return false;
+  if (!state.record.valid()) {
+    if (!RecordFolderReady(state.records).empty()) return Status::Failed("record");
     state.record = OpenRecord(state.MyRecord(), true);
-    if (!state.record.Valid()) {
+    if (!state.record.valid()) {
       ::unlink(state.MyRecord().c_str());
       state.record = OpenRecord(state.MyRecord(), true);
     }
-    if (!state.record.Valid()) return false;
+    if (!state.record.valid()) return Status::Failed("record");
   }
   const std::string record = FormatHolderRecord(holder);
-  if (::pwrite(state.record.Get(), record.data(), record.size(), 0) !=
+  if (::pwrite(state.record.get(), record.data(), record.size(), 0) !=
           static_cast<ssize_t>(record.size()) ||
-      ::ftruncate(state.record.Get(), static_cast<off_t>(record.size())) != 0) {
-    return false;
+      ::ftruncate(state.record.get(), static_cast<off_t>(record.size())) != 0) {
+    return Status::Failed("record");
   }
-  state.clear_on_release = holder.tool.id == 0;
-  return true;
+  state.clear_on_release = RecordGoesWithRelease(holder);
+  return {};
 }
 
 std::optional<InstallLockHolder> InstallLock::OwnRecord() const {
   if (!state_ || state_->records.path.empty()) return std::nullopt;
   const posix::UniqueFd fd = OpenRecord(state_->MyRecord(), false);
   char bytes[kRecordLimit];
-  const ssize_t n = fd.Valid() ? ::pread(fd.Get(), bytes, sizeof bytes, 0) : -1;
+  const ssize_t n = fd.valid() ? ::pread(fd.get(), bytes, sizeof bytes, 0) : -1;
   if (n <= 0) return std::nullopt;
   return ParseHolderRecord(std::string_view(bytes, static_cast<std::size_t>(n)));
 }
 
-bool InstallLock::DropOwnRecord() {
-  if (!state_ || !state_->held) return false;
-  state_->record.Reset();
-  return ::unlink(state_->MyRecord().c_str()) == 0 || errno == ENOENT;
+Status InstallLock::DropOwnRecord() {
+  if (!state_ || !state_->held) return SystemError{"drop record", EPERM};
+  state_->record.reset();
+  return Status::Of(::unlink(state_->MyRecord().c_str()) == 0 || errno == ENOENT, "drop record");
 }
 
 std::string InstallLock::RecordPath() const {
   return state_ && !state_->records.path.empty() ? state_->MyRecord() : std::string();
 }
 
-bool InstallLock::Made() const { return state_ && state_->fd.Valid(); }
+std::uint32_t InstallLock::FailureCode() const { return state_ ? state_->failure : 0; }
 
-std::string InstallLock::RecordProblem() const {
-  return state_ ? RecordFolderProblem(state_->records) : std::string();
+bool InstallLock::Made() const { return state_ && state_->fd.valid(); }
+
+std::optional<std::string> InstallLock::RecordProblem() const {
+  std::string problem = state_ ? RecordFolderProblem(state_->records) : std::string();
+  if (problem.empty()) return std::nullopt;
+  return problem;
 }
 
 std::optional<bool> InstallLock::Busy() const {
@@ -292,8 +315,8 @@ std::optional<bool> InstallLock::Busy() const {
   // A shared lock of a descriptor of its own: refused while anyone holds
   // the installation, and given back at once.
   const posix::UniqueFd probe = OpenFolder(state_->folder);
-  if (!probe.Valid()) return std::nullopt;
-  if (::flock(probe.Get(), LOCK_SH | LOCK_NB) == 0) return false;
+  if (!probe.valid()) return std::nullopt;
+  if (::flock(probe.get(), LOCK_SH | LOCK_NB) == 0) return false;
   if (errno == EWOULDBLOCK) return true;
   return std::nullopt;
 }
@@ -305,7 +328,7 @@ std::string InstallLock::Name() const { return state_ ? "flock " + state_->folde
 std::uint32_t InstallLock::RefusedError() const { return 0; }
 
 // Every POSIX host may lock a folder it can open.
-std::string HostRefusal() { return {}; }
+std::optional<std::string> HostRefusal() { return std::nullopt; }
 
 // The stand-in serves one machine: its lock folder is that machine's.
 bool InstallLock::GuardsShare() const { return false; }

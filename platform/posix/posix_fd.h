@@ -1,39 +1,48 @@
-// File descriptor ownership and whole-buffer I/O shared by the POSIX
-// platform files.
+// The POSIX kinds of ScopedHandle (platform/scoped_handle.h), and whole-
+// buffer I/O shared by the POSIX platform files.
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
+#include <dirent.h>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/scoped_handle.h"
+
 namespace vok::platform::posix {
 
-// Owns one file descriptor. Closing from the destructor keeps errno as it
-// was, so a failure captured before the descriptor goes out of scope
-// survives.
-class UniqueFd {
- public:
-  UniqueFd() = default;
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  UniqueFd(UniqueFd&& other) noexcept : fd_(other.Release()) {}
-  UniqueFd& operator=(UniqueFd&& other) noexcept;
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-  ~UniqueFd() { Reset(); }
-
-  [[nodiscard]] int Get() const { return fd_; }
-  [[nodiscard]] bool Valid() const { return fd_ >= 0; }
-  int Release();
-  void Reset(int fd = -1);
-
-  // Closes now and says whether the close succeeded (it can report a
-  // delayed write error).
-  bool Close();
-
- private:
-  int fd_ = -1;
+// A file descriptor.
+struct FdTraits {
+  using Handle = int;
+  static Handle Invalid() noexcept { return -1; }
+  static bool IsValid(Handle fd) noexcept { return fd >= 0; }
+  static bool Close(Handle fd) noexcept;
+  static void Release(Handle fd) noexcept;
 };
+
+// A folder listing (opendir).
+struct FolderListingTraits {
+  using Handle = DIR*;
+  static Handle Invalid() noexcept { return nullptr; }
+  static bool IsValid(Handle dir) noexcept { return dir != nullptr; }
+  static bool Close(Handle dir) noexcept;
+  static void Release(Handle dir) noexcept;
+};
+
+// A C stream (fopen).
+struct StreamTraits {
+  using Handle = std::FILE*;
+  static Handle Invalid() noexcept { return nullptr; }
+  static bool IsValid(Handle file) noexcept { return file != nullptr; }
+  static bool Close(Handle file) noexcept;
+  static void Release(Handle file) noexcept;
+};
+
+using UniqueFd = ScopedHandle<FdTraits>;
+using FolderListing = ScopedHandle<FolderListingTraits>;
+using UniqueStream = ScopedHandle<StreamTraits>;
 
 // Writes all of `bytes`, retrying short writes and EINTR.
 bool WriteAll(int fd, std::string_view bytes);

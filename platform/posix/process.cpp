@@ -16,6 +16,7 @@
 #include "platform/posix/posix_procfs.h"
 #include "platform/posix/posix_spawn.h"
 #include "platform/program.h"
+#include "platform/deadline.h"
 
 namespace vok::platform {
 namespace {
@@ -83,16 +84,14 @@ int PidfdKill(int pidfd) {
 
 // 1 when `fd` became readable within `limitMs`, 0 on time-out, -1 on error.
 int WaitReadable(int fd, std::uint32_t limitMs) {
-  using Clock = std::chrono::steady_clock;
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limitMs);
+  const Deadline deadline(limitMs);
   for (;;) {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-    const long long leftMs = left.count() < 0 ? 0 : left.count();
+    const std::uint32_t left = deadline.LeftMs();
     pollfd entry{fd, POLLIN, 0};
-    const int rc = ::poll(&entry, 1, static_cast<int>(leftMs < INT_MAX ? leftMs : INT_MAX));
+    const int rc = ::poll(&entry, 1, static_cast<int>(left < INT_MAX ? left : INT_MAX));
     if (rc > 0) return 1;
     if (rc == 0) {
-      if (Clock::now() >= deadline) return 0;
+      if (deadline.Passed()) return 0;
       continue;
     }
     if (errno != EINTR) return -1;
@@ -103,8 +102,7 @@ int WaitReadable(int fd, std::uint32_t limitMs) {
 // waitpid; failing at once instead would send the caller to look for the
 // tool's output while the tool still runs.
 WaitOutcome PollUntilExited(ChildProcess::State& state, std::uint32_t limitMs) {
-  using Clock = std::chrono::steady_clock;
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limitMs);
+  const Deadline deadline(limitMs);
   for (;;) {
     int status = 0;
     const pid_t rc = ::waitpid(state.pid, &status, WNOHANG);
@@ -114,8 +112,7 @@ WaitOutcome PollUntilExited(ChildProcess::State& state, std::uint32_t limitMs) {
       return WaitOutcome::kExited;
     }
     if (rc < 0 && errno != EINTR) return WaitOutcome::kFailed;
-    if (Clock::now() >= deadline) return WaitOutcome::kTimedOut;
-    ::usleep(5000);
+    if (!deadline.Pause(5)) return WaitOutcome::kTimedOut;
   }
 }
 
@@ -129,14 +126,14 @@ ChildProcess::~ChildProcess() = default;
 // posix_spawn cannot start a child stopped: `beforeRunning` is asked right
 // after the spawn, and a child it refuses is killed with its group.
 std::optional<ChildProcess> ChildProcess::Start(
-    const std::string& commandLine, int* error, ChildTie tie, const std::string& folder,
+    const std::string& commandLine, int* error, ChildScope scope, const std::string& folder,
     const std::function<bool(const ChildProcess&)>& beforeRunning) {
-  if (InjectedFailure(testing::Operation::kStartProcess)) {
+  if (InjectedFailure(faults::Operation::kStartProcess)) {
     if (error != nullptr) *error = errno;
     return std::nullopt;
   }
   std::unique_ptr<posix::SpawnRequest> request =
-      posix::SpawnRequest::FromCommandLine(commandLine, error, tie == ChildTie::kEndsWithHost);
+      posix::SpawnRequest::FromCommandLine(commandLine, error, scope == ChildScope::kWithWhatItStarts);
   if (!request) return std::nullopt;
   if (!folder.empty()) {
     if (const int rc = request->StartIn(folder); rc != 0) {
@@ -153,8 +150,8 @@ std::optional<ChildProcess> ChildProcess::Start(
     if (error != nullptr) *error = rc;
     return std::nullopt;
   }
-  state->pidfd.Reset(PidfdOpen(state->pid));
-  state->leads_group = tie == ChildTie::kEndsWithHost;
+  state->pidfd.reset(PidfdOpen(state->pid));
+  state->leads_group = scope == ChildScope::kWithWhatItStarts;
   // Not reaped yet, so the id is still this child's: whatever /proc says
   // of it now is the child's start.
   if (const std::optional<ProcessIdentity> child =
@@ -181,15 +178,15 @@ std::uint32_t ChildProcess::Group() const {
 
 // Nothing ends a POSIX child with its host: the next call on the
 // installation ends it (EndRecordedTool).
-bool ChildProcess::Tied() const { return false; }
+bool ChildProcess::EndsWithHost() const { return false; }
 
 WaitOutcome ChildProcess::Wait(std::optional<std::uint32_t> limitMs) {
   if (!state_) return WaitOutcome::kFailed;
   State& state = *state_;
   if (state.reaped) return WaitOutcome::kExited;
-  if (limitMs && !state.pidfd.Valid()) return PollUntilExited(state, *limitMs);
+  if (limitMs && !state.pidfd.valid()) return PollUntilExited(state, *limitMs);
   if (limitMs) {
-    const int ready = WaitReadable(state.pidfd.Get(), *limitMs);
+    const int ready = WaitReadable(state.pidfd.get(), *limitMs);
     if (ready == 0) return WaitOutcome::kTimedOut;
     if (ready < 0) return WaitOutcome::kFailed;
   }
@@ -204,22 +201,26 @@ std::optional<std::int64_t> ChildProcess::ExitCode() const {
 // of SIGKILL and `exitCode` is ignored. Nobody reads the code anyway. What
 // the child started in its group goes with it: left running, it could
 // still write into the installation after the call gave up.
-bool ChildProcess::Terminate(std::uint32_t /*exitCode*/) {
-  if (!state_) return false;
+Status ChildProcess::Terminate(std::uint32_t /*exitCode*/) {
+  constexpr char kOperation[] = "terminate";
+  if (!state_) return SystemError{kOperation, ESRCH};
   State& state = *state_;
-  if (state.reaped && !state.leads_group) return true;
+  if (state.reaped && !state.leads_group) return {};
   if (!state.reaped) {
     // Not reaped yet, so the group's id is still the child's own.
     const int rc = state.leads_group ? ::kill(-state.pid, SIGKILL)
-                   : state.pidfd.Valid() ? PidfdKill(state.pidfd.Get())
+                   : state.pidfd.valid() ? PidfdKill(state.pidfd.get())
                                          : ::kill(state.pid, SIGKILL);
     // ESRCH: it ended on its own and only needs reaping.
-    if (rc != 0 && errno != ESRCH) return false;
-    if (!state.Reap()) return false;
+    if (rc != 0 && errno != ESRCH) return Status::Failed(kOperation);
+    if (!state.Reap()) return Status::Failed(kOperation);
   }
   // The rest of the group: killed again until gone, for a bounded while.
-  return posix::KillUntilGone(
-      [&state] { return posix::LiveGroupMembers(state.pid, state.start); }, kGroupEndLimitMs);
+  if (!posix::KillUntilGone([&state] { return posix::LiveGroupMembers(state.pid, state.start); },
+                            kGroupEndLimitMs)) {
+    return SystemError{kOperation, ETIMEDOUT};
+  }
+  return {};
 }
 
 }  // namespace vok::platform

@@ -18,6 +18,7 @@
 #include "platform/posix/posix_procfs.h"
 #include "platform/process.h"
 #include "platform/program.h"
+#include "platform/deadline.h"
 
 namespace vok::platform {
 namespace posix {
@@ -26,9 +27,9 @@ std::optional<ProcStat> ReadStat(pid_t pid) {
   char path[40];
   std::snprintf(path, sizeof path, "/proc/%d/stat", static_cast<int>(pid));
   UniqueFd fd(::open(path, O_RDONLY | O_CLOEXEC));
-  if (!fd.Valid()) return std::nullopt;
+  if (!fd.valid()) return std::nullopt;
   char bytes[1024];
-  const ssize_t n = ::read(fd.Get(), bytes, sizeof bytes - 1);
+  const ssize_t n = ::read(fd.get(), bytes, sizeof bytes - 1);
   if (n <= 0) return std::nullopt;
   bytes[n] = '\0';
   // The program's name comes second, in parentheses, and may itself hold
@@ -76,7 +77,7 @@ pid_t PidOfEntry(const char* name) {
 }  // namespace
 
 void ForEachLiveProcess(const std::function<void(pid_t, const ProcStat&)>& visit) {
-  const std::unique_ptr<DIR, int (*)(DIR*)> proc(::opendir("/proc"), ::closedir);
+  const FolderListing proc(::opendir("/proc"));
   if (!proc) return;
   while (const dirent* entry = ::readdir(proc.get())) {
     const pid_t pid = PidOfEntry(entry->d_name);
@@ -101,8 +102,8 @@ void KillProcesses(const std::vector<LiveProcess>& processes) {
     // to another process unnoticed.
     const std::optional<ProcStat> stat = ReadStat(process.pid);
     if (!stat || Ended(*stat) || stat->start != process.start) continue;
-    if (pidfd.Valid()) {
-      ::syscall(SYS_pidfd_send_signal, pidfd.Get(), SIGKILL, nullptr, 0);
+    if (pidfd.valid()) {
+      ::syscall(SYS_pidfd_send_signal, pidfd.get(), SIGKILL, nullptr, 0);
     } else {
       ::kill(process.pid, SIGKILL);
     }
@@ -111,12 +112,13 @@ void KillProcesses(const std::vector<LiveProcess>& processes) {
 
 bool KillUntilGone(const std::function<std::vector<LiveProcess>()>& alive,
                    std::uint32_t limitMs) {
-  for (std::uint32_t waited = 0;; waited += 10) {
+  const Deadline deadline(limitMs);
+  for (;;) {
     const std::vector<LiveProcess> processes = alive();
     if (processes.empty()) return true;
-    if (waited >= limitMs) return false;
+    if (deadline.Passed()) return false;
     KillProcesses(processes);
-    SleepMilliseconds(10);
+    deadline.Pause(10);
   }
 }
 
@@ -146,14 +148,14 @@ std::uint64_t MillisecondsSinceBoot() {
 // The effective user of process `pid` (the second figure of "Uid:" in its
 // status, which every user may read); nothing when it cannot be read.
 std::optional<uid_t> EffectiveUserOf(pid_t pid) {
-  if (InjectedFailure(testing::Operation::kOpenProcess)) return std::nullopt;
+  if (InjectedFailure(faults::Operation::kOpenProcess)) return std::nullopt;
   char path[40];
   std::snprintf(path, sizeof path, "/proc/%d/status", static_cast<int>(pid));
-  std::FILE* status = std::fopen(path, "re");
-  if (status == nullptr) return std::nullopt;
+  const posix::UniqueStream status(std::fopen(path, "re"));
+  if (!status) return std::nullopt;
   std::optional<uid_t> user;
   char line[256];
-  while (std::fgets(line, sizeof line, status) != nullptr) {
+  while (std::fgets(line, sizeof line, status.get()) != nullptr) {
     unsigned long real = 0;
     unsigned long effective = 0;
     if (std::sscanf(line, "Uid: %lu %lu", &real, &effective) == 2) {
@@ -161,7 +163,6 @@ std::optional<uid_t> EffectiveUserOf(pid_t pid) {
       break;
     }
   }
-  std::fclose(status);
   return user;
 }
 
@@ -231,7 +232,7 @@ ProcessLook LookAtProcess(const ProcessEntry& process, const std::string& gbkPro
 std::string BootIdentity() {
   posix::UniqueFd fd(::open("/proc/sys/kernel/random/boot_id", O_RDONLY | O_CLOEXEC));
   char bytes[64];
-  const ssize_t n = fd.Valid() ? ::read(fd.Get(), bytes, sizeof bytes) : -1;
+  const ssize_t n = fd.valid() ? ::read(fd.get(), bytes, sizeof bytes) : -1;
   if (n <= 0) return {};
   std::string boot(bytes, static_cast<std::size_t>(n));
   while (!boot.empty() && (boot.back() == '\n' || boot.back() == ' ')) boot.pop_back();

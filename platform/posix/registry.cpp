@@ -58,9 +58,9 @@ std::optional<std::string> ValueFile(const char* hive, const std::string& subkey
 // tell an oversized value.
 std::optional<std::string> ReadValueFile(const std::string& path, std::size_t bufferBytes) {
   posix::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd.Valid()) return std::nullopt;
+  if (!fd.valid()) return std::nullopt;
   const std::size_t limit = bufferBytes < std::string::npos - 2 ? bufferBytes + 1 : bufferBytes;
-  std::optional<std::string> data = posix::ReadAll(fd.Get(), limit);
+  std::optional<std::string> data = posix::ReadAll(fd.get(), limit);
   if (!data) return std::nullopt;
   if (!data->empty() && data->back() == '\n') data->pop_back();
   if (data->size() > bufferBytes) return std::nullopt;
@@ -103,7 +103,7 @@ bool WriteValue(const char* hive, const std::string& subkey, const std::string& 
     if (::mkdir(path->substr(0, slash).c_str(), 0755) != 0 && errno != EEXIST) return false;
   }
   posix::UniqueFd fd(::open(path->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-  return fd.Valid() && posix::WriteAll(fd.Get(), value + "\n") && fd.Close();
+  return fd.valid() && posix::WriteAll(fd.get(), value + "\n") && fd.close();
 }
 
 bool DeleteValue(const char* hive, const std::string& subkey, const std::string& valueName) {

@@ -38,11 +38,11 @@ posix::UniqueFd OpenForAppending(const std::string& path, struct stat& st, Trace
                             O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW |
                                 O_NONBLOCK,
                             S_IRUSR | S_IWUSR));
-  if (!fd.Valid()) {
+  if (!fd.valid()) {
     refusal = RefusalAt(path);
     return fd;
   }
-  if (::fstat(fd.Get(), &st) != 0) {
+  if (::fstat(fd.get(), &st) != 0) {
     refusal = TraceRefusal::kCannotOpen;
     return posix::UniqueFd();
   }
@@ -52,7 +52,7 @@ posix::UniqueFd OpenForAppending(const std::string& path, struct stat& st, Trace
   }
   constexpr mode_t kReadable = S_IRGRP | S_IXGRP | S_IROTH | S_IXOTH;
   if (st.st_uid == ::geteuid() && (st.st_mode & kReadable) != 0) {
-    const int closed_up = ::fchmod(fd.Get(), st.st_mode & ~kReadable & 07777);
+    const int closed_up = ::fchmod(fd.get(), st.st_mode & ~kReadable & 07777);
     static_cast<void>(closed_up);
   }
   return fd;
@@ -90,11 +90,11 @@ std::optional<TraceFile> TraceFile::Open(const std::string& gbkPath, std::uint64
   if (!path || path->empty()) return std::nullopt;
   struct stat st {};
   posix::UniqueFd fd = OpenForAppending(*path, st, why);
-  for (int moves = 0; fd.Valid() && moves < 3 && static_cast<std::uint64_t>(st.st_size) > capBytes;
+  for (int moves = 0; fd.valid() && moves < 3 && static_cast<std::uint64_t>(st.st_size) > capBytes;
        ++moves) {
-    if (!TakeMoveTurn(fd.Get())) break;
+    if (!TakeMoveTurn(fd.get())) break;
     struct stat now {};
-    if (::fstat(fd.Get(), &st) == 0 && ::stat(path->c_str(), &now) == 0 && SameFile(st, now) &&
+    if (::fstat(fd.get(), &st) == 0 && ::stat(path->c_str(), &now) == 0 && SameFile(st, now) &&
         static_cast<std::uint64_t>(st.st_size) > capBytes) {
       const int moved = std::rename(path->c_str(), (*path + ".1").c_str());
       static_cast<void>(moved);
@@ -103,7 +103,7 @@ std::optional<TraceFile> TraceFile::Open(const std::string& gbkPath, std::uint64
     // somebody else moved meanwhile; then the file at `path` once more.
     fd = OpenForAppending(*path, st, why);
   }
-  if (!fd.Valid()) {
+  if (!fd.valid()) {
     if (refusal != nullptr) *refusal = why;
     return std::nullopt;
   }
@@ -120,10 +120,10 @@ TraceFile::~TraceFile() = default;
 // O_APPEND moves to the end and writes in one step; a line that is written
 // short (a full disk) is not continued, so that no later line joins it.
 bool TraceFile::Append(std::string_view line, std::uint64_t) {
-  if (!state_ || InjectedFailure(testing::Operation::kWriteTrace)) return false;
+  if (!state_ || InjectedFailure(faults::Operation::kWriteTrace)) return false;
   ssize_t written;
   do {
-    written = ::write(state_->fd.Get(), line.data(), line.size());
+    written = ::write(state_->fd.get(), line.data(), line.size());
   } while (written < 0 && errno == EINTR);
   return written == static_cast<ssize_t>(line.size());
 }

@@ -28,9 +28,9 @@ XmlSource ReadXmlSource(const std::string& gbkPath) {
   const std::optional<std::string> path = ToSystemPath(gbkPath);
   if (!path) throw XmlError("cannot open XML file: " + gbkPath);
   UniqueFd fd(::open(path->c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd.Valid()) throw XmlError("cannot open XML file: " + gbkPath);
+  if (!fd.valid()) throw XmlError("cannot open XML file: " + gbkPath);
   std::optional<std::string> bytes =
-      ReadAll(fd.Get(), static_cast<std::size_t>(std::numeric_limits<int>::max()));
+      ReadAll(fd.get(), static_cast<std::size_t>(std::numeric_limits<int>::max()));
   if (!bytes) throw XmlError("cannot read XML file: " + gbkPath);
   XmlSource source;
   if (DeclaresGbk(*bytes)) {

@@ -204,7 +204,7 @@ std::string Utf8ToGbk(std::string_view utf8, std::u32string& lacking) {
 }
 
 std::uint32_t AnsiCodePage() {
-  if (const int forced = InjectedError(testing::Operation::kAnsiCodePage)) {
+  if (const int forced = InjectedError(faults::Operation::kAnsiCodePage)) {
     return static_cast<std::uint32_t>(forced);
   }
   return ::GetACP();

@@ -3,7 +3,7 @@
 
 namespace vok::platform {
 
-bool InjectedFailure(testing::Operation op) {
+bool InjectedFailure(faults::Operation op) {
   const int error = InjectedError(op);
   if (error == 0) return false;
   ::SetLastError(static_cast<DWORD>(error));

@@ -10,6 +10,8 @@
 #include <climits>
 
 namespace vok::platform {
+
+std::uint32_t LastSystemErrorCode() { return ::GetLastError(); }
 namespace {
 
 using win32::WidePath;
@@ -22,8 +24,15 @@ bool WriteNewFile(const std::wstring& path, std::string_view bytes, DWORD flags)
                                          flags, nullptr));
   if (!file) return false;
   DWORD written = 0;
-  const DWORD size = static_cast<DWORD>(bytes.size());
+  DWORD size = static_cast<DWORD>(bytes.size());
+  // A test's full disk: only the first half reaches the file.
+  const int full = InjectedError(faults::Operation::kWriteFile);
+  if (full != 0) size /= 2;
   if (!::WriteFile(file.get(), bytes.data(), size, &written, nullptr) || written != size) {
+    return false;
+  }
+  if (full != 0) {
+    ::SetLastError(static_cast<DWORD>(full));
     return false;
   }
   if ((flags & FILE_FLAG_WRITE_THROUGH) != 0 && !::FlushFileBuffers(file.get())) return false;
@@ -55,8 +64,8 @@ std::wstring AsideName(const std::wstring& path, const wchar_t* suffix) {
 // Renamed first, it frees the name at once; a rename that fails (a folder,
 // a name too long for the aside one) leaves the plain delete.
 bool DeleteOnce(const std::wstring& path) {
-  if (InjectedFailure(testing::Operation::kDeleteFile)) return false;
-  if (InjectedFailure(testing::Operation::kDeleteLeavesFile)) return true;
+  if (InjectedFailure(faults::Operation::kDeleteFile)) return false;
+  if (InjectedFailure(faults::Operation::kDeleteLeavesFile)) return true;
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     return ::DeleteFileW(path.c_str()) != FALSE;
@@ -111,18 +120,23 @@ bool IsBusyFailure(const std::wstring& path) {
 
 }  // namespace win32
 
-bool DeleteFile(const std::string& path) {
+Status DeleteFile(const std::string& path) {
   const std::wstring wide = WidePath(path);
-  return RetryWhileBusy([&] { return DeleteOnce(wide); },
-                        [&] { return win32::IsBusyFailure(wide); });
+  return Status::Of(RetryWhileBusy([&] { return DeleteOnce(wide); },
+                                   [&] { return win32::IsBusyFailure(wide); }),
+                    "delete");
 }
 
-bool CopyFile(const std::string& from, const std::string& to) {
+Status CopyFile(const std::string& from, const std::string& to) {
   const std::wstring wideFrom = WidePath(from);
   const std::wstring wideTo = WidePath(to);
-  return RetryWhileBusy(
-      [&] { return ::CopyFileW(wideFrom.c_str(), wideTo.c_str(), FALSE) != FALSE; },
-      [&] { return win32::IsBusyFailure(wideTo); });
+  return Status::Of(RetryWhileBusy(
+                        [&] {
+                          return !InjectedFailure(faults::Operation::kCopyFile) &&
+                                 ::CopyFileW(wideFrom.c_str(), wideTo.c_str(), FALSE) != FALSE;
+                        },
+                        [&] { return win32::IsBusyFailure(wideTo); }),
+                    "copy");
 }
 
 bool PathExists(const std::string& path) {
@@ -135,8 +149,10 @@ std::optional<std::uint32_t> GetFileAttributes(const std::string& path) {
   return attributes;
 }
 
-bool SetFileAttributesNormal(const std::string& path) {
-  return ::SetFileAttributesW(WidePath(path).c_str(), FILE_ATTRIBUTE_NORMAL) != FALSE;
+Status SetFileAttributesNormal(const std::string& path) {
+  return Status::Of(!InjectedFailure(faults::Operation::kSetFileAttributesNormal) &&
+                        ::SetFileAttributesW(WidePath(path).c_str(), FILE_ATTRIBUTE_NORMAL) != FALSE,
+                    "make writable");
 }
 
 bool SetFileReadOnly(const std::string& path) {
@@ -147,11 +163,11 @@ bool SetFileReadOnly(const std::string& path) {
   return ::SetFileAttributesW(wide.c_str(), wanted) != FALSE;
 }
 
-bool WriteWholeFile(const std::string& path, std::string_view bytes) {
-  return WriteNewFile(WidePath(path), bytes, FILE_ATTRIBUTE_NORMAL);
+Status WriteWholeFile(const std::string& path, std::string_view bytes) {
+  return Status::Of(WriteNewFile(WidePath(path), bytes, FILE_ATTRIBUTE_NORMAL), "write");
 }
 
-bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
+Status ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
   const std::wstring target = WidePath(path);
   // Not GetTempFileNameW: it refuses a folder longer than MAX_PATH - 14.
   const std::wstring tempPath = AsideName(target, L".tmp");
@@ -161,12 +177,12 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
   };
   if (!WriteNewFile(tempPath, bytes, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH) ||
       !RetryWhileBusy(move, [&] { return win32::IsBusyFailure(target); })) {
-    const DWORD error = ::GetLastError();
+    // Why it failed, not how the clean-up went.
+    const Status failed = Status::Failed("replace");
     ::DeleteFileW(tempPath.c_str());
-    ::SetLastError(error);  // the caller may want to know why, not how the cleanup went
-    return false;
+    return failed;
   }
-  return true;
+  return {};
 }
 
 // Sharing writing and deleting as well: a reader must neither fail on a
@@ -201,6 +217,13 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
   return bytes;
 }
 
+bool IsOnNetworkDrive(const std::string& folder) {
+  if (InjectedFailure(faults::Operation::kFolderIsRemote)) return true;
+  wchar_t root[MAX_PATH + 1] = {};
+  return ::GetVolumePathNameW(WidePath(folder).c_str(), root, MAX_PATH) &&
+         ::GetDriveTypeW(root) == DRIVE_REMOTE;
+}
+
 std::optional<std::uint64_t> FileSystemNow(const std::string& folder) {
   const win32::UniqueHandle file(::CreateFileW(
       (WidePath(folder) + L"\\vokqm7.clock").c_str(), GENERIC_WRITE,
@@ -224,7 +247,7 @@ std::uint64_t FileTimeNow(std::uint32_t secondsBack) {
   const std::uint64_t ticks =
       ((static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime) +
       static_cast<std::uint64_t>(
-          static_cast<std::int64_t>(InjectedError(testing::Operation::kLocalClockSkew)) * 10000000);
+          static_cast<std::int64_t>(InjectedError(faults::Operation::kLocalClockSkew)) * 10000000);
   const std::uint64_t back = static_cast<std::uint64_t>(secondsBack) * 10000000u;
   return ticks > back ? ticks - back : 0;
 }

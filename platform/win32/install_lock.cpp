@@ -27,11 +27,13 @@
 
 #include "platform/faults.h"
 #include "platform/install_lock_record.h"
+#include "platform/install_lock_rules.h"
 #include "platform/process.h"
 #include "platform/win32/host_wait.h"
 #include "platform/win32/security.h"
 #include "platform/win32/text.h"
 #include "platform/win32/unique_handle.h"
+#include "platform/deadline.h"
 
 namespace vok::platform {
 
@@ -47,6 +49,7 @@ struct InstallLock::State {
   DWORD refused = ERROR_SUCCESS;  // why the lock cannot be had, for good
   bool held = false;
   bool clear_on_release = false;
+  std::uint32_t failure = 0;  // the system's error of the last kFailed
 
   std::wstring RecordPath() const { return folder + L"\\" + identity + L".holder"; }
 
@@ -74,7 +77,7 @@ constexpr std::size_t kRecordLimit = 4096;
 constexpr wchar_t kShareLockName[] = L"\\vokqm7.lock";
 // A lock file refused to this user may be one being deleted: that passes
 // in a moment.
-constexpr ULONGLONG kShareLockRefusalGraceMs = 1000;
+constexpr std::uint32_t kShareLockRefusalGraceMs = 1000;
 constexpr DWORD kShareLockPauseMs = 50;
 
 // Volume serial number and file index of the installation folder, as hex
@@ -214,13 +217,12 @@ void RemoveIfOwnedBy(const std::wstring& path, const std::string& user) {
 std::vector<std::wstring> NamesIn(const std::wstring& folder, const wchar_t* pattern) {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW found{};
-  const HANDLE search = ::FindFirstFileW((folder + L"\\" + pattern).c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
+  const win32::FindHandle search(::FindFirstFileW((folder + L"\\" + pattern).c_str(), &found));
+  if (!search) return names;
   do {
     const std::wstring name = found.cFileName;
     if (name != L"." && name != L"..") names.push_back(name);
-  } while (::FindNextFileW(search, &found));
-  ::FindClose(search);
+  } while (::FindNextFileW(search.get(), &found));
   return names;
 }
 
@@ -250,22 +252,18 @@ void ForgetEarlierRecords(const std::string& user) {
 // which would shut out the other users.
 bool MutexReady(InstallLock::State& state) {
   if (state.mutex) return true;
+  if (state.refused != ERROR_SUCCESS) return false;
   win32::SecurityDescriptor security(kMutexSddl);
   if (!security.Made()) return false;
-  using testing::Operation;
-  if (!InjectedFailure(Operation::kOpenInstallLock)) {
-    state.mutex.reset(::CreateMutexExW(security.Attributes(), state.mutex_name.c_str(), 0,
-                                       kMutexAccess));
-  }
+  state.mutex.reset(
+      ::CreateMutexExW(security.Attributes(), state.mutex_name.c_str(), 0, kMutexAccess));
   if (!state.mutex && ::GetLastError() == ERROR_ACCESS_DENIED) {
-    if (!InjectedFailure(Operation::kOpenInstallLock)) {
-      state.mutex.reset(::OpenMutexW(SYNCHRONIZE, FALSE, state.mutex_name.c_str()));
-    }
-    // A Low-integrity or AppContainer host may neither make nor open a
-    // global object: that does not pass with time.
-    if (!state.mutex && ::GetLastError() == ERROR_ACCESS_DENIED) {
-      state.refused = ERROR_ACCESS_DENIED;
-    }
+    state.mutex.reset(::OpenMutexW(SYNCHRONIZE, FALSE, state.mutex_name.c_str()));
+  }
+  // A Low-integrity or AppContainer host may neither make nor open a global
+  // object: that does not pass with time.
+  if (!state.mutex && ::GetLastError() == ERROR_ACCESS_DENIED) {
+    state.refused = ERROR_ACCESS_DENIED;
   }
   return static_cast<bool>(state.mutex);
 }
@@ -274,36 +272,33 @@ enum class ShareLock { kTaken, kBusy, kFailed, kRefused };
 
 // Takes the lock file in the installation folder.
 ShareLock TakeShareLock(InstallLock::State& state) {
-  const ULONGLONG start = ::GetTickCount64();
+  const Deadline grace(kShareLockRefusalGraceMs);
   for (;;) {
-    if (!InjectedFailure(testing::Operation::kTakeInstallLock)) {
-      state.share_lock.reset(::CreateFileW(state.share_lock_path.c_str(), GENERIC_READ, 0,
-                                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr));
-    }
+    state.share_lock.reset(::CreateFileW(state.share_lock_path.c_str(), GENERIC_READ, 0, nullptr,
+                                         OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr));
     if (state.share_lock) return ShareLock::kTaken;
     const DWORD error = ::GetLastError();
     // Another machine, or another process of this one between its mutex
     // and its file, has it.
     if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return ShareLock::kBusy;
     if (error != ERROR_ACCESS_DENIED) return ShareLock::kFailed;
-    if (::GetTickCount64() - start >= kShareLockRefusalGraceMs) {
+    if (!grace.Pause(kShareLockPauseMs)) {
       state.refused = ERROR_ACCESS_DENIED;
       return ShareLock::kRefused;
     }
-    win32::WaitServingSentMessages(nullptr, kShareLockPauseMs);
   }
 }
 
 }  // namespace
 
-std::string HostRefusal() {
+std::optional<std::string> HostRefusal() {
   switch (win32::HostTokenKind()) {
     case win32::TokenKind::kLowIntegrity:
       return "the host runs at Low integrity (a protected-mode or sandboxed program)";
     case win32::TokenKind::kAppContainer:
       return "the host runs in an AppContainer";
     default:
-      return {};
+      return std::nullopt;
   }
 }
 
@@ -316,8 +311,13 @@ std::optional<InstallLock> InstallLock::ForFolder(const std::string& gbkFolder) 
   state->folder = RecordFolderPath();
   state->user = CurrentUser();
   state->share_lock_path = win32::WidePath(gbkFolder) + kShareLockName;
-  // A mutex that cannot be had now is tried again by TryAcquire.
-  MutexReady(*state);
+  // A mutex that cannot be had now is tried again by TryAcquire, unless it
+  // is refused for good.
+  if (!InjectedFailure(faults::Operation::kOpenInstallLock)) {
+    MutexReady(*state);
+  } else if (::GetLastError() == ERROR_ACCESS_DENIED) {
+    state->refused = ERROR_ACCESS_DENIED;
+  }
   return InstallLock(std::move(state));
 }
 
@@ -329,21 +329,25 @@ InstallLock::~InstallLock() = default;
 LockOutcome InstallLock::Acquire(std::uint32_t limitMs) {
   if (!state_) return LockOutcome::kFailed;
   if (state_->held) return LockOutcome::kTaken;
+  // A failure with the system's error, kept for FailureCode.
+  const auto failed = [this] {
+    state_->failure = ::GetLastError();
+    return LockOutcome::kFailed;
+  };
+  if (InjectedFailure(faults::Operation::kTakeInstallLock)) return failed();
   if (!MutexReady(*state_)) {
-    return state_->refused != ERROR_SUCCESS ? LockOutcome::kRefused : LockOutcome::kFailed;
+    return state_->refused != ERROR_SUCCESS ? LockOutcome::kRefused : failed();
   }
-  const ULONGLONG start = ::GetTickCount64();
+  const Deadline deadline(limitMs);
   for (;;) {
-    const ULONGLONG spent = ::GetTickCount64() - start;
-    const DWORD left = spent >= limitMs ? 0 : static_cast<DWORD>(limitMs - spent);
-    switch (win32::WaitServingSentMessages(state_->mutex.get(), left)) {
+    switch (win32::WaitServingSentMessages(state_->mutex.get(), deadline.LeftMs())) {
       case WAIT_OBJECT_0:
       case WAIT_ABANDONED:  // its holder ended without releasing it
         break;
       case WAIT_TIMEOUT:
         return LockOutcome::kBusy;
       default:
-        return LockOutcome::kFailed;
+        return failed();
     }
     const ShareLock file = TakeShareLock(*state_);
     if (file == ShareLock::kTaken) {
@@ -351,11 +355,12 @@ LockOutcome InstallLock::Acquire(std::uint32_t limitMs) {
       state_->clear_on_release = false;
       return LockOutcome::kTaken;
     }
+    const DWORD error = ::GetLastError();
     ::ReleaseMutex(state_->mutex.get());
+    ::SetLastError(error);
     if (file == ShareLock::kRefused) return LockOutcome::kRefused;
-    if (file == ShareLock::kFailed) return LockOutcome::kFailed;
-    if (left == 0) return LockOutcome::kBusy;
-    win32::WaitServingSentMessages(nullptr, left < kShareLockPauseMs ? left : kShareLockPauseMs);
+    if (file == ShareLock::kFailed) return failed();
+    if (!deadline.Pause(kShareLockPauseMs)) return LockOutcome::kBusy;
   }
 }
 
@@ -364,18 +369,18 @@ LockOutcome InstallLock::TryAcquire() { return Acquire(0); }
 // Written over in place through one handle kept while held; it is opened
 // only once it was shown to be a plain file in the user's folder. One that
 // is not (left by something else under its name) is removed first.
-bool InstallLock::Publish(const InstallLockHolder& holder) {
-  if (!state_ || !state_->held) return false;
+Status InstallLock::Publish(const InstallLockHolder& holder) {
+  if (!state_ || !state_->held) return Status::Failed("record");
   State& state = *state_;
   if (!state.record) {
-    if (!RecordFolderReady(state.folder, state.user).empty()) return false;
+    if (!RecordFolderReady(state.folder, state.user).empty()) return Status::Failed("record");
     const std::wstring path = state.RecordPath();
     state.record = OpenRecord(path, state.user, true);
     if (!state.record) {
       ::DeleteFileW(path.c_str());
       state.record = OpenRecord(path, state.user, true);
     }
-    if (!state.record) return false;
+    if (!state.record) return Status::Failed("record");
     ForgetEarlierRecords(state.user);
   }
   const std::string bytes = FormatHolderRecord(holder);
@@ -385,10 +390,10 @@ bool InstallLock::Publish(const InstallLockHolder& holder) {
       !::WriteFile(state.record.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
                    nullptr) ||
       written != bytes.size() || !::SetEndOfFile(state.record.get())) {
-    return false;
+    return Status::Failed("record");
   }
-  state.clear_on_release = holder.tool.id == 0;
-  return true;
+  state.clear_on_release = RecordGoesWithRelease(holder);
+  return {};
 }
 
 std::optional<InstallLockHolder> InstallLock::OwnRecord() const {
@@ -402,11 +407,12 @@ std::optional<InstallLockHolder> InstallLock::OwnRecord() const {
   return ParseHolderRecord(std::string_view(bytes, read));
 }
 
-bool InstallLock::DropOwnRecord() {
-  if (!state_ || !state_->held) return false;
+Status InstallLock::DropOwnRecord() {
+  if (!state_ || !state_->held) return SystemError{"drop record", ERROR_NOT_OWNER};
   state_->record.reset();
   const std::wstring path = state_->RecordPath();
-  return ::DeleteFileW(path.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND;
+  return Status::Of(::DeleteFileW(path.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND,
+                    "drop record");
 }
 
 std::string InstallLock::RecordPath() const {
@@ -414,8 +420,10 @@ std::string InstallLock::RecordPath() const {
   return win32::WideToNarrow(win32::kGbkCodePage, state_->RecordPath());
 }
 
-std::string InstallLock::RecordProblem() const {
-  return state_ ? RecordFolderProblem(state_->folder, state_->user) : std::string();
+std::optional<std::string> InstallLock::RecordProblem() const {
+  std::string problem = state_ ? RecordFolderProblem(state_->folder, state_->user) : std::string();
+  if (problem.empty()) return std::nullopt;
+  return problem;
 }
 
 std::optional<bool> InstallLock::Busy() const {
@@ -437,6 +445,8 @@ std::optional<bool> InstallLock::Busy() const {
   ::ReleaseMutex(state_->mutex.get());
   return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
+
+std::uint32_t InstallLock::FailureCode() const { return state_ ? state_->failure : 0; }
 
 bool InstallLock::Made() const { return state_ && static_cast<bool>(state_->mutex); }
 

@@ -7,13 +7,14 @@
 #include "platform/win32/security.h"
 #include "platform/win32/text.h"
 #include "platform/win32/unique_handle.h"
+#include "platform/deadline.h"
 
 #include <vector>
 
 namespace vok::platform {
 
 // The process and thread handles of a started child, closed in that order;
-// then the job that ends a tied child as it closes.
+// then the job that ends a grouped child as it closes.
 struct ChildProcess::State {
   win32::UniqueHandle process;
   win32::UniqueHandle thread;
@@ -84,7 +85,7 @@ win32::UniqueHandle JobEndingWithHost(HANDLE process) {
       JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_BREAKAWAY_OK;
   if (!::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits,
                                  sizeof limits) ||
-      InjectedFailure(testing::Operation::kAssignJob) ||
+      InjectedFailure(faults::Operation::kAssignJob) ||
       !::AssignProcessToJobObject(job.get(), process)) {
     return win32::UniqueHandle();
   }
@@ -134,14 +135,12 @@ std::optional<bool> JobHasProcesses(HANDLE job) {
 // Waits, answering sent messages, until the job is empty or `limitMs` ran
 // out; true when it is empty.
 bool WaitUntilJobEmpty(HANDLE job, DWORD limitMs) {
-  const ULONGLONG start = ::GetTickCount64();
+  const Deadline deadline(limitMs);
   for (;;) {
     const std::optional<bool> busy = JobHasProcesses(job);
     if (!busy) return false;
     if (!*busy) return true;
-    const ULONGLONG spent = ::GetTickCount64() - start;
-    if (spent >= limitMs) return false;
-    win32::WaitServingSentMessages(nullptr, 10);
+    if (!deadline.Pause(10)) return false;
   }
 }
 
@@ -153,19 +152,19 @@ ChildProcess& ChildProcess::operator=(ChildProcess&&) noexcept = default;
 ChildProcess::~ChildProcess() = default;
 
 std::optional<ChildProcess> ChildProcess::Start(
-    const std::string& commandLine, int* error, ChildTie tie, const std::string& folder,
+    const std::string& commandLine, int* error, ChildScope scope, const std::string& folder,
     const std::function<bool(const ChildProcess&)>& beforeRunning) {
   // Allocated before the start so that no failure can come between the
   // start and the moment the handles have an owner.
   auto state = std::make_unique<State>();
   PROCESS_INFORMATION started{};
   DWORD startError = ERROR_SUCCESS;
-  const bool tied = tie == ChildTie::kEndsWithHost;
-  // A tied child joins its job, and whoever must know of it is told,
+  const bool grouped = scope == ChildScope::kWithWhatItStarts;
+  // A grouped child joins its job, and whoever must know of it is told,
   // before it runs a single instruction.
-  const bool suspended = tied || beforeRunning;
-  const DWORD flags = (suspended ? CREATE_SUSPENDED : 0) | (tied ? BreakawayFromHostJob() : 0);
-  if (InjectedFailure(testing::Operation::kStartProcess)) {
+  const bool suspended = grouped || beforeRunning;
+  const DWORD flags = (suspended ? CREATE_SUSPENDED : 0) | (grouped ? BreakawayFromHostJob() : 0);
+  if (InjectedFailure(faults::Operation::kStartProcess)) {
     if (error != nullptr) *error = static_cast<int>(::GetLastError());
     return std::nullopt;
   }
@@ -177,7 +176,7 @@ std::optional<ChildProcess> ChildProcess::Start(
   state->thread.reset(started.hThread);
   state->id = started.dwProcessId;
   state->start = win32::CreationTime(started.hProcess);
-  if (tied) state->job = JobEndingWithHost(started.hProcess);
+  if (grouped) state->job = JobEndingWithHost(started.hProcess);
   ChildProcess child(std::move(state));
   if (beforeRunning && !beforeRunning(child)) {
     if (error != nullptr) *error = 0;
@@ -197,7 +196,7 @@ ProcessIdentity ChildProcess::Identity() const {
   return ProcessIdentity{state_->id, state_->start};
 }
 
-bool ChildProcess::Tied() const { return state_ && state_->job; }
+bool ChildProcess::EndsWithHost() const { return state_ && state_->job; }
 
 // The job stands for the group on Windows.
 std::uint32_t ChildProcess::Group() const { return 0; }
@@ -216,18 +215,20 @@ WaitOutcome ChildProcess::Wait(std::optional<std::uint32_t> limitMs) {
   }
 }
 
-bool ChildProcess::Terminate(std::uint32_t exitCode) {
-  if (!state_ || !state_->process) return false;
-  // A tied child goes with everything it started that stayed in its job.
+Status ChildProcess::Terminate(std::uint32_t exitCode) {
+  constexpr char kOperation[] = "terminate";
+  if (!state_ || !state_->process) return SystemError{kOperation, ERROR_INVALID_HANDLE};
+  // A grouped child goes with everything it started that stayed in its job.
   const bool ending = state_->job ? ::TerminateJobObject(state_->job.get(), exitCode) != FALSE
                                   : ::TerminateProcess(state_->process.get(), exitCode) != FALSE;
-  if (!ending) return false;
+  if (!ending) return Status::Failed(kOperation);
   // Termination only starts the ending; wait (boundedly: the host must
   // never hang here) so that the caller may reuse the child's files at once.
-  if (win32::WaitServingSentMessages(state_->process.get(), kReapLimitMs) != WAIT_OBJECT_0) {
-    return false;
+  if (win32::WaitServingSentMessages(state_->process.get(), kReapLimitMs) != WAIT_OBJECT_0 ||
+      (state_->job && !WaitUntilJobEmpty(state_->job.get(), kReapLimitMs))) {
+    return SystemError{kOperation, WAIT_TIMEOUT};
   }
-  return !state_->job || WaitUntilJobEmpty(state_->job.get(), kReapLimitMs);
+  return {};
 }
 
 std::optional<std::int64_t> ChildProcess::ExitCode() const {
@@ -281,15 +282,17 @@ EndOutcome EndRecordedTool(const ProcessIdentity& tool, std::uint32_t /*group*/,
              : EndOutcome::kFailed;
 }
 
-bool StartDetached(const std::string& commandLine, const std::string& folder) {
+Status StartDetached(const std::string& commandLine, const std::string& folder) {
+  constexpr char kOperation[] = "start";
+  if (InjectedFailure(faults::Operation::kStartProcess)) return Status::Failed(kOperation);
   PROCESS_INFORMATION started{};
   DWORD error = ERROR_SUCCESS;
-  if (!CreateChild(commandLine, 0, started, error, folder)) return false;
+  if (!CreateChild(commandLine, 0, started, error, folder)) return SystemError{kOperation, error};
   win32::UniqueHandle process(started.hProcess);
   win32::UniqueHandle thread(started.hThread);
   process.reset();
   thread.reset();
-  return true;
+  return {};
 }
 
 }  // namespace vok::platform

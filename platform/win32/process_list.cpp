@@ -160,7 +160,7 @@ std::vector<ProcessEntry> ListProcesses() {
 ProcessLook LookAtProcess(const ProcessEntry& process, const std::string& gbkProgram) {
   ProcessLook look;
   win32::UniqueHandle opened;
-  if (!InjectedFailure(testing::Operation::kOpenProcess)) {
+  if (!InjectedFailure(faults::Operation::kOpenProcess)) {
     opened.reset(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process.identity.id));
   }
   if (opened) {

@@ -27,28 +27,26 @@ std::string PretendedOwner(int rid) {
 }
 
 std::optional<std::string> SidText(PSID sid) {
-  wchar_t* text = nullptr;
-  if (sid == nullptr || !::ConvertSidToStringSidW(sid, &text)) return std::nullopt;
+  LocalMemory text;
+  if (sid == nullptr ||
+      !::ConvertSidToStringSidW(sid, reinterpret_cast<wchar_t**>(text.put()))) {
+    return std::nullopt;
+  }
   // SID texts are ASCII.
   std::string narrow;
-  for (const wchar_t* at = text; *at != L'\0'; ++at) narrow += static_cast<char>(*at);
-  ::LocalFree(text);
+  for (const wchar_t* at = static_cast<const wchar_t*>(text.get()); *at != L'\0'; ++at) {
+    narrow += static_cast<char>(*at);
+  }
   return narrow;
 }
 
 SecurityDescriptor::SecurityDescriptor(const wchar_t* sddl) {
-  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor_,
-                                                              nullptr)) {
-    descriptor_ = nullptr;
-  }
-}
-
-SecurityDescriptor::~SecurityDescriptor() {
-  if (descriptor_ != nullptr) ::LocalFree(descriptor_);
+  ::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1,
+                                                         descriptor_.put(), nullptr);
 }
 
 SECURITY_ATTRIBUTES* SecurityDescriptor::Attributes() {
-  attributes_ = SECURITY_ATTRIBUTES{sizeof(SECURITY_ATTRIBUTES), descriptor_, FALSE};
+  attributes_ = SECURITY_ATTRIBUTES{sizeof(SECURITY_ATTRIBUTES), descriptor_.get(), FALSE};
   return &attributes_;
 }
 
@@ -67,18 +65,16 @@ std::optional<std::string> ProcessUserSid(HANDLE process) {
 }
 
 std::optional<std::string> FileOwnerSid(HANDLE handle) {
-  if (const int pretended = InjectedError(testing::Operation::kFileOwner)) {
+  if (const int pretended = InjectedError(faults::Operation::kFileOwner)) {
     return PretendedOwner(pretended);
   }
   PSID owner = nullptr;
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  LocalMemory descriptor;
   if (::GetSecurityInfo(handle, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
-                        nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
+                        nullptr, nullptr, descriptor.put()) != ERROR_SUCCESS) {
     return std::nullopt;
   }
-  std::optional<std::string> text = SidText(owner);
-  ::LocalFree(descriptor);
-  return text;
+  return SidText(owner);
 }
 
 bool IsSystemOrAdministrators(const std::string& sid) {
@@ -88,9 +84,9 @@ bool IsSystemOrAdministrators(const std::string& sid) {
 
 std::optional<std::string> OtherWriter(HANDLE handle, const std::string& user) {
   PACL dacl = nullptr;
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  LocalMemory descriptor;
   if (::GetSecurityInfo(handle, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                        &dacl, nullptr, &descriptor) != ERROR_SUCCESS) {
+                        &dacl, nullptr, descriptor.put()) != ERROR_SUCCESS) {
     return "someone (its permissions cannot be read)";
   }
   std::optional<std::string> writer;
@@ -109,12 +105,11 @@ std::optional<std::string> OtherWriter(HANDLE handle, const std::string& user) {
       writer = sid;
     }
   }
-  ::LocalFree(descriptor);
   return writer;
 }
 
 TokenKind HostTokenKind() {
-  if (const int rid = InjectedError(testing::Operation::kTokenIntegrity)) {
+  if (const int rid = InjectedError(faults::Operation::kTokenIntegrity)) {
     return rid < SECURITY_MANDATORY_MEDIUM_RID ? TokenKind::kLowIntegrity : TokenKind::kStandard;
   }
   HANDLE raw = nullptr;

@@ -2,6 +2,7 @@
 // runs as, who owns a file, and descriptors made from SDDL texts.
 #pragma once
 
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/win32.h"
 
 #include <optional>
@@ -9,21 +10,18 @@
 
 namespace vok::platform::win32 {
 
-// The security descriptor of an SDDL text, freed with LocalFree.
+// The security descriptor of an SDDL text.
 class SecurityDescriptor {
  public:
   explicit SecurityDescriptor(const wchar_t* sddl);
-  ~SecurityDescriptor();
-  SecurityDescriptor(const SecurityDescriptor&) = delete;
-  SecurityDescriptor& operator=(const SecurityDescriptor&) = delete;
 
-  [[nodiscard]] bool Made() const { return descriptor_ != nullptr; }
+  [[nodiscard]] bool Made() const { return descriptor_.valid(); }
 
   // Attributes for a non-inheritable handle.
   SECURITY_ATTRIBUTES* Attributes();
 
  private:
-  PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+  LocalMemory descriptor_;
   SECURITY_ATTRIBUTES attributes_{};
 };
 

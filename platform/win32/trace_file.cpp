@@ -1,5 +1,7 @@
 #include "platform/trace_file.h"
 
+#include "platform/faults.h"
+
 #include <atomic>
 #include <cstdio>
 
@@ -132,7 +134,9 @@ TraceFile::~TraceFile() = default;
 // its turn briefly only, so that no call hangs on its trace; past that it
 // is dropped and counted, and the next line written says how many were.
 bool TraceFile::Append(std::string_view line, std::uint64_t countedDrops) {
-  if (!state_ || line.size() > MAXDWORD) return false;
+  if (!state_ || line.size() > MAXDWORD || InjectedFailure(faults::Operation::kWriteTrace)) {
+    return false;
+  }
   if (!TakeTurn(state_->turn.get(), kLineTurnMs)) {
     ++dropped;
     return false;

@@ -1,82 +1,68 @@
-// Owners of kernel and registry handles: move-only, closed exactly once.
+// The Windows kinds of ScopedHandle (platform/scoped_handle.h).
 #pragma once
 
+#include "platform/scoped_handle.h"
 #include "platform/win32/win32.h"
-
-#include <utility>
 
 namespace vok::platform::win32 {
 
-// Owns a HANDLE that CloseHandle releases. Both null and
-// INVALID_HANDLE_VALUE count as "nothing owned".
-class UniqueHandle {
- public:
-  UniqueHandle() noexcept = default;
-  explicit UniqueHandle(HANDLE handle) noexcept : handle_(handle) {}
-  UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
-  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-    if (this != &other) reset(other.release());
-    return *this;
+// Kernel objects: files, processes, threads, jobs, mutexes, events. Both
+// null and INVALID_HANDLE_VALUE count as "nothing owned".
+struct KernelHandleTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() noexcept { return nullptr; }
+  static bool IsValid(Handle h) noexcept { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+  static bool Close(Handle h) noexcept { return ::CloseHandle(h) != FALSE; }
+  static void Release(Handle h) noexcept {
+    const DWORD error = ::GetLastError();
+    ::CloseHandle(h);
+    ::SetLastError(error);
   }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  ~UniqueHandle() { reset(); }
-
-  [[nodiscard]] HANDLE get() const noexcept { return handle_; }
-  [[nodiscard]] bool valid() const noexcept {
-    return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE;
-  }
-  explicit operator bool() const noexcept { return valid(); }
-
-  [[nodiscard]] HANDLE release() noexcept { return std::exchange(handle_, nullptr); }
-
-  void reset(HANDLE handle = nullptr) noexcept {
-    HANDLE old = std::exchange(handle_, handle);
-    if (old != nullptr && old != INVALID_HANDLE_VALUE) ::CloseHandle(old);
-  }
-
-  // Closes now and reports whether CloseHandle succeeded (a write may only
-  // fail when its file is closed).
-  [[nodiscard]] bool close() noexcept {
-    HANDLE old = std::exchange(handle_, nullptr);
-    if (old == nullptr || old == INVALID_HANDLE_VALUE) return true;
-    return ::CloseHandle(old) != FALSE;
-  }
-
- private:
-  HANDLE handle_ = nullptr;
 };
 
-// Owns an open registry key that RegCloseKey releases.
-class RegistryKey {
- public:
-  RegistryKey() noexcept = default;
-  explicit RegistryKey(HKEY key) noexcept : key_(key) {}
-  RegistryKey(RegistryKey&& other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
-  RegistryKey& operator=(RegistryKey&& other) noexcept {
-    if (this != &other) {
-      reset();
-      key_ = std::exchange(other.key_, nullptr);
-    }
-    return *this;
+// An open registry key.
+struct RegistryKeyTraits {
+  using Handle = HKEY;
+  static Handle Invalid() noexcept { return nullptr; }
+  static bool IsValid(Handle h) noexcept { return h != nullptr; }
+  static bool Close(Handle h) noexcept { return ::RegCloseKey(h) == ERROR_SUCCESS; }
+  static void Release(Handle h) noexcept {
+    const DWORD error = ::GetLastError();
+    ::RegCloseKey(h);
+    ::SetLastError(error);
   }
-  RegistryKey(const RegistryKey&) = delete;
-  RegistryKey& operator=(const RegistryKey&) = delete;
-  ~RegistryKey() { reset(); }
-
-  [[nodiscard]] HKEY get() const noexcept { return key_; }
-  // For RegOpenKeyExA's out parameter: releases what is owned first.
-  [[nodiscard]] HKEY* put() noexcept {
-    reset();
-    return &key_;
-  }
-
-  void reset() noexcept {
-    if (key_ != nullptr) ::RegCloseKey(std::exchange(key_, nullptr));
-  }
-
- private:
-  HKEY key_ = nullptr;
 };
+
+// A FindFirstFile search.
+struct FindHandleTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(Handle h) noexcept { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+  static bool Close(Handle h) noexcept { return ::FindClose(h) != FALSE; }
+  static void Release(Handle h) noexcept {
+    const DWORD error = ::GetLastError();
+    ::FindClose(h);
+    ::SetLastError(error);
+  }
+};
+
+// Memory the system allocated for the caller to LocalFree (security
+// descriptors, SID texts, FormatMessage buffers).
+struct LocalMemoryTraits {
+  using Handle = void*;
+  static Handle Invalid() noexcept { return nullptr; }
+  static bool IsValid(Handle h) noexcept { return h != nullptr; }
+  static bool Close(Handle h) noexcept { return ::LocalFree(h) == nullptr; }
+  static void Release(Handle h) noexcept {
+    const DWORD error = ::GetLastError();
+    ::LocalFree(h);
+    ::SetLastError(error);
+  }
+};
+
+using UniqueHandle = ScopedHandle<KernelHandleTraits>;
+using RegistryKey = ScopedHandle<RegistryKeyTraits>;
+using FindHandle = ScopedHandle<FindHandleTraits>;
+using LocalMemory = ScopedHandle<LocalMemoryTraits>;
 
 }  // namespace vok::platform::win32

@@ -249,9 +249,9 @@ TEST_F(PosixProcess, DetachedStartReportsTheOutcomeEvenWithSigchldIgnored) {
   struct sigaction old {};
   ignore.sa_handler = SIG_IGN;
   ASSERT_EQ(::sigaction(SIGCHLD, &ignore, &old), 0);
-  const bool missing = StartDetached(dir_ / "missing");
+  const bool missing = StartDetached(dir_ / "missing").ok();
   ChildMode("record");
-  const bool present = StartDetached(SelfPath());
+  const bool present = StartDetached(SelfPath()).ok();
   ::sigaction(SIGCHLD, &old, nullptr);
   EXPECT_FALSE(missing);
   EXPECT_TRUE(present);

@@ -13,7 +13,7 @@
 namespace vok {
 namespace {
 
-using platform::testing::Operation;
+using platform::faults::Operation;
 
 TEST(CallerTexts, TakenAsGbkOnlyWhereTheBytesMeanTheSame) {
   const std::string gbk = test::Gbk("编制单位");
@@ -54,12 +54,12 @@ TEST(CallerTexts, ACallWithTextsOfAnotherCodePageIsRefusedAtOnce) {
       {"65001, no path", 65001, nullptr, true},
   };
   for (const auto& c : kCases) {
-    if (c.code_page != 0) platform::testing::FailNext(Operation::kAnsiCodePage, 1000, c.code_page);
+    if (c.code_page != 0) platform::faults::FailNext(Operation::kAnsiCodePage, 1000, c.code_page);
     char buffer[64] = "untouched";
     ExportCall call("CallerTexts", buffer);
     EXPECT_EQ(call.AcceptCallerTexts({login.c_str(), c.path}), c.accepted) << c.name;
     EXPECT_EQ(std::string(buffer), c.accepted ? "untouched" : msg::kCallerTextNotGbk) << c.name;
-    platform::testing::ClearFaults();
+    platform::faults::ClearFaults();
   }
 }
 

@@ -23,7 +23,7 @@ namespace vok {
 namespace {
 
 namespace fs = std::filesystem;
-namespace faults = platform::testing;
+namespace faults = platform::faults;
 using faults::Operation;
 using test::Exists;
 using test::FolderEntries;

@@ -138,8 +138,8 @@ class HeldInstallationTest : public ::testing::Test {
     template_ = data + "income.rep";
   }
   ~HeldInstallationTest() override {
-    testing::SetInstallWaitLimitMs(0);
-    platform::testing::ClearFaults();
+    seams::SetInstallWaitLimitMs(0);
+    platform::faults::ClearFaults();
   }
 
   int Call(const std::function<std::int32_t(ExportCall&)>& work) {
@@ -190,7 +190,7 @@ TEST_F(HeldInstallationTest, CallsThatWaitPastTheLimitTouchNoFile) {
   const platform::ProcessIdentity me = platform::CurrentProcessIdentity();
   ASSERT_TRUE(other->Publish(
       {me.id, "filing.exe", "2026-12-09 08:00:00.000", "GetReportDate", me.start}));
-  testing::SetInstallWaitLimitMs(150);
+  seams::SetInstallWaitLimitMs(150);
   for (const auto& e : kExports) {
     std::memset(buffer_, 'Z', sizeof buffer_);
     EXPECT_EQ(Call(e.work), -1) << e.name;
@@ -250,11 +250,11 @@ TEST_F(HeldInstallationTest, ACallWaitsForTheHolderThenDoesItsWork) {
 // its lock instead of going without it, and succeeds as it always did.
 TEST_F(HeldInstallationTest, ALockThatCannotBeMadeChangesNothing) {
   const std::string output = caller_ / "filing.xml";
-  platform::testing::FailNth(platform::testing::Operation::kOpenInstallLock, 1, EMFILE);
+  platform::faults::FailNth(platform::faults::Operation::kOpenInstallLock, 1, EMFILE);
   EXPECT_EQ(Call([&](ExportCall& c) { return GetNationalFiling(c, login_.c_str(), output.c_str()); }),
             0)
       << buffer_;
-  EXPECT_EQ(platform::testing::CallCount(platform::testing::Operation::kOpenInstallLock), 1);
+  EXPECT_EQ(platform::faults::CallCount(platform::faults::Operation::kOpenInstallLock), 1);
   EXPECT_TRUE(test::Exists(output));
 }
 
@@ -262,7 +262,7 @@ TEST_F(HeldInstallationTest, ALockThatCannotBeMadeChangesNothing) {
 // limit, then says the installation is in use and has touched nothing. A
 // failure that passes within the limit costs only the wait.
 TEST_F(HeldInstallationTest, ALockThatFailsIsWaitedForAndNeverGoneWithout) {
-  using platform::testing::Operation;
+  using platform::faults::Operation;
   const std::string output = caller_ / "filing.xml";
   const struct {
     const char* name;
@@ -280,11 +280,11 @@ TEST_F(HeldInstallationTest, ALockThatFailsIsWaitedForAndNeverGoneWithout) {
   }
   test::WriteFile(output, "the previous filing");
   const auto before = Snapshot(install_.location());
-  testing::SetInstallWaitLimitMs(400);
+  seams::SetInstallWaitLimitMs(400);
   for (const auto& c : kCases) {
-    platform::testing::ClearFaults();
-    platform::testing::FailNext(Operation::kOpenInstallLock, c.open_failures, c.error);
-    platform::testing::FailNext(Operation::kTakeInstallLock, c.take_failures, c.error);
+    platform::faults::ClearFaults();
+    platform::faults::FailNext(Operation::kOpenInstallLock, c.open_failures, c.error);
+    platform::faults::FailNext(Operation::kTakeInstallLock, c.take_failures, c.error);
     std::memset(buffer_, 'Z', sizeof buffer_);
     buffer_[sizeof buffer_ - 1] = '\0';
     EXPECT_EQ(Call([&](ExportCall& call) {
@@ -292,7 +292,7 @@ TEST_F(HeldInstallationTest, ALockThatFailsIsWaitedForAndNeverGoneWithout) {
               }),
               c.result)
         << c.name;
-    EXPECT_GT(platform::testing::CallCount(Operation::kTakeInstallLock), c.result == 0 ? 3 : 4)
+    EXPECT_GT(platform::faults::CallCount(Operation::kTakeInstallLock), c.result == 0 ? 3 : 4)
         << c.name;
     if (c.result != 0) {
       EXPECT_STREQ(buffer_, msg::kInstallInUse) << c.name;

@@ -58,10 +58,10 @@ class InstallTakeoverTest : public ::testing::Test {
     for (const std::string& folder : {install_.root() + "/..", install_.root(), install_.location()}) {
       ::chmod(folder.c_str(), 0755);
     }
-    testing::SetInstallWaitLimitMs(400);
+    seams::SetInstallWaitLimitMs(400);
   }
   ~InstallTakeoverTest() override {
-    testing::SetInstallWaitLimitMs(0);
+    seams::SetInstallWaitLimitMs(0);
     for (std::optional<platform::ChildProcess>& tool : tools_) {
       if (tool) tool->Terminate(0);
     }
@@ -82,7 +82,7 @@ class InstallTakeoverTest : public ::testing::Test {
   platform::ChildProcess& StartTool() {
     const test::ScopedEnv sleep("VOKWQM7_SLEEP_MS", "60000");
     tools_.push_back(
-        platform::ChildProcess::Start(ToolCommand(), nullptr, platform::ChildTie::kEndsWithHost));
+        platform::ChildProcess::Start(ToolCommand(), nullptr, platform::ChildScope::kWithWhatItStarts));
     EXPECT_TRUE(tools_.back());
     return *tools_.back();
   }
@@ -93,7 +93,7 @@ class InstallTakeoverTest : public ::testing::Test {
     const std::string pid_file = runtime_ / "tool.pid";
     AsNobody(runtime_, [&] {
       std::optional<platform::ChildProcess> tool =
-          platform::ChildProcess::Start(ToolCommand(), nullptr, platform::ChildTie::kEndsWithHost);
+          platform::ChildProcess::Start(ToolCommand(), nullptr, platform::ChildScope::kWithWhatItStarts);
       if (!tool) return 1;
       test::WriteFile(pid_file, std::to_string(tool->Identity().id));
       return 0;
@@ -108,7 +108,7 @@ class InstallTakeoverTest : public ::testing::Test {
     const test::ScopedEnv mode("VOKQM7_TEST_CHILD_MODE", "sleep:60000");
     tools_.push_back(platform::ChildProcess::Start(
         "\"" + fs::read_symlink("/proc/self/exe").string() + "\"", nullptr,
-        platform::ChildTie::kEndsWithHost));
+        platform::ChildScope::kWithWhatItStarts));
     EXPECT_TRUE(tools_.back());
     return *tools_.back();
   }
@@ -124,7 +124,7 @@ class InstallTakeoverTest : public ::testing::Test {
     holder.tool_group = group;
     holder.tool_program = Tool();
     holder.boot = boot;
-    return lock->Publish(holder);
+    return lock->Publish(holder).ok();
   }
 
   Outcome Take() const { return InstallLocationLock::Take(install_.library_location(), "test").outcome(); }

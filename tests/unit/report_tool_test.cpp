@@ -131,7 +131,7 @@ TEST_F(ReportToolTest, TrailingNumberAndShortYearReachTheTool) {
 // delete reporting success left in place (a virtualized folder uncovering
 // the real file), not one last written before the tool started.
 TEST_F(ReportToolTest, OnlyAnExportTheToolWroteCounts) {
-  using platform::testing::Operation;
+  using platform::faults::Operation;
   const struct {
     const char* name;
     bool leftover;          // an earlier, hour-old export is there
@@ -155,12 +155,12 @@ TEST_F(ReportToolTest, OnlyAnExportTheToolWroteCounts) {
       WriteFile(Os("rep_vok.xml"), "<vok>last month</vok>");
       ASSERT_TRUE(platform::SetLastWriteTime(Os("rep_vok.xml"), platform::FileTimeNow(3600)));
     }
-    if (c.delete_leaves_it) platform::testing::FailNth(Operation::kDeleteLeavesFile, 1, 1);
+    if (c.delete_leaves_it) platform::faults::FailNth(Operation::kDeleteLeavesFile, 1, 1);
     test::ScopedEnv no_output("VOKWQM7_NO_OUTPUT", c.no_output);
     test::ScopedEnv backdate("VOKWQM7_BACKDATE_S", c.backdate);
     std::snprintf(buffer_, sizeof buffer_, "untouched");
     EXPECT_EQ(Run(), c.result) << c.name;
-    platform::testing::ClearFaults();
+    platform::faults::ClearFaults();
     if (c.result == 0) {
       EXPECT_EQ(ReadFile(Os("rep_vok1.xml")), "<vok>cells</vok>") << c.name;
     } else {

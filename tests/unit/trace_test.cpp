@@ -55,8 +55,8 @@ class CoreTraceTest : public ::testing::Test {
  protected:
   CoreTraceTest() : env_("VOKQM7_TRACE", file_) {}
   ~CoreTraceTest() override {
-    testing::SetInstallWaitLimitMs(0);
-    platform::testing::ClearFaults();
+    seams::SetInstallWaitLimitMs(0);
+    platform::faults::ClearFaults();
   }
   std::string Trace() const { return test::ReadFile(file_); }
 
@@ -88,7 +88,7 @@ TEST_F(CoreTraceTest, ToolsPastTheirLimitAndWaitsForTheInstallation) {
     ASSERT_EQ(other->TryAcquire(), platform::LockOutcome::kTaken);
     ASSERT_TRUE(other->Publish({me.id, "filing.exe", "2026-12-09 08:00:00.000", "GetReportV2",
                                 me.start}));
-    testing::SetInstallWaitLimitMs(50);
+    seams::SetInstallWaitLimitMs(50);
     EXPECT_EQ(InstallLocationLock::Take(install.library_location(), "GetReportDate").outcome(),
               InstallLocationLock::Outcome::kTimedOut);
     call.End(-1, "timed out", "tool run");
@@ -126,12 +126,12 @@ TEST_F(CoreTraceTest, CellCharactersGbkLacksAreNamedByCellAndCodePoint) {
 }
 
 TEST_F(CoreTraceTest, AFullDiskUnderTheTraceLeavesTheCallAlone) {
-  platform::testing::FailNext(platform::testing::Operation::kWriteTrace, 1000, ENOSPC);
+  platform::faults::FailNext(platform::faults::Operation::kWriteTrace, 1000, ENOSPC);
   CallTrace call("test");
   EXPECT_TRUE(Active());
   Record("still.here", {{"n", 1}});
   call.End(0, nullptr, "");
-  EXPECT_GE(platform::testing::CallCount(platform::testing::Operation::kWriteTrace), 3);
+  EXPECT_GE(platform::faults::CallCount(platform::faults::Operation::kWriteTrace), 3);
   EXPECT_EQ(std::filesystem::file_size(file_), 0u);
 }
 

@@ -20,6 +20,7 @@
 #include "platform/process.h"
 #include "request/messages.h"
 #include "wine_support.h"
+#include "host_window.h"
 #include "windows_headers.h"
 
 // platform/files.h names functions as <windows.h> names macros.
@@ -28,11 +29,11 @@
 namespace vok::wine_test {
 namespace {
 
-using platform::testing::Operation;
+using platform::faults::Operation;
 
 class Desk : public ::testing::Test {
  protected:
-  void TearDown() override { platform::testing::ClearFaults(); }
+  void TearDown() override { platform::faults::ClearFaults(); }
   ScratchFolder folder_{u8"桌面 检查"};
 };
 
@@ -63,15 +64,15 @@ TEST_F(Desk, FilesAreGoneWhereTheDeleteSaysSoAndLongPathsWork) {
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
       ASSERT_NE(holder, INVALID_HANDLE_VALUE) << c.name;
     }
-    if (c.leaves_file) platform::testing::FailNth(Operation::kDeleteLeavesFile, 1, 1);
-    EXPECT_EQ(platform::DeleteFile(name), c.deleted) << c.name;
+    if (c.leaves_file) platform::faults::FailNth(Operation::kDeleteLeavesFile, 1, 1);
+    EXPECT_EQ(platform::DeleteFile(name).ok(), c.deleted) << c.name;
     EXPECT_EQ(!Exists(name), c.gone) << c.name;
     if (c.gone) {
       // The tool's next export can be made under the name.
       EXPECT_TRUE(platform::WriteWholeFile(name, "<vok>new</vok>")) << c.name << ": " << GetLastError();
     }
     if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
-    platform::testing::ClearFaults();
+    platform::faults::ClearFaults();
     DeleteFileA(name.c_str());
   }
   EXPECT_EQ(ListFolder(folder_.path()).size(), 0u) << "a file set aside was left behind";
@@ -111,12 +112,7 @@ LRESULT CALLBACK HostWindow(HWND window, UINT message, WPARAM w, LPARAM l) {
 }
 
 TEST_F(Desk, AGuiHostAnswersSentMessagesWhileItWaits) {
-  WNDCLASSW kind{};
-  kind.lpfnWndProc = HostWindow;
-  kind.lpszClassName = L"VokDeskHost";
-  RegisterClassW(&kind);
-  HWND window = CreateWindowExW(0, L"VokDeskHost", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                nullptr, nullptr);
+  HWND window = MakeHostWindow(HostWindow, L"VokDeskHost");
   ASSERT_NE(window, nullptr) << GetLastError();
   ASSERT_TRUE(IsGUIThread(FALSE));
   CopyInto(ProgramFolder() + "\\vokwqm7.exe", folder_ / "vokwqm7.exe");
@@ -184,7 +180,7 @@ TEST_F(Desk, AnotherAnsiCodePageKeepsTheTextsGbkAndRefusesChineseCallerTexts) {
       {936, chinese.c_str(), true},
   };
   for (const auto& c : kCases) {
-    platform::testing::FailNext(Operation::kAnsiCodePage, 1000, c.code_page);
+    platform::faults::FailNext(Operation::kAnsiCodePage, 1000, c.code_page);
     EXPECT_EQ(platform::AnsiCodePage(), static_cast<std::uint32_t>(c.code_page));
     // Between the DOM and the document: code page 936 whatever the host's.
     EXPECT_EQ(platform::Utf16ToGbk(u"编制单位"), Gbk(u8"编制单位")) << c.code_page;
@@ -194,7 +190,7 @@ TEST_F(Desk, AnotherAnsiCodePageKeepsTheTextsGbkAndRefusesChineseCallerTexts) {
     EXPECT_EQ(call.AcceptCallerTexts({"<Info/>", c.path}), c.accepted) << c.code_page;
     EXPECT_EQ(std::string(buffer), c.accepted ? "untouched" : msg::kCallerTextNotGbk)
         << c.code_page;
-    platform::testing::ClearFaults();
+    platform::faults::ClearFaults();
   }
 }
 
@@ -210,15 +206,15 @@ TEST_F(Desk, AToolThatCannotJoinItsJobRunsUntied) {
     bool tied;
   } kCases[] = {{"own job", false, true}, {"second job refused", true, false}};
   for (const auto& c : kCases) {
-    if (c.refused) platform::testing::FailNth(Operation::kAssignJob, 1, ERROR_ACCESS_DENIED);
+    if (c.refused) platform::faults::FailNth(Operation::kAssignJob, 1, ERROR_ACCESS_DENIED);
     std::optional<platform::ChildProcess> child =
-        platform::ChildProcess::Start(tool, nullptr, platform::ChildTie::kEndsWithHost);
+        platform::ChildProcess::Start(tool, nullptr, platform::ChildScope::kWithWhatItStarts);
     ASSERT_TRUE(child.has_value()) << c.name;
-    EXPECT_EQ(child->Tied(), c.tied) << c.name;
+    EXPECT_EQ(child->EndsWithHost(), c.tied) << c.name;
     EXPECT_NE(child->Identity().start, 0u) << c.name;
     EXPECT_EQ(child->Wait(15000), platform::WaitOutcome::kExited) << c.name;
     EXPECT_EQ(child->ExitCode().value_or(-1), 2) << c.name;
-    platform::testing::ClearFaults();
+    platform::faults::ClearFaults();
   }
 }
 
@@ -243,14 +239,14 @@ TEST_F(Desk, WhatTheToolStartsEndsWithItsJob) {
     bool ran_before_recorded = true;
     {
       std::optional<platform::ChildProcess> tool = platform::ChildProcess::Start(
-          "\"" + (folder_ / "vokwqm7.exe") + "\" x", nullptr, platform::ChildTie::kEndsWithHost,
+          "\"" + (folder_ / "vokwqm7.exe") + "\" x", nullptr, platform::ChildScope::kWithWhatItStarts,
           {}, [&](const platform::ChildProcess&) {
             Sleep(200);
             ran_before_recorded = Exists(folder_ / "vokwqm7.args");
             return true;
           });
       ASSERT_TRUE(tool.has_value()) << c.name;
-      ASSERT_TRUE(tool->Tied()) << c.name;
+      ASSERT_TRUE(tool->EndsWithHost()) << c.name;
       if (c.timed_out) {
         EXPECT_EQ(tool->Wait(1000), platform::WaitOutcome::kTimedOut) << c.name;
         EXPECT_TRUE(tool->Terminate(0)) << c.name;
@@ -287,7 +283,7 @@ TEST_F(Desk, TheExportIsJudgedByTheClockOfItsFolder) {
   for (const auto& c : kCases) {
     WriteBytes(folder_ / "voktemp1.rep", "<vok/>");
     ScopedEnvironment backdate("VOKWQM7_BACKDATE_S", std::string(c.backdate));
-    platform::testing::FailNext(Operation::kLocalClockSkew, 100000, c.skew_s);
+    platform::faults::FailNext(Operation::kLocalClockSkew, 100000, c.skew_s);
     ReportToolRun run;
     run.work_file = folder_ / "voktemp1.rep";
     run.wait_limit_ms = 15000;
@@ -298,7 +294,7 @@ TEST_F(Desk, TheExportIsJudgedByTheClockOfItsFolder) {
     EXPECT_EQ(RunReportTool(folder_.path(), LoginRequest{}, "2026-11-30", run, message), c.result)
         << c.name << ": " << text;
     EXPECT_STREQ(text, c.result == 0 ? "untouched" : "missing") << c.name;
-    platform::testing::ClearFaults();
+    platform::faults::ClearFaults();
     DeleteFileA((folder_ / "kept.xml").c_str());
   }
   EXPECT_FALSE(Exists(folder_ / "vokqm7.clock")) << "the clock's mark was left behind";
@@ -320,19 +316,19 @@ TEST_F(Desk, ALockRefusedForGoodFailsAtOnce) {
        InstallLocationLock::Outcome::kHeld, 5000},
   };
   for (const auto& c : kCases) {
-    platform::testing::FailNext(Operation::kOpenInstallLock, c.failures, c.error);
+    platform::faults::FailNext(Operation::kOpenInstallLock, c.failures, c.error);
     const std::uint64_t start = NowMs();
     {
       InstallLocationLock taken = InstallLocationLock::Take(folder_.path(), "GetReportDate");
       EXPECT_EQ(taken.outcome(), c.outcome) << c.name;
     }
     EXPECT_LE(NowMs() - start, c.at_most_ms) << c.name;
-    platform::testing::ClearFaults();
+    platform::faults::ClearFaults();
     std::optional<platform::InstallLock> lock = platform::InstallLock::ForFolder(folder_.path());
     ASSERT_TRUE(lock.has_value());
     EXPECT_EQ(lock->RefusedError(), 0u) << c.name << ": nothing refuses it now";
   }
-  platform::testing::FailNext(Operation::kOpenInstallLock, 2, ERROR_ACCESS_DENIED);
+  platform::faults::FailNext(Operation::kOpenInstallLock, 2, ERROR_ACCESS_DENIED);
   std::optional<platform::InstallLock> refused = platform::InstallLock::ForFolder(folder_.path());
   ASSERT_TRUE(refused.has_value());
   EXPECT_FALSE(refused->Made());

@@ -82,7 +82,7 @@ bool WriteExport(const std::string& path, const std::string& bytes, std::uint32_
     }
     vok::platform::SleepMilliseconds(pause_ms);
   }
-  return vok::platform::WriteWholeFile(path, bytes);
+  return vok::platform::WriteWholeFile(path, bytes).ok();
 }
 
 // The work file is the second double-quoted field: the last quoted text.

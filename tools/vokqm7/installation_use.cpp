@@ -9,12 +9,12 @@ namespace vok::tool {
 
 InstallationUse InspectInstallation(const std::string& location) {
   InstallationUse use;
-  use.host_refusal = platform::HostRefusal();
+  use.host_refusal = platform::HostRefusal().value_or("");
   std::optional<platform::InstallLock> lock = platform::InstallLock::ForFolder(location);
   if (!lock) return use;
   use.lock = lock->Name();
   use.lock_made = lock->Made();
-  use.record_problem = lock->RecordProblem();
+  use.record_problem = lock->RecordProblem().value_or("");
   use.record_path = lock->RecordPath();
   use.lock_refused = lock->RefusedError();
   use.state = InstallationUse::State::kFree;

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -80,71 +81,72 @@ void AddCommonOptions(CLI::App& app) {
 }
 
 // CLI11's own words for a command line it refuses, in the language of the
-// rest: its messages have a few fixed forms, whose names and values are
-// kept. A form not among them stays as CLI11 words it.
-std::string ParseErrorText(const std::string& what) {
+// rest. The kind of error is its exception's type; the names and values in
+// it are kept as CLI11 put them. An error of another kind, or one whose
+// words are not of its kind's form, stays as CLI11 words it.
+std::string ParseErrorText(const CLI::Error& error, const std::string& what) {
   if (CurrentLanguage() == Language::kEnglish) return what;
   const std::string_view text = what;
-  const auto starts = [text](std::string_view start) {
-    return text.substr(0, start.size()) == start;
+  // What follows `lead`, when the text starts with it.
+  const auto after = [text](std::string_view lead) -> std::optional<std::string_view> {
+    if (text.substr(0, lead.size()) != lead) return std::nullopt;
+    return text.substr(lead.size());
   };
-  const auto ends = [text](std::string_view end) {
-    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+  // The text split at the first `separator`, when it holds one.
+  const auto split = [](std::string_view whole, std::string_view separator)
+      -> std::optional<std::pair<std::string_view, std::string_view>> {
+    const std::size_t at = whole.find(separator);
+    if (at == std::string_view::npos) return std::nullopt;
+    return std::make_pair(whole.substr(0, at), whole.substr(at + separator.size()));
   };
-  const auto word = [](std::string_view part) {
-    return !part.empty() && part.find(' ') == std::string_view::npos;
-  };
-  if (text == "A subcommand is required") return Tr("A subcommand is required");
-  for (std::string_view lead : {"The following argument was not expected: ",
-                                "The following arguments were not expected: "}) {
-    if (starts(lead)) {
-      return TrF("The following arguments were not expected: %s", text.substr(lead.size()));
+  if (dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr) {
+    for (std::string_view lead : {"The following argument was not expected: ",
+                                  "The following arguments were not expected: "}) {
+      if (const auto extras = after(lead)) {
+        return TrF("The following arguments were not expected: %s", *extras);
+      }
     }
-  }
-  if (constexpr std::string_view kLead = "Could not convert: "; starts(kLead)) {
-    const std::string_view rest = text.substr(kLead.size());
-    const std::size_t equals = rest.find(" = ");
-    if (equals != std::string_view::npos) {
-      return TrF("Could not convert: %s = %s", rest.substr(0, equals), rest.substr(equals + 3));
+  } else if (dynamic_cast<const CLI::ConversionError*>(&error) != nullptr) {
+    if (const auto rest = after("Could not convert: ")) {
+      if (const auto parts = split(*rest, " = ")) {
+        return TrF("Could not convert: %s = %s", parts->first, parts->second);
+      }
     }
-  }
-  const std::size_t colon = text.find(": ");
-  if (colon != std::string_view::npos && word(text.substr(0, colon))) {
-    const std::string_view option = text.substr(0, colon);
-    const std::string_view rest = text.substr(colon + 2);
-    const std::size_t not_in = rest.rfind(" not in {");
-    if (not_in != std::string_view::npos && ends("}")) {
-      return TrF("%s: %s not in %s", option, rest.substr(0, not_in), rest.substr(not_in + 8));
+  } else if (dynamic_cast<const CLI::ValidationError*>(&error) != nullptr) {
+    // "--lang: fr not in {zh,en}"
+    if (const auto parts = split(text, ": ")) {
+      if (const auto values = split(parts->second, " not in ")) {
+        return TrF("%s: %s not in %s", parts->first, values->first, values->second);
+      }
     }
+  } else if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr) {
     // "--last: 1 required UINT missing"
-    const std::size_t required = rest.find(" required ");
-    const std::string_view count = rest.substr(0, required);
-    if (required != std::string_view::npos && ends(" missing") && !count.empty() &&
-        count.find_first_not_of("0123456789") == std::string_view::npos) {
-      const std::string_view type = rest.substr(required + 10, rest.size() - required - 18);
-      if (word(type)) return TrF("%s: %s required %s missing", option, count, type);
+    if (const auto parts = split(text, ": ")) {
+      if (const auto count = split(parts->second, " required ")) {
+        if (const auto type = split(count->second, " missing")) {
+          return TrF("%s: %s required %s missing", parts->first, count->first, type->first);
+        }
+      }
     }
-  }
-  if (constexpr std::string_view kEnd = " is required"; ends(kEnd)) {
-    const std::string_view option = text.substr(0, text.size() - kEnd.size());
-    if (word(option)) return TrF("%s is required", option);
-  }
-  // "--financial excludes --type", "--a requires --b"
-  const std::size_t first = text.find(' ');
-  const std::size_t second = first == std::string_view::npos ? first : text.find(' ', first + 1);
-  if (second != std::string_view::npos && text.find(' ', second + 1) == std::string_view::npos) {
-    const std::string_view verb = text.substr(first + 1, second - first - 1);
-    const std::string_view left = text.substr(0, first);
-    const std::string_view right = text.substr(second + 1);
-    if (verb == "excludes") return TrF("%s excludes %s", left, right);
-    if (verb == "requires") return TrF("%s requires %s", left, right);
+  } else if (dynamic_cast<const CLI::RequiredError*>(&error) != nullptr) {
+    if (text == "A subcommand is required") return Tr("A subcommand is required");
+    if (const auto parts = split(text, " is required")) return TrF("%s is required", parts->first);
+  } else if (dynamic_cast<const CLI::ExcludesError*>(&error) != nullptr) {
+    if (const auto parts = split(text, " excludes ")) {
+      return TrF("%s excludes %s", parts->first, parts->second);
+    }
+  } else if (dynamic_cast<const CLI::RequiresError*>(&error) != nullptr) {
+    if (const auto parts = split(text, " requires ")) {
+      return TrF("%s requires %s", parts->first, parts->second);
+    }
   }
   return what;
 }
 
 // CLI11 words its message with the arguments as they came (UTF-8 on Linux).
 std::string FailureMessage(const CLI::App& app, const CLI::Error& error) {
-  return TrF("%s\nRun with %s for more information.", ParseErrorText(ArgumentToGbk(error.what())),
+  return TrF("%s\nRun with %s for more information.",
+             ParseErrorText(error, ArgumentToGbk(error.what())),
              app.get_help_ptr() != nullptr ? app.get_help_ptr()->get_name() : "--help");
 }
 

@@ -86,7 +86,7 @@ std::string DocumentToUtf8(std::string_view gbk) {
 }
 
 bool WriteDocument(const std::string& gbk_path, std::string_view gbk, bool utf8) {
-  return platform::WriteWholeFile(gbk_path, utf8 ? DocumentToUtf8(gbk) : std::string(gbk));
+  return platform::WriteWholeFile(gbk_path, utf8 ? DocumentToUtf8(gbk) : std::string(gbk)).ok();
 }
 
 bool ConvertFileToUtf8(const std::string& gbk_path) {

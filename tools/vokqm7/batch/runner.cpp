@@ -99,8 +99,8 @@ void TakeChecks(const DocumentCheck& check, RowOutcome& outcome) {
 // A document made and passed in an earlier run from the same inputs, which
 // is kept when it is the one recorded (its digest), states the row's period
 // and statements, and still passes its checks.
-bool Keep(const std::string& path, const std::string& stem, const BatchSettings& settings,
-          RowOutcome& outcome) {
+bool KeptFromAnEarlierRun(const std::string& path, const std::string& stem,
+                          const BatchSettings& settings, RowOutcome& outcome) {
   if (!settings.resume || !MadeBefore(settings.earlier, outcome)) return false;
   const std::optional<std::string> bytes = platform::ReadWholeFile(path);
   if (!bytes ||
@@ -226,8 +226,8 @@ bool Unrecorded(const std::string& path, const BatchSettings& settings, const Ro
 // Makes the row's document; false when the folder cannot take it (full:
 // the row as it stood; or its summary cannot be written), every document
 // left as it was.
-bool Make(const LibraryFunctions& library, const AccountRow& row, const BatchSettings& settings,
-          RowSteps& steps, const ElapsedTime::Lines& lines) {
+bool MakeDocument(const LibraryFunctions& library, const AccountRow& row,
+                  const BatchSettings& settings, RowSteps& steps, const ElapsedTime::Lines& lines) {
   RowOutcome& outcome = steps.outcome();
   outcome.checks = ChecksOutcome::kNone;
   outcome.failed_check.clear();
@@ -330,14 +330,14 @@ RowsEnd RunRows(const LibraryFunctions& library, const std::vector<AccountRow>& 
     const Clock::time_point start = Clock::now();
     outcome.inputs = InputsNow(row, settings);
     bool room = true;
-    if (!Keep(InFolder(settings.folder, stem + ".xml"), stem, settings, outcome)) {
+    if (!KeptFromAnEarlierRun(InFolder(settings.folder, stem + ".xml"), stem, settings, outcome)) {
       const std::string full = SpaceFault(settings.folder, kBytesPerDocument);
       if (!full.empty()) {
         Complain(full);
         return RowsEnd::kFolderFailed;
       }
       RowSteps steps(settings, stem, outcomes, r, record, folder_held);
-      room = Make(library, row, settings, steps, ProgressLines(row, tally, stop));
+      room = MakeDocument(library, row, settings, steps, ProgressLines(row, tally, stop));
       outcome.seconds = SecondsSince(start);
       ++tally.made;
       tally.seconds_made += outcome.seconds;

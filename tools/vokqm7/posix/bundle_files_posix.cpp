@@ -28,14 +28,14 @@ UnfollowedFile ReadUnfollowed(const std::string& gbk_path) {
   }
   // Not blocking: a pipe with no writer must not hold the bundle.
   UniqueFd fd(::open(path->c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-  if (!fd.Valid()) {
+  if (!fd.valid()) {
     file.refusal = errno == ELOOP    ? ReadRefusal::kLink
                    : errno == ENOENT ? ReadRefusal::kMissing
                                      : ReadRefusal::kCannotRead;
     return file;
   }
   struct stat st {};
-  if (::fstat(fd.Get(), &st) != 0) {
+  if (::fstat(fd.get(), &st) != 0) {
     file.refusal = ReadRefusal::kCannotRead;
     return file;
   }
@@ -48,7 +48,7 @@ UnfollowedFile ReadUnfollowed(const std::string& gbk_path) {
     file.refusal = ReadRefusal::kSecondName;
     return file;
   }
-  std::optional<std::string> bytes = platform::posix::ReadAll(fd.Get(), kReadLimit);
+  std::optional<std::string> bytes = platform::posix::ReadAll(fd.get(), kReadLimit);
   if (!bytes || bytes->size() > kReadLimit) {
     file.refusal = ReadRefusal::kCannotRead;
     return file;
@@ -66,10 +66,10 @@ bool WriteForThisUserAlone(const std::string& gbk_path, std::string_view bytes) 
   // link at the path, never what it points to.
   std::string temporary = *path + ".tmp.XXXXXX";
   UniqueFd fd(::mkostemp(temporary.data(), O_CLOEXEC));
-  if (!fd.Valid()) return false;
-  const bool written = ::fchmod(fd.Get(), S_IRUSR | S_IWUSR) == 0 &&
-                       platform::posix::WriteAll(fd.Get(), bytes) && ::fsync(fd.Get()) == 0 &&
-                       fd.Close();
+  if (!fd.valid()) return false;
+  const bool written = ::fchmod(fd.get(), S_IRUSR | S_IWUSR) == 0 &&
+                       platform::posix::WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0 &&
+                       fd.close();
   if (!written || ::rename(temporary.c_str(), path->c_str()) != 0) {
     ::unlink(temporary.c_str());
     return false;

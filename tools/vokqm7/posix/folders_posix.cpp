@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "platform/codepage.h"
+#include "platform/posix/posix_fd.h"
 
 namespace vok::tool {
 
@@ -30,8 +31,7 @@ std::optional<std::uint64_t> FreeBytes(const std::string& gbk_folder) {
 }
 
 std::optional<std::vector<std::string>> FilesInFolder(const std::string& gbk) {
-  const std::unique_ptr<DIR, int (*)(DIR*)> folder(::opendir(platform::GbkToUtf8(gbk).c_str()),
-                                                   ::closedir);
+  const platform::posix::FolderListing folder(::opendir(platform::GbkToUtf8(gbk).c_str()));
   if (!folder) return std::nullopt;
   std::vector<std::string> names;
   while (const dirent* entry = ::readdir(folder.get())) {

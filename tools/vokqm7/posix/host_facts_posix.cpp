@@ -12,6 +12,7 @@
 
 #include "platform/codepage.h"
 #include "platform/registry.h"
+#include "platform/posix/posix_fd.h"
 
 namespace vok::tool {
 namespace {
@@ -63,8 +64,7 @@ std::vector<ListedEntry> ListFolder(const std::string& folder) {
   std::vector<ListedEntry> listing;
   std::function<void(const std::string&, const std::string&)> walk =
       [&](const std::string& system_folder, const std::string& below) {
-        const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(system_folder.c_str()),
-                                                      &::closedir);
+        const platform::posix::FolderListing dir(::opendir(system_folder.c_str()));
         if (!dir) return;
         std::vector<std::string> names;
         while (const dirent* entry = ::readdir(dir.get())) {

@@ -3,6 +3,7 @@
 #include "platform/path_parts.h"
 #include "platform/win32/text.h"
 #include "platform/win32/win32.h"
+#include "platform/win32/unique_handle.h"
 
 #include <aclapi.h>
 
@@ -14,12 +15,9 @@ class Dacl {
  public:
   explicit Dacl(const std::wstring& path) {
     ok_ = ::GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
-                                  nullptr, nullptr, &dacl_, nullptr, &descriptor_) ==
+                                  nullptr, nullptr, &dacl_, nullptr, descriptor_.put()) ==
           ERROR_SUCCESS;
   }
-  ~Dacl() { ::LocalFree(descriptor_); }
-  Dacl(const Dacl&) = delete;
-  Dacl& operator=(const Dacl&) = delete;
 
   bool ok() const { return ok_; }
   const ACL* get() const { return dacl_; }  // null: no DACL, everyone may do anything
@@ -27,7 +25,7 @@ class Dacl {
  private:
   bool ok_ = false;
   PACL dacl_ = nullptr;
-  PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+  platform::win32::LocalMemory descriptor_;
 };
 
 // Everyone, Authenticated Users (the services' accounts among them) and

@@ -2,7 +2,7 @@
 
 #include "platform/win32/win32.h"
 
-#include "platform/faults.h"
+#include "platform/files.h"
 #include "platform/win32/text.h"
 #include "platform/win32/unique_handle.h"
 
@@ -78,13 +78,6 @@ std::optional<std::string> VirtualStoreShadow(const std::wstring& folder) {
   return Narrow(shadow);
 }
 
-bool OnNetwork(const std::wstring& folder) {
-  if (platform::InjectedFailure(platform::testing::Operation::kFolderIsRemote)) return true;
-  wchar_t root[MAX_PATH + 1] = {};
-  return ::GetVolumePathNameW(folder.c_str(), root, MAX_PATH) &&
-         ::GetDriveTypeW(root) == DRIVE_REMOTE;
-}
-
 }  // namespace
 
 DeskFacts ReadDeskFacts(const std::string& location) {
@@ -99,7 +92,7 @@ DeskFacts ReadDeskFacts(const std::string& location) {
   facts.mapped_drives = MappedDrives();
   if (!location.empty()) {
     const std::wstring folder = platform::win32::WidePath(location);
-    facts.folder_on_network = OnNetwork(folder);
+    facts.folder_on_network = platform::IsOnNetworkDrive(location);
     facts.virtual_store_shadow = VirtualStoreShadow(folder);
   }
   return facts;

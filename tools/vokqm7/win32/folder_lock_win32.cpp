@@ -8,14 +8,13 @@
 #include "host.h"
 #include "platform/win32/text.h"
 #include "platform/win32/win32.h"
+#include "platform/win32/unique_handle.h"
 
 namespace vok::tool {
 
+// Closing the file lets the lock go.
 struct LockFile::Handle {
-  HANDLE file = INVALID_HANDLE_VALUE;
-  ~Handle() {
-    if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);  // lets the lock go
-  }
+  platform::win32::UniqueHandle file;
 };
 
 namespace {
@@ -34,16 +33,16 @@ std::string Narrow(const wchar_t* wide) {
 LockFile::LockFile(std::unique_ptr<Handle> handle) : handle_(std::move(handle)) {}
 
 LockFile::~LockFile() {
-  if (written_) (void)Truncate(handle_->file);
+  if (written_) (void)Truncate(handle_->file.get());
 }
 
 LockTry LockFile::Try(const std::string& path, std::unique_ptr<LockFile>& held,
                       std::string& found, std::string& reason) {
   auto handle = std::make_unique<Handle>();
-  handle->file = ::CreateFileW(platform::win32::WidePath(path).c_str(),
-                               GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                               OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
-  if (handle->file == INVALID_HANDLE_VALUE) {
+  handle->file.reset(::CreateFileW(platform::win32::WidePath(path).c_str(),
+                                   GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                   OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr));
+  if (!handle->file) {
     const DWORD error = ::GetLastError();
     if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return LockTry::kHeld;
     reason = LastFileError();
@@ -51,7 +50,7 @@ LockTry LockFile::Try(const std::string& path, std::unique_ptr<LockFile>& held,
   }
   char buffer[4096];
   DWORD read = 0;
-  if (!::ReadFile(handle->file, buffer, sizeof buffer, &read, nullptr)) read = 0;
+  if (!::ReadFile(handle->file.get(), buffer, sizeof buffer, &read, nullptr)) read = 0;
   found.assign(buffer, read);
   held.reset(new LockFile(std::move(handle)));
   return LockTry::kTaken;
@@ -59,8 +58,8 @@ LockTry LockFile::Try(const std::string& path, std::unique_ptr<LockFile>& held,
 
 bool LockFile::Write(std::string_view text) {
   DWORD written = 0;
-  if (!Truncate(handle_->file) ||
-      !::WriteFile(handle_->file, text.data(), static_cast<DWORD>(text.size()), &written,
+  if (!Truncate(handle_->file.get()) ||
+      !::WriteFile(handle_->file.get(), text.data(), static_cast<DWORD>(text.size()), &written,
                    nullptr) ||
       written != text.size()) {
     return false;

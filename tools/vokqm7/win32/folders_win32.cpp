@@ -5,6 +5,7 @@
 
 #include "platform/win32/text.h"
 #include "platform/win32/win32.h"
+#include "platform/win32/unique_handle.h"
 
 namespace vok::tool {
 namespace {
@@ -63,9 +64,8 @@ std::optional<std::vector<std::string>> FilesInFolder(const std::string& gbk) {
   if (!IsSeparator(pattern.back())) pattern += L'\\';
   pattern += L'*';
   WIN32_FIND_DATAW found{};
-  const HANDLE first = ::FindFirstFileW(pattern.c_str(), &found);
-  if (first == INVALID_HANDLE_VALUE) return std::nullopt;
-  const std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)> search(first, ::FindClose);
+  const platform::win32::FindHandle search(::FindFirstFileW(pattern.c_str(), &found));
+  if (!search) return std::nullopt;
   std::vector<std::string> names;
   do {
     const std::wstring name = found.cFileName;

@@ -111,9 +111,9 @@ std::vector<ListedEntry> ListFolder(const std::string& folder) {
   std::function<void(const std::wstring&, const std::string&)> walk =
       [&](const std::wstring& system_folder, const std::string& below) {
         WIN32_FIND_DATAW found{};
-        HANDLE first = ::FindFirstFileW((system_folder + L"\\*").c_str(), &found);
-        if (first == INVALID_HANDLE_VALUE) return;
-        const std::unique_ptr<void, decltype(&::FindClose)> search(first, &::FindClose);
+        const platform::win32::FindHandle search(
+            ::FindFirstFileW((system_folder + L"\\*").c_str(), &found));
+        if (!search) return;
         std::vector<WIN32_FIND_DATAW> entries;
         do {
           const std::wstring name = found.cFileName;
