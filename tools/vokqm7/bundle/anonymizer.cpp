@@ -135,6 +135,8 @@ std::string Anonymizer::Hashed(std::string_view kind, std::string_view value) {
   return hashed;
 }
 
+// The trace's texts are UTF-8 here, where no byte of a character of more
+// than one byte is a separator.
 std::string Anonymizer::Path(std::string_view path) {
   std::string out;
   std::size_t start = 0;
