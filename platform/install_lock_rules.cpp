@@ -89,6 +89,7 @@ RecordedToolVerdict ClassifyRecordedTool(const InstallLockHolder& record, bool t
   for (const ProcessEntry* process : running) {
     if (Contains(mine, process->identity.id)) return {RecordedTool::kSelf, "it names this process"};
   }
+  bool any_running = false;
   for (const ProcessEntry* process : running) {
     const bool is_tool = process->identity.id == tool.id;
     // Told from the list alone, without opening the process.
@@ -97,6 +98,8 @@ RecordedToolVerdict ClassifyRecordedTool(const InstallLockHolder& record, bool t
       return {RecordedTool::kStale, "its process id names another program now"};
     }
     const ProcessLook look = facts.look(*process);
+    if (look.ended) continue;
+    any_running = true;
     // The id and the start are the recorded tool's: what runs there is not
     // what this user's call started when its user or image differ.
     if (look.user && *look.user != facts.user) {
@@ -109,6 +112,7 @@ RecordedToolVerdict ClassifyRecordedTool(const InstallLockHolder& record, bool t
       return {RecordedTool::kUnsure, "its process cannot be looked at"};
     }
   }
+  if (!any_running) return {RecordedTool::kStale, "its tool has ended"};
   return {RecordedTool::kMine, "this user's report tool, its caller gone"};
 }
 
@@ -121,7 +125,8 @@ std::vector<ProcessEntry> ReportToolsRunning(const ProcessFacts& facts,
         Contains(mine, process.identity.id)) {
       continue;
     }
-    if (facts.look(process).runs_program != false) tools.push_back(process);
+    const ProcessLook look = facts.look(process);
+    if (!look.ended && look.runs_program != false) tools.push_back(process);
   }
   return tools;
 }

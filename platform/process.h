@@ -144,6 +144,7 @@ struct ProcessEntry {
 // part is nothing where the system will not tell (a process of another
 // user that this caller may not open).
 struct ProcessLook {
+  bool ended = false;                // it has ended since it was listed
   std::optional<std::string> user;   // a CurrentUser() text
   std::optional<bool> runs_program;  // whether it runs the program file asked about
 };

@@ -222,7 +222,10 @@ ProcessLook LookAtProcess(const ProcessEntry& process, const std::string& gbkPro
   const std::optional<uid_t> user = EffectiveUserOf(pid);
   const std::optional<bool> runs = RunsProgram(pid, gbkProgram);
   // Asked after the looks: the id may have passed to another process.
-  if (!StatWhileRunning(process.identity)) return look;
+  if (!StatWhileRunning(process.identity)) {
+    look.ended = true;
+    return look;
+  }
   if (user) look.user = std::to_string(*user);
   look.runs_program = runs;
   return look;

@@ -163,9 +163,18 @@ ProcessLook LookAtProcess(const ProcessEntry& process, const std::string& gbkPro
   if (!InjectedFailure(faults::Operation::kOpenProcess)) {
     opened.reset(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process.identity.id));
   }
+  if (!opened && ::GetLastError() == ERROR_INVALID_PARAMETER) {
+    look.ended = true;  // no process has the id now
+    return look;
+  }
   if (opened) {
     // The id may have passed to another process since the list was made.
-    if (win32::CreationTime(opened.get()) != process.identity.start) return look;
+    DWORD code = 0;
+    if (win32::CreationTime(opened.get()) != process.identity.start ||
+        (::GetExitCodeProcess(opened.get(), &code) && code != STILL_ACTIVE)) {
+      look.ended = true;
+      return look;
+    }
     look.user = win32::ProcessUserSid(opened.get());
     look.runs_program = RunsProgramOpened(opened.get(), gbkProgram);
   }

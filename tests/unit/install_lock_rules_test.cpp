@@ -24,6 +24,7 @@ ProcessEntry Listed(std::uint32_t id, std::uint64_t start, const char* name,
 struct Look {
   const char* user = "me";  // nullptr: cannot be told
   int runs = 1;             // 1 the tool's file, 0 another, -1 cannot be told
+  bool ended = false;       // it ended between the list and the look
 };
 
 TEST(RecordedTool, TheListDecidesWhatALookCannot) {
@@ -55,6 +56,8 @@ TEST(RecordedTool, TheListDecidesWhatALookCannot) {
        {nullptr, -1}, 0, RecordedTool::kUnsure, true},
       {"the tool's image cannot be read", {Listed(kTool, kStart, "vokwqm7.exe")}, true,
        {"me", -1}, 0, RecordedTool::kUnsure, true},
+      {"the tool ended between the list and the look", {Listed(kTool, kStart, "vokwqm7.exe")},
+       true, {nullptr, -1, true}, 0, RecordedTool::kStale, false},
       {"the tool is gone, what it led lives on",
        {Listed(300, kStart + 9, "helper.exe", kTool, kTool)}, true, {"me", 0}, kTool,
        RecordedTool::kMine, false},
@@ -74,6 +77,7 @@ TEST(RecordedTool, TheListDecidesWhatALookCannot) {
     facts.user = "me";
     facts.look = [&c](const ProcessEntry&) {
       ProcessLook look;
+      look.ended = c.look.ended;
       if (c.look.user != nullptr) look.user = c.look.user;
       if (c.look.runs >= 0) look.runs_program = c.look.runs == 1;
       return look;
@@ -96,7 +100,7 @@ TEST(RecordedTool, NeverThisProcessOrItsAncestors) {
                      Listed(kTool, kStart, "vokwqm7.exe", 7), Listed(7, kStart + 500, "x.exe")};
   facts.self = kSelf;
   facts.user = "me";
-  facts.look = [](const ProcessEntry&) { return ProcessLook{"me", true}; };
+  facts.look = [](const ProcessEntry&) { return ProcessLook{false, "me", true}; };
   EXPECT_EQ(SelfAndAncestors(facts.processes, kSelf), (std::vector<std::uint32_t>{kSelf, kTool}));
   InstallLockHolder record{42, "client.exe", "", "GetReportDate"};
   record.tool_program = kToolPath;

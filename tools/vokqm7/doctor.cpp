@@ -137,7 +137,14 @@ void CheckInUse(Checklist& list, const std::string& location) {
     const std::string id = std::to_string(tool.process.identity.id);
     const std::string session = std::to_string(tool.process.session);
     const std::string age = std::to_string(tool.age_ms / 1000);
-    if (tool.user && *tool.user == platform::CurrentUser()) {
+    // While a call holds the installation, a tool that runs is most likely
+    // that call's own, started a moment before its record names it.
+    if (use.state == InstallationUse::State::kInUse ||
+        use.state == InstallationUse::State::kInUseUnseen) {
+      list.Note(TrF("a report tool runs in the installation while a call holds it: process %s, "
+                    "session %s, running for %s s",
+                    id, session, age));
+    } else if (tool.user && *tool.user == platform::CurrentUser()) {
       list.Problem(TrF("a report tool of this user runs in the installation that no call of "
                        "this user recorded: process %s, session %s, running for %s s; calls "
                        "wait until it ends",
