@@ -20,9 +20,10 @@ std::string OpenLogin(const std::string& password, const std::string& year = "20
 }
 
 // The tool runs on its own; give it time to record its command line.
+// The tool makes its file first and writes it after: wait for its bytes.
 std::string WaitForCommand(const TestInstallation& install) {
   const std::string args = install.InLocation("vokdesk.args");
-  for (int i = 0; i < 200 && !Exists(args); ++i) {
+  for (int i = 0; i < 200 && (!Exists(args) || ReadFile(args).empty()); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   return ReadFile(args);
