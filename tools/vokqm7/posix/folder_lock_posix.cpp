@@ -12,16 +12,15 @@
 #include "batch/folder_lock.h"
 #include "host.h"
 #include "platform/codepage.h"
+#include "platform/posix/posix_fd.h"
 
 namespace vok::tool {
 
+// Closing the descriptor lets the lock go.
 struct LockFile::Handle {
-  int fd = -1;
+  platform::posix::UniqueFd fd;
   dev_t device = 0;
   ino_t inode = 0;
-  ~Handle() {
-    if (fd >= 0) ::close(fd);  // lets the lock go
-  }
 };
 
 namespace {
@@ -37,7 +36,7 @@ bool IsFileAt(const std::string& gbk_path, const LockFile::Handle& handle) {
 LockFile::LockFile(std::unique_ptr<Handle> handle) : handle_(std::move(handle)) {}
 
 LockFile::~LockFile() {
-  if (written_ && ::ftruncate(handle_->fd, 0) != 0) {
+  if (written_ && ::ftruncate(handle_->fd.get(), 0) != 0) {
     // The next run then tells of a run that ended without letting go.
   }
 }
@@ -48,12 +47,12 @@ LockTry LockFile::Try(const std::string& path, std::unique_ptr<LockFile>& held,
   auto handle = std::make_unique<Handle>();
   // Every desk's user takes the same file; one who may not write it still
   // locks it, read-only.
-  handle->fd = ::open(system.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
-  if (handle->fd < 0 && errno == EACCES) {
-    handle->fd = ::open(system.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  handle->fd.reset(::open(system.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666));
+  if (!handle->fd && errno == EACCES) {
+    handle->fd.reset(::open(system.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
   }
   struct stat st {};
-  if (handle->fd < 0 || ::fstat(handle->fd, &st) != 0) {
+  if (!handle->fd || ::fstat(handle->fd.get(), &st) != 0) {
     reason = LastFileError();
     return LockTry::kFailed;
   }
@@ -62,10 +61,12 @@ LockTry LockFile::Try(const std::string& path, std::unique_ptr<LockFile>& held,
     reason = LastFileError();
     return LockTry::kFailed;
   }
-  if (st.st_uid == ::geteuid() && (st.st_mode & 0666) != 0666) (void)::fchmod(handle->fd, 0666);
+  if (st.st_uid == ::geteuid() && (st.st_mode & 0666) != 0666) {
+    (void)::fchmod(handle->fd.get(), 0666);
+  }
   handle->device = st.st_dev;
   handle->inode = st.st_ino;
-  if (::flock(handle->fd, LOCK_EX | LOCK_NB) != 0) {
+  if (::flock(handle->fd.get(), LOCK_EX | LOCK_NB) != 0) {
     if (errno == EWOULDBLOCK || errno == EINTR) return LockTry::kHeld;
     reason = LastFileError();
     return LockTry::kFailed;
@@ -74,15 +75,15 @@ LockTry LockFile::Try(const std::string& path, std::unique_ptr<LockFile>& held,
   // hold the file that has the name now.
   if (!IsFileAt(path, *handle)) return LockTry::kHeld;
   char buffer[4096];
-  const ssize_t read = ::pread(handle->fd, buffer, sizeof buffer, 0);
+  const ssize_t read = ::pread(handle->fd.get(), buffer, sizeof buffer, 0);
   found.assign(buffer, read > 0 ? static_cast<std::size_t>(read) : 0);
   held.reset(new LockFile(std::move(handle)));
   return LockTry::kTaken;
 }
 
 bool LockFile::Write(std::string_view text) {
-  if (::ftruncate(handle_->fd, 0) != 0 ||
-      ::pwrite(handle_->fd, text.data(), text.size(), 0) != static_cast<ssize_t>(text.size())) {
+  if (::ftruncate(handle_->fd.get(), 0) != 0 ||
+      ::pwrite(handle_->fd.get(), text.data(), text.size(), 0) != static_cast<ssize_t>(text.size())) {
     return false;
   }
   written_ = true;

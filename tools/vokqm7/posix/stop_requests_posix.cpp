@@ -5,6 +5,7 @@
 // it in the middle of its run: while the batch runs, the terminal's
 // interrupt character is turned into an ordinary key, read here.
 #include "host.h"
+#include "platform/posix/posix_fd.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -36,7 +37,7 @@ struct StopRequests::Watch {
   std::atomic<bool> ending{false};
   sigset_t previous_mask;
   std::thread signals;
-  int terminal = -1;
+  platform::posix::UniqueFd terminal;
   termios saved{};
   std::thread keys;
 
@@ -52,12 +53,11 @@ struct StopRequests::Watch {
   // that changed it would be stopped (SIGTTOU), and its Ctrl-C is no
   // business of ours.
   void TakeTerminal() {
-    terminal = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (terminal < 0) return;
+    terminal.reset(::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC));
+    if (!terminal) return;
     termios keyed{};
-    if (::tcgetpgrp(terminal) != ::getpgrp() || ::tcgetattr(terminal, &saved) != 0) {
-      ::close(terminal);
-      terminal = -1;
+    if (::tcgetpgrp(terminal.get()) != ::getpgrp() || ::tcgetattr(terminal.get(), &saved) != 0) {
+      terminal.reset();
       return;
     }
     keyed = saved;
@@ -65,21 +65,20 @@ struct StopRequests::Watch {
     keyed.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
     keyed.c_cc[VMIN] = 1;
     keyed.c_cc[VTIME] = 0;
-    if (::tcsetattr(terminal, TCSANOW, &keyed) != 0) {
-      ::close(terminal);
-      terminal = -1;
+    if (::tcsetattr(terminal.get(), TCSANOW, &keyed) != 0) {
+      terminal.reset();
       return;
     }
     keys = std::thread([this] { ReadKeys(); });
   }
 
   void ReadKeys() {
-    pollfd wanted{terminal, POLLIN, 0};
+    pollfd wanted{terminal.get(), POLLIN, 0};
     while (!ending) {
       if (::poll(&wanted, 1, kPollMs) <= 0) continue;
       if ((wanted.revents & POLLIN) == 0) break;  // hung up
       unsigned char key = 0;
-      if (::read(terminal, &key, 1) == 1 && key == saved.c_cc[VINTR]) asked = true;
+      if (::read(terminal.get(), &key, 1) == 1 && key == saved.c_cc[VINTR]) asked = true;
     }
   }
 
@@ -90,9 +89,9 @@ struct StopRequests::Watch {
     sigaddset(&ttou, SIGTTOU);
     sigset_t before;
     ::pthread_sigmask(SIG_BLOCK, &ttou, &before);
-    ::tcsetattr(terminal, TCSANOW, &saved);
+    ::tcsetattr(terminal.get(), TCSANOW, &saved);
     ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
-    ::close(terminal);
+    terminal.reset();
   }
 };
 
@@ -107,7 +106,7 @@ StopRequests::~StopRequests() {
   watch_->ending = true;
   watch_->signals.join();
   if (watch_->keys.joinable()) watch_->keys.join();
-  if (watch_->terminal >= 0) watch_->RestoreTerminal();
+  if (watch_->terminal) watch_->RestoreTerminal();
   // A SIGINT still pending would end the process once unblocked.
   const sigset_t set = Interrupt();
   const timespec now{0, 0};
