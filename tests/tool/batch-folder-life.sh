@@ -165,6 +165,7 @@ case_killed() {
   until_runs "$1" 1
   kill -KILL "$started"
   vok_finish "$started" one
+  wait_for_report_tools "$install/vok"
   vok "${three[@]}" --resume
 }
 

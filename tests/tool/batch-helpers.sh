@@ -114,3 +114,16 @@ expect_batch_of_accounts() {
 
 # The accounts of the tool's runs in its log since line $2 of the log $1.
 tool_runs() { tail -n +"$2" "$1" | sed -E 's/^-LQM7_VOK\{([^ ]*) .*/\1/' | tr '\n' ' '; }
+
+# The report tool of a batch killed in the middle of a call runs to its end
+# unrecorded (Linux ends nothing with its host); the next call, and doctor,
+# count it as running in the installation. Waits, at most 15 s, until no
+# report tool of the installation $1 runs.
+wait_for_report_tools() {
+  local _
+  for _ in $(seq 300); do
+    pgrep -f -- "$1/vokwqm7.exe" >/dev/null || return 0
+    sleep 0.05
+  done
+  fail "a report tool of $1 still runs: $(pgrep -af -- "$1/vokwqm7.exe")"
+}

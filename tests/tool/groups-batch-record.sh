@@ -62,6 +62,7 @@ if command -v strace >/dev/null; then
     wait 2>/dev/null
     # The report tool of a killed batch runs to its end; the next run waits for it.
     while [ -n "$report_tool" ] && [ -e "/proc/$report_tool" ]; do sleep 0.05; done
+    wait_for_report_tools "$vok"
     rows=$(summary_rows killed/summary.csv | tr '\n' ' ')
     [[ $rows == *"101|2026|11|$summary_101|101-2026-11.xml"* ]] ||
       fail "killed $stage: summary.csv says of 101: $rows"
