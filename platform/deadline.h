@@ -17,9 +17,10 @@ class Deadline {
   explicit Deadline(std::uint32_t limitMs)
       : start_(Clock::now()), end_(start_ + std::chrono::milliseconds(limitMs)) {}
 
-  // What is left, 0 once it has passed.
+  // What is left, rounded up so that it is 0 only once the moment has
+  // passed: a wait never ends a fraction of a millisecond early.
   [[nodiscard]] std::uint32_t LeftMs() const {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end_ - Clock::now());
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(end_ - Clock::now());
     return left.count() > 0 ? static_cast<std::uint32_t>(left.count()) : 0;
   }
 

@@ -47,7 +47,8 @@ for p in "${!pids[@]}"; do
   code=$?
   log=$(tr -d '\r' <"$vok/../process-$p.log")
   [ "$code" -eq 0 ] && [ "$(tail -n 1 <<<"$log")" = "4 calls, 4 with their own figures" ] ||
-    fail "process $p of six: exit status $code: $log"
+    fail "process $p of six: exit status $code: $log; the trace's failures:
+$(grep -a -E 'event=(tool\.(not_|terminated)|install\.lock_(refused|failed)|export\.missing|file\.not_removed|call\.end result=-)' "$trace_file" | tail -n 12)"
 done
 
 # One process, four threads of three calls each.
