@@ -224,19 +224,37 @@ bool IsOnNetworkDrive(const std::string& folder) {
          ::GetDriveTypeW(root) == DRIVE_REMOTE;
 }
 
+// The mark has a name of its own for each call: a fixed one is still
+// "delete pending", and cannot be made again, while a virus scanner or an
+// indexer holds the last call's mark open, and a file of that name that
+// someone else left would stop every run.
 std::optional<std::uint64_t> FileSystemNow(const std::string& folder) {
-  const win32::UniqueHandle file(::CreateFileW(
-      (WidePath(folder) + L"\\vokqm7.clock").c_str(), GENERIC_WRITE,
-      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
-      FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
-  DWORD written = 0;
-  BY_HANDLE_FILE_INFORMATION information{};
-  if (!file || !::WriteFile(file.get(), "x", 1, &written, nullptr) ||
-      !::GetFileInformationByHandle(file.get(), &information)) {
-    return std::nullopt;
+  static std::atomic<unsigned> marks{0};
+  constexpr int kNamesTried = 8;
+  for (int tried = 0; tried < kNamesTried; ++tried) {
+    const std::wstring name = WidePath(folder) + L"\\vokqm7.clock." +
+                              std::to_wstring(::GetCurrentProcessId()) + L"." +
+                              std::to_wstring(marks.fetch_add(1));
+    const win32::UniqueHandle file(::CreateFileW(
+        name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, CREATE_NEW,
+        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (!file) {
+      // Taken, or a taken name still being deleted: another name.
+      const DWORD error = ::GetLastError();
+      if (error == ERROR_FILE_EXISTS || error == ERROR_ACCESS_DENIED) continue;
+      return std::nullopt;
+    }
+    DWORD written = 0;
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!::WriteFile(file.get(), "x", 1, &written, nullptr) ||
+        !::GetFileInformationByHandle(file.get(), &information)) {
+      return std::nullopt;
+    }
+    return (static_cast<std::uint64_t>(information.ftLastWriteTime.dwHighDateTime) << 32) |
+           information.ftLastWriteTime.dwLowDateTime;
   }
-  return (static_cast<std::uint64_t>(information.ftLastWriteTime.dwHighDateTime) << 32) |
-         information.ftLastWriteTime.dwLowDateTime;
+  return std::nullopt;
 }
 
 std::uint64_t FileTimeSpan(std::uint32_t seconds) { return static_cast<std::uint64_t>(seconds) * 10000000u; }
