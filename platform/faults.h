@@ -21,6 +21,9 @@ enum class Operation {
   kWriteTrace,               // TraceFile::Append
   kOpenProcess,              // opening another process to look at it (the list
                              // of processes still shows it)
+  kOpenOwnRecord,            // InstallLock::Publish opening this user's record
+                             // (Windows: one still being deleted, or held by a
+                             // scanner, refuses it for a moment)
   // The ones below change what the system says rather than fail a call:
   kDeleteLeavesFile,  // DeleteFile reports success and leaves the file, as
                       // Windows does when a virtualized copy hid a real one

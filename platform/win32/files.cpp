@@ -110,9 +110,12 @@ bool IsBusyFailure(const std::wstring& path) {
   const DWORD error = ::GetLastError();
   bool busy = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
   if (error == ERROR_ACCESS_DENIED) {
+    // A name being deleted refuses even a look at its attributes, with the
+    // same error; a name that is gone says so.
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    busy = attributes != INVALID_FILE_ATTRIBUTES &&
-           (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0;
+    busy = attributes != INVALID_FILE_ATTRIBUTES
+               ? (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0
+               : ::GetLastError() == ERROR_ACCESS_DENIED;
   }
   ::SetLastError(error);
   return busy;

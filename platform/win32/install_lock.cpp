@@ -25,10 +25,12 @@
 
 #include <vector>
 
+#include "platform/busy_retry.h"
 #include "platform/faults.h"
 #include "platform/install_lock_record.h"
 #include "platform/install_lock_rules.h"
 #include "platform/process.h"
+#include "platform/win32/busy.h"
 #include "platform/win32/host_wait.h"
 #include "platform/win32/security.h"
 #include "platform/win32/text.h"
@@ -189,10 +191,14 @@ win32::UniqueHandle OpenRecord(const std::wstring& path, const std::string& user
       (information.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) !=
           0 ||
       information.nNumberOfLinks != 1) {
+    if (record) ::SetLastError(ERROR_FILE_INVALID);
     return win32::UniqueHandle();
   }
   const std::optional<std::string> owner = win32::FileOwnerSid(record.get());
-  if (!owner || (*owner != user && !win32::IsSystemOrAdministrators(*owner))) return win32::UniqueHandle();
+  if (!owner || (*owner != user && !win32::IsSystemOrAdministrators(*owner))) {
+    ::SetLastError(ERROR_INVALID_OWNER);
+    return win32::UniqueHandle();
+  }
   return record;
 }
 
@@ -375,12 +381,21 @@ Status InstallLock::Publish(const InstallLockHolder& holder) {
   if (!state.record) {
     if (!RecordFolderReady(state.folder, state.user).empty()) return Status::Failed("record");
     const std::wstring path = state.RecordPath();
-    state.record = OpenRecord(path, state.user, true);
-    if (!state.record) {
-      ::DeleteFileW(path.c_str());
-      state.record = OpenRecord(path, state.user, true);
-    }
-    if (!state.record) return Status::Failed("record");
+    // The last holder's record is removed as it lets go; while another call
+    // of this user reads it, it stays "delete pending" and can be neither
+    // opened nor made again for a moment, which is waited out.
+    const bool opened = RetryWhileBusy(
+        [&] {
+          if (InjectedFailure(faults::Operation::kOpenOwnRecord)) return false;
+          state.record = OpenRecord(path, state.user, true);
+          if (!state.record) {
+            ::DeleteFileW(path.c_str());
+            state.record = OpenRecord(path, state.user, true);
+          }
+          return static_cast<bool>(state.record);
+        },
+        [&] { return win32::IsBusyFailure(path); });
+    if (!opened) return Status::Failed("record");
     ForgetEarlierRecords(state.user);
   }
   const std::string bytes = FormatHolderRecord(holder);

@@ -236,6 +236,48 @@ TEST_F(WindowsDeskLockTest, NoDeskSetUpWaitsTheLimitForNothing) {
   }
 }
 
+// A holder removes its record as it lets go; while another call of the
+// same user reads it (to name who holds) or a scanner looks at it, the name
+// stays "delete pending" and refuses to be opened. Wine makes the name
+// again at once, so the seam says what Windows would. The next holder
+// waits a refusal for a moment out and records its tool; it does not take
+// it for a record that cannot be kept, which would end the tool unrun. A
+// refusal that lasts, or one that waiting cannot mend, fails the record.
+TEST_F(WindowsDeskLockTest, AnOwnRecordRefusedForAMomentIsWaitedFor) {
+  const struct {
+    const char* name;
+    int refusals;
+    int error;
+    bool published;
+    int attempts;
+  } kCases[] = {
+      {"being deleted while another call reads it", 3, ERROR_ACCESS_DENIED, true, 4},
+      {"a scanner's handle that shares nothing", 2, ERROR_SHARING_VIOLATION, true, 3},
+      // Pauses of 5 to 320 ms and the rest of the second: nine attempts.
+      {"refused for longer than a moment", 100000, ERROR_ACCESS_DENIED, false, 9},
+      {"refused for a reason waiting cannot mend", 100000, ERROR_INVALID_OWNER, false, 1},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    const platform::ProcessIdentity gone{4243, 1};
+    ASSERT_TRUE(LeaveRecord(gone, install_.location() + "\\vokwqm7.exe"));  // a name to refuse
+    std::optional<InstallLock> next = InstallLock::ForFolder(install_.location());
+    ASSERT_TRUE(next && next->TryAcquire() == LockOutcome::kTaken);
+    InstallLockHolder holder{GetCurrentProcessId(), "C:\\client.exe", "2026-12-10 08:00:01.000",
+                             "GetReportDate"};
+    holder.tool = {4244, 1};
+    platform::faults::FailNext(Operation::kOpenOwnRecord, c.refusals, c.error);
+    EXPECT_EQ(next->Publish(holder).ok(), c.published);
+    EXPECT_EQ(platform::faults::CallCount(Operation::kOpenOwnRecord), c.attempts);
+    platform::faults::ClearFaults();
+    const std::optional<InstallLockHolder> read = next->OwnRecord();
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->tool.id, c.published ? 4244u : gone.id);
+    holder.tool = {};
+    EXPECT_TRUE(next->Publish(holder).ok());  // and it goes as the holder lets go
+  }
+}
+
 }  // namespace
 }  // namespace vok::wine_test
 

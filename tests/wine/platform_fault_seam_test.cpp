@@ -83,6 +83,13 @@ TEST(Win32FaultSeam, EveryOperationFailsOnceWithItsError) {
          const platform::ProcessEntry entry{platform::CurrentProcessIdentity(), 0, 0, 0, "self"};
          return !platform::LookAtProcess(entry, file).user;
        }},
+      {Operation::kOpenOwnRecord, ERROR_INVALID_OWNER,
+       [&] {
+         std::optional<platform::InstallLock> lock = platform::InstallLock::ForFolder(dir.path());
+         return lock && lock->TryAcquire() == platform::LockOutcome::kTaken &&
+                lock->Publish({1, "C:\\client.exe", "2026-12-10 08:00:00.000", "test"}).code() ==
+                    ERROR_INVALID_OWNER;
+       }},
       {Operation::kDeleteLeavesFile, 1,
        [&] { return platform::DeleteFile(file).ok() && Exists(file); }},
       {Operation::kAnsiCodePage, 65001, [&] { return platform::AnsiCodePage() == 65001u; }},
