@@ -249,13 +249,14 @@ TEST_F(WindowsDeskLockTest, AnOwnRecordRefusedForAMomentIsWaitedFor) {
     int refusals;
     int error;
     bool published;
-    int attempts;
+    int fewest_attempts, most_attempts;
   } kCases[] = {
-      {"being deleted while another call reads it", 3, ERROR_ACCESS_DENIED, true, 4},
-      {"a scanner's handle that shares nothing", 2, ERROR_SHARING_VIOLATION, true, 3},
-      // Pauses of 5 to 320 ms and the rest of the second: nine attempts.
-      {"refused for longer than a moment", 100000, ERROR_ACCESS_DENIED, false, 9},
-      {"refused for a reason waiting cannot mend", 100000, ERROR_INVALID_OWNER, false, 1},
+      {"being deleted while another call reads it", 3, ERROR_ACCESS_DENIED, true, 4, 4},
+      {"a scanner's handle that shares nothing", 2, ERROR_SHARING_VIOLATION, true, 3, 3},
+      // Pauses of 5 to 320 ms and the rest of the second: nine attempts,
+      // fewer on a machine slow enough to spend the rest elsewhere.
+      {"refused for longer than a moment", 100000, ERROR_ACCESS_DENIED, false, 7, 9},
+      {"refused for a reason waiting cannot mend", 100000, ERROR_INVALID_OWNER, false, 1, 1},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
@@ -268,7 +269,9 @@ TEST_F(WindowsDeskLockTest, AnOwnRecordRefusedForAMomentIsWaitedFor) {
     holder.tool = {4244, 1};
     platform::faults::FailNext(Operation::kOpenOwnRecord, c.refusals, c.error);
     EXPECT_EQ(next->Publish(holder).ok(), c.published);
-    EXPECT_EQ(platform::faults::CallCount(Operation::kOpenOwnRecord), c.attempts);
+    const int attempts = platform::faults::CallCount(Operation::kOpenOwnRecord);
+    EXPECT_GE(attempts, c.fewest_attempts);
+    EXPECT_LE(attempts, c.most_attempts);
     platform::faults::ClearFaults();
     const std::optional<InstallLockHolder> read = next->OwnRecord();
     ASSERT_TRUE(read);
