@@ -13,13 +13,14 @@ TEST(BusyRetry, RetriesOnlyWhatIsBusyAndForAboutASecond) {
     int failures;  // attempts that fail before one succeeds (-1: all do)
     bool busy;
     bool succeeds;
-    int attempts;
+    int fewest_attempts, most_attempts;
   } kCases[] = {
-      {"free at once", 0, true, true, 1},
-      {"busy three times", 3, true, true, 4},
-      {"failing otherwise", -1, false, false, 1},
-      // Pauses of 5, 10, ... 320 ms and the rest of the second: nine tries.
-      {"busy for good", -1, true, false, 9},
+      {"free at once", 0, true, true, 1, 1},
+      {"busy three times", 3, true, true, 4, 4},
+      {"failing otherwise", -1, false, false, 1, 1},
+      // Pauses of 5, 10, ... 320 ms and the rest of the second: nine tries,
+      // fewer where a loaded machine spends the rest elsewhere.
+      {"busy for good", -1, true, false, 7, 9},
   };
   for (const auto& c : kCases) {
     int attempts = 0;
@@ -31,8 +32,9 @@ TEST(BusyRetry, RetriesOnlyWhatIsBusyAndForAboutASecond) {
         },
         [&] { return c.busy; });
     EXPECT_EQ(done, c.succeeds) << c.what;
-    EXPECT_EQ(attempts, c.attempts) << c.what;
-    if (c.attempts == 9) {
+    EXPECT_GE(attempts, c.fewest_attempts) << c.what;
+    EXPECT_LE(attempts, c.most_attempts) << c.what;
+    if (!c.succeeds && c.busy) {
       EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
     }
   }
