@@ -180,6 +180,14 @@ TEST(BatchAccounts, WhatTheRecordAndTheCommandLineCannotTake) {
     std::string row;
     std::string problem;
   } cases[] = {
+      {"101,s1", ""},
+      {"101,\"s\"\"1\"", "line 2, column 2 (server): \"s\"1\" holds a double quote: " + room},
+      {"101,s{1", "line 2, column 2 (server): \"s{1\" holds a brace: " + room},
+      {"101,s}1", "line 2, column 2 (server): \"s}1\" holds a brace: " + room},
+      {"101,\"s\n1\"", "line 2, column 2 (server): \"s\n1\" holds a control character: " + room},
+      {"101,\"s 1\"", "line 2, column 2 (server): \"s 1\" holds a blank: " + room},
+      {"101, s1 ", ""},  // blanks around a field are no part of it
+      {"101," + Gbk("服务器"), ""},
       {"101,s1\\", "line 2, column 2 (server): \"s1\\\" ends in a backslash: " + room +
                        ", as it would take the closing quote for part of the server"},
       {"101," + Gbk("服务器\\"), "line 2, column 2 (server): \"" + Gbk("服务器\\") +
@@ -201,7 +209,8 @@ TEST(BatchAccounts, WhatTheRecordAndTheCommandLineCannotTake) {
     const std::optional<AccountsFile> file =
         ReadAccountsFile("account,server\n" + c.row + "\n", defaults, fault);
     ASSERT_TRUE(file) << fault.text;
-    EXPECT_EQ(file->rows.at(0).problem, c.problem) << c.row.substr(0, 20);
+    ASSERT_EQ(file->rows.size(), 1U) << c.row.substr(0, 20);
+    EXPECT_EQ(file->rows[0].problem, c.problem) << c.row.substr(0, 20);
   }
   // GBK 校 is UTF-8 У: only the one who saved the file can tell.
   AccountDefaults told = defaults;

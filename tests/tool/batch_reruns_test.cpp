@@ -157,32 +157,6 @@ TEST(BatchResume, KeepsOnlyWhatTheSameInputsMade) {
   EXPECT_FALSE(MadeFromOtherInputs(ReadEarlierSummary(older), row));
 }
 
-TEST(BatchAccounts, ServerTheCommandLineCannotCarry) {
-  const AccountDefaults defaults{"2026", "11", std::nullopt};
-  const std::string reason = "the report tool's command line cannot carry it";
-  const struct {
-    std::string field;
-    std::string problem;
-  } cases[] = {
-      {"s1", ""},
-      {"\"s\"\"1\"", "line 2, column 2 (server): \"s\"1\" holds a double quote: " + reason},
-      {"s{1", "line 2, column 2 (server): \"s{1\" holds a brace: " + reason},
-      {"s}1", "line 2, column 2 (server): \"s}1\" holds a brace: " + reason},
-      {"\"s\n1\"", "line 2, column 2 (server): \"s\n1\" holds a control character: " + reason},
-      {"\"s 1\"", "line 2, column 2 (server): \"s 1\" holds a blank: " + reason},
-      {" s1 ", ""},  // blanks around a field are no part of it
-      {test::Gbk("服务器"), ""},
-  };
-  for (const auto& c : cases) {
-    AccountsFault fault;
-    const std::optional<AccountsFile> file =
-        ReadAccountsFile("account,server\n101," + c.field + "\n", defaults, fault);
-    ASSERT_TRUE(file) << fault.text;
-    ASSERT_EQ(file->rows.size(), 1U) << c.field;
-    EXPECT_EQ(file->rows[0].problem, c.problem) << c.field;
-  }
-}
-
 TEST(BatchFolder, WhatAKilledRunLeftGoesAndNothingElse) {
   const test::TempFolder folder;
   const struct {
